@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "util/DateTime.h"
+
+namespace quorvelin {
+namespace {
+
+TEST(UtcTime, WorkedExamplesOfTheStandard) {
+  const uint8_t mjd[] = {0xB0, 0xA2, 0x00, 0x00, 0x00};
+  EXPECT_EQ(FormatDateTime(UtcTimeToDate(mjd), "%Y-%m-%d"), "1982-09-06");
+
+  const uint8_t example[] = {0xC0, 0x79, 0x12, 0x45, 0x00};
+  EXPECT_EQ(FormatDateTime(UtcTimeToDate(example), "%Y-%m-%d %H:%M:%S"), "1993-10-13 12:45:00");
+
+  std::array<uint8_t, 7> out{};
+  DateToUtcTime(MakeDate(1993, 10, 13, 12, 45, 0), out.data(), 2);
+  EXPECT_EQ(out, (std::array<uint8_t, 7>{0, 0, 0xC0, 0x79, 0x12, 0x45, 0x00}));
+}
+
+TEST(UtcTime, EveryDateFrom1900To2100RoundTrips) {
+  const double first = MakeDate(1900, 3, 1, 0, 0, 0).days;
+  const double last = MakeDate(2100, 2, 28, 0, 0, 0).days;
+  const double fieldEnd = MakeDate(2038, 4, 22, 0, 0, 0).days;  // MJD 65535
+  int checked = 0;
+  for (double day = first; day <= last; day += 1.0, ++checked) {
+    DateTime d;
+    d.days = day + (23 * 3600 + 59 * 60 + 58) / 86400.0;
+    const DateParts p = BreakDown(d);
+    const DateTime back = DateOfMjd(MjdOfDate(p.year, p.month, p.day), p.hour, p.minute, p.second);
+    ASSERT_EQ(FormatDateTime(back, "%Y-%m-%d %H:%M:%S"), FormatDateTime(d, "%Y-%m-%d %H:%M:%S"));
+    if (day <= fieldEnd) {
+      uint8_t utc[5];
+      DateToUtcTime(d, utc, 0);
+      ASSERT_EQ(FormatDateTime(UtcTimeToDate(utc), "%Y-%m-%d %H:%M:%S"), FormatDateTime(d, "%Y-%m-%d %H:%M:%S"));
+    }
+  }
+  EXPECT_EQ(checked, 73049);
+  EXPECT_EQ(MjdOfDate(2038, 4, 22), 65535);
+}
+
+TEST(MakeDate, RefusesWhatIsNoCalendarDate) {
+  EXPECT_FALSE(MakeDate(2013, 2, 29, 0, 0, 0).valid());
+  EXPECT_TRUE(MakeDate(2012, 2, 29, 0, 0, 0).valid());
+  EXPECT_FALSE(MakeDate(2020, 1, 1, 24, 0, 0).valid());
+  const uint8_t badHour[] = {0xC0, 0x79, 0x25, 0x00, 0x00};
+  EXPECT_FALSE(UtcTimeToDate(badHour).valid());
+  EXPECT_EQ(FormatDateTime(UtcTimeToDate(badHour), "%Y"), "Invalid DateTime");
+  DateTime null;
+  null.status = DateTime::Status::Null;
+  EXPECT_EQ(FormatDateTime(null, "%Y"), "");
+  EXPECT_EQ(MakeDate(1899, 12, 30, 0, 0, 0).days, 0.0);
+}
+
+TEST(LocalToUtc, AddsTheBiasAndKeepsTimeOfDayBeforeTheBaseDay) {
+  const DateTime local = MakeDate(2020, 6, 1, 10, 30, 0);
+  EXPECT_EQ(FormatDateTime(AddMinutes(local, -480), "%Y-%m-%d %H:%M:%S"), "2020-06-01 02:30:00");
+  EXPECT_EQ(FormatDateTime(AddMinutes(local, -660), "%Y-%m-%d %H:%M:%S"), "2020-05-31 23:30:00");
+
+  const DateTime old = MakeDate(1899, 12, 29, 6, 0, 0);
+  ASSERT_LT(old.days, 0);
+  EXPECT_DOUBLE_EQ(old.days, -1.25);
+  EXPECT_EQ(FormatDateTime(AddMinutes(old, 60), "%Y-%m-%d %H:%M:%S"), "1899-12-29 07:00:00");
+  EXPECT_EQ(FormatDateTime(AddMinutes(old, 24 * 60), "%Y-%m-%d %H:%M:%S"), "1899-12-30 06:00:00");
+}
+
+TEST(InvalidValues, WriteTheBytesOfMinusOneParts) {
+  DateTime invalid;
+  invalid.status = DateTime::Status::Invalid;
+  uint8_t out[5];
+  DateToUtcTime(invalid, out, 0);
+  EXPECT_EQ(out[2], ToBcdByte(-1));
+}
+
+}  // namespace
+}  // namespace quorvelin

@@ -1,0 +1,177 @@
+#include "tree/TableTreeCtrl.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+struct RootSpec {
+  const char* label;
+  NodeKind kind;
+};
+constexpr RootSpec kRoots[kTableCount] = {
+    {"PAT", NodeKind::PatRoot}, {"PMT", NodeKind::PmtRoot}, {"SDT", NodeKind::SdtRoot},
+    {"CAT", NodeKind::CatRoot}, {"NIT", NodeKind::NitRoot}, {"TDT", NodeKind::TdtRoot},
+    {"TOT", NodeKind::TotRoot}, {"BAT", NodeKind::BatRoot},
+};
+
+}  // namespace
+
+TableTreeCtrl::TableTreeCtrl() = default;
+TableTreeCtrl::~TableTreeCtrl() = default;
+
+void TableTreeCtrl::BuildRoots() {
+  auto addPort = [&](const std::string& label, int index) {
+    ports_[index] = InsertItem(label, kImagePort, kNoItem);
+    for (int t = 0; t < kTableCount; ++t)
+      roots_[index][t] = InsertRecordItem(kRoots[t].label, kImageRoot, ports_[index], MakeHolder(kRoots[t].kind));
+  };
+  if (portMode == 1) {
+    addPort("PortA", 0);
+    addPort("PortB", 1);
+  } else if (portMode == 2 || portMode == 3) {
+    if (channelNumber < 1) channelNumber = 1;
+    addPort(Format("Port%d", channelNumber), 0);
+  }
+}
+
+void TableTreeCtrl::ForgetPorts() {
+  ports_ = {};
+  roots_ = {};
+}
+
+ItemHandle TableTreeCtrl::Root(int port, Table table) const {
+  if (port != 1 && port != 2) return kNoItem;
+  const ItemHandle h = roots_[port - 1][static_cast<int>(table)];
+  return IsValid(h) ? h : kNoItem;
+}
+
+int TableTreeCtrl::PortOf(ItemHandle item) const {
+  const ItemHandle top = TopLevelItem(item);
+  if (top == kNoItem) return 0;
+  if (top == ports_[0]) return 1;
+  if (top == ports_[1]) return 2;
+  return 0;
+}
+
+NodeRecord* TableTreeCtrl::RecordOf(ItemHandle item) const { return dynamic_cast<NodeRecord*>(GetItemData(item)); }
+
+TotRecord* TableTreeCtrl::TotRecordOf(ItemHandle item) const { return dynamic_cast<TotRecord*>(GetItemData(item)); }
+
+NodeKind TableTreeCtrl::KindOf(ItemHandle item) const {
+  const NodeRecord* r = RecordOf(item);
+  return r ? r->kind : NodeKind::None;
+}
+
+ItemHandle TableTreeCtrl::InsertRecordItem(const std::string& text, int image, ItemHandle parent,
+                                           std::unique_ptr<ItemData> record, ItemHandle after) {
+  const ItemHandle h = InsertItem(text, image, parent, after);
+  if (h != kNoItem) SetItemData(h, std::move(record));
+  return h;
+}
+
+ItemHandle TableTreeCtrl::FindChildOfKind(ItemHandle start, NodeKind kind) const {
+  for (ItemHandle cur = start; cur != kNoItem;) {
+    if (KindOf(cur) == kind && kind != NodeKind::None) return cur;
+    if (const ItemHandle child = GetChildItem(cur)) {
+      if (const ItemHandle hit = FindChildOfKind(child, kind)) return hit;
+    }
+    cur = GetNextSiblingItem(cur);
+    if (cur != kNoItem) {
+      const NodeRecord* r = RecordOf(cur);
+      if (r && IsSectionHead(r->kind)) return kNoItem;
+    }
+  }
+  return kNoItem;
+}
+
+ItemHandle TableTreeCtrl::FindAncestorOfKind(ItemHandle item, NodeKind kind) const {
+  for (ItemHandle h = GetParentItem(item); h != kNoItem; h = GetParentItem(h))
+    if (KindOf(h) == kind) return h;
+  return kNoItem;
+}
+
+ItemHandle TableTreeCtrl::FindDirectChildOfKind(ItemHandle parent, NodeKind kind) const {
+  for (ItemHandle c = GetChildItem(parent); c != kNoItem; c = GetNextSiblingItem(c))
+    if (KindOf(c) == kind) return c;
+  return kNoItem;
+}
+
+void TableTreeCtrl::ReleaseRecords(ItemHandle item) {
+  for (ItemHandle cur = item; cur != kNoItem; cur = GetNextSiblingItem(cur)) {
+    ReleaseItemData(cur);
+    if (const ItemHandle child = GetChildItem(cur)) ReleaseRecords(child);
+  }
+}
+
+void TableTreeCtrl::ReleaseItemRecords(ItemHandle item) {
+  ReleaseItemData(item);
+  if (const ItemHandle child = GetChildItem(item)) ReleaseRecords(child);
+}
+
+TableTreeCtrl::PmtPid TableTreeCtrl::PmtPidOf(int k, int port) const {
+  PmtPid out;
+  const ItemHandle root = Root(port, Table::Pat);
+  if (!root) return out;
+  const ItemHandle first = FindChildOfKind(root, NodeKind::PatProgram);
+  int seen = 0;
+  for (ItemHandle h = first; h != kNoItem; h = GetNextSiblingItem(h)) {
+    const NodeRecord* r = RecordOf(h);
+    const PatProgram* p = r ? r->As<PatProgram>() : nullptr;
+    if (!p || p->pid.get() == 0x0010) continue;
+    if (++seen == k) {
+      out.pid = p->pid.get();
+      break;
+    }
+  }
+  if (out.pid < 0) return out;
+  int carriers = 0;
+  for (ItemHandle h = first; h != kNoItem; h = GetNextSiblingItem(h)) {
+    const NodeRecord* r = RecordOf(h);
+    const PatProgram* p = r ? r->As<PatProgram>() : nullptr;
+    if (p && p->pid.get() == out.pid) ++carriers;
+  }
+  out.shared = carriers > 1;
+  return out;
+}
+
+int TableTreeCtrl::PidOfProgram(int programNumber, int port) const {
+  const ItemHandle root = Root(port, Table::Pat);
+  if (!root) return -1;
+  for (ItemHandle h = FindChildOfKind(root, NodeKind::PatProgram); h != kNoItem; h = GetNextSiblingItem(h)) {
+    const NodeRecord* r = RecordOf(h);
+    const PatProgram* p = r ? r->As<PatProgram>() : nullptr;
+    if (p && p->program_number == programNumber) return p->pid.get();
+  }
+  return -1;
+}
+
+int TableTreeCtrl::NetworkPid(int port) const {
+  if (!Root(port, Table::Pat)) return 0;
+  return PidOfProgram(0, port);
+}
+
+namespace {
+void DumpItems(const TreeModel& tree, ItemHandle first, int depth, std::string& out) {
+  for (ItemHandle h = first; h != kNoItem; h = tree.GetNextSiblingItem(h)) {
+    out.append(static_cast<size_t>(depth) * 2, ' ');
+    out += tree.GetItemText(h);
+    out += '\n';
+    if (const ItemHandle c = tree.GetChildItem(h)) DumpItems(tree, c, depth + 1, out);
+  }
+}
+}  // namespace
+
+std::string DumpTree(const TreeModel& tree, ItemHandle from) {
+  std::string out;
+  if (from == kNoItem) {
+    DumpItems(tree, tree.GetRootItem(), 0, out);
+  } else {
+    out += tree.GetItemText(from);
+    out += '\n';
+    if (const ItemHandle c = tree.GetChildItem(from)) DumpItems(tree, c, 1, out);
+  }
+  return out;
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,100 @@
+// The tree that holds every table of the device: port nodes, table roots, the queries the
+// parsers, builders and dialogs use, and the per-port state of the editor.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "tree/Records.h"
+#include "tree/TreeModel.h"
+#include "util/DateTime.h"
+
+namespace quorvelin {
+
+// Images of the editor's image list.
+enum Image : int {
+  kImageLine = 2,
+  kImageProgram = 4,
+  kImageSection = 5,
+  kImageVideo = 6,
+  kImageAudio = 7,
+  kImageRoot = 9,
+  kImagePort = 11,
+};
+
+// Table roots of a port, in the order they stand under the port node.
+enum class Table { Pat = 0, Pmt, Sdt, Cat, Nit, Tdt, Tot, Bat };
+inline constexpr int kTableCount = 8;
+
+struct MenuFlags {
+  bool del = false, add = false, modify = false, submit = false, modifyNit = false, saveLoad = false;
+};
+
+class TableTreeCtrl : public TreeModel {
+ public:
+  TableTreeCtrl();
+  ~TableTreeCtrl() override;
+
+  // --- structure ---
+  // Port mode 1: "PortA" and "PortB"; 2 and 3: "Port%d" with the channel number (raised to 1);
+  // any other mode inserts nothing.
+  void BuildRoots();
+  // Forgets the port nodes and roots (the items themselves are not touched).
+  void ForgetPorts();
+  ItemHandle PortNode(int port) const { return port == 1 ? ports_[0] : port == 2 ? ports_[1] : kNoItem; }
+  ItemHandle Root(int port, Table table) const;
+  // 1 when the item lies under the first port node, 2 under the second, else 0.
+  int PortOf(ItemHandle item) const;
+
+  // --- records ---
+  NodeRecord* RecordOf(ItemHandle item) const;
+  TotRecord* TotRecordOf(ItemHandle item) const;
+  NodeKind KindOf(ItemHandle item) const;  // None without a NodeRecord
+  ItemHandle InsertRecordItem(const std::string& text, int image, ItemHandle parent, std::unique_ptr<ItemData> record,
+                              ItemHandle after = kInsertLast);
+  ItemHandle InsertLine(const std::string& text, ItemHandle parent, ItemHandle after = kInsertLast) {
+    return InsertItem(text, kImageLine, parent, after);
+  }
+
+  // --- queries ---
+  // Depth-first from `start` over it and its following siblings; stops before a sibling that
+  // heads the next section (kind low byte 0x01).
+  ItemHandle FindChildOfKind(ItemHandle start, NodeKind kind) const;
+  ItemHandle FindAncestorOfKind(ItemHandle item, NodeKind kind) const;
+  // Among the direct children only.
+  ItemHandle FindDirectChildOfKind(ItemHandle parent, NodeKind kind) const;
+  // Releases the records of the item, its subtree and every following sibling with theirs.
+  void ReleaseRecords(ItemHandle item);
+  // Releases the item's own record and those of its descendants.
+  void ReleaseItemRecords(ItemHandle item);
+
+  struct PmtPid {
+    int pid = -1;
+    bool shared = false;
+  };
+  // k-th program (from 1) whose PID is not 0x0010; -1 when none.
+  PmtPid PmtPidOf(int k, int port) const;
+  int PidOfProgram(int programNumber, int port) const;
+  // PID of program 0; -1 when the PAT has none, 0 when the port has no PAT root.
+  int NetworkPid(int port) const;
+
+  // --- state ---
+  std::array<DateTime, 2> utcTime{};  // stored UTC time of each port
+  uint32_t deviceAddress = 0;         // network byte order; 0 selects the exchange file
+  std::array<int, 2> programCount{};
+  int portMode = 1;
+  int channelNumber = -1;
+  int protocolMode = 0;
+  MenuFlags menu;
+  uint32_t batFlag = 0;
+
+ private:
+  std::array<ItemHandle, 2> ports_{};
+  std::array<std::array<ItemHandle, kTableCount>, 2> roots_{};
+};
+
+// One line per item, indented two blanks per depth, the item text exactly as shown.
+std::string DumpTree(const TreeModel& tree, ItemHandle from = kNoItem);
+
+}  // namespace quorvelin

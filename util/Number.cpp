@@ -1,0 +1,174 @@
+#include "util/Number.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace quorvelin {
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsScanBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The "%x" scanning rule: blanks, sign, optional 0x, hexadecimal digits.
+// Returns false when no digit was converted.
+bool ScanHex(std::string_view t, uint32_t& value) {
+  size_t i = 0;
+  while (i < t.size() && IsScanBlank(t[i])) ++i;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X') && i + 2 < t.size() &&
+      HexDigit(t[i + 2]) >= 0) {
+    i += 2;
+  }
+  uint32_t v = 0;
+  bool any = false;
+  for (; i < t.size() && HexDigit(t[i]) >= 0; ++i) {
+    v = v * 16u + static_cast<uint32_t>(HexDigit(t[i]));
+    any = true;
+  }
+  if (!any) return false;
+  value = negative ? 0u - v : v;
+  return true;
+}
+
+bool ScanDecimal(std::string_view t, uint32_t& value) {
+  size_t i = 0;
+  while (i < t.size() && IsScanBlank(t[i])) ++i;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  uint32_t v = 0;
+  bool any = false;
+  for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
+    v = v * 10u + static_cast<uint32_t>(t[i] - '0');
+    any = true;
+  }
+  if (!any) return false;
+  value = negative ? 0u - v : v;
+  return true;
+}
+
+}  // namespace
+
+int32_t ParseNumber(std::string_view text) {
+  uint32_t v = 0;
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (!ScanHex(text, v)) v = 0;
+  } else if (!ScanDecimal(text, v)) {
+    v = 0;
+  }
+  return static_cast<int32_t>(v);
+}
+
+int32_t ParseHex(std::string_view text) {
+  uint32_t v = 0;
+  if (!ScanHex(text, v)) v = 0;
+  return static_cast<int32_t>(v);
+}
+
+int BytesToHexText(std::string& out, const uint8_t* bytes, int n) {
+  out.clear();
+  static const char kDigits[] = "0123456789abcdef";
+  for (int i = 0; i < n; ++i) {
+    out += ' ';
+    out += kDigits[bytes[i] >> 4];
+    out += kDigits[bytes[i] & 0x0F];
+  }
+  return n;
+}
+
+int BytesToHexChars(char* out, const uint8_t* bytes, int n) {
+  std::memset(out, 0, static_cast<size_t>(3 * (n > 0 ? n : 0) + 100));
+  std::string text;
+  BytesToHexText(text, bytes, n);
+  std::memcpy(out, text.data(), text.size());
+  return n;
+}
+
+int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8_t* bytes) {
+  if (n < 0) return 0;
+  std::memset(bytes, 0, static_cast<size_t>(n));
+  const size_t wanted = 2 * static_cast<size_t>(n);
+  std::string digits;
+  digits.reserve(wanted);
+  for (char c : typed) {
+    if (c == ' ' || c == '\r' || c == '\n') continue;
+    if (digits.size() == wanted) break;
+    digits += c;
+  }
+  if (digits.size() < wanted) return 0;
+  std::string text;
+  text.reserve(3 * static_cast<size_t>(n));
+  uint32_t value = 0;  // a pair that converts nothing keeps the value of the pair before
+  for (int i = 0; i < n; ++i) {
+    std::string_view pair(digits.data() + 2 * i, 2);
+    uint32_t v = 0;
+    if (ScanHex(pair, v)) value = v;
+    bytes[i] = static_cast<uint8_t>(value & 0xFF);
+    text.append(pair);
+    text += ' ';
+  }
+  normalised = std::move(text);
+  return 1;
+}
+
+bool DigitsToBcd(std::string_view text, uint8_t* field, int n) {
+  std::string digits;
+  for (char c : text)
+    if (c >= '0' && c <= '9') digits += c;
+  if (n < 0 || digits.size() > 2 * static_cast<size_t>(n)) return false;
+  int pos = n - 1;
+  for (size_t end = digits.size(); end > 0 && pos >= 0; --pos) {
+    const int low = digits[end - 1] - '0';
+    const int high = end >= 2 ? digits[end - 2] - '0' : 0;
+    field[pos] = static_cast<uint8_t>(high << 4 | low);
+    end = end >= 2 ? end - 2 : 0;
+  }
+  return true;
+}
+
+void ShiftNibblesLeft(uint8_t* field, int n) {
+  for (int i = 0; i < n; ++i) {
+    const uint8_t next = i + 1 < n ? static_cast<uint8_t>(field[i + 1] >> 4) : 0;
+    field[i] = static_cast<uint8_t>((field[i] << 4) | next);
+  }
+}
+
+std::string Format(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  char small[256];
+  va_list copy;
+  va_copy(copy, args);
+  const int len = std::vsnprintf(small, sizeof small, fmt, copy);
+  va_end(copy);
+  std::string out;
+  if (len < 0) {
+    va_end(args);
+    return out;
+  }
+  if (static_cast<size_t>(len) < sizeof small) {
+    out.assign(small, static_cast<size_t>(len));
+  } else {
+    out.resize(static_cast<size_t>(len));
+    std::vsnprintf(out.data(), out.size() + 1, fmt, args);
+  }
+  va_end(args);
+  return out;
+}
+
+std::string Trim(std::string_view text) {
+  size_t b = 0, e = text.size();
+  while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r' || text[b] == '\n')) ++b;
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' || text[e - 1] == '\n'))
+    --e;
+  return std::string(text.substr(b, e - b));
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,43 @@
+// Number text, hexadecimal text and packed BCD conversions used by the dialogs and parsers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvelin {
+
+// "0x"/"0X" prefix: hexadecimal; otherwise decimal with optional blanks and sign.
+// Trailing characters are ignored; text without a number gives 0.
+int32_t ParseNumber(std::string_view text);
+
+// Whole text as hexadecimal ("1f" and "0x1f" both give 31); no leading digit gives 0.
+int32_t ParseHex(std::string_view text);
+
+// " %02x" per byte; returns n (the text is empty for n < 1).
+int BytesToHexText(std::string& out, const uint8_t* bytes, int n);
+
+// Same text into a character buffer of at least 3*n+100 characters, NUL-terminated.
+int BytesToHexChars(char* out, const uint8_t* bytes, int n);
+
+// Typed hexadecimal data (blanks and line breaks skipped) into n bytes.
+// Returns 1 and fills `normalised` ("01 AB 20 ") when 2*n characters were typed, else 0
+// with the n bytes zeroed and `normalised` untouched.
+int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8_t* bytes);
+
+// Packs the decimal digits of `text` right-aligned into the n-byte field.
+// Bytes in front of the digits are left as they were. Returns false, and writes nothing,
+// when the text holds more than 2*n digits.
+bool DigitsToBcd(std::string_view text, uint8_t* field, int n);
+
+// Shifts the n bytes, read as one big-endian number, left by one nibble.
+void ShiftNibblesLeft(uint8_t* field, int n);
+
+// printf into a std::string (display lines are built with the system's own formats).
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// Blanks trimmed from both ends (the dialogs' emptiness test).
+std::string Trim(std::string_view text);
+
+}  // namespace quorvelin
