@@ -1,0 +1,51 @@
+// The context-menu commands of the tree: menu state, routing by command id, Add, Delete, Modify
+// and table creation. Dialogs run through a DialogRunner (the editor's renderer, or a test).
+#pragma once
+
+#include <map>
+
+#include "dialogs/common/Form.h"
+#include "resources/Menu.h"
+#include "sections/TableExchange.h"
+#include "tree/TableTreeCtrl.h"
+#include "util/Ui.h"
+
+namespace quorvelin {
+
+// Enabled (true) or greyed (false) per command id of the context menu.
+using MenuState = std::map<int, bool>;
+
+class TreeCommands {
+ public:
+  TreeCommands(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, TableExchange& exchange);
+
+  // Recomputes the six flags of the tree and says which of the nine items are enabled.
+  MenuState UpdateMenuState();
+  // Routes a menu command to its handler; false when the id is not one of the menu's.
+  bool OnCommand(int id);
+  // Double-click: runs the Modify dispatch; true stops the default expand/collapse.
+  bool OnDoubleClick() { return ModifyNode(); }
+
+  void AddNode();
+  void DeleteNode();
+  bool ModifyNode();
+  void ModifyNit();
+  void Refresh();
+  void Submit();
+  void SetChannel();
+  void SaveCurrentTable();
+  void LoadCurrentTable();
+
+  bool CreatePat(ItemHandle root);
+  bool CreateSdt(ItemHandle root);
+  bool CreateCat(ItemHandle root);
+  bool CreateNitSection(ItemHandle root);
+
+ private:
+  TableTreeCtrl& tree_;
+  Ui& ui_;
+  DialogRunner& runner_;
+  TableExchange& exchange_;
+};
+
+}  // namespace quorvelin
