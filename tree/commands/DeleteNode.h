@@ -1,0 +1,17 @@
+// Delete of the selected node, keeping the loop lengths it took part in and their lines right.
+#pragma once
+
+#include "tree/TableTreeCtrl.h"
+#include "util/Ui.h"
+
+namespace quorvelin {
+
+// Asks "Are you sure to delete?" (not for the TDT and TOT roots), fixes the length fields and
+// lines, releases the records of the node's subtree and deletes it. Returns true when something
+// was deleted.
+bool DeleteSelectedNode(TableTreeCtrl& tree, Ui& ui);
+
+// Sum of the section sizes of the holder's children.
+int HolderSize(const TableTreeCtrl& tree, ItemHandle holder);
+
+}  // namespace quorvelin
