@@ -12,6 +12,8 @@
 
 namespace quorvelin {
 
+class CTabSheet;
+
 struct ControlValue {
   std::string text;                           // edits; the typed text of a combo box
   int check = 0;                              // check boxes and radio buttons (1 = checked)
@@ -30,7 +32,8 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   int TemplateId() const { return templateId_; }
-  const DialogTemplate* Template() const;
+  // The template of the form (by id from resources/; a form of its own may supply one).
+  virtual const DialogTemplate* Template() const;
 
   // Start-up: fills the controls. The base sets the title from the template.
   virtual void OnInitDialog();
@@ -52,6 +55,14 @@ class Form {
   void SetComboIndex(int id, int index);
   std::vector<std::vector<std::string>>& Rows(int id) { return values_[id].rows; }
   const std::map<int, ControlValue>& Values() const { return values_; }
+
+  // Binds a tab control of the template to the sheet that carries its pages (the data exchange
+  // of a tab dialog); the renderer shows the sheet's pages under that control.
+  void BindTabSheet(int controlId, CTabSheet& sheet) { tabSheets_[controlId] = &sheet; }
+  CTabSheet* TabSheetOf(int controlId) const {
+    const auto it = tabSheets_.find(controlId);
+    return it == tabSheets_.end() ? nullptr : it->second;
+  }
 
   // --- window-level state the renderer shows ---
   std::string title;
@@ -78,6 +89,7 @@ class Form {
  private:
   int templateId_;
   std::map<int, ControlValue> values_;
+  std::map<int, CTabSheet*> tabSheets_;  // not owned
 };
 
 // Runs a dialog modally: the editor renders it, tests fill fields and press Ok or Cancel.
