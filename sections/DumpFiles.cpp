@@ -1,0 +1,20 @@
+#include "sections/DumpFiles.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace quorvelin {
+
+bool WriteDumpFile(const std::string& name, const uint8_t* bytes, size_t size) {
+  const std::filesystem::path dir(kDumpDirectory);
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec && !std::filesystem::is_directory(dir, ec)) return false;
+  std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  if (size > 0 && bytes != nullptr) out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+  return static_cast<bool>(out);
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,72 @@
+#include "sections/SectionReader.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+
+std::vector<uint8_t> SectionBytes::Copy(size_t at, size_t n) const {
+  if (!Has(at, n)) return {};
+  return std::vector<uint8_t>(bytes_ + at, bytes_ + at + n);
+}
+
+SectionFields ReadSectionFields(const SectionBytes& s) {
+  SectionFields f;
+  f.table_id = s.U8(0);
+  f.section_syntax_indicator = s.U8(1) >> 7;
+  f.section_length = s.U12(1);
+  f.id = s.U16(3);
+  f.version_number = (s.U8(5) >> 1) & 0x1F;
+  f.current_next_indicator = s.U8(5) & 1;
+  f.section_number = s.U8(6);
+  f.last_section_number = s.U8(7);
+  return f;
+}
+
+namespace {
+template <class Header>
+void StoreCommon(const SectionFields& f, Header& r) {
+  r.table_id = f.table_id;
+  r.section_syntax_indicator = f.section_syntax_indicator;
+  r.section_length.set(f.section_length);
+  r.section_number = f.section_number;
+  r.last_section_number = f.last_section_number;
+}
+uint8_t VersionCni(const SectionFields& f) {
+  return static_cast<uint8_t>((f.version_number & 0x1F) | (f.current_next_indicator & 1) << 5);
+}
+}  // namespace
+
+void StoreSectionFields(const SectionFields& f, PatSectionHeader& r) {
+  StoreCommon(f, r);
+  r.transport_stream_id = f.id;
+  r.version_cni = VersionCni(f);
+}
+
+void StoreSectionFields(const SectionFields& f, CatSectionHeader& r) {
+  StoreCommon(f, r);
+  r.version_cni = VersionCni(f);
+}
+
+void StoreSectionFields(const SectionFields& f, LoopSectionHeader& r) {
+  StoreCommon(f, r);
+  r.id = f.id;
+  r.version_number = f.version_number;
+  r.current_next_indicator = f.current_next_indicator;
+}
+
+void AddSectionFieldLines(TableTreeCtrl& tree, ItemHandle parent, const SectionFields& f, const char* idLabel) {
+  tree.InsertLine(Format("table_id: 0x%x", f.table_id), parent);
+  tree.InsertLine(Format("section_syntax_indicator: 0x%x", f.section_syntax_indicator), parent);
+  tree.InsertLine(Format("section_length: 0x%x", f.section_length), parent);
+  if (idLabel != nullptr) tree.InsertLine(Format("%s: 0x%x", idLabel, f.id), parent);
+  tree.InsertLine(Format("version_number: 0x%x", f.version_number), parent);
+  tree.InsertLine(Format("current_next_indicator: 0x%x", f.current_next_indicator), parent);
+  tree.InsertLine(Format("section_number: 0x%x", f.section_number), parent);
+  tree.InsertLine(Format("last_section_number: 0x%x", f.last_section_number), parent);
+}
+
+void AddCrcLine(TableTreeCtrl& tree, ItemHandle parent, const SectionBytes& s, const SectionFields& f) {
+  tree.InsertLine(Format("crc_32: 0x%x", s.U32(f.CrcOffset())), parent);
+}
+
+}  // namespace quorvelin

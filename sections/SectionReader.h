@@ -1,0 +1,95 @@
+// Reading received section bytes without ever going past them, and the lines every parsed
+// section shares: the common header ("table_id: 0x%x" ... "last_section_number: 0x%x") and
+// the closing "crc_32: 0x%x".
+//
+// Use in a parser:
+//   const SectionBytes s(bytes, size);                 // the table's received bytes
+//   const SectionFields f = ReadSectionFields(s);      // bytes 0..7
+//   StoreSectionFields(f, record);                     // into the section record
+//   AddSectionFieldLines(tree, item, f, "transport_stream_id");
+//   ForEachDescriptor(s, 8, LoopEnd(s, f), [&](size_t at, uint8_t tag, uint8_t length) {...});
+//   AddCrcLine(tree, item, s, f);
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tree/TableTreeCtrl.h"
+
+namespace quorvelin {
+
+// A window on received bytes; every read past its end gives 0.
+class SectionBytes {
+ public:
+  SectionBytes(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(bytes ? size : 0) {}
+
+  size_t size() const { return size_; }
+  uint8_t U8(size_t at) const { return at < size_ ? bytes_[at] : 0; }
+  uint16_t U16(size_t at) const { return static_cast<uint16_t>(U8(at) << 8 | U8(at + 1)); }
+  uint16_t U12(size_t at) const { return U16(at) & 0x0FFF; }
+  uint16_t U13(size_t at) const { return U16(at) & 0x1FFF; }
+  uint32_t U32(size_t at) const { return uint32_t{U16(at)} << 16 | U16(at + 2); }
+  // True when bytes [at, at + n) were received.
+  bool Has(size_t at, size_t n) const { return at <= size_ && n <= size_ - at; }
+  // `n` bytes from `at`; only call after Has(at, n).
+  std::vector<uint8_t> Copy(size_t at, size_t n) const;
+  const uint8_t* Pointer(size_t at) const { return at < size_ ? bytes_ + at : nullptr; }
+  // The bytes from `at` on, as a window of their own (empty past the end).
+  SectionBytes From(size_t at) const { return at < size_ ? SectionBytes(bytes_ + at, size_ - at) : SectionBytes(nullptr, 0); }
+
+ private:
+  const uint8_t* bytes_;
+  size_t size_;
+};
+
+// The common header of a section as read (bytes 0..7).
+struct SectionFields {
+  uint8_t table_id = 0;
+  uint8_t section_syntax_indicator = 0;
+  uint16_t section_length = 0;
+  uint16_t id = 0;  // the family's identifier; reserved in the CAT
+  uint8_t version_number = 0;
+  uint8_t current_next_indicator = 0;
+  uint8_t section_number = 0;
+  uint8_t last_section_number = 0;
+
+  // Offset of the CRC_32: the last loop byte is at section_length - 2.
+  size_t CrcOffset() const { return section_length >= 1 ? section_length - 1u : 0u; }
+  // Bytes of the whole section: 3 + section_length.
+  size_t TotalSize() const { return 3u + section_length; }
+};
+
+SectionFields ReadSectionFields(const SectionBytes& s);
+
+// End of the section's loops: the CRC_32 offset, clipped at the received bytes.
+inline size_t LoopEnd(const SectionBytes& s, const SectionFields& f) {
+  return f.CrcOffset() < s.size() ? f.CrcOffset() : s.size();
+}
+
+// Calls visit(at, tag, length) for each descriptor (tag, length, `length` data bytes) that lies
+// wholly inside [from, end), in order; stops at the first one that does not.
+template <class Visit>
+void ForEachDescriptor(const SectionBytes& s, size_t from, size_t end, Visit&& visit) {
+  end = end < s.size() ? end : s.size();
+  for (size_t at = from; at + 2 <= end;) {
+    const uint8_t length = s.U8(at + 1);
+    if (at + 2 + length > end) return;
+    visit(at, s.U8(at), length);
+    at += 2u + length;
+  }
+}
+
+void StoreSectionFields(const SectionFields& f, PatSectionHeader& r);  // PAT, PMT, SDT
+void StoreSectionFields(const SectionFields& f, CatSectionHeader& r);
+void StoreSectionFields(const SectionFields& f, LoopSectionHeader& r);  // NIT, BAT
+
+// The eight header lines in order; `idLabel` names the identifier line ("transport_stream_id",
+// "program_number", "network_id", "bouquet_id"), nullptr leaves it out (CAT).
+void AddSectionFieldLines(TableTreeCtrl& tree, ItemHandle parent, const SectionFields& f, const char* idLabel);
+
+// "crc_32: 0x%x" with the CRC_32 field as received (bytes at section_length - 1, most
+// significant first; bytes that were not received count as 0).
+void AddCrcLine(TableTreeCtrl& tree, ItemHandle parent, const SectionBytes& s, const SectionFields& f);
+
+}  // namespace quorvelin
