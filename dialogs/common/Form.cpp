@@ -35,4 +35,10 @@ bool Form::RefuseApp(const std::string& message, int focus) {
 
 std::string Form::TrimmedText(int id) { return Trim(values_[id].text); }
 
+int32_t DecimalNumber(std::string_view text) {
+  // ParseNumber reads decimal unless the text opens with 0x; the "%d" rule then stops at the x.
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) return 0;
+  return ParseNumber(text);
+}
+
 }  // namespace quorvelin

@@ -2,8 +2,10 @@
 // them, OnOK reads and checks them, changes the tree and says whether the dialog closes.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "resources/DialogTemplate.h"
@@ -64,6 +66,14 @@ class Form {
     return it == tabSheets_.end() ? nullptr : it->second;
   }
 
+  // A refused field: message box with caption "SystemInfo" and the information icon, focus on
+  // the field; returns false so that OnOK can `return Refuse(...)`.
+  bool Refuse(const std::string& message, int focus);
+  // The same through the application-wide message box ("The data is error!").
+  bool RefuseApp(const std::string& message, int focus);
+  // Trimmed text of a field.
+  std::string TrimmedText(int id);
+
   // --- window-level state the renderer shows ---
   std::string title;
   std::string okText;      // empty: the template's text
@@ -71,14 +81,7 @@ class Form {
   int focusId = 0;         // control that gets the focus (after a refusal: the refused field)
 
  protected:
-  // A refused field: message box with caption "SystemInfo" and the information icon, focus on
-  // the field; returns false so that OnOK can `return Refuse(...)`.
-  bool Refuse(const std::string& message, int focus);
-  // The same through the application-wide message box ("The data is error!").
-  bool RefuseApp(const std::string& message, int focus);
-  // Trimmed text of a field.
   std::string Field(int id) { return TrimmedText(id); }
-  std::string TrimmedText(int id);
   void SetButtonsOkCancel() {
     okText = "Ok";
     cancelText = "Cancel";
@@ -91,6 +94,10 @@ class Form {
   std::map<int, ControlValue> values_;
   std::map<int, CTabSheet*> tabSheets_;  // not owned
 };
+
+// Decimal text-to-integer conversion of an edit field (blanks, sign, digits up to the first other
+// character): text without digits gives 0, and "0x10" gives 0, unlike ParseNumber.
+int32_t DecimalNumber(std::string_view text);
 
 // Runs a dialog modally: the editor renders it, tests fill fields and press Ok or Cancel.
 class DialogRunner {

@@ -1,0 +1,33 @@
+#include "dialogs/common/HexDescriptorFields.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+
+std::optional<HexDescriptorInput> HexDescriptorFields::Read(Form& form) const {
+  const auto refuse = [&form](const char* message, int focus) {
+    form.Refuse(message, focus);
+    return std::nullopt;
+  };
+  const std::string tagText = form.TrimmedText(tag);
+  if (tagText.empty()) return refuse("Descriptor_tag can not be null!", tag);
+  const std::string lengthText = form.TrimmedText(length);
+  if (lengthText.empty()) return refuse("Descriptor_length can not be null!", length);
+  const std::string dataText = form.TrimmedText(data);
+  if (dataText.empty()) return refuse("Descriptor_data can not be null!", data);
+
+  const int32_t n = ParseNumber(lengthText);
+  if (n < 0 || n > kMaxDescriptorLength) return refuse("Descriptor_length must be 0 to 255!", length);
+
+  HexDescriptorInput in;
+  in.descriptor.tag = static_cast<uint8_t>(ParseNumber(tagText) & 0xFF);
+  in.descriptor.length = static_cast<uint8_t>(n);
+  in.descriptor.data.resize(static_cast<size_t>(n));
+  if (n > 0 && !HexTextToBytes(dataText, in.normalised, n, in.descriptor.data.data())) {
+    form.RefuseApp("The data is error!", data);
+    return std::nullopt;
+  }
+  return in;
+}
+
+}  // namespace quorvelin
