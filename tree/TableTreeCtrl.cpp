@@ -1,6 +1,8 @@
 #include "tree/TableTreeCtrl.h"
 
 #include "util/Number.h"
+#include "util/Settings.h"
+#include "util/TextCode.h"
 
 namespace quorvelin {
 namespace {
@@ -17,7 +19,8 @@ constexpr RootSpec kRoots[kTableCount] = {
 
 }  // namespace
 
-TableTreeCtrl::TableTreeCtrl() = default;
+// The text code of the names is read once, with the tree, from setting.ini beside the executable.
+TableTreeCtrl::TableTreeCtrl() { SetTextCode(ReadTextCodeSetting()); }
 TableTreeCtrl::~TableTreeCtrl() = default;
 
 void TableTreeCtrl::BuildRoots() {

@@ -23,5 +23,7 @@ int ReadTextCodeSetting(const std::string& directory);
 // "LCN_FLAG" of setting.ini in the current directory.
 std::string ReadLcnFlag();
 bool WriteLcnFlag(const std::string& value);
+// Only the exact value "14bit" selects 14-bit logical channel numbers.
+inline bool IsLcn14Bit(const std::string& lcnFlag) { return lcnFlag == "14bit"; }
 
 }  // namespace quorvelin
