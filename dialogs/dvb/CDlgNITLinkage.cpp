@@ -1,0 +1,90 @@
+#include "dialogs/dvb/CDlgNITLinkage.h"
+
+#include <vector>
+
+#include "dialogs/dvb/NitBatLoops.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+CDlgNITLinkage::CDlgNITLinkage(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(kTemplate, tree, ui) {}
+
+void CDlgNITLinkage::OnInitDialog() {
+  DescriptorPage::OnInitDialog();
+  IniCtrl();
+}
+
+void CDlgNITLinkage::IniCtrl() {
+  SetText(kTag, "0x4A");
+  Value(kTag).enabled = false;
+}
+
+bool CDlgNITLinkage::AddDesc() {
+  length_ = 0;
+  const int typedType = ComboIndex(kLinkageType) >= 0 ? ComboIndex(kLinkageType) : ParseNumber(Field(kLinkageType));
+  const int32_t n = ParseNumber(Field(kDataLength));
+  if (static_cast<uint32_t>(n) > kMaxPrivateData)
+    return Refuse(Format("DataLength can't be more than %d!", kMaxPrivateData), kDataLength);
+  std::vector<uint8_t> data(static_cast<size_t>(n) + 1);
+  std::string hex;
+  if (!HexTextToBytes(Text(kPrivateData), hex, n, data.data())) {
+    focusId = kPrivateData;
+    return false;
+  }
+  data.resize(static_cast<size_t>(n));
+
+  // Where the descriptor goes, and the one it replaces.
+  ItemHandle parent = kNoItem, replaced = kNoItem;
+  int replacedSize = 0;
+  if (type_ == kSdtServiceLoop) {
+    parent = curItem_;
+    if (!tree_.IsValid(parent)) return false;
+  } else {
+    if (add_) {
+      parent = tree_.GetSelectedItem();
+    } else {
+      replaced = tree_.GetSelectedItem();
+      const NodeRecord* old = tree_.RecordOf(replaced);
+      if (!old || old->kind != NodeKind::NitLinkageDescriptor) return false;
+      replacedSize = SectionSize(*old);
+      parent = tree_.GetParentItem(replaced);
+    }
+    if (tree_.KindOf(parent) != NodeKind::NitNetworkDescriptorList) return false;
+    const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(parent));
+    if (!section) return false;
+    if (!LoopSectionHasRoom(*section, n + 9 - replacedSize)) return Refuse(kSectionFullMessage, kDataLength);
+  }
+
+  LinkageDescriptor d;
+  d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
+  d.length = static_cast<uint8_t>(n + 7);
+  d.transport_stream_id = static_cast<uint16_t>(ParseNumber(Field(kTransportStreamId)));
+  d.original_network_id = static_cast<uint16_t>(ParseNumber(Field(kOriginalNetworkId)));
+  d.service_id = static_cast<uint16_t>(ParseNumber(Field(kServiceId)));
+  d.linkage_type = static_cast<uint8_t>(typedType);
+  d.private_data = std::move(data);
+  const LinkageDescriptor shown = d;
+  const NodeKind kind = type_ == kSdtServiceLoop ? NodeKind::SdtLinkageDescriptor : NodeKind::NitLinkageDescriptor;
+
+  if (replaced != kNoItem) {
+    tree_.ReleaseItemRecords(replaced);
+    tree_.DeleteItem(replaced);
+  }
+  const ItemHandle item = InsertDescriptorItem(
+      tree_, parent, Format("descriptor_tag: 0x%x =>link_age_descriptor", shown.tag), MakeRecord(kind, std::move(d)),
+      {Format("descriptor_length(byte): %d", shown.length),
+       Format("transport_stream_id(byte): 0x%x(%d)", shown.transport_stream_id, shown.transport_stream_id),
+       Format("original_network_id(byte): 0x%x(%d)", shown.original_network_id, shown.original_network_id),
+       Format("service_id(byte): 0x%x(%d)", shown.service_id, shown.service_id),
+       Format("link_type(byte): 0x%x(%d)", shown.linkage_type, shown.linkage_type)});
+  if (n > 0) tree_.InsertLine(hex, tree_.InsertLine("private_data", item));
+
+  const int size = shown.length + 2;
+  if (type_ == kSdtServiceLoop)
+    length_ = size;
+  else
+    GrowSectionDescriptors(tree_, parent, size - replacedSize, "network_descriptors_length: 0x%x");
+  return true;
+}
+
+}  // namespace quorvelin

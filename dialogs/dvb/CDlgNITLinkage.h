@@ -1,0 +1,53 @@
+// The linkage descriptor page (tag 0x4A): a page of the NIT network descriptor dialog (type 0)
+// and of the SDT service descriptor dialog (type 1), or a dialog by itself.
+#pragma once
+
+#include "dialogs/dvb/DescriptorPage.h"
+
+namespace quorvelin {
+
+class CDlgNITLinkage : public DescriptorPage {
+ public:
+  static constexpr int kTemplate = 4032;
+  // Controls.
+  static constexpr int kTag = 4015;
+  static constexpr int kTransportStreamId = 4016;
+  static constexpr int kOriginalNetworkId = 4017;
+  static constexpr int kServiceId = 4018;
+  static constexpr int kLinkageType = 4032;
+  static constexpr int kDataLength = 4020;
+  static constexpr int kPrivateData = 4019;
+  // Types.
+  static constexpr int kNitNetworkLoop = 0;
+  static constexpr int kSdtServiceLoop = 1;
+  // Private data bytes that fit the length byte (descriptor_length = private data + 7).
+  static constexpr int kMaxPrivateData = 248;
+
+  CDlgNITLinkage(TableTreeCtrl& tree, Ui& ui);
+
+  void OnInitDialog() override;
+  // Tag field "0x4A", disabled.
+  void IniCtrl();
+  void SetType(int type) { type_ = type; }
+  // Type 1: the descriptor holder of the service to insert under.
+  void SetCurItem(ItemHandle item) { curItem_ = item; }
+  void SetModify() { add_ = 0; }
+  // Type 1: bytes of the descriptor last added (descriptor_length + 2), 0 after a refusal.
+  int GetLength() const { return length_; }
+
+  int Type() const { return type_; }
+  bool IsAdd() const { return add_ != 0; }
+
+  bool AddDesc() override;
+  // Ok when the page runs as a dialog by itself: closes only when the descriptor was added.
+  bool OnBnClickedOk() { return AddDesc(); }
+  bool OnOK() override { return OnBnClickedOk(); }
+
+ private:
+  int type_ = kNitNetworkLoop;
+  ItemHandle curItem_ = kNoItem;
+  int length_ = 0;
+  uint8_t add_ = 1;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,32 @@
+// Adds one descriptor to the network descriptor loop of a NIT section: network name, any
+// descriptor typed as hexadecimal, or linkage.
+#pragma once
+
+#include "dialogs/dvb/CDlgNITLinkage.h"
+#include "dialogs/dvb/CNITAddNetworkName.h"
+#include "dialogs/dvb/CNITAddUndefDes.h"
+#include "dialogs/dvb/DescriptorTabDialog.h"
+
+namespace quorvelin {
+
+class CNITAddNWDes : public DescriptorTabDialog {
+ public:
+  static constexpr int kTemplate = 4018;
+  enum PageIndex { kNetworkNamePage = 0, kNetworkDescriptorPage = 1, kLinkagePage = 2 };
+
+  // Opened by Add on a `NitNetworkDescriptorList` item.
+  CNITAddNWDes(TableTreeCtrl& tree, Ui& ui);
+
+  void OnInitDialog() override;
+
+  CNITAddNetworkName& NetworkNamePage() { return networkName_; }
+  CNITAddUndefDes& NetworkDescriptorPage() { return undef_; }
+  CDlgNITLinkage& LinkagePage() { return linkage_; }
+
+ private:
+  CNITAddNetworkName networkName_;
+  CNITAddUndefDes undef_;
+  CDlgNITLinkage linkage_;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,26 @@
+// The network_name_descriptor page (tag 0x40): network loop of a NIT section (mode 1) or the
+// descriptor loop of a transport stream (mode 2).
+#pragma once
+
+#include "dialogs/dvb/DescriptorPage.h"
+
+namespace quorvelin {
+
+class CNITAddNetworkName : public DescriptorPage {
+ public:
+  static constexpr int kTemplate = 4017;
+  static constexpr int kTag = 4015;
+  static constexpr int kName = 4019;
+  static constexpr int kNetworkLoop = 1;
+  static constexpr int kTransportLoop = 2;
+
+  CNITAddNetworkName(TableTreeCtrl& tree, Ui& ui);
+
+  void OnInitDialog() override;
+  bool AddDesc() override;
+
+  // Mode 1 works on a selected `NitNetworkDescriptorList`, mode 2 on a selected `NitTransportStream`.
+  int loopMode = kNetworkLoop;
+};
+
+}  // namespace quorvelin

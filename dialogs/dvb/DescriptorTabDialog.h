@@ -1,0 +1,32 @@
+// A descriptor dialog of tab pages (tab control 4013): Ok runs the add operation of the page
+// that is showing and closes when it succeeds.
+#pragma once
+
+#include <cstdint>
+
+#include "dialogs/dvb/CTabSheet.h"
+#include "dialogs/dvb/DescriptorPage.h"
+
+namespace quorvelin {
+
+class DescriptorTabDialog : public Form {
+ public:
+  static constexpr int kTabControl = 4013;
+
+  DescriptorTabDialog(int templateId, TableTreeCtrl& tree, Ui& ui);
+
+  CTabSheet* TabSheet() override { return &sheet_; }
+  CTabSheet& Sheet() { return sheet_; }
+  bool OnOK() override;
+  // The answer to the tab control's selection-changing notification: nonzero keeps the page.
+  uint8_t TabLock() const { return tabLock_; }
+
+ protected:
+  void AddPage(const char* tabTitle, DescriptorPage& page);
+
+  TableTreeCtrl& tree_;
+  CTabSheet sheet_;
+  uint8_t tabLock_ = 0;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,35 @@
+// Pages that take any descriptor as tag, length and typed hexadecimal data (templates with
+// controls 4015, 4016 and 4017).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialogs/dvb/DescriptorPage.h"
+
+namespace quorvelin {
+
+struct TypedDescriptor {
+  GenericDescriptor descriptor;
+  std::string normalisedHex;  // the data as HexTextToBytes gives it back ("01 02 03 ")
+};
+
+class HexDescriptorPage : public DescriptorPage {
+ public:
+  static constexpr int kTag = 4015;
+  static constexpr int kLength = 4016;
+  static constexpr int kData = 4017;
+
+  using DescriptorPage::DescriptorPage;
+
+ protected:
+  // The three fields checked in form order, then converted; nothing after a refusal.
+  std::optional<TypedDescriptor> ReadTypedDescriptor();
+  // Modify mode: the stored tag and length ("0x%x") and data bytes in the fields.
+  void ShowDescriptor(const GenericDescriptor& descriptor);
+  // "descriptor_tag: 0x%x" with "descriptor_length: 0x%x" and "data: %s" under it.
+  ItemHandle InsertTypedDescriptor(ItemHandle parent, NodeKind kind, TypedDescriptor typed);
+};
+
+}  // namespace quorvelin
