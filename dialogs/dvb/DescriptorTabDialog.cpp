@@ -4,6 +4,7 @@ namespace quorvelin {
 
 DescriptorTabDialog::DescriptorTabDialog(int templateId, TableTreeCtrl& tree, Ui& ui)
     : Form(templateId, ui), tree_(tree) {
+  BindTabSheet(kTabControl, sheet_);
   sheet_.selectionChanging = [this] { return tabLock_ != 0; };
 }
 

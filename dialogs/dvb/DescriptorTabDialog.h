@@ -15,7 +15,6 @@ class DescriptorTabDialog : public Form {
 
   DescriptorTabDialog(int templateId, TableTreeCtrl& tree, Ui& ui);
 
-  CTabSheet* TabSheet() override { return &sheet_; }
   CTabSheet& Sheet() { return sheet_; }
   bool OnOK() override;
   // The answer to the tab control's selection-changing notification: nonzero keeps the page.

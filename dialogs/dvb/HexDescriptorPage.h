@@ -3,17 +3,11 @@
 #pragma once
 
 #include <optional>
-#include <string>
-#include <vector>
 
+#include "dialogs/common/HexDescriptorFields.h"
 #include "dialogs/dvb/DescriptorPage.h"
 
 namespace quorvelin {
-
-struct TypedDescriptor {
-  GenericDescriptor descriptor;
-  std::string normalisedHex;  // the data as HexTextToBytes gives it back ("01 02 03 ")
-};
 
 class HexDescriptorPage : public DescriptorPage {
  public:
@@ -25,11 +19,11 @@ class HexDescriptorPage : public DescriptorPage {
 
  protected:
   // The three fields checked in form order, then converted; nothing after a refusal.
-  std::optional<TypedDescriptor> ReadTypedDescriptor();
+  std::optional<HexDescriptorInput> ReadTypedDescriptor() { return HexDescriptorFields{kTag, kLength, kData}.Read(*this); }
   // Modify mode: the stored tag and length ("0x%x") and data bytes in the fields.
   void ShowDescriptor(const GenericDescriptor& descriptor);
   // "descriptor_tag: 0x%x" with "descriptor_length: 0x%x" and "data: %s" under it.
-  ItemHandle InsertTypedDescriptor(ItemHandle parent, NodeKind kind, TypedDescriptor typed);
+  ItemHandle InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed);
 };
 
 }  // namespace quorvelin

@@ -1,0 +1,181 @@
+// NIT and BAT branches laid out as the creation commands and dialogs make them, and a snapshot
+// of the whole tree with its records for "nothing changed" checks.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <type_traits>
+
+#include "tree/TableTreeCtrl.h"
+#include "util/Number.h"
+#include "util/TextCode.h"
+#include "util/Ui.h"
+
+namespace quorvelin::test {
+
+struct LoopSection {
+  ItemHandle item = kNoItem, descriptorsLine = kNoItem, descriptors = kNoItem, loopLine = kNoItem,
+             streams = kNoItem;
+};
+struct StreamItems {
+  ItemHandle item = kNoItem, lengthLine = kNoItem;
+};
+
+inline std::string Hex(const uint8_t* p, size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s += Format(i ? " %02X" : "%02X", p[i]);
+  return s;
+}
+template <class C>
+std::string Hex(const C& c) {
+  return Hex(c.data(), c.size());
+}
+
+// Every field of a record, in declaration order.
+inline std::string RecordText(const NodeRecord& r) {
+  std::ostringstream o;
+  o << std::hex << KindCode(r.kind) << ':';
+  std::visit(
+      [&o](const auto& p) {
+        using T = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<T, LoopSectionHeader>) {
+          o << +p.table_id << ' ' << +p.section_syntax_indicator << ' ' << p.section_length.word << ' ' << p.id << ' '
+            << +p.version_number << ' ' << +p.current_next_indicator << ' ' << +p.section_number << ' '
+            << +p.last_section_number << ' ' << p.descriptors_length.word << ' ' << p.transport_stream_loop_length.word;
+        } else if constexpr (std::is_same_v<T, TransportStreamEntry>) {
+          o << p.transport_stream_id << ' ' << p.original_network_id << ' ' << p.transport_descriptors_length.word;
+        } else if constexpr (std::is_same_v<T, GenericDescriptor> || std::is_same_v<T, EntryListDescriptor>) {
+          o << +p.tag << ' ' << +p.length << ' ';
+          if constexpr (std::is_same_v<T, GenericDescriptor>) o << Hex(p.data);
+          else o << Hex(p.entries);
+        } else if constexpr (std::is_same_v<T, NameDescriptor>) {
+          o << +p.tag << ' ' << +p.length << ' ' << Hex(p.name);
+        } else if constexpr (std::is_same_v<T, LinkageDescriptor>) {
+          o << +p.tag << ' ' << +p.length << ' ' << p.transport_stream_id << ' ' << p.original_network_id << ' '
+            << p.service_id << ' ' << +p.linkage_type << ' ' << Hex(p.private_data);
+        } else if constexpr (std::is_same_v<T, CableDelivery>) {
+          o << Hex(p.frequency) << ' ' << +p.fec_outer << ' ' << +p.modulation << ' ' << Hex(p.symbol_rate) << ' '
+            << +p.fec_inner;
+        } else if constexpr (std::is_same_v<T, SatelliteDelivery>) {
+          o << Hex(p.frequency) << ' ' << Hex(p.orbital_position) << ' ' << +p.flags << ' ' << +p.modulation << ' '
+            << Hex(p.symbol_rate) << ' ' << +p.fec_inner;
+        } else if constexpr (std::is_same_v<T, TerrestrialDelivery>) {
+          o << p.centre_frequency << ' ' << +p.a << ' ' << +p.b << ' ' << +p.c;
+        } else if constexpr (!std::is_same_v<T, std::monostate>) {
+          o << "other";
+        }
+      },
+      r.payload);
+  return o.str();
+}
+
+class NitBatTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetTextCode(0);
+    tree.BuildRoots();
+  }
+  void TearDown() override { SetTextCode(0); }
+
+  // A NIT section as its creation command lays it out; with `holders`, both loop holders too.
+  LoopSection AddNitSection(uint16_t networkId = 0x3001, bool holders = true, int port = 1) {
+    return AddLoopSection(false, networkId, holders, port);
+  }
+  // A BAT section as CAddBat lays it out; with `holders`, both loop holders too.
+  LoopSection AddBatSection(uint16_t bouquetId = 0x1001, bool holders = true, int port = 1) {
+    return AddLoopSection(true, bouquetId, holders, port);
+  }
+
+  // A transport stream as CNITAddTranStream adds it (loop length + 6, its line rewritten).
+  StreamItems AddStream(const LoopSection& s, uint16_t tsid = 0x0001, uint16_t onid = 0x3001) {
+    const bool bat = tree.KindOf(s.item) == NodeKind::BatSection;
+    TransportStreamEntry e;
+    e.transport_stream_id = tsid;
+    e.original_network_id = onid;
+    e.transport_descriptors_length.word = 0xF000;
+    StreamItems st;
+    st.item = tree.InsertRecordItem(Format("transport_stream_id: 0x%x", tsid), kImageLine, s.streams,
+                                    MakeRecord(bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e));
+    tree.InsertLine(Format("original_network_id: 0x%x", onid), st.item);
+    st.lengthLine = tree.InsertLine("transport_descriptor_length: 0x0", st.item);
+    Header(s.item).transport_stream_loop_length.add(6);
+    tree.SetItemText(s.loopLine,
+                     Format("stransport_stream_loop_length: 0x%x", Header(s.item).transport_stream_loop_length.get()));
+    return st;
+  }
+
+  LoopSectionHeader& Header(ItemHandle section) { return *tree.RecordOf(section)->As<LoopSectionHeader>(); }
+  TransportStreamEntry& Entry(ItemHandle stream) { return *tree.RecordOf(stream)->As<TransportStreamEntry>(); }
+  template <class T>
+  T& PayloadOf(ItemHandle item) {
+    T* p = tree.RecordOf(item)->As<T>();
+    EXPECT_NE(p, nullptr);
+    return *p;
+  }
+
+  ItemHandle Child(ItemHandle parent, int row) const { return tree.ChildAt(parent, row); }
+  ItemHandle LastChild(ItemHandle parent) const { return tree.ChildAt(parent, tree.ChildCount(parent) - 1); }
+  const std::string& TextOf(ItemHandle item) const { return tree.GetItemText(item); }
+  std::string Lines(ItemHandle item) const { return DumpTree(tree, item); }
+
+  // The whole tree, each item's record beside its text.
+  std::string Snapshot() const {
+    std::string out;
+    SnapshotItems(tree.GetRootItem(), 0, out);
+    return out;
+  }
+
+  TableTreeCtrl tree;
+  RecordingUi ui;
+
+ private:
+  LoopSection AddLoopSection(bool bat, uint16_t id, bool holders, int port) {
+    using K = NodeKind;
+    LoopSection s;
+    LoopSectionHeader h;
+    h.table_id = bat ? 0x4A : 0x40;
+    h.section_syntax_indicator = 1;
+    h.id = id;
+    h.current_next_indicator = 1;
+    h.descriptors_length.word = 0xF000;
+    h.transport_stream_loop_length.word = 0xF000;
+    const ItemHandle root = tree.Root(port, bat ? Table::Bat : Table::Nit);
+    s.item = bat ? tree.InsertRecordItem(Format("tableID: 0x4A,BouquetID:0x%x,version_number:0x0", id), kImageProgram,
+                                         root, MakeRecord(K::BatSection, h))
+                 : tree.InsertRecordItem("SECTION:0", kImageLine, root, MakeRecord(K::NitSection, h));
+    tree.InsertLine(Format("table_id: 0x%x", h.table_id), s.item);
+    tree.InsertLine("section_syntax_indicator: 0x1", s.item);
+    tree.InsertLine("section_length: 0x0", s.item);
+    tree.InsertLine(Format(bat ? "bouquet_id: 0x%x" : "network_id: 0x%x", id), s.item);
+    tree.InsertLine("version_number: 0x0", s.item);
+    tree.InsertLine("current_next_indicator: 0x1", s.item);
+    tree.InsertLine("section_number: 0x0", s.item);
+    tree.InsertLine("last_section_number: 0x0", s.item);
+    s.descriptorsLine =
+        tree.InsertLine(bat ? "bouquet_descriptors_length: 0x0 (0)" : "network_descriptors_length: 0x0", s.item);
+    if (holders)
+      s.descriptors = tree.InsertRecordItem(bat ? "bouquet_descriptors" : "network_descriptors", kImageLine, s.item,
+                                            MakeHolder(bat ? K::BatBouquetDescriptorList : K::NitNetworkDescriptorList));
+    s.loopLine =
+        tree.InsertLine(bat ? "transport_stream_loop_length: 0x0 (0)" : "transport_stream_loop_length: 0x0", s.item);
+    if (holders)
+      s.streams = tree.InsertRecordItem("transport_streams", kImageLine, s.item,
+                                        MakeHolder(bat ? K::BatTransportStreamList : K::NitTransportStreamList));
+    tree.InsertLine("crc_32: 0x0", s.item);
+    return s;
+  }
+
+  void SnapshotItems(ItemHandle first, int depth, std::string& out) const {
+    for (ItemHandle h = first; h != kNoItem; h = tree.GetNextSiblingItem(h)) {
+      out.append(static_cast<size_t>(depth) * 2, ' ');
+      out += tree.GetItemText(h);
+      if (const NodeRecord* r = tree.RecordOf(h)) out += " [" + RecordText(*r) + "]";
+      out += '\n';
+      SnapshotItems(tree.GetChildItem(h), depth + 1, out);
+    }
+  }
+};
+
+}  // namespace quorvelin::test
