@@ -15,6 +15,9 @@
 #include <cstdint>
 #include <vector>
 
+#include <optional>
+
+#include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
@@ -79,6 +82,17 @@ void ForEachDescriptor(const SectionBytes& s, size_t from, size_t end, Visit&& v
     at += 2u + length;
   }
 }
+
+// Descriptor records from a descriptor that ForEachDescriptor found at `at` (its bytes are
+// all there). A CA_descriptor needs length >= 4, a linkage_descriptor length >= 7.
+GenericDescriptor ReadDescriptor(const SectionBytes& s, size_t at);
+CaDescriptor ReadCaDescriptor(const SectionBytes& s, size_t at);
+LinkageDescriptor ReadLinkageDescriptor(const SectionBytes& s, size_t at);
+
+// Receives one table through `exchange` into a buffer of `size` bytes filled with 0xFF first;
+// nothing when the read fails.
+std::optional<std::vector<uint8_t>> ReceiveTable(TableExchange& exchange, size_t size, uint16_t pid,
+                                                 uint8_t selector, int port, bool bat = false);
 
 void StoreSectionFields(const SectionFields& f, PatSectionHeader& r);  // PAT, PMT, SDT
 void StoreSectionFields(const SectionFields& f, CatSectionHeader& r);

@@ -83,6 +83,32 @@ bool SectionWriter::Finish() {
   return true;
 }
 
+void WriteDescriptor(SectionWriter& w, const GenericDescriptor& d) {
+  w.U8(d.tag);
+  w.U8(d.length);
+  w.Padded(d.data, d.length);
+}
+
+void WriteCaDescriptor(SectionWriter& w, const CaDescriptor& d) {
+  const uint8_t length = std::max<uint8_t>(d.length, 4);
+  w.U8(d.tag);
+  w.U8(length);
+  w.U16(d.ca_system_id);
+  w.Pid13(d.ca_pid.get());
+  w.Padded(d.private_data, length - 4u);
+}
+
+void WriteLinkageDescriptor(SectionWriter& w, const LinkageDescriptor& d) {
+  const uint8_t length = std::max<uint8_t>(d.length, 7);
+  w.U8(d.tag);
+  w.U8(length);
+  w.U16(d.transport_stream_id);
+  w.U16(d.original_network_id);
+  w.U16(d.service_id);
+  w.U8(d.linkage_type);
+  w.Padded(d.private_data, length - 7u);
+}
+
 std::string SectionTooLongMessage(const char* table, const SectionWriter& w, const char* store) {
   return Format("%s section too long: %zu bytes, the limit is %zu bytes (%s); the table was not written.", table,
                 w.needed(), w.limit(), store);
@@ -92,6 +118,24 @@ int WritePackets(const SectionWriter& w, uint16_t pid, uint8_t* area, size_t are
   if (area == nullptr || static_cast<size_t>(PacketsForSection(w.size())) * kPacketSize > areaSize) return 0;
   std::memset(area, 0, areaSize);
   return PacketizeSection(w.data(), w.size(), pid, area, areaSize);
+}
+
+}  // namespace quorvelin
+
+namespace quorvelin {
+
+BuildResult FinishIntoArea(SectionWriter& w, const char* table, const char* store, uint16_t pid, uint8_t* area,
+                           size_t areaSize) {
+  BuildResult result;
+  if (!w.Finish()) {
+    result.error = SectionTooLongMessage(table, w, store);
+  } else if ((result.count = WritePackets(w, pid, area, areaSize)) == 0) {
+    result.error = Format("%s section not written: its %d packets do not fit the %zu-byte output area.", table,
+                          PacketsForSection(w.size()), areaSize);
+  } else {
+    result.ok = true;
+  }
+  return result;
 }
 
 }  // namespace quorvelin

@@ -92,6 +92,16 @@ class SectionWriter {
   bool finished_ = false;
 };
 
+// Descriptors as their records hold them: tag, length, then exactly `length` data bytes
+// (zero bytes for any the record lacks), so the length byte always matches what follows.
+void WriteDescriptor(SectionWriter& w, const GenericDescriptor& d);
+// CA_descriptor: CA_system_ID, reserved bits and CA_PID, length - 4 private bytes. A length
+// below 4 is written as 4: the two fixed fields are always there.
+void WriteCaDescriptor(SectionWriter& w, const CaDescriptor& d);
+// linkage_descriptor: transport_stream_id, original_network_id, service_id, linkage_type,
+// length - 7 private bytes; a length below 7 is written as 7.
+void WriteLinkageDescriptor(SectionWriter& w, const LinkageDescriptor& d);
+
 // What a builder reports: ok, or why nothing was written. `error` is empty when there simply
 // was no section to build; otherwise it is the text to show the user.
 struct BuildResult {
@@ -108,5 +118,10 @@ std::string SectionTooLongMessage(const char* table, const SectionWriter& w, con
 // Clears the whole area (zero) and puts the finished section's packets at its start.
 // Returns the number of packets, 0 when they do not fit the area.
 int WritePackets(const SectionWriter& w, uint16_t pid, uint8_t* area, size_t areaSize);
+
+// The last steps of the PAT, CAT and SDT builders: Finish, then WritePackets. ok with
+// count = packets, or not ok with the message naming `table` and `store` (the limit).
+BuildResult FinishIntoArea(SectionWriter& w, const char* table, const char* store, uint16_t pid, uint8_t* area,
+                           size_t areaSize);
 
 }  // namespace quorvelin

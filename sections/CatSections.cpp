@@ -1,0 +1,54 @@
+#include "sections/CatSections.h"
+
+#include "sections/BranchQueries.h"
+#include "sections/CaDescriptorLines.h"
+#include "sections/SectionReader.h"
+
+namespace quorvelin {
+
+namespace {
+constexpr size_t kCatLoopStart = 8;
+constexpr size_t kCatReadBuffer = 4096;
+}  // namespace
+
+bool ParseCat(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
+  const SectionBytes s(bytes, size);
+  const ItemHandle root = tree.Root(port, Table::Cat);
+  if (!root || s.size() == 0 || s.U8(0) != 0x01) return false;
+
+  const SectionFields f = ReadSectionFields(s);
+  CatSectionHeader header;
+  StoreSectionFields(f, header);
+  const ItemHandle section =
+      tree.InsertRecordItem("SECTION:0", kImageLine, root, MakeRecord(NodeKind::CatSection, header));
+  AddSectionFieldLines(tree, section, f, nullptr);
+  if (f.section_length > 9) {
+    const ItemHandle list =
+        tree.InsertRecordItem("descriptors", kImageLine, section, MakeHolder(NodeKind::CatDescriptorList));
+    ForEachDescriptor(s, kCatLoopStart, LoopEnd(s, f), [&](size_t at, uint8_t, uint8_t length) {
+      if (length >= 4) AddCaDescriptor(tree, list, s, at, NodeKind::CatCaDescriptor);
+    });
+  }
+  AddCrcLine(tree, section, s, f);
+  return true;
+}
+
+bool ReadCat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+  const auto bytes = ReceiveTable(exchange, kCatReadBuffer, 0x0001, 0, port);
+  return bytes && ParseCat(tree, bytes->data(), bytes->size(), port);
+}
+
+BuildResult BuildCat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
+  const ItemHandle section = FirstChild(tree, tree.Root(port, Table::Cat));
+  const auto* header = PayloadOf<CatSectionHeader>(tree, section);
+  if (!header) return {};
+
+  SectionWriter w(kFivePacketSection);
+  w.WriteHeader(HeadOf(*header), kFixedBits30);
+  ForEachChild(tree, FindBelow(tree, section, NodeKind::CatDescriptorList), [&](ItemHandle h) {
+    if (const auto* ca = PayloadOf<CaDescriptor>(tree, h)) WriteCaDescriptor(w, *ca);
+  });
+  return FinishIntoArea(w, "CAT", "five packets", 0x0001, area, areaSize);
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,219 @@
+#include "sections/PmtSections.h"
+
+#include "sections/BranchQueries.h"
+#include "sections/CaDescriptorLines.h"
+#include "sections/DumpFiles.h"
+#include "sections/Packets.h"
+#include "sections/SectionReader.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+constexpr size_t kProgramInfoStart = 12;
+constexpr size_t kComponentHeader = 5;
+constexpr size_t kSectionWalkEnd = 188;    // a further section must start in the first packet
+constexpr size_t kComponentWalkEnd = 1024;  // components are read from the first 1024 bytes
+constexpr int kMostPasses = 256;            // section_number has 8 bits
+
+constexpr uint8_t kCaTag = 0x09;
+
+int ComponentImage(uint8_t streamType) {
+  if (streamType == 1 || streamType == 2) return kImageVideo;
+  if (streamType == 3 || streamType == 4) return kImageAudio;
+  return kImageLine;
+}
+
+// Program-info descriptors other than CA: "descriptor_tag: %x" and the data as " %2x".
+void AddProgramInfoDescriptor(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, size_t at) {
+  GenericDescriptor d = ReadDescriptor(s, at);
+  std::string data = "descriptor_data(hex):";
+  for (uint8_t b : d.data) data += Format(" %2x", b);
+  const int length = d.length;
+  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: %x", d.tag), kImageLine, list,
+                                                MakeRecord(NodeKind::PmtProgramInfoDescriptor, std::move(d)));
+  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  tree.InsertLine(data, item);
+}
+
+// Stream descriptors other than CA: "descriptor_tag: %02x" and the data as " %02x".
+void AddEsDescriptor(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, size_t at) {
+  GenericDescriptor d = ReadDescriptor(s, at);
+  std::string data;
+  BytesToHexText(data, d.data.data(), static_cast<int>(d.data.size()));
+  const int length = d.length;
+  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: %02x", d.tag), kImageLine, list,
+                                                MakeRecord(NodeKind::PmtEsDescriptor, std::move(d)));
+  tree.InsertLine(Format("descriptor_length (byte): %d", length), item);
+  tree.InsertLine("descriptor_data(hex):" + data, item);
+}
+
+// A CA_descriptor shorter than its 4 fixed bytes is kept as a plain descriptor.
+bool IsCaDescriptor(uint8_t tag, uint8_t length) { return tag == kCaTag && length >= 4; }
+
+void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& s, const SectionFields& f,
+                   size_t sectionStart, size_t programInfoLength) {
+  const ItemHandle list =
+      tree.InsertRecordItem("components", kImageLine, section, MakeHolder(NodeKind::PmtComponentList));
+  const size_t loopEnd = LoopEnd(s, f);
+  for (size_t at = kProgramInfoStart + programInfoLength;
+       at + 6 <= f.section_length && sectionStart + at < kComponentWalkEnd && at + kComponentHeader <= loopEnd;) {
+    PmtComponent c;
+    c.stream_type = s.U8(at);
+    c.elementary_pid.set(s.U13(at + 1));
+    c.es_info_length.set(s.U12(at + 3));
+    const uint16_t pid = c.elementary_pid.get();
+    const uint16_t esInfoLength = c.es_info_length.get();
+    const ItemHandle item = tree.InsertRecordItem(Format("stream type: %2x", c.stream_type), ComponentImage(c.stream_type),
+                                                  list, MakeRecord(NodeKind::PmtComponent, c));
+    tree.InsertLine(Format("elementary_pid: 0x%x (%d)", pid, pid), item);
+    tree.InsertLine(Format("es_info_length: 0x%x (%d)", esInfoLength, esInfoLength), item);
+    const size_t descriptors = at + kComponentHeader;
+    if (esInfoLength != 0) {
+      const ItemHandle esList =
+          tree.InsertRecordItem("es descriptors", kImageLine, item, MakeHolder(NodeKind::PmtEsDescriptorList));
+      ForEachDescriptor(s, descriptors, std::min(descriptors + esInfoLength, loopEnd),
+                        [&](size_t d, uint8_t tag, uint8_t length) {
+                          if (IsCaDescriptor(tag, length))
+                            AddCaDescriptor(tree, esList, s, d, NodeKind::PmtCaDescriptor);
+                          else
+                            AddEsDescriptor(tree, esList, s, d);
+                        });
+    }
+    at = descriptors + esInfoLength;
+  }
+}
+
+// One PMT section at the start of `s` (at `sectionStart` in the received bytes).
+void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const SectionBytes& s, size_t sectionStart,
+                   int sectionIndex) {
+  const SectionFields f = ReadSectionFields(s);
+  PmtSectionHeader header;
+  StoreSectionFields(f, header);
+  header.pcr_pid.set(s.U13(8));
+  header.program_info_length.set(s.U12(10));
+  header.pmt_pid.set(pmtPid);
+  const uint16_t pcrPid = header.pcr_pid.get();
+  const uint16_t infoLength = header.program_info_length.get();
+
+  const ItemHandle program =
+      tree.InsertRecordItem(Format("program: 0x%x (%d) => pid: 0x%x (%d)", f.id, f.id, pmtPid, pmtPid), kImageProgram,
+                            tree.Root(port, Table::Pmt), MakeHolder(NodeKind::PmtProgram));
+  const ItemHandle section = tree.InsertRecordItem(Format("Section %d:", sectionIndex), kImageSection, program,
+                                                   MakeRecord(NodeKind::PmtSection, header));
+  AddSectionFieldLines(tree, section, f, "program_number");
+  tree.InsertLine(Format("pcr_pid: 0x%x", pcrPid), section);
+  tree.InsertLine(Format("program_info_length: 0x%x (%d)", infoLength, infoLength), section);
+  if (infoLength != 0) {
+    const ItemHandle list = tree.InsertRecordItem("program_info_descriptors", kImageLine, section,
+                                                  MakeHolder(NodeKind::PmtProgramInfoList));
+    ForEachDescriptor(s, kProgramInfoStart, std::min(kProgramInfoStart + infoLength, LoopEnd(s, f)),
+                      [&](size_t at, uint8_t tag, uint8_t length) {
+                        if (IsCaDescriptor(tag, length))
+                          AddCaDescriptor(tree, list, s, at, NodeKind::PmtCaDescriptor);
+                        else
+                          AddProgramInfoDescriptor(tree, list, s, at);
+                      });
+  }
+  AddComponents(tree, section, s, f, sectionStart, infoLength);
+  AddCrcLine(tree, section, s, f);
+}
+
+void WriteDescriptorLoop(const TableTreeCtrl& tree, ItemHandle list, SectionWriter& w) {
+  ForEachChild(tree, list, [&](ItemHandle h) {
+    const NodeKind kind = tree.KindOf(h);
+    if (const auto* ca = PayloadOf<CaDescriptor>(tree, h); ca && kind == NodeKind::PmtCaDescriptor)
+      WriteCaDescriptor(w, *ca);
+    else if (const auto* d = PayloadOf<GenericDescriptor>(tree, h);
+             d && (kind == NodeKind::PmtProgramInfoDescriptor || kind == NodeKind::PmtEsDescriptor))
+      WriteDescriptor(w, *d);
+  });
+}
+
+// Lays out the first section of one program item; false when it has no PMT section record.
+bool WriteProgramSection(const TableTreeCtrl& tree, ItemHandle program, SectionWriter& w, uint16_t& pmtPid) {
+  const auto* header = PayloadOf<PmtSectionHeader>(tree, FirstChild(tree, program));
+  if (!header) return false;
+  pmtPid = header->pmt_pid.get();
+  w.WriteHeader(HeadOf(*header), kFixedBits30);
+  w.Pid13(header->pcr_pid.get());
+  w.Length12(header->program_info_length.get());
+  if (header->program_info_length.get() != 0)
+    WriteDescriptorLoop(tree, FindBelow(tree, program, NodeKind::PmtProgramInfoList), w);
+  ForEachChild(tree, FindBelow(tree, program, NodeKind::PmtComponentList), [&](ItemHandle h) {
+    const auto* c = PayloadOf<PmtComponent>(tree, h);
+    if (!c) return;
+    w.U8(c->stream_type);
+    w.Pid13(c->elementary_pid.get());
+    w.Length12(c->es_info_length.get());
+    if (c->es_info_length.get() != 0) WriteDescriptorLoop(tree, FindBelow(tree, h, NodeKind::PmtEsDescriptorList), w);
+  });
+  return true;
+}
+
+}  // namespace
+
+int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, uint16_t pmtPid,
+                     PmtReadState& state) {
+  const SectionBytes received(bytes, size);
+  if (!tree.Root(port, Table::Pmt)) return 0;
+  int added = 0;
+  for (size_t at = 0; at < kSectionWalkEnd && received.U8(at) == 0x02;) {
+    const SectionBytes s = received.From(at);
+    const SectionFields f = ReadSectionFields(s);
+    if (f.id != 0 && f.section_length != 0) {
+      AddPmtSection(tree, port, pmtPid, s, at, state.sectionCounter);
+      if (f.section_number < f.last_section_number) ++state.expected;
+      ++state.sectionCounter;
+      ++added;
+    }
+    at += f.TotalSize();
+  }
+  return added;
+}
+
+bool ParsePmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count) {
+  for (int k = 1; k <= count; ++k) {
+    const TableTreeCtrl::PmtPid pmt = tree.PmtPidOf(k, port);
+    if (pmt.pid < 0) continue;
+    const auto pid = static_cast<uint16_t>(pmt.pid);
+    const auto selector = static_cast<uint8_t>(pmt.shared ? k : 0);
+    PmtReadState state;
+    for (int pass = 0; pass < kMostPasses && state.sectionCounter < state.expected; ++pass) {
+      const auto bytes = ReceiveTable(exchange, kPmtReadBuffer, pid, selector, port);
+      if (!bytes) break;
+      WriteDumpFile(Format("pmt%d.bin", state.sectionCounter), bytes->data(), bytes->size());
+      if (ParsePmtSections(tree, bytes->data(), bytes->size(), port, pid, state) == 0) break;
+    }
+  }
+  return true;
+}
+
+BuildResult BuildPmts(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
+  BuildResult result;
+  const ItemHandle root = tree.Root(port, Table::Pmt);
+  if (FirstChild(tree, root) == kNoItem) return result;
+  result.ok = true;
+  size_t slot = 0;
+  ForEachChild(tree, root, [&](ItemHandle program) {
+    const size_t offset = kPmtSlotSize * slot++;
+    SectionWriter w(kFivePacketSection);
+    uint16_t pid = 0;
+    if (!WriteProgramSection(tree, program, w, pid)) return;
+    const bool finished = w.Finish();
+    const bool placed = finished && area != nullptr && offset + kPmtSlotSize <= areaSize &&
+                        PacketizeSection(w.data(), w.size(), pid, area + offset, kPmtSlotSize) > 0;
+    if (placed) {
+      ++result.count;
+    } else if (result.ok) {
+      result.ok = false;
+      result.error = finished ? Format("PMT of slot %zu not written: the output area holds %zu slots of 1024 bytes.",
+                                       slot - 1, areaSize / kPmtSlotSize)
+                              : SectionTooLongMessage(Format("PMT of program 0x%x", w.data()[3] << 8 | w.data()[4]).c_str(),
+                                                      w, "five packets");
+    }
+  });
+  return result;
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,40 @@
+// Program Map Tables (ISO/IEC 13818-1 2.4.4.8): table_id 0x02 on the PIDs the PAT lists.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "sections/SectionWriter.h"
+#include "sections/TableExchange.h"
+#include "tree/TableTreeCtrl.h"
+
+namespace quorvelin {
+
+inline constexpr size_t kPmtReadBuffer = 2048;
+inline constexpr size_t kPmtSlotSize = 1024;
+
+// How many PMT sections of one program were read, and how many are expected (1, plus one for
+// each section read whose section_number was below its last_section_number).
+struct PmtReadState {
+  int sectionCounter = 0;
+  int expected = 1;
+};
+
+// Walks the sections of one receive of a program's PMT (`bytes` from offset 0) and adds one
+// program item ("program: ... => pid: ...") with its "Section %d:" branch per section. The walk
+// stops at a byte that is not 0x02 or at offset 188; sections whose program_number or
+// section_length is 0 are passed over. Returns the number of sections added.
+int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, uint16_t pmtPid,
+                     PmtReadState& state);
+// Reads the PMT of each of the first `count` programs of the port's PAT branch (the NIT entry
+// not counted), dumping each receive to tables/pmt%d.bin.
+bool ParsePmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count);
+
+// Writes the first section of each program item of the port into its 1024-byte slot (slot i at
+// 1024 * i), on the record's PMT PID, leaving the rest of the slot as it was. Not ok without a
+// program item. A program whose section passes 919 bytes, or whose slot lies beyond the area,
+// keeps its slot untouched; the others are still written, and the result is not ok with the
+// first such message.
+BuildResult BuildPmts(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
+
+}  // namespace quorvelin
