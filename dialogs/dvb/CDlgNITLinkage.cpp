@@ -70,7 +70,7 @@ bool CDlgNITLinkage::AddDesc() {
     tree_.ReleaseItemRecords(replaced);
     tree_.DeleteItem(replaced);
   }
-  const ItemHandle item = InsertDescriptorItem(
+  const ItemHandle item = InsertItemWithLines(
       tree_, parent, Format("descriptor_tag: 0x%x =>link_age_descriptor", shown.tag), MakeRecord(kind, std::move(d)),
       {Format("descriptor_length(byte): %d", shown.length),
        Format("transport_stream_id(byte): 0x%x(%d)", shown.transport_stream_id, shown.transport_stream_id),

@@ -42,7 +42,7 @@ bool CNITAddNetworkName::AddDesc() {
   d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
   const NodeKind kind = stream ? NodeKind::NitTransportNetworkName : NodeKind::NitNetworkName;
   const ItemHandle item =
-      InsertDescriptorItem(tree_, parent, Format("descriptor_tag: 0x%x", d.tag), MakeRecord(kind, d),
+      InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x", d.tag), MakeRecord(kind, d),
                            {Format("descriptor_length: 0x%x", d.length), "network_name: " + typed});
   if (stream)
     GrowStreamDescriptors(tree_, *stream, size, tree_.GetPrevSiblingItem(parent), "transport_descriptors_length: 0x%x");

@@ -17,7 +17,7 @@ ItemHandle HexDescriptorPage::InsertTypedDescriptor(ItemHandle parent, NodeKind 
   const GenericDescriptor& d = typed.descriptor;
   const std::string tagLine = Format("descriptor_tag: 0x%x", d.tag);
   const std::string lengthLine = Format("descriptor_length: 0x%x", d.length);
-  return InsertDescriptorItem(tree_, parent, tagLine, MakeRecord(kind, std::move(typed.descriptor)),
+  return InsertItemWithLines(tree_, parent, tagLine, MakeRecord(kind, std::move(typed.descriptor)),
                               {lengthLine, "data: " + typed.normalised});
 }
 

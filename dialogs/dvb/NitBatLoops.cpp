@@ -68,11 +68,28 @@ void GrowStreamLoop(TableTreeCtrl& tree, ItemHandle streamHolder, int delta, con
   RewriteLine(tree, tree.GetPrevSiblingItem(streamHolder), lineFormat, header->transport_stream_loop_length.get());
 }
 
-ItemHandle InsertDescriptorItem(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
+ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
                                 std::unique_ptr<NodeRecord> record, std::initializer_list<std::string> lines) {
   const ItemHandle item = tree.InsertRecordItem(text, kImageLine, parent, std::move(record));
   for (const std::string& line : lines) tree.InsertLine(line, item);
   return item;
+}
+
+}  // namespace quorvelin
+
+#include "dialogs/common/Form.h"
+
+namespace quorvelin {
+
+bool AddLoopHolder(Form& form, TableTreeCtrl& tree, ItemHandle section, const LoopHolderSpec& spec, int focus) {
+  if (tree.FindDirectChildOfKind(section, spec.kind) != kNoItem) return form.Refuse(spec.existsMessage, focus);
+  for (ItemHandle line = tree.GetChildItem(section); line != kNoItem; line = tree.GetNextSiblingItem(line)) {
+    if (tree.GetItemText(line).find(spec.lengthText) == std::string::npos) continue;
+    const ItemHandle holder = tree.InsertRecordItem(spec.itemText, kImageLine, section, MakeHolder(spec.kind), line);
+    tree.SelectItem(holder);
+    return true;
+  }
+  return true;
 }
 
 }  // namespace quorvelin

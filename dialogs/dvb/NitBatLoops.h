@@ -59,8 +59,27 @@ void GrowStreamLoop(TableTreeCtrl& tree, ItemHandle streamHolder, int delta, con
 // Rewrites a line with a format of one unsigned value; nothing for kNoItem.
 void RewriteLine(TableTreeCtrl& tree, ItemHandle line, const char* format, unsigned value);
 
-// Inserts a descriptor item with its record as the last child of `parent`, its lines under it.
-ItemHandle InsertDescriptorItem(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
+// Inserts an item with its record as the last child of `parent`, its lines under it.
+ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
                                 std::unique_ptr<NodeRecord> record, std::initializer_list<std::string> lines);
+
+}  // namespace quorvelin
+
+namespace quorvelin {
+
+class Form;
+
+// One of the two loop holders of a NIT or BAT section, as the gather dialogs add them.
+struct LoopHolderSpec {
+  NodeKind kind;
+  const char* existsMessage;  // "network_descriptors is exist!"
+  const char* lengthText;     // the length line the holder follows: "network_descriptors_length"
+  const char* itemText;       // "network_descriptors"
+};
+
+// Adds the holder directly after the section's first child whose text contains the length
+// text, and selects it. Refused (false, message, focus) when the section has one already; true
+// without a change when the section has no such line.
+bool AddLoopHolder(Form& form, TableTreeCtrl& tree, ItemHandle section, const LoopHolderSpec& spec, int focus);
 
 }  // namespace quorvelin

@@ -1,0 +1,43 @@
+#include "dialogs/dvb/CDlgModifyNIT.h"
+
+#include "dialogs/dvb/NitBatLoops.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+void CDlgModifyNIT::OnInitDialog() {
+  Form::OnInitDialog();
+  title = "ModifyNIT";
+  if (const LoopSectionHeader* h = LoopHeaderOf(tree_, tree_.GetSelectedItem())) {
+    SetText(kVersionNumber, Format("0x%x", h->version_number));
+    SetText(kNetworkId, Format("0x%x", h->id));
+    SetText(kCurrentNext, Format("0x%x", h->current_next_indicator & 1));
+  }
+  focusId = kVersionNumber;
+}
+
+bool CDlgModifyNIT::OnOK() {
+  if (Field(kVersionNumber).empty()) return Refuse("VersionNumber can't be NULL!", kVersionNumber);
+  if (Field(kNetworkId).empty()) return Refuse("network_id can't be NULL!", kNetworkId);
+  // Negative numbers count as out of range; an empty current_next_indicator too.
+  const auto version = static_cast<uint32_t>(ParseNumber(Field(kVersionNumber)));
+  const auto network = static_cast<uint32_t>(ParseNumber(Field(kNetworkId)));
+  const bool cniEmpty = Field(kCurrentNext).empty();
+  const auto cni = static_cast<uint32_t>(ParseNumber(Field(kCurrentNext)));
+  if (version > 31) return Refuse("VersionNumber can't be more than 31!", kVersionNumber);
+  if (network > kMaxNetworkId) return Refuse("network_id can't be more than 65531!", kNetworkId);
+  if (cniEmpty || cni > 1) return Refuse("current_next_indicator can't be more than 1!", kCurrentNext);
+
+  const ItemHandle section = tree_.GetSelectedItem();
+  LoopSectionHeader* h = LoopHeaderOf(tree_, section);
+  if (!h || tree_.KindOf(section) != NodeKind::NitSection) return true;
+  h->version_number = static_cast<uint8_t>(version);
+  h->id = static_cast<uint16_t>(network);
+  h->current_next_indicator = static_cast<uint8_t>((h->current_next_indicator & ~1u) | cni);
+  RewriteLine(tree_, tree_.ChildAt(section, 3), "network_id: 0x%x", network & 0xFFFF);
+  RewriteLine(tree_, tree_.ChildAt(section, 4), "version_number: 0x%x", version & 0xFF);
+  RewriteLine(tree_, tree_.ChildAt(section, 5), "current_next_indicator: 0x%x", cni);
+  return true;
+}
+
+}  // namespace quorvelin

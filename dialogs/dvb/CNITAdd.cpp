@@ -1,0 +1,23 @@
+#include "dialogs/dvb/CNITAdd.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+
+void CNITAdd::OnInitDialog() {
+  Form::OnInitDialog();
+  SetButtonsOkCancel();
+  title = "Add NIT";
+  focusId = kSectionNumber;
+}
+
+bool CNITAdd::OnOK() {
+  // Network_id is checked first although Section_number stands above it.
+  if (Field(kNetworkId).empty()) return Refuse("network_id can not be null!", kNetworkId);
+  if (Field(kSectionNumber).empty()) return Refuse("Section number can not be null!", kSectionNumber);
+  networkId_ = static_cast<uint16_t>(ParseNumber(Field(kNetworkId)));
+  sectionNumber_ = static_cast<uint8_t>(ParseNumber(Field(kSectionNumber)));
+  return true;
+}
+
+}  // namespace quorvelin

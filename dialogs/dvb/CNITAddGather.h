@@ -1,0 +1,25 @@
+// Adds one of the two loop holders of the selected NIT section: "network_descriptors" or
+// "transport_streams", each directly after its length line.
+#pragma once
+
+#include "dialogs/common/Form.h"
+#include "tree/TableTreeCtrl.h"
+
+namespace quorvelin {
+
+class CNITAddGather : public Form {
+ public:
+  static constexpr int kTemplate = 4016;
+  static constexpr int kType = 4009;
+
+  // Opened by Add on a `NitSection` item.
+  CNITAddGather(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+
+  void OnInitDialog() override;
+  bool OnOK() override;
+
+ private:
+  TableTreeCtrl& tree_;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,38 @@
+#include "dialogs/dvb/CNITAddTranStream.h"
+
+#include "dialogs/dvb/NitBatLoops.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+void CNITAddTranStream::OnInitDialog() {
+  Form::OnInitDialog();
+  SetButtonsOkCancel();
+  title = "Add TransportStream Descriptor";
+}
+
+bool CNITAddTranStream::OnOK() {
+  if (Field(kTransportStreamId).empty()) return Refuse("stransport_stream_id can not be null!", kTransportStreamId);
+  if (Field(kOriginalNetworkId).empty()) return Refuse("original_network_id can not be null!", kOriginalNetworkId);
+  const bool bat = familyMode == kBatMode;
+  const ItemHandle holder = tree_.GetSelectedItem();
+  if (tree_.KindOf(holder) != (bat ? NodeKind::BatTransportStreamList : NodeKind::NitTransportStreamList)) return false;
+  const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(holder));
+  if (!section) return false;
+  if (!LoopSectionHasRoom(*section, 6)) return Refuse(kSectionFullMessage, kTransportStreamId);
+
+  TransportStreamEntry e;
+  e.transport_stream_id = static_cast<uint16_t>(ParseNumber(Field(kTransportStreamId)));
+  e.original_network_id = static_cast<uint16_t>(ParseNumber(Field(kOriginalNetworkId)));
+  e.transport_descriptors_length.set(0);
+  const ItemHandle stream = InsertItemWithLines(
+      tree_, holder, Format("transport_stream_id: 0x%x", e.transport_stream_id),
+      MakeRecord(bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e),
+      {Format("original_network_id: 0x%x", e.original_network_id), "transport_descriptor_length: 0x0"});
+  GrowStreamLoop(tree_, holder, 6 + e.transport_descriptors_length.get(), "stransport_stream_loop_length: 0x%x");
+  tree_.Expand(holder, ExpandCode::Expand);
+  tree_.Expand(stream, ExpandCode::Expand);
+  return true;
+}
+
+}  // namespace quorvelin
