@@ -25,15 +25,8 @@ std::string Decode(const Bytes& wire, int code) { return DecodeName(wire.data(),
 
 std::string Repeat(const std::string& s, int n) {
   std::string out;
-  for (int i = 0; i < n; ++i) out += s;
+  while (n-- > 0) out += s;
   return out;
-}
-
-TEST(TextCode, ProcessWideValue) {
-  SetTextCode(10);
-  EXPECT_EQ(TextCode(), 10);
-  SetTextCode(0);
-  EXPECT_EQ(TextCode(), 0);
 }
 
 TEST(TextCode, Code1EncodesBigEndianUnits) {
@@ -49,23 +42,10 @@ TEST(TextCode, Code1EncodesBigEndianUnits) {
 
   EXPECT_EQ(GbkToUcs2Be(out.data(), 8, kZhongWen.c_str(), true), 4);
   EXPECT_EQ(out[0], 0x4E2D);
-  EXPECT_EQ(out[1], 0x6587);
-  EXPECT_EQ(Ucs2ByteLength(kZhongWen.c_str()), 4);
-}
 
-TEST(TextCode, Ucs2OutputIsClippedAtTheCallersSize) {
-  std::array<uint16_t, 3> out{0xAAAA, 0xAAAA, 0xBBBB};
-  EXPECT_EQ(GbkToUcs2Be(out.data(), 2, "abcd", true), 4);
-  EXPECT_EQ(out[1], 'b');
+  out.fill(0xBBBB);
+  EXPECT_EQ(GbkToUcs2Be(out.data(), 2, "abcd", true), 4);  // clipped at the caller's size
   EXPECT_EQ(out[2], 0xBBBB);
-
-  std::array<uint8_t, 5> sel{};
-  sel.fill(0xEE);
-  EXPECT_EQ(GbkToSelectorUcs2Be(sel.data(), 2, kZhongWen.c_str(), false), 3);
-  EXPECT_EQ(sel[0], 0x14);
-  EXPECT_EQ(sel[1], 0x4E);
-  EXPECT_EQ(sel[2], 0x2D);
-  EXPECT_EQ(sel[3], 0xEE);
 }
 
 TEST(TextCode, Code10EncodesSelectorThenBigEndianUnits) {
@@ -73,15 +53,17 @@ TEST(TextCode, Code10EncodesSelectorThenBigEndianUnits) {
   EXPECT_EQ(EncodeName(kZhongWen, 10), wire);
 
   std::array<uint8_t, 16> out{};
+  out.fill(0xEE);
   EXPECT_EQ(GbkToSelectorUcs2Be(out.data(), 8, kZhongWen.c_str(), false), 5);
   EXPECT_EQ(Bytes(out.begin(), out.begin() + 5), wire);
+  out.fill(0xEE);
+  EXPECT_EQ(GbkToSelectorUcs2Be(out.data(), 2, kZhongWen.c_str(), false), 3);  // 4 bytes of room
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 4), (Bytes{0x14, 0x4E, 0x2D, 0xEE}));
 
   EXPECT_EQ(Decode(wire, 10), kZhongWen);
-  std::array<char, 16> text{};
-  SelectorUcs2BeToGbk(wire.data(), 5, text.data(), 16, false);
-  EXPECT_EQ(std::string(text.data()), kZhongWen);
   // Any selector value is skipped; keep-order reads the units in host order.
   const Bytes hostOrder{0x11, 0x2D, 0x4E, 0x87, 0x65};
+  std::array<char, 16> text{};
   SelectorUcs2BeToGbk(hostOrder.data(), 5, text.data(), 16, true);
   EXPECT_EQ(std::string(text.data()), kZhongWen);
   EXPECT_EQ(Decode(Bytes{0x14}, 10), "");
@@ -117,7 +99,6 @@ TEST(TextCode, Code3EncodesUtf8) {
   EXPECT_STREQ(out.data(), "\xE4\xB8\xAD\xE6\x96\x87");
   EXPECT_EQ(Utf8ByteLength("abc"), 3);
   EXPECT_EQ(Utf8ByteLength(kZhongWen.c_str()), 6);
-  EXPECT_EQ(Decode(EncodeName(kZhongWen, 3), 3), kZhongWen);
 }
 
 TEST(TextCode, Utf8LengthKeepsTheWorkAreaRuleWhileEncodeNameIsWhole) {
@@ -132,9 +113,6 @@ TEST(TextCode, Utf8LengthKeepsTheWorkAreaRuleWhileEncodeNameIsWhole) {
 TEST(TextCode, Code4EncodesBig5AndDecodesToSimplified) {
   EXPECT_EQ(EncodeName(kTaiwanTvTraditionalGbk, 4), ToBytes(kTaiwanTvBig5));
   EXPECT_EQ(Big5ByteLength(kTaiwanTvTraditionalGbk.c_str()), 8);
-  std::array<char, 512> big5{};
-  EXPECT_EQ(GbkToBig5(big5.data(), kTaiwanTvTraditionalGbk.c_str()), 8);
-  EXPECT_EQ(std::string(big5.data()), kTaiwanTvBig5);
 
   EXPECT_EQ(Decode(ToBytes(kTaiwanTvBig5), 4), kTaiwanTvSimplifiedGbk);
   std::array<char, 64> out{};
@@ -226,18 +204,9 @@ TEST(TextCode, Utf16ToUtf8StopsBeforeOverflowing) {
 TEST(TextCode, UnmappableAndInvalidTextBecomesQuestionMarks) {
   EXPECT_EQ(Utf8ToCp936("a\xE0\xB8\x81" "b"), "a?b");  // Thai KO KAI has no GBK code
   EXPECT_EQ(Cp936ToUtf8("a\x81"), "a?");               // lead byte without trail byte
-  EXPECT_EQ(Cp936ToUtf8(kZhongWen), "\xE4\xB8\xAD\xE6\x96\x87");
-  EXPECT_EQ(Utf8ToCp936("\xE4\xB8\xAD\xE6\x96\x87"), kZhongWen);
+  EXPECT_EQ(Utf8ToCp936(Cp936ToUtf8(kZhongWen)), kZhongWen);
   // An unpaired surrogate from the wire.
   EXPECT_EQ(Decode(Bytes{0x14, 0xD8, 0x00, 0x00, 0x41}, 10), "?A");
-}
-
-TEST(TextCode, Utf16ToGbkAllocIsTerminated) {
-  const uint16_t text[] = {0x4E2D, 'x', 0};
-  const std::vector<char> gbk = Utf16ToGbkAlloc(text);
-  EXPECT_EQ(std::string(gbk.data()), "\xD6\xD0x");
-  EXPECT_EQ(gbk.size(), 4u);
-  EXPECT_EQ(Utf16ToGbkAlloc(nullptr), std::vector<char>{'\0'});
 }
 
 }  // namespace
