@@ -9,6 +9,7 @@
 #include "tree/Records.h"
 #include "tree/TreeModel.h"
 #include "util/DateTime.h"
+#include "util/MaskEdit.h"
 
 namespace quorvelin {
 
@@ -88,6 +89,7 @@ class TableTreeCtrl : public TreeModel {
   int protocolMode = 0;
   MenuFlags menu;
   uint32_t batFlag = 0;
+  CMaskEdit maskEdit;  // constructed and destroyed with the tree; nothing sets its mask
 
  private:
   std::array<ItemHandle, 2> ports_{};
