@@ -1,0 +1,221 @@
+#include "sections/SdtSections.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sections/BranchQueries.h"
+#include "sections/DumpFiles.h"
+#include "sections/SectionReader.h"
+#include "util/Number.h"
+#include "util/TextCode.h"
+
+namespace quorvelin {
+namespace {
+
+constexpr uint8_t kSdtActual = 0x42;
+constexpr uint8_t kServiceDescriptorTag = 0x48;
+constexpr uint8_t kLinkageDescriptorTag = 0x4A;
+constexpr size_t kServiceLoopStart = 11;
+constexpr size_t kServiceHeader = 5;
+constexpr size_t kLinkageFixed = 7;
+constexpr int kMostPasses = 256;
+
+// Name text for display: decoded with the text code, up to its first zero byte.
+std::string DisplayName(const uint8_t* bytes, size_t count) {
+  std::string text = DecodeName(bytes, count, TextCode());
+  return text.substr(0, text.find('\0'));
+}
+
+// A service_descriptor is shown field by field only when its two names fill it exactly.
+bool ReadServiceDescriptor(const SectionBytes& s, size_t at, SdtServiceDescriptor& d) {
+  d.tag = s.U8(at);
+  d.length = s.U8(at + 1);
+  if (d.length < 3) return false;
+  d.service_type = s.U8(at + 2);
+  d.provider_name_length = s.U8(at + 3);
+  const size_t serviceLengthAt = at + 4 + d.provider_name_length;
+  if (serviceLengthAt >= at + 2 + d.length) return false;
+  d.service_name_length = s.U8(serviceLengthAt);
+  if (3u + d.provider_name_length + d.service_name_length != d.length) return false;
+  std::copy_n(s.Pointer(at + 4), d.provider_name_length, d.provider_name.begin());
+  std::copy_n(s.Pointer(serviceLengthAt + 1), d.service_name_length, d.service_name.begin());
+  return true;
+}
+
+void AddServiceDescriptor(TableTreeCtrl& tree, ItemHandle list, SdtServiceDescriptor d) {
+  const std::string provider = DisplayName(d.provider_name.data(), d.provider_name_length);
+  const std::string name = DisplayName(d.service_name.data(), d.service_name_length);
+  const int length = d.length, type = d.service_type;
+  const int providerLength = d.provider_name_length, nameLength = d.service_name_length;
+  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, list,
+                                                MakeRecord(NodeKind::SdtServiceDescriptor, d));
+  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  const ItemHandle data = tree.InsertLine("descriptor_data", item);
+  tree.InsertLine(type == 1 ? Format("service_type: 0x%x => digital television service", type)
+                            : Format("service_type: 0x%x => ", type),
+                  data);
+  tree.InsertLine(Format("service_provider_name_length: %d", providerLength), data);
+  tree.InsertLine("service_provider_name: " + provider, data);
+  tree.InsertLine(Format("service_name_length: %d", nameLength), data);
+  tree.InsertLine("service_name: " + name, data);
+}
+
+void AddLinkageDescriptor(TableTreeCtrl& tree, ItemHandle list, LinkageDescriptor d) {
+  const int length = d.length;
+  const uint16_t tsid = d.transport_stream_id, onid = d.original_network_id, sid = d.service_id;
+  const uint8_t type = d.linkage_type;
+  std::string privateText;
+  BytesToHexText(privateText, d.private_data.data(), static_cast<int>(d.private_data.size()));
+  const bool hasPrivate = !d.private_data.empty();
+  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>link_age_descriptor", d.tag),
+                                                kImageLine, list, MakeRecord(NodeKind::SdtLinkageDescriptor, std::move(d)));
+  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  tree.InsertLine(Format("transport_stream_id(byte): 0x%x(%d)", tsid, tsid), item);
+  tree.InsertLine(Format("original_network_id(byte): 0x%x(%d)", onid, onid), item);
+  tree.InsertLine(Format("service_id(byte): 0x%x(%d)", sid, sid), item);
+  tree.InsertLine(Format("link_type(byte): 0x%x(%d)", type, type), item);
+  if (hasPrivate) tree.InsertLine(privateText, tree.InsertLine("private_data", item));
+}
+
+void AddOtherDescriptor(TableTreeCtrl& tree, ItemHandle list, GenericDescriptor d) {
+  std::string data;
+  BytesToHexText(data, d.data.data(), static_cast<int>(d.data.size()));
+  const int length = d.length;
+  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, list,
+                                                MakeRecord(NodeKind::SdtDescriptor, std::move(d)));
+  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  tree.InsertLine("descriptor_data(hex):" + data, item);
+}
+
+void AddServiceDescriptors(TableTreeCtrl& tree, ItemHandle service, const SectionBytes& s, size_t from, size_t end) {
+  const ItemHandle list =
+      tree.InsertRecordItem("descriptors", kImageLine, service, MakeHolder(NodeKind::SdtServiceDescriptorList));
+  ForEachDescriptor(s, from, end, [&](size_t at, uint8_t tag, uint8_t length) {
+    SdtServiceDescriptor decoded;
+    if (tag == kServiceDescriptorTag && ReadServiceDescriptor(s, at, decoded))
+      AddServiceDescriptor(tree, list, decoded);
+    else if (tag == kLinkageDescriptorTag && length >= kLinkageFixed)
+      AddLinkageDescriptor(tree, list, ReadLinkageDescriptor(s, at));
+    else
+      AddOtherDescriptor(tree, list, ReadDescriptor(s, at));
+  });
+}
+
+// One service entry at `at`; returns the offset of the next one.
+size_t AddService(TableTreeCtrl& tree, ItemHandle services, const SectionBytes& s, size_t at, size_t loopEnd) {
+  SdtService service;
+  service.service_id = s.U16(at);
+  const uint8_t eit = s.U8(at + 2), status = s.U8(at + 3);
+  service.flags = SdtService::MakeFlags((eit >> 1) & 1, eit & 1, status >> 5, (status >> 4) & 1);
+  service.descriptors_loop_length.set(s.U12(at + 3));
+  const SdtService shown = service;
+  const uint16_t loopLength = shown.descriptors_loop_length.get();
+  const ItemHandle item =
+      tree.InsertRecordItem(Format("service_id: 0x%04x (%d)", shown.service_id, shown.service_id), kImageLine, services,
+                            MakeRecord(NodeKind::SdtService, service));
+  tree.InsertLine(Format("eit_schedule_flag: 0x%x", shown.eit_schedule()), item);
+  tree.InsertLine(Format("eit_present_following_flag: 0x%x", shown.eit_present_following()), item);
+  tree.InsertLine(Format("runing_status: 0x%x", shown.running_status()), item);
+  tree.InsertLine(Format("free_CA_mode: 0x%x", shown.free_ca_mode()), item);
+  tree.InsertLine(Format("descriptors_loop_length: 0x%x", loopLength), item);
+  const size_t descriptors = at + kServiceHeader;
+  if (loopLength != 0) AddServiceDescriptors(tree, item, s, descriptors, std::min(descriptors + loopLength, loopEnd));
+  return descriptors + loopLength;
+}
+
+// The serialised service_descriptor, cut or padded to its descriptor_length.
+void WriteServiceDescriptor(SectionWriter& w, const SdtServiceDescriptor& d) {
+  std::vector<uint8_t> body;
+  body.push_back(d.service_type);
+  body.push_back(d.provider_name_length);
+  body.insert(body.end(), d.provider_name.begin(), d.provider_name.begin() + d.provider_name_length);
+  body.push_back(d.service_name_length);
+  body.insert(body.end(), d.service_name.begin(), d.service_name.begin() + d.service_name_length);
+  w.U8(d.tag);
+  w.U8(d.length);
+  w.Padded(body, d.length);
+}
+
+void WriteService(const TableTreeCtrl& tree, ItemHandle item, const SdtService& service, SectionWriter& w) {
+  const uint16_t loopLength = service.descriptors_loop_length.get();
+  w.U16(service.service_id);
+  w.U8(static_cast<uint8_t>(0xFC | service.eit_schedule() << 1 | service.eit_present_following()));
+  w.U8(static_cast<uint8_t>(service.running_status() << 5 | service.free_ca_mode() << 4 | loopLength >> 8));
+  w.U8(static_cast<uint8_t>(loopLength & 0xFF));
+  ForEachChild(tree, tree.FindDirectChildOfKind(item, NodeKind::SdtServiceDescriptorList), [&](ItemHandle h) {
+    switch (tree.KindOf(h)) {
+      case NodeKind::SdtServiceDescriptor:
+        if (const auto* d = PayloadOf<SdtServiceDescriptor>(tree, h)) WriteServiceDescriptor(w, *d);
+        break;
+      case NodeKind::SdtDescriptor:
+        if (const auto* d = PayloadOf<GenericDescriptor>(tree, h)) WriteDescriptor(w, *d);
+        break;
+      case NodeKind::SdtLinkageDescriptor:
+        if (const auto* d = PayloadOf<LinkageDescriptor>(tree, h)) WriteLinkageDescriptor(w, *d);
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+}  // namespace
+
+bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, int sectionIndex,
+                     SectionFields* fields) {
+  const SectionBytes s(bytes, size);
+  const ItemHandle root = tree.Root(port, Table::Sdt);
+  if (!root || s.size() == 0 || s.U8(0) != kSdtActual) return false;
+
+  const SectionFields f = ReadSectionFields(s);
+  if (fields) *fields = f;
+  SdtSectionHeader header;
+  StoreSectionFields(f, header);
+  header.original_network_id = s.U16(8);
+  const ItemHandle section = tree.InsertRecordItem(Format("Section %d:", sectionIndex), kImageSection, root,
+                                                   MakeRecord(NodeKind::SdtSection, header));
+  AddSectionFieldLines(tree, section, f, "transport_stream_id");
+  tree.InsertLine(Format("original_network_id: 0x%x", header.original_network_id), section);
+  const ItemHandle services =
+      tree.InsertRecordItem("services", kImageLine, section, MakeHolder(NodeKind::SdtServiceList));
+  const size_t loopEnd = LoopEnd(s, f);
+  for (size_t at = kServiceLoopStart; at + kServiceHeader <= loopEnd;) at = AddService(tree, services, s, at, loopEnd);
+  AddCrcLine(tree, section, s, f);
+  return true;
+}
+
+bool ParseSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+  int expected = 1;
+  for (int pass = 0; pass < kMostPasses && pass < expected; ++pass) {
+    const auto bytes = ReceiveTable(exchange, kSdtReadBuffer, 0x0011, 0, port);
+    if (!bytes) return false;
+    WriteDumpFile(Format("sdt%d.bin", pass), bytes->data(), bytes->size());
+    SectionFields f;
+    if (!ParseSdtSection(tree, bytes->data(), bytes->size(), port, pass, &f)) return false;
+    if (f.section_number < f.last_section_number) ++expected;
+  }
+  return true;
+}
+
+BuildResult BuildSdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
+  const ItemHandle section = FirstChild(tree, tree.Root(port, Table::Sdt));
+  const auto* header = PayloadOf<SdtSectionHeader>(tree, section);
+  if (!header) return {};
+  const ItemHandle services = FindBelow(tree, section, NodeKind::SdtServiceList);
+  if (!services) {
+    if (area) std::memset(area, 0, areaSize);
+    return {};
+  }
+  SectionHead head = HeadOf(*header);
+  head.table_id = kSdtActual;
+  SectionWriter w(kFivePacketSection);
+  w.WriteHeader(head, kFixedBits70);
+  w.U16(header->original_network_id);
+  w.U8(0xFF);
+  ForEachChild(tree, services, [&](ItemHandle h) {
+    if (const auto* service = PayloadOf<SdtService>(tree, h)) WriteService(tree, h, *service, w);
+  });
+  return FinishIntoArea(w, "SDT", "five packets", 0x0011, area, areaSize);
+}
+
+}  // namespace quorvelin

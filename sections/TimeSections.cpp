@@ -1,0 +1,185 @@
+#include "sections/TimeSections.h"
+
+#include <cstring>
+#include <memory>
+
+#include "sections/BranchQueries.h"
+#include "sections/Packets.h"
+#include "sections/SectionReader.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+constexpr uint8_t kTdtTableId = 0x70;
+constexpr uint8_t kTotTableId = 0x73;
+constexpr const char* kDateFormat = "%Y-%m-%d %H:%M:%S";
+constexpr const char* kOffsetFormat = "%H:%M:%S";
+
+// Packet header of PID 0x0014 (first packet, counter 0) and the pointer_field.
+constexpr uint8_t kTimePacketStart[] = {0x47, 0x40, 0x14, 0x10, 0x00};
+constexpr size_t kTdtSectionSize = 8;
+constexpr size_t kTotSectionSize = 29;
+constexpr uint8_t kTotSectionLength = kTotSectionSize - 3;
+constexpr uint8_t kLocalTimeOffsetLength = 13;
+
+int StoredTimeIndex(const TableTreeCtrl& tree, ItemHandle root) {
+  return tree.GetParentItem(root) == tree.PortNode(1) ? 0 : 1;
+}
+
+DateTime OffsetOf(uint8_t hours, uint8_t minutes) {
+  return MakeDate(1899, 12, 30, FromBcdByte(hours), FromBcdByte(minutes), 0);
+}
+
+// Hours and minutes of an offset as two BCD bytes; -1 parts of an invalid value as the
+// division gives them.
+void WriteOffset(const DateTime& offset, uint8_t* out) {
+  const DateParts p = BreakDown(offset);
+  out[0] = ToBcdByte(p.hour);
+  out[1] = ToBcdByte(p.minute);
+}
+
+void AddTdtLines(TableTreeCtrl& tree, ItemHandle root, int syntax, int sectionLength, const DateTime& utc) {
+  tree.InsertLine(Format("table_id: 0x%x", kTdtTableId), root);
+  tree.InsertLine(Format("section_syntax_indicator: 0x%x", syntax), root);
+  tree.InsertLine(Format("section_length: 0x%x", sectionLength), root);
+  tree.InsertLine("UTC_time: " + FormatDateTime(utc, kDateFormat), root);
+}
+
+// "SECTION:0" carrying `state`, its lines and the crc_32 line; expands the branch.
+void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecord> state, uint32_t crc) {
+  const TotRecord& t = *state;
+  const ItemHandle section = tree.InsertItem("SECTION:0", kImageLine, root);
+  tree.InsertLine(Format("table_id: 0x%x", t.table_id), section);
+  tree.InsertLine(Format("section_syntax_indicator: 0x%x", t.section_syntax_indicator & 1), section);
+  tree.InsertLine(Format("section_length: 0x%x", t.section_length.get()), section);
+  tree.InsertLine("utc_time: " + FormatDateTime(t.utc_time, kDateFormat), section);
+  const ItemHandle descriptors = tree.InsertLine("descriptors", section);
+  const ItemHandle descriptor = tree.InsertLine(Format("descriptor_tag:0x%x", t.descriptor_tag), descriptors);
+  tree.InsertLine(Format("descriptor_length:0x%x", t.descriptor_length), descriptor);
+  tree.InsertLine(std::string("country_code:") + std::string(t.country_code.data(), t.country_code.size()).c_str(),
+                  descriptor);
+  tree.InsertLine(Format("country_region_id:0x%x", t.country_region_id), descriptor);
+  tree.InsertLine(Format("local_time_offset_polarity:0x%x", t.local_time_offset_polarity), descriptor);
+  tree.InsertLine("local_time_offset:" + FormatDateTime(t.local_time_offset, kOffsetFormat), descriptor);
+  tree.InsertLine("local_time_offset:" + FormatDateTime(t.time_of_change, kDateFormat), descriptor);
+  tree.InsertLine("next_time_offset:" + FormatDateTime(t.next_time_offset, kOffsetFormat), descriptor);
+  tree.InsertLine(Format("crc_32: 0x%x", crc), section);
+  tree.SetItemData(section, std::move(state));
+  tree.Expand(root, ExpandCode::Expand);
+  tree.Expand(section, ExpandCode::Expand);
+  tree.Expand(descriptor, ExpandCode::Expand);
+}
+
+std::unique_ptr<TotRecord> ReadTotRecord(const SectionBytes& s) {
+  auto t = std::make_unique<TotRecord>();
+  t->table_id = s.U8(0);
+  t->section_syntax_indicator = s.U8(1) >> 7;
+  t->section_length.set(s.U12(1));
+  uint8_t utc[5];
+  for (size_t i = 0; i < 5; ++i) utc[i] = s.U8(3 + i);
+  t->utc_time = UtcTimeToDate(utc);
+  t->descriptors_loop_length.set(s.U12(8));
+  t->descriptor_tag = s.U8(10);
+  t->descriptor_length = s.U8(11);
+  for (size_t i = 0; i < 3; ++i) t->country_code[i] = static_cast<char>(s.U8(12 + i));
+  t->country_region_id = s.U8(15) >> 2;
+  t->local_time_offset_polarity = s.U8(15) & 1;
+  t->local_time_offset = OffsetOf(s.U8(16), s.U8(17));
+  for (size_t i = 0; i < 5; ++i) utc[i] = s.U8(18 + i);
+  t->time_of_change = UtcTimeToDate(utc);
+  t->next_time_offset = OffsetOf(s.U8(23), s.U8(24));
+  return t;
+}
+
+}  // namespace
+
+bool ParseTdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
+  const SectionBytes s(bytes, size);
+  const ItemHandle root = tree.Root(port, Table::Tdt);
+  if (!root || s.size() == 0 || s.U8(0) != kTdtTableId) return false;
+  uint8_t utc[5];
+  for (size_t i = 0; i < 5; ++i) utc[i] = s.U8(3 + i);
+  tree.utcTime[0] = UtcTimeToDate(utc);
+  AddTdtLines(tree, root, s.U8(1) >> 7, s.U12(1), tree.utcTime[0]);
+  return true;
+}
+
+bool ParseTdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+  const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, 0x0014, 0, port);
+  return bytes && ParseTdtSection(tree, bytes->data(), bytes->size(), port);
+}
+
+bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
+  const SectionBytes s(bytes, size);
+  const ItemHandle root = tree.Root(port, Table::Tot);
+  if (!root || s.size() == 0 || s.U8(0) != kTotTableId) return false;
+  const SectionFields f = ReadSectionFields(s);
+  AddTotBranch(tree, root, ReadTotRecord(s), s.U32(f.CrcOffset()));
+  return true;
+}
+
+bool ParseTot(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+  const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, 0x0014, 0, port);
+  if (!bytes || bytes->size() <= kTotOffset) return false;
+  return ParseTotSection(tree, bytes->data() + kTotOffset, bytes->size() - kTotOffset, port);
+}
+
+void ShowTdt(TableTreeCtrl& tree, ItemHandle tdtRoot) {
+  if (!tree.IsValid(tdtRoot)) return;
+  tree.DeleteChildren(tdtRoot);
+  AddTdtLines(tree, tdtRoot, 0, 5, tree.utcTime[StoredTimeIndex(tree, tdtRoot)]);
+  tree.Expand(tdtRoot, ExpandCode::Expand);
+}
+
+void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state) {
+  if (!tree.IsValid(totRoot)) return;
+  tree.DeleteChildren(totRoot);
+  AddTotBranch(tree, totRoot, std::make_unique<TotRecord>(state), 0xFFFFFF);
+}
+
+bool BuildTdtAt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int, const DateTime& utc) {
+  if (area == nullptr || areaSize < sizeof kTimePacketStart + kTdtSectionSize) return false;
+  tree.utcTime[0] = utc;
+  std::memcpy(area, kTimePacketStart, sizeof kTimePacketStart);
+  uint8_t* section = area + sizeof kTimePacketStart;
+  section[0] = kTdtTableId;
+  section[1] = 0x70;
+  section[2] = 0x05;
+  DateToUtcTime(utc, section, 3);
+  return true;
+}
+
+bool BuildTdt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port) {
+  return BuildTdtAt(tree, area, areaSize, port, LocalToUtc(CurrentLocalDate()));
+}
+
+bool BuildTot(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port) {
+  const ItemHandle root = tree.Root(port, Table::Tot);
+  if (!root || area == nullptr || areaSize < sizeof kTimePacketStart + kTotSectionSize) return false;
+  std::memcpy(area, kTimePacketStart, sizeof kTimePacketStart);
+  TotRecord* t = tree.TotRecordOf(FirstChild(tree, root));
+  if (!t) return true;
+
+  uint8_t* s = area + sizeof kTimePacketStart;
+  s[0] = t->table_id;
+  s[1] = static_cast<uint8_t>((t->section_syntax_indicator & 1) << 7 | 0x30);
+  s[2] = kTotSectionLength;
+  t->utc_time = tree.utcTime[port - 1];
+  DateToUtcTime(t->utc_time, s, 3);
+  s[8] = 0xF0;
+  s[9] = 2 + kLocalTimeOffsetLength;
+  s[10] = t->descriptor_tag;
+  s[11] = kLocalTimeOffsetLength;
+  std::memcpy(s + 12, t->country_code.data(), 3);
+  s[15] = static_cast<uint8_t>(t->country_region_id << 2 | 0x02 | (t->local_time_offset_polarity & 1));
+  WriteOffset(t->local_time_offset, s + 16);
+  DateToUtcTime(t->time_of_change, s, 18);
+  WriteOffset(t->next_time_offset, s + 23);
+  uint32_t crc = 0;
+  CRC_crc32Calculate(s, kTotSectionSize - 4, &crc);
+  for (int i = 0; i < 4; ++i) s[25 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+  return true;
+}
+
+}  // namespace quorvelin
