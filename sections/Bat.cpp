@@ -1,0 +1,54 @@
+#include "sections/Bat.h"
+
+#include <vector>
+
+#include "sections/DumpFiles.h"
+#include "sections/LoopSection.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+constexpr uint8_t kBouquetNameTag = 0x47;
+constexpr uint8_t kServiceListTag = 0x41;
+
+void AddBouquetDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
+  if (d.tag == kBouquetNameTag) {
+    AddNameDescriptor(tree, holder, NodeKind::BatBouquetName, d, "descriptor_tag: 0x%x =>bouquet_name_descriptor",
+                      "bouquet_name: ", DisplayName(d.data, true));
+    return;
+  }
+  AddGenericDescriptor(tree, holder, NodeKind::BatDescriptor, d, HexStyle::Text);
+}
+
+void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
+  if (d.tag == kServiceListTag) {
+    AddServiceList(tree, holder, NodeKind::BatServiceList, d);
+    return;
+  }
+  AddGenericDescriptor(tree, holder, NodeKind::BatDescriptor, d, HexStyle::Text);
+}
+
+std::string BatSectionText(const LoopSectionHeader& h) {
+  return Format("SectionNumber: 0x%x,BouquetID:0x%x,version_number:0x%x", h.section_number, h.id, h.version_number);
+}
+
+const LoopParser kBatParser{&kBatFamily, BatSectionText, AddBouquetDescriptor, AddTransportDescriptor};
+
+}  // namespace
+
+bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
+  return ParseLoopSection(tree, SectionBytes(bytes, size), port, kBatParser);
+}
+
+bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+  std::vector<uint8_t> buffer(kBatBufferSize, 0);
+  if (!exchange.ReadTable(buffer.data(), buffer.size(), kBatPid, 0, port, true)) return false;
+  WriteDumpFile(kBatDumpName, buffer.data(), buffer.size());
+  WalkSections(buffer, kBatTableId, [&](std::span<const uint8_t> section) {
+    ParseBatSection(tree, section.data(), section.size(), port);
+  });
+  return true;
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,26 @@
+// Bouquet Association Table (table_id 0x4A, PID 0x0011, ETSI EN 300 468 5.2.2): the branch of
+// each section, the read from the device and the build into packets.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "sections/TableExchange.h"
+#include "tree/TableTreeCtrl.h"
+
+namespace quorvelin {
+
+inline constexpr uint8_t kBatTableId = 0x4A;
+inline constexpr uint16_t kBatPid = 0x0011;
+inline constexpr size_t kBatBufferSize = 204800;
+inline constexpr const char* kBatDumpName = "bat.bin";
+
+// Adds the branch of the section at the start of `bytes`; false (nothing added) when byte 0 is
+// not 0x4A, the section does not fit the bytes given or the 1024-byte parse buffer.
+bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
+
+// Reads the port's BAT from the device (PID 0x0011 marked as BAT, 204800-byte buffer), dumps the
+// buffer to tables/bat.bin and adds every section. False when the read fails.
+bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port);
+
+}  // namespace quorvelin

@@ -1,0 +1,211 @@
+#include "sections/LoopSection.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "util/Number.h"
+#include "util/TextCode.h"
+
+namespace quorvelin {
+
+const LoopFamily kNitFamily{"NIT",
+                            0x40,
+                            Table::Nit,
+                            NodeKind::NitSection,
+                            NodeKind::NitNetworkDescriptorList,
+                            NodeKind::NitTransportStreamList,
+                            NodeKind::NitTransportStream,
+                            NodeKind::NitTransportDescriptorList,
+                            "network_id",
+                            "network_descriptors_length: 0x%x",
+                            "network_descriptors:"};
+
+const LoopFamily kBatFamily{"BAT",
+                            0x4A,
+                            Table::Bat,
+                            NodeKind::BatSection,
+                            NodeKind::BatBouquetDescriptorList,
+                            NodeKind::BatTransportStreamList,
+                            NodeKind::BatTransportStream,
+                            NodeKind::BatTransportDescriptorList,
+                            "bouquet_id",
+                            "bouquet_descriptors_length: 0x%x",
+                            "bouquet_descriptors:"};
+
+namespace {
+
+void AddStream(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, const LoopSectionLayout::Stream& stream,
+               const LoopParser& parser) {
+  const LoopFamily& f = *parser.family;
+  const TransportStreamEntry& e = stream.entry;
+  const ItemHandle item = tree.InsertRecordItem(Format("transport_stream_id: 0x%x", e.transport_stream_id), kImageLine,
+                                                list, MakeRecord(f.stream, e));
+  tree.InsertLine(Format("original_network_id: 0x%x", e.original_network_id), item);
+  tree.InsertLine(Format("transport_descriptor_length: 0x%x", e.transport_descriptors_length.get()), item);
+  if (e.transport_descriptors_length.get() == 0) return;
+  const ItemHandle holder =
+      tree.InsertRecordItem("transport_descriptors:", kImageLine, item, MakeHolder(f.streamDescriptors));
+  VisitDescriptors(s, stream.descriptors, e.transport_descriptors_length.get(),
+                   [&](const DescriptorBytes& d) { parser.streamLoop(tree, holder, d); });
+}
+
+}  // namespace
+
+size_t WholeDescriptorsEnd(const SectionBytes& s, size_t from, size_t end) {
+  size_t last = from;
+  ForEachDescriptor(s, from, end, [&](size_t at, uint8_t, uint8_t length) { last = at + 2 + length; });
+  return last;
+}
+
+void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
+                      const std::function<void(const DescriptorBytes&)>& add) {
+  ForEachDescriptor(s, from, from + length, [&](size_t at, uint8_t tag, uint8_t n) {
+    add({tag, std::span<const uint8_t>(s.Pointer(at + 2), n)});
+  });
+}
+
+std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_t tableId) {
+  LoopSectionLayout out;
+  out.fields = ReadSectionFields(s);
+  const SectionFields& f = out.fields;
+  if (!s.Has(0, 3) || f.table_id != tableId || f.section_length < kLoopSectionMinLength ||
+      f.TotalSize() > kLoopParseBufferSize || !s.Has(0, f.TotalSize()))
+    return std::nullopt;
+  StoreSectionFields(f, out.header);
+
+  // The first loop ends early enough to leave the transport_stream_loop_length field in front of
+  // the CRC_32; its whole descriptors are kept.
+  const size_t crc = f.CrcOffset();
+  const size_t firstEnd = std::min<size_t>(out.firstLoop + s.U12(8), crc - 2);
+  out.header.descriptors_length.set(static_cast<uint32_t>(WholeDescriptorsEnd(s, out.firstLoop, firstEnd) - 10));
+
+  // Entries whose six fixed bytes lie inside the loop; an entry's descriptors are cut at the end
+  // of the loop.
+  const size_t loopStart = firstEnd + 2;
+  const size_t loopEnd = std::min<size_t>(loopStart + s.U12(firstEnd), crc);
+  size_t kept = 0;
+  for (size_t at = loopStart; at + 6 <= loopEnd;) {
+    LoopSectionLayout::Stream stream;
+    stream.entry.transport_stream_id = s.U16(at);
+    stream.entry.original_network_id = s.U16(at + 2);
+    stream.descriptors = at + 6;
+    const size_t end = std::min<size_t>(stream.descriptors + s.U12(at + 4), loopEnd);
+    stream.entry.transport_descriptors_length.set(
+        static_cast<uint32_t>(WholeDescriptorsEnd(s, stream.descriptors, end) - stream.descriptors));
+    kept += 6 + stream.entry.transport_descriptors_length.get();
+    out.streams.push_back(stream);
+    at = end;
+  }
+  out.header.transport_stream_loop_length.set(static_cast<uint32_t>(kept));
+  return out;
+}
+
+bool ParseLoopSection(TableTreeCtrl& tree, const SectionBytes& s, int port, const LoopParser& parser) {
+  const LoopFamily& f = *parser.family;
+  const ItemHandle root = tree.Root(port, f.table);
+  if (root == kNoItem) return false;
+  const std::optional<LoopSectionLayout> layout = LayOutLoopSection(s, f.tableId);
+  if (!layout) return false;
+  const LoopSectionHeader& h = layout->header;
+
+  const ItemHandle item = tree.InsertRecordItem(parser.sectionText(h), kImageLine, root, MakeRecord(f.section, h));
+  AddSectionFieldLines(tree, item, layout->fields, f.idLabel);
+  tree.InsertLine(Format(f.firstLengthLine, h.descriptors_length.get()), item);
+  if (h.descriptors_length.get() != 0) {
+    const ItemHandle holder = tree.InsertRecordItem(f.firstListLine, kImageLine, item, MakeHolder(f.firstList));
+    VisitDescriptors(s, layout->firstLoop, h.descriptors_length.get(),
+                     [&](const DescriptorBytes& d) { parser.firstLoop(tree, holder, d); });
+  }
+  tree.InsertLine(Format("transport_stream_loop_length: 0x%x", h.transport_stream_loop_length.get()), item);
+  if (!layout->streams.empty()) {
+    const ItemHandle list = tree.InsertRecordItem("transport_streams:", kImageLine, item, MakeHolder(f.streamList));
+    for (const LoopSectionLayout::Stream& stream : layout->streams) AddStream(tree, list, s, stream, parser);
+  }
+  AddCrcLine(tree, item, s, layout->fields);
+  return true;
+}
+
+void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
+                  const std::function<void(std::span<const uint8_t>)>& parse) {
+  if (buffer.empty() || buffer[0] != tableId) return;
+  std::array<uint8_t, kLoopParseBufferSize> section{};
+  size_t pos = 0;
+  while (buffer.size() - pos >= 8) {
+    const SectionFields f = ReadSectionFields(SectionBytes(buffer.data() + pos, buffer.size() - pos));
+    if (f.TotalSize() <= section.size()) {
+      section.fill(0);
+      std::memcpy(section.data(), buffer.data() + pos, std::min(f.TotalSize(), buffer.size() - pos));
+      parse(section);
+    }
+    if (f.last_section_number <= f.section_number || f.TotalSize() >= buffer.size() - pos) return;
+    pos += f.TotalSize();
+    const auto next = std::find(buffer.begin() + static_cast<std::ptrdiff_t>(pos), buffer.end(), tableId);
+    if (next == buffer.end()) return;
+    pos = static_cast<size_t>(next - buffer.begin());
+  }
+}
+
+void AddDescriptorLengthLine(TableTreeCtrl& tree, ItemHandle item, const DescriptorBytes& d) {
+  tree.InsertLine(Format("descriptor_length(byte): %d", static_cast<int>(d.data.size())), item);
+}
+
+ItemHandle AddGenericDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                                HexStyle style) {
+  GenericDescriptor g;
+  g.tag = d.tag;
+  g.length = static_cast<uint8_t>(d.data.size());
+  g.data.assign(d.data.begin(), d.data.end());
+  const ItemHandle item =
+      tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder, MakeRecord(kind, std::move(g)));
+  AddDescriptorLengthLine(tree, item, d);
+  const int n = static_cast<int>(d.data.size());
+  std::string hex;
+  if (style == HexStyle::Chars) {
+    std::vector<char> chars(3 * d.data.size() + 100);
+    BytesToHexChars(chars.data(), d.data.data(), n);
+    hex = chars.data();
+  } else {
+    BytesToHexText(hex, d.data.data(), n);
+  }
+  tree.InsertLine("descriptor_data(hex):" + hex, item);
+  return item;
+}
+
+ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d) {
+  EntryListDescriptor list;
+  list.tag = d.tag;
+  list.length = static_cast<uint8_t>(d.data.size());
+  list.entries.assign(d.data.begin(), d.data.end());
+  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>network_service_list_descriptor", d.tag),
+                                                kImageLine, holder, MakeRecord(kind, std::move(list)));
+  AddDescriptorLengthLine(tree, item, d);
+  const SectionBytes b = d.Bytes();
+  for (size_t pos = 0; b.Has(pos, 3); pos += 3) {
+    const ItemHandle entry = tree.InsertTextItem("Service_list", item);
+    tree.InsertLine(Format("service_id: 0x%x", b.U16(pos)), entry);
+    tree.InsertLine(Format("service_type: 0x%x", b.U8(pos + 2)), entry);
+  }
+  return item;
+}
+
+ItemHandle AddNameDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                             const char* tagLine, const char* nameLabel, const std::string& shown) {
+  NameDescriptor name;
+  name.tag = d.tag;
+  name.length = static_cast<uint8_t>(d.data.size());
+  std::copy(d.data.begin(), d.data.end(), name.name.begin());
+  const ItemHandle item = tree.InsertRecordItem(Format(tagLine, d.tag), kImageLine, holder, MakeRecord(kind, name));
+  AddDescriptorLengthLine(tree, item, d);
+  tree.InsertLine(nameLabel + shown, item);
+  return item;
+}
+
+std::string DisplayName(std::span<const uint8_t> name, bool decode) {
+  std::string text = decode ? DecodeName(name.data(), name.size(), TextCode())
+                            : std::string(reinterpret_cast<const char*>(name.data()), name.size());
+  if (const size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+  return text;
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,104 @@
+// What the NIT and the BAT share (ETSI EN 300 468, 5.2.1 and 5.2.2): the section header with its
+// own version and current_next bytes, a first descriptor loop, and the transport stream loop whose
+// entries carry descriptor loops of their own. Parsing, the reading walk and building live here;
+// the families add their descriptors.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sections/SectionReader.h"
+#include "tree/TableTreeCtrl.h"
+
+namespace quorvelin {
+
+// A NIT or BAT section longer than this is not parsed.
+inline constexpr size_t kLoopParseBufferSize = 1024;
+// section_length of a section with both loops empty: 16 bytes in all.
+inline constexpr size_t kLoopSectionMinLength = 13;
+
+// Kinds and line formats by which the NIT and the BAT differ.
+struct LoopFamily {
+  const char* name;  // "NIT", "BAT"
+  uint8_t tableId;
+  Table table;
+  NodeKind section, firstList, streamList, stream, streamDescriptors;
+  const char* idLabel;          // "network_id"
+  const char* firstLengthLine;  // "network_descriptors_length: 0x%x"
+  const char* firstListLine;    // "network_descriptors:"
+};
+
+extern const LoopFamily kNitFamily;
+extern const LoopFamily kBatFamily;
+
+// One descriptor as it stands in a loop.
+struct DescriptorBytes {
+  uint8_t tag = 0;
+  std::span<const uint8_t> data;  // descriptor_length bytes
+
+  SectionBytes Bytes() const { return SectionBytes(data.data(), data.size()); }
+};
+
+// Where the parts of a NIT or BAT section lie. Loops keep only whole items: a loop length that
+// runs past its section, or ends inside an item, is cut back, and the header's loop lengths say so.
+struct LoopSectionLayout {
+  struct Stream {
+    TransportStreamEntry entry;  // transport_descriptors_length cut to whole descriptors
+    size_t descriptors = 0;      // offset of its first descriptor
+  };
+  SectionFields fields;
+  LoopSectionHeader header;
+  size_t firstLoop = 10;  // offset of the first descriptor loop; header.descriptors_length bytes
+  std::vector<Stream> streams;
+};
+
+// Nothing when byte 0 is not `tableId`, or the section is shorter than 16 bytes, longer than the
+// parse buffer or longer than the bytes given.
+std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_t tableId);
+
+// End of the whole descriptors that start at `from` and lie inside [from, end).
+size_t WholeDescriptorsEnd(const SectionBytes& s, size_t from, size_t end);
+// Calls `add` for each whole descriptor inside [from, from + length).
+void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
+                      const std::function<void(const DescriptorBytes&)>& add);
+
+// Adds one descriptor item, with its lines, below a loop holder.
+using DescriptorAdder = void (*)(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d);
+
+struct LoopParser {
+  const LoopFamily* family;
+  std::string (*sectionText)(const LoopSectionHeader& header);
+  DescriptorAdder firstLoop;
+  DescriptorAdder streamLoop;
+};
+
+// Adds the branch of the section at the start of `section` under the port's table root.
+bool ParseLoopSection(TableTreeCtrl& tree, const SectionBytes& section, int port, const LoopParser& parser);
+
+// The walk of ReadNit and ReadBat: from byte 0 (which must hold `tableId`), each section is copied
+// into a zeroed parse buffer and handed to `parse`; after a section the next is searched byte by
+// byte; the walk ends after a section whose last_section_number is not above its section_number.
+void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
+                  const std::function<void(std::span<const uint8_t>)>& parse);
+
+// --- descriptor items shared by both families ---
+// "descriptor_length(byte): %d"
+void AddDescriptorLengthLine(TableTreeCtrl& tree, ItemHandle item, const DescriptorBytes& d);
+// Generic descriptor: "descriptor_tag: 0x%x" with its length and "descriptor_data(hex):" lines.
+enum class HexStyle { Chars, Text };
+ItemHandle AddGenericDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                                HexStyle style);
+// Service list: one "Service_list" item per 3-byte entry.
+ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d);
+// Network or bouquet name; `shown` is the name as the user reads it.
+ItemHandle AddNameDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                             const char* tagLine, const char* nameLabel, const std::string& shown);
+// Name bytes decoded under the text code for display, up to the first zero byte.
+std::string DisplayName(std::span<const uint8_t> name, bool decode);
+
+}  // namespace quorvelin

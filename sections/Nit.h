@@ -1,0 +1,43 @@
+// Network Information Table, actual network (table_id 0x40, ETSI EN 300 468 5.2.1): the branch of
+// each section, the read from the device or from a table file, and the build into packets.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sections/TableExchange.h"
+#include "tree/TableTreeCtrl.h"
+
+namespace quorvelin {
+
+inline constexpr uint8_t kNitTableId = 0x40;
+inline constexpr uint16_t kNitPid = 0x0010;
+inline constexpr size_t kNitBufferSize = 5120;
+inline constexpr const char* kNitDumpName = "nit.bin";
+
+// Adds the "SECTION:%d" branch of the section at the start of `bytes`; false (nothing added) when
+// byte 0 is not 0x40, the section does not fit the bytes given or the 1024-byte parse buffer.
+bool ParseNitSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
+
+// Reads the port's NIT from the device (PID 0x0010, 5120-byte buffer), dumps the buffer to
+// tables/nit.bin and adds every section. 0 when the read fails, else 1.
+int ReadNit(TableTreeCtrl& tree, TableExchange& exchange, int port);
+// The same from transport packets of a table file: 0 when `count` exceeds 5120 bytes.
+int ReadNit(TableTreeCtrl& tree, int port, size_t count, const uint8_t* bytes);
+
+// Display values of the delivery descriptors, as the parser shows them.
+std::vector<std::string> CableDeliveryLines(const CableDelivery& d);
+std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d);
+std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d);
+// service_id, visibility and logical_channel_number of one 4-byte logical channel entry.
+std::vector<std::string> LogicalChannelEntryLines(std::span<const uint8_t, 4> entry);
+
+// Delivery records from the descriptor's data bytes (descriptor_length 11).
+CableDelivery CableDeliveryFromBytes(std::span<const uint8_t, 11> data);
+SatelliteDelivery SatelliteDeliveryFromBytes(std::span<const uint8_t, 11> data);
+TerrestrialDelivery TerrestrialDeliveryFromBytes(std::span<const uint8_t, 11> data);
+
+}  // namespace quorvelin
