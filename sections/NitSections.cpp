@@ -1,11 +1,12 @@
-#include "sections/Nit.h"
+#include "sections/NitSections.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "sections/BranchQueries.h"
 #include "sections/DumpFiles.h"
-#include "sections/LoopSection.h"
+#include "sections/LoopSections.h"
 #include "sections/Packets.h"
 #include "util/Number.h"
 
@@ -156,6 +157,34 @@ int ParseNitBuffer(TableTreeCtrl& tree, std::span<const uint8_t> buffer, int por
   return 1;
 }
 
+void WriteDeliveryBytes(SectionWriter& w, uint8_t tag, uint8_t length, const std::array<uint8_t, 11>& bytes) {
+  w.U8(tag);
+  w.U8(length);
+  w.Bytes(bytes.data(), bytes.size());
+}
+
+void WriteNitDescriptor(SectionWriter& w, const NodeRecord& r) {
+  if (const auto* l = r.As<LinkageDescriptor>()) {
+    w.U8(l->tag);
+    w.U8(l->length);
+    w.U16(l->transport_stream_id);
+    w.U16(l->original_network_id);
+    w.U16(l->service_id);
+    w.U8(l->linkage_type);
+    if (l->length > kLinkageFixedLength) w.Padded(l->private_data, l->length - kLinkageFixedLength);
+  } else if (const auto* c = r.As<CableDelivery>()) {
+    WriteDeliveryBytes(w, c->tag, c->length, CableDeliveryBytes(*c));
+  } else if (const auto* s = r.As<SatelliteDelivery>()) {
+    WriteDeliveryBytes(w, s->tag, s->length, SatelliteDeliveryBytes(*s));
+  } else if (const auto* t = r.As<TerrestrialDelivery>()) {
+    WriteDeliveryBytes(w, t->tag, t->length, TerrestrialDeliveryBytes(*t));
+  } else {
+    WriteCommonDescriptor(w, r);
+  }
+}
+
+const LoopBuilder kNitBuilder{&kNitFamily, WriteNitDescriptor};
+
 }  // namespace
 
 CableDelivery CableDeliveryFromBytes(std::span<const uint8_t, 11> data) {
@@ -191,6 +220,37 @@ TerrestrialDelivery TerrestrialDeliveryFromBytes(std::span<const uint8_t, 11> da
   t.b = static_cast<uint8_t>(hp | lp << 3 | guard << 6);
   t.c = static_cast<uint8_t>(mode | other << 2);
   return t;
+}
+
+std::array<uint8_t, 11> CableDeliveryBytes(const CableDelivery& d) {
+  const auto& f = d.frequency;
+  const auto& r = d.symbol_rate;
+  return {f[0], f[1], f[2], f[3], 0xFF, static_cast<uint8_t>(0xF0 | (d.fec_outer & 0x0F)), d.modulation, r[0], r[1], r[2],
+          static_cast<uint8_t>((r[3] & 0xF0) | (d.fec_inner & 0x0F))};
+}
+
+std::array<uint8_t, 11> SatelliteDeliveryBytes(const SatelliteDelivery& d) {
+  const auto& f = d.frequency;
+  const auto& r = d.symbol_rate;
+  const auto flags = static_cast<uint8_t>((d.flags & 1) << 7 | ((d.flags >> 1) & 3) << 5 | d.modulation);
+  return {f[0], f[1], f[2], f[3], d.orbital_position[0], d.orbital_position[1], flags, r[0], r[1], r[2],
+          static_cast<uint8_t>((r[3] & 0xF0) | (d.fec_inner & 0x0F))};
+}
+
+std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d) {
+  const uint32_t cf = d.centre_frequency;
+  return {static_cast<uint8_t>(cf >> 24),
+          static_cast<uint8_t>(cf >> 16),
+          static_cast<uint8_t>(cf >> 8),
+          static_cast<uint8_t>(cf),
+          static_cast<uint8_t>(d.bandwidth() << 5 | 0x1F),
+          static_cast<uint8_t>(d.constellation() << 6 | d.hierarchy() << 3 | d.code_rate_hp()),
+          static_cast<uint8_t>(d.code_rate_lp() << 5 | d.guard_interval() << 3 | d.transmission_mode() << 1 |
+                               d.other_frequency_flag()),
+          0xFF,
+          0xFF,
+          0xFF,
+          0xFF};
 }
 
 std::vector<std::string> CableDeliveryLines(const CableDelivery& d) {
@@ -248,6 +308,26 @@ int ReadNit(TableTreeCtrl& tree, int port, size_t count, const uint8_t* bytes) {
   if (count > 0) std::memcpy(buffer.data(), bytes, count);
   UnpackPackets(static_cast<int>(count / kPacketSize), buffer.data(), buffer.size());
   return ParseNitBuffer(tree, buffer, port);
+}
+
+uint16_t NitPid(const TableTreeCtrl& tree, int port) {
+  const int pid = tree.NetworkPid(port);
+  return pid > 0 ? static_cast<uint16_t>(pid) : kNitPid;
+}
+
+BuildResult BuildNitSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port, ItemHandle section,
+                            int sectionCount) {
+  const auto* h = PayloadOf<LoopSectionHeader>(tree, section);
+  if (h == nullptr) return {};
+  return BuildLoopSection(tree, section, kNitBuilder, h->section_number, static_cast<uint8_t>(sectionCount - 1),
+                          NitPid(tree, port), area, areaSize);
+}
+
+BuildResult BuildNit(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
+  return BuildLoopTable(tree, port, kNitFamily, area, areaSize,
+                        [&](ItemHandle section, int count, int, uint8_t* store, size_t size) {
+                          return BuildNitSection(tree, store, size, port, section, count);
+                        });
 }
 
 }  // namespace quorvelin

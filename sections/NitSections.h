@@ -2,12 +2,14 @@
 // each section, the read from the device or from a table file, and the build into packets.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "sections/SectionWriter.h"
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
 
@@ -28,6 +30,18 @@ int ReadNit(TableTreeCtrl& tree, TableExchange& exchange, int port);
 // The same from transport packets of a table file: 0 when `count` exceeds 5120 bytes.
 int ReadNit(TableTreeCtrl& tree, int port, size_t count, const uint8_t* bytes);
 
+// The PID of the port's NIT: the PAT's network entry (program_number 0), else 0x0010.
+uint16_t NitPid(const TableTreeCtrl& tree, int port);
+
+// Writes the NIT section of `section` (its section_number, last_section_number = count - 1) as
+// packets at the start of `area`; count = packets. Not ok for an item that is no NIT section, and
+// not ok with a message when the section passes 1839 bytes (ten packets) or the area.
+BuildResult BuildNitSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port, ItemHandle section,
+                            int sectionCount);
+// Every NIT section of the port, packets one after the other from the start of `area`; `area` is
+// left as it was when the result is not ok (no section, or a message why).
+BuildResult BuildNit(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
+
 // Display values of the delivery descriptors, as the parser shows them.
 std::vector<std::string> CableDeliveryLines(const CableDelivery& d);
 std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d);
@@ -39,5 +53,9 @@ std::vector<std::string> LogicalChannelEntryLines(std::span<const uint8_t, 4> en
 CableDelivery CableDeliveryFromBytes(std::span<const uint8_t, 11> data);
 SatelliteDelivery SatelliteDeliveryFromBytes(std::span<const uint8_t, 11> data);
 TerrestrialDelivery TerrestrialDeliveryFromBytes(std::span<const uint8_t, 11> data);
+// ... and back: the 11 data bytes the builder writes, reserved bits set.
+std::array<uint8_t, 11> CableDeliveryBytes(const CableDelivery& d);
+std::array<uint8_t, 11> SatelliteDeliveryBytes(const SatelliteDelivery& d);
+std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d);
 
 }  // namespace quorvelin

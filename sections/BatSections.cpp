@@ -1,9 +1,9 @@
-#include "sections/Bat.h"
+#include "sections/BatSections.h"
 
 #include <vector>
 
 #include "sections/DumpFiles.h"
-#include "sections/LoopSection.h"
+#include "sections/LoopSections.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -34,6 +34,7 @@ std::string BatSectionText(const LoopSectionHeader& h) {
 }
 
 const LoopParser kBatParser{&kBatFamily, BatSectionText, AddBouquetDescriptor, AddTransportDescriptor};
+const LoopBuilder kBatBuilder{&kBatFamily, WriteCommonDescriptor};
 
 }  // namespace
 
@@ -49,6 +50,19 @@ bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
     ParseBatSection(tree, section.data(), section.size(), port);
   });
   return true;
+}
+
+BuildResult BuildBatSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, ItemHandle section, int sectionCount,
+                            int index) {
+  return BuildLoopSection(tree, section, kBatBuilder, static_cast<uint8_t>(index),
+                          static_cast<uint8_t>(sectionCount - 1), kBatPid, area, areaSize);
+}
+
+BuildResult BuildBat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
+  return BuildLoopTable(tree, port, kBatFamily, area, areaSize,
+                        [&](ItemHandle section, int count, int index, uint8_t* store, size_t size) {
+                          return BuildBatSection(tree, store, size, section, count, index);
+                        });
 }
 
 }  // namespace quorvelin

@@ -1,9 +1,11 @@
-#include "sections/LoopSection.h"
+#include "sections/LoopSections.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "sections/BranchQueries.h"
+#include "sections/Packets.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 
@@ -206,6 +208,96 @@ std::string DisplayName(std::span<const uint8_t> name, bool decode) {
                             : std::string(reinterpret_cast<const char*>(name.data()), name.size());
   if (const size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
   return text;
+}
+
+void WriteCommonDescriptor(SectionWriter& w, const NodeRecord& record) {
+  if (const auto* name = record.As<NameDescriptor>()) {
+    w.U8(name->tag);
+    w.U8(name->length);
+    w.Bytes(name->name.data(), name->length);
+  } else if (const auto* list = record.As<EntryListDescriptor>()) {
+    w.U8(list->tag);
+    w.U8(list->length);
+    w.Padded(list->entries, list->length);
+  } else if (const auto* g = record.As<GenericDescriptor>()) {
+    w.U8(g->tag);
+    w.U8(g->length);
+    w.Padded(g->data, g->length);
+  }
+}
+
+namespace {
+
+void WriteDescriptorsOf(TableTreeCtrl& tree, ItemHandle list, const LoopBuilder& builder, SectionWriter& w) {
+  ForEachChild(tree, list, [&](ItemHandle h) {
+    if (const NodeRecord* r = tree.RecordOf(h)) builder.writeDescriptor(w, *r);
+  });
+}
+
+void WriteStreams(TableTreeCtrl& tree, ItemHandle list, const LoopBuilder& builder, SectionWriter& w) {
+  const LoopFamily& f = *builder.family;
+  ForEachChild(tree, list, [&](ItemHandle h) {
+    const auto* e = PayloadOf<TransportStreamEntry>(tree, h);
+    if (e == nullptr || tree.KindOf(h) != f.stream) return;
+    w.U16(e->transport_stream_id);
+    w.U16(e->original_network_id);
+    w.Length12(e->transport_descriptors_length.get());
+    if (e->transport_descriptors_length.get() != 0)
+      WriteDescriptorsOf(tree, tree.FindDirectChildOfKind(h, f.streamDescriptors), builder, w);
+  });
+}
+
+}  // namespace
+
+BuildResult BuildLoopSection(TableTreeCtrl& tree, ItemHandle section, const LoopBuilder& builder, uint8_t sectionNumber,
+                             uint8_t lastSectionNumber, uint16_t pid, uint8_t* area, size_t areaSize) {
+  const LoopFamily& f = *builder.family;
+  const auto* h = PayloadOf<LoopSectionHeader>(tree, section);
+  if (h == nullptr || tree.KindOf(section) != f.section) return {};
+
+  SectionWriter w(kTenPacketSection);
+  SectionHead head = HeadOf(*h);
+  head.section_number = sectionNumber;
+  head.last_section_number = lastSectionNumber;
+  w.WriteHeader(head, kFixedBits70);
+  w.Length12(h->descriptors_length.get());
+  if (h->descriptors_length.get() != 0)
+    WriteDescriptorsOf(tree, tree.FindDirectChildOfKind(section, f.firstList), builder, w);
+  w.Length12(h->transport_stream_loop_length.get());
+  if (h->transport_stream_loop_length.get() != 0)
+    WriteStreams(tree, tree.FindDirectChildOfKind(section, f.streamList), builder, w);
+  return FinishIntoArea(w, f.name, "ten packets", pid, area, areaSize);
+}
+
+BuildResult BuildLoopTable(TableTreeCtrl& tree, int port, const LoopFamily& family, uint8_t* area, size_t areaSize,
+                           const SectionBuild& build) {
+  const ItemHandle root = tree.Root(port, family.table);
+  const int count = root == kNoItem ? 0 : tree.ChildCount(root);
+  BuildResult result;
+  if (count == 0) return result;
+  if (count > kMaxLoopSections) {
+    result.error = Format("%s has %d sections, at most %d can be numbered; the table was not written.", family.name,
+                          count, kMaxLoopSections);
+    return result;
+  }
+  std::vector<uint8_t> packets;
+  std::array<uint8_t, kLoopPacketStoreSize> store{};
+  int index = 0;
+  for (ItemHandle h = tree.GetChildItem(root); h != kNoItem; h = tree.GetNextSiblingItem(h), ++index) {
+    store.fill(0);
+    const BuildResult section = build(h, count, index, store.data(), store.size());
+    if (!section) return section;
+    packets.insert(packets.end(), store.begin(), store.begin() + section.count * static_cast<ptrdiff_t>(kPacketSize));
+  }
+  if (area == nullptr || packets.size() > areaSize) {
+    result.error = Format("%s not written: its %zu packets (%zu bytes) do not fit the %zu-byte area, which holds %zu packets.",
+                          family.name, packets.size() / kPacketSize, packets.size(), areaSize, areaSize / kPacketSize);
+    return result;
+  }
+  std::copy(packets.begin(), packets.end(), area);
+  result.ok = true;
+  result.count = static_cast<int>(packets.size() / kPacketSize);
+  return result;
 }
 
 }  // namespace quorvelin

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sections/SectionReader.h"
+#include "sections/SectionWriter.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
@@ -100,5 +101,36 @@ ItemHandle AddNameDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind ki
                              const char* tagLine, const char* nameLabel, const std::string& shown);
 // Name bytes decoded under the text code for display, up to the first zero byte.
 std::string DisplayName(std::span<const uint8_t> name, bool decode);
+
+// --- building ---
+// Ten packets of 188 bytes fit the packet store of a NIT or BAT section.
+inline constexpr size_t kLoopPacketStoreSize = 2048;
+// section_number is 8 bits wide.
+inline constexpr int kMaxLoopSections = 256;
+
+// Writes a descriptor record as tag, length and its bytes; records that are no descriptor are
+// skipped.
+using DescriptorWriter = void (*)(SectionWriter& w, const NodeRecord& record);
+// Names, entry lists and generic descriptors.
+void WriteCommonDescriptor(SectionWriter& w, const NodeRecord& record);
+
+struct LoopBuilder {
+  const LoopFamily* family;
+  DescriptorWriter writeDescriptor;
+};
+
+// Writes the section of `section` (loop lengths as its records hold them) as packets of `pid`
+// at the start of `area`, which is cleared first. Not ok, without a message, when the item is not
+// a section of the family; with a message when the section passes the packet store.
+BuildResult BuildLoopSection(TableTreeCtrl& tree, ItemHandle section, const LoopBuilder& builder, uint8_t sectionNumber,
+                             uint8_t lastSectionNumber, uint16_t pid, uint8_t* area, size_t areaSize);
+
+// Builds one section into a packet store of kLoopPacketStoreSize bytes.
+using SectionBuild = std::function<BuildResult(ItemHandle section, int count, int index, uint8_t* store, size_t size)>;
+// Every section item of the port's table in tree order, their packets one after the other from the
+// start of `area`. Not ok without a section; not ok with a message, and `area` untouched, when a
+// section fails, there are more than 256 sections or the packets do not fit `areaSize`.
+BuildResult BuildLoopTable(TableTreeCtrl& tree, int port, const LoopFamily& family, uint8_t* area, size_t areaSize,
+                           const SectionBuild& build);
 
 }  // namespace quorvelin

@@ -1,0 +1,104 @@
+// Helpers of the NIT, BAT and table file tests: hand-made loop sections and a scratch directory.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "SectionTestSupport.h"
+#include "sections/Packets.h"
+
+namespace quorvelin::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// tag, length, data
+inline Bytes Descriptor(uint8_t tag, const Bytes& data) {
+  Bytes d{tag, static_cast<uint8_t>(data.size())};
+  d.insert(d.end(), data.begin(), data.end());
+  return d;
+}
+
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+inline void PutLength12(Bytes& b, size_t value) {
+  b.push_back(static_cast<uint8_t>(0xF0 | ((value >> 8) & 0x0F)));
+  b.push_back(static_cast<uint8_t>(value & 0xFF));
+}
+
+// A well-formed NIT or BAT section with correct lengths and CRC_32, described piece by piece.
+class TestSection {
+ public:
+  explicit TestSection(uint8_t tableId = 0x40) : tableId_(tableId) {}
+  TestSection& Id(uint16_t id) { return id_ = id, *this; }
+  TestSection& Version(uint8_t v) { return version_ = v, *this; }
+  TestSection& Numbers(uint8_t number, uint8_t last) { return number_ = number, last_ = last, *this; }
+  TestSection& First(const Bytes& descriptors) { return first_ = descriptors, *this; }
+  TestSection& Stream(uint16_t tsId, uint16_t onId, const Bytes& descriptors) {
+    Bytes e{static_cast<uint8_t>(tsId >> 8), static_cast<uint8_t>(tsId), static_cast<uint8_t>(onId >> 8),
+            static_cast<uint8_t>(onId)};
+    PutLength12(e, descriptors.size());
+    e.insert(e.end(), descriptors.begin(), descriptors.end());
+    streams_.insert(streams_.end(), e.begin(), e.end());
+    return *this;
+  }
+
+  Bytes Make() const {
+    Bytes s{tableId_, 0xF0, 0x00, static_cast<uint8_t>(id_ >> 8), static_cast<uint8_t>(id_),
+            static_cast<uint8_t>(0xC1 | (version_ & 0x1F) << 1), number_, last_};
+    PutLength12(s, first_.size());
+    s.insert(s.end(), first_.begin(), first_.end());
+    PutLength12(s, streams_.size());
+    s.insert(s.end(), streams_.begin(), streams_.end());
+    const size_t sectionLength = s.size() + 1;
+    s[1] = static_cast<uint8_t>(0xF0 | (sectionLength >> 8));
+    s[2] = static_cast<uint8_t>(sectionLength);
+    const uint32_t crc = Crc32Mpeg(s.data(), s.size());
+    for (int shift = 24; shift >= 0; shift -= 8) s.push_back(static_cast<uint8_t>(crc >> shift));
+    return s;
+  }
+
+ private:
+  uint8_t tableId_;
+  uint16_t id_ = 0x1001;
+  uint8_t version_ = 3, number_ = 0, last_ = 0;
+  Bytes first_, streams_;
+};
+
+// Lines of the item and everything below it, as DumpTree shows them.
+inline std::string Subtree(const TableTreeCtrl& tree, ItemHandle item) { return DumpTree(tree, item); }
+
+// The n-th child (from 0) of `item`.
+inline ItemHandle Child(const TableTreeCtrl& tree, ItemHandle item, int n) { return tree.ChildAt(item, n); }
+
+// Runs a test inside a fresh directory, so that dump and table files land there.
+class ScratchDirectory {
+ public:
+  ScratchDirectory() : previous_(std::filesystem::current_path()) {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("quorvelin-nitbat-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+  }
+  ~ScratchDirectory() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+  const std::filesystem::path& path() const { return dir_; }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path previous_, dir_;
+};
+
+}  // namespace quorvelin::testing
