@@ -165,13 +165,14 @@ void WriteDeliveryBytes(SectionWriter& w, uint8_t tag, uint8_t length, const std
 
 void WriteNitDescriptor(SectionWriter& w, const NodeRecord& r) {
   if (const auto* l = r.As<LinkageDescriptor>()) {
+    const auto length = static_cast<uint8_t>(std::max<size_t>(l->length, kLinkageFixedLength));
     w.U8(l->tag);
-    w.U8(l->length);
+    w.U8(length);
     w.U16(l->transport_stream_id);
     w.U16(l->original_network_id);
     w.U16(l->service_id);
     w.U8(l->linkage_type);
-    if (l->length > kLinkageFixedLength) w.Padded(l->private_data, l->length - kLinkageFixedLength);
+    w.Padded(l->private_data, length - kLinkageFixedLength);
   } else if (const auto* c = r.As<CableDelivery>()) {
     WriteDeliveryBytes(w, c->tag, c->length, CableDeliveryBytes(*c));
   } else if (const auto* s = r.As<SatelliteDelivery>()) {
