@@ -17,6 +17,8 @@ enum class MsgAnswer { Ok, Yes, No };
 inline constexpr const char* kApplicationTitle = "Quorvelin";
 // The caption that validation messages and "... is exist!" refusals use.
 inline constexpr const char* kSystemInfo = "SystemInfo";
+// The caption of a plain message box, whose owner names none.
+inline constexpr const char* kDefaultCaption = "Error";
 
 struct FileDialogRequest {
   bool save = false;             // save dialog, else open dialog
@@ -33,6 +35,10 @@ class Ui {
   // The application-wide box: application title as caption, OK button, no icon.
   MsgAnswer AppMessageBox(const std::string& text) {
     return MessageBox(text, kApplicationTitle, MsgIcon::None, MsgButtons::Ok);
+  }
+  // A plain box: the default caption, OK button, no icon.
+  MsgAnswer PlainMessageBox(const std::string& text) {
+    return MessageBox(text, kDefaultCaption, MsgIcon::None, MsgButtons::Ok);
   }
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> FileDialog(const FileDialogRequest& request) = 0;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,11 @@ class TestSection {
   uint8_t version_ = 3, number_ = 0, last_ = 0;
   Bytes first_, streams_;
 };
+
+inline Bytes ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
 
 // Lines of the item and everything below it, as DumpTree shows them.
 inline std::string Subtree(const TableTreeCtrl& tree, ItemHandle item) { return DumpTree(tree, item); }
