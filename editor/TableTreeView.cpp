@@ -1,0 +1,179 @@
+#include "editor/TableTreeView.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "editor/QtText.h"
+#include "resources/Menu.h"
+
+namespace quorvelin {
+
+TableTreeView::TableTreeView(TreeItemModel& model, QWidget* parent)
+    : QTreeView(parent), model_(model), tree_(model.Tree()) {
+  setModel(&model_);
+  setHeaderHidden(true);
+  setUniformRowHeights(true);
+  setRootIsDecorated(true);
+  setEditTriggers(NoEditTriggers);
+  setSelectionMode(SingleSelection);
+  setExpandsOnDoubleClick(false);
+  setContextMenuPolicy(Qt::DefaultContextMenu);
+  setObjectName(QStringLiteral("ctl4000"));
+
+  connect(&model_, &TreeItemModel::treeExpansionChanged, this, &TableTreeView::ApplyTreeExpansion);
+  connect(&model_, &TreeItemModel::treeSelectionChanged, this, &TableTreeView::ApplyTreeSelection);
+  connect(&model_, &TreeItemModel::treeReset, this, &TableTreeView::TakeStateFromTree);
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { OnCurrentChanged(current); });
+  connect(this, &QTreeView::expanded, this, [this](const QModelIndex& i) { OnViewExpansion(i, true); });
+  connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& i) { OnViewExpansion(i, false); });
+}
+
+// --- tree -> view ---
+
+void TableTreeView::ApplyTreeExpansion(const QModelIndex& index, bool expanded) {
+  if (!index.isValid()) return;
+  const bool was = applying_;
+  applying_ = true;
+  setExpanded(index, expanded);
+  applying_ = was;
+}
+
+void TableTreeView::ApplyTreeSelection(const QModelIndex& index) {
+  const bool was = applying_;
+  applying_ = true;
+  if (index.isValid()) {
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+  } else {
+    selectionModel()->clear();
+  }
+  applying_ = was;
+}
+
+void TableTreeView::TakeStateFromTree() {
+  const bool was = applying_;
+  applying_ = true;
+  // Every expanded item, also under collapsed ones: the view shows them open when their parent opens.
+  std::vector<ItemHandle> pending{kNoItem};
+  while (!pending.empty()) {
+    const ItemHandle parent = pending.back();
+    pending.pop_back();
+    for (int r = 0, n = tree_.ChildCount(parent); r < n; ++r) {
+      const ItemHandle item = tree_.ChildAt(parent, r);
+      if (!tree_.ItemHasChildren(item)) continue;
+      if (tree_.IsExpanded(item)) setExpanded(model_.IndexOf(item), true);
+      pending.push_back(item);
+    }
+  }
+  applying_ = was;
+  ApplyTreeSelection(model_.IndexOf(tree_.GetSelectedItem()));
+}
+
+// --- view -> tree ---
+
+void TableTreeView::OnCurrentChanged(const QModelIndex& current) {
+  // Moves the selection model makes by itself while rows go are not the user's.
+  if (applying_ || model_.StructureChanging()) return;
+  tree_.SelectItem(model_.HandleOf(current));
+}
+
+void TableTreeView::OnViewExpansion(const QModelIndex& index, bool expanded) {
+  if (applying_ || model_.StructureChanging()) return;
+  const ItemHandle item = model_.HandleOf(index);
+  if (item != kNoItem) tree_.Expand(item, expanded ? ExpandCode::Expand : ExpandCode::Collapse);
+}
+
+// --- menu, double-click, keys ---
+
+void TableTreeView::ShowContextMenu(ItemHandle item, const QPoint& globalPos) {
+  if (!target_ || !tree_.IsValid(item)) return;
+  tree_.SelectItem(item);
+  const MenuState state = target_->UpdateMenuState();
+  if (menu_) menu_->deleteLater();
+  menu_ = new QMenu(this);
+  menu_->setObjectName(QStringLiteral("menu%1").arg(kContextMenuId));
+  menu_->setAttribute(Qt::WA_DeleteOnClose, false);
+  for (const MenuItem& m : kContextMenu) {
+    QAction* action = menu_->addAction(QString::fromLatin1(m.text));
+    action->setData(m.id);
+    const auto it = state.find(m.id);
+    action->setEnabled(it == state.end() || it->second);
+    const int id = m.id;
+    connect(action, &QAction::triggered, this, [this, id] {
+      if (target_) target_->OnCmdMsg(id);
+    });
+  }
+  menu_->popup(globalPos);
+}
+
+void TableTreeView::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  if (event->reason() == QContextMenuEvent::Keyboard) {
+    // The menu key works on the selected item; the menu opens inside the view's corner.
+    const ItemHandle item = tree_.GetSelectedItem();
+    if (item != kNoItem) ShowContextMenu(item, viewport()->mapToGlobal(QPoint(kMenuKeyOffset, kMenuKeyOffset)));
+    return;
+  }
+  const QModelIndex hit = indexAt(event->pos());
+  if (!hit.isValid()) return;  // empty space: no menu
+  ShowContextMenu(model_.HandleOf(hit), event->globalPos());
+}
+
+void TableTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  const QModelIndex hit = indexAt(pos);
+  // The branch indicator keeps its own behaviour (its press already toggled the item).
+  if (event->button() != Qt::LeftButton || !hit.isValid() || pos.x() < visualRect(hit).left() || !target_) {
+    QTreeView::mouseDoubleClickEvent(event);
+    return;
+  }
+  event->accept();
+  const ItemHandle item = model_.HandleOf(hit);
+  tree_.SelectItem(item);
+  const bool handled = target_->OnDoubleClick();
+  if (!handled && tree_.IsValid(item) && tree_.ItemHasChildren(item)) tree_.Expand(item, ExpandCode::Toggle);
+}
+
+bool TableTreeView::RunIfEnabled(int id) {
+  if (!target_) return false;
+  const MenuState state = target_->UpdateMenuState();
+  const auto it = state.find(id);
+  if (it != state.end() && !it->second) return false;
+  target_->OnCmdMsg(id);
+  return true;
+}
+
+void TableTreeView::keyPressEvent(QKeyEvent* event) {
+  int id = 0;
+  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+    switch (event->key()) {
+      case Qt::Key_Insert:
+        id = kCmdAddData;
+        break;
+      case Qt::Key_Delete:
+        id = kCmdDeleteData;
+        break;
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        id = kCmdModifyData;
+        break;
+      case Qt::Key_F5:
+        id = kCmdRefresh;
+        break;
+      default:
+        break;
+    }
+  }
+  if (id == 0 || !target_) {
+    QTreeView::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  // Add, Delete and Modify work on the selected item; without one they do nothing.
+  if (id != kCmdRefresh && tree_.GetSelectedItem() == kNoItem) return;
+  RunIfEnabled(id);
+}
+
+}  // namespace quorvelin
