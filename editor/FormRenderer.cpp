@@ -442,7 +442,8 @@ FormDialog::FormDialog(Form& form, QWidget* parent) : QDialog(parent), form_(for
   auto* layout = new QVBoxLayout(this);
   auto* body = new QWidget(this);
   layout->addWidget(body);
-  views_.push_back(std::make_unique<FormView>(form, *this, *body));
+  views_.emplace_back();  // the form's own view comes first; its tab sheets add the pages behind it
+  views_.front() = std::make_unique<FormView>(form, *this, *body);
 
   auto* buttons = new QDialogButtonBox(this);
   const DialogTemplate* t = form.Template();
@@ -453,6 +454,8 @@ FormDialog::FormDialog(Form& form, QWidget* parent) : QDialog(parent), form_(for
   };
   QPushButton* ok = buttons->addButton(buttonText(form.okText, kIdOk, "OK"), QDialogButtonBox::AcceptRole);
   QPushButton* cancel = buttons->addButton(buttonText(form.cancelText, kIdCancel, "Cancel"), QDialogButtonBox::RejectRole);
+  okButton_ = ok;
+  cancelButton_ = cancel;
   ok->setObjectName(ControlName(kIdOk));
   cancel->setObjectName(ControlName(kIdCancel));
   ok->setDefault(true);
@@ -498,6 +501,8 @@ QWidget* FormDialog::BuildSheet(CTabSheet& sheet, QTabBar*& barOut, QStackedWidg
 }
 
 QWidget* FormDialog::ControlWidget(int id) const {
+  if (id == kIdOk) return okButton_;
+  if (id == kIdCancel) return cancelButton_;
   if (QWidget* w = views_.front()->Widget(id)) return w;
   for (size_t i = 1; i < views_.size(); ++i)
     if (QWidget* w = views_[i]->Widget(id); w && w->isVisibleTo(this)) return w;

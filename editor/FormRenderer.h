@@ -52,6 +52,8 @@ class FormDialog : public QDialog {
   Form& form_;
   std::vector<std::unique_ptr<FormView>> views_;  // [0] the form, then the pages in order
   std::vector<QPointer<QWidget>> pageWidgets_;
+  QWidget* okButton_ = nullptr;
+  QWidget* cancelButton_ = nullptr;
 };
 
 // Runs any dialog of the command layer through the renderer.

@@ -32,3 +32,53 @@ ItemHandle AddPatSection(TableTreeCtrl& tree, int programs) {
 }
 
 }  // namespace quorvelin::test
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+namespace quorvelin::test {
+
+ModalScript::ModalScript() {
+  previous_ = SetModalHook([this](QDialog& d) { Run(d); });
+}
+
+ModalScript::~ModalScript() { SetModalHook(std::move(previous_)); }
+
+void ModalScript::Run(QDialog& dialog) {
+  if (steps_.empty()) {
+    unexpected << dialog.windowTitle() + QStringLiteral(": ") +
+                      (qobject_cast<QMessageBox*>(&dialog) ? static_cast<QMessageBox&>(dialog).text() : QString());
+    dialog.reject();
+    return;
+  }
+  Step step = std::move(steps_.front());
+  steps_.pop_front();
+  QPointer<QDialog> guard(&dialog);
+  step(dialog);
+  if (guard && guard->isVisible() && QTest::currentTestFailed()) guard->reject();
+}
+
+ShownMessage ReadMessageBox(QDialog& dialog) {
+  ShownMessage shown;
+  auto* box = qobject_cast<QMessageBox*>(&dialog);
+  if (!box) return shown;
+  shown.text = box->text();
+  shown.caption = box->windowTitle();
+  shown.icon = box->icon();
+  for (QAbstractButton* b : box->buttons()) shown.buttons << b->text();
+  return shown;
+}
+
+void ClickButton(QDialog& dialog, const QString& text) {
+  for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+    if (b->text() == text && b->isVisible()) {
+      b->click();
+      return;
+    }
+  dialog.reject();
+}
+
+}  // namespace quorvelin::test
