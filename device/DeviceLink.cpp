@@ -1,0 +1,212 @@
+#include "device/DeviceLink.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+
+#include "device/ReadAssembly.h"
+#include "sections/Packets.h"
+
+namespace quorvelin {
+namespace {
+
+// A file descriptor closed when it goes out of scope.
+class FileHandle {
+ public:
+  FileHandle(const std::string& path, int flags) : fd_(::open(path.c_str(), flags | O_CLOEXEC, 0644)) {}
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool IsOpen() const { return fd_ >= 0; }
+
+  bool WriteAll(const uint8_t* data, size_t bytes) {
+    while (bytes > 0) {
+      const ssize_t n = ::write(fd_, data, bytes);
+      if (n <= 0) return false;
+      data += n;
+      bytes -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+  size_t ReadUpTo(uint8_t* data, size_t size) {
+    size_t got = 0;
+    while (got < size) {
+      const ssize_t n = ::read(fd_, data + got, size - got);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    return got;
+  }
+
+ private:
+  int fd_;
+};
+
+bool ReplyIsEnough(std::optional<size_t> reply, bool batFlag) { return reply && *reply >= (batFlag ? 1u : 6u); }
+
+template <typename Assembly>
+bool Gather(Assembly& assembly, const std::function<std::optional<size_t>(Deadline)>& receive,
+            const std::vector<uint8_t>& area, std::chrono::milliseconds perDatagram) {
+  Deadline deadline = DeadlineAfter(perDatagram);
+  for (;;) {
+    const std::optional<size_t> length = receive(deadline);
+    if (!length) return false;
+    switch (assembly.Take(area.data(), *length)) {
+      case Intake::Ignored:
+        break;
+      case Intake::More:
+        deadline = DeadlineAfter(perDatagram);
+        break;
+      case Intake::Complete:
+        return assembly.Finish();
+      case Intake::Failed:
+        return false;
+    }
+  }
+}
+
+}  // namespace
+
+DeviceLink::DeviceLink(TableTreeCtrl& tree, Ui& ui, LinkOptions options)
+    : tree_(tree), ui_(ui), options_(std::move(options)), area_(kDatagramArea) {
+  if (tree_.deviceAddress == 0) return;
+  socket_ = UdpSocket::Open();
+  if (!socket_.IsOpen()) ui_.MessageBox(kSocketFailedText, kSystemMessageCaption, MsgIcon::Error, MsgButtons::Ok);
+}
+
+void DeviceLink::SetHostCallbacks(HostCallback first, HostCallback second) {
+  first_ = std::move(first);
+  second_ = std::move(second);
+}
+
+bool DeviceLink::ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) {
+  if (buffer == nullptr || size < kFrameHeaderSize) return false;
+  const FrameHeader request = MakeReadRequest(PortIndex(tree_.channelNumber, port), selector, pid, bat);
+  const bool ok = tree_.deviceAddress != 0 ? ReadOverUdp(request, buffer, size) : ReadThroughFile(request, buffer, size);
+  if (!ok) std::memset(buffer, 0, size);
+  return ok;
+}
+
+bool DeviceLink::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) {
+  const FrameHeader request =
+      MakeWriteRequest(PortIndex(tree_.channelNumber, port), selector, pid, tree_.batFlag == 1);
+  const size_t bytes = CountPackets(packets, length);
+  return tree_.deviceAddress != 0 ? WriteOverUdp(request, packets, bytes, pid)
+                                  : WriteThroughFile(request, packets, bytes);
+}
+
+// --- UDP ---
+
+bool DeviceLink::SendDatagram(const Datagram& datagram) {
+  return socket_.SendTo(Device(), datagram.data(), datagram.size());
+}
+
+std::optional<size_t> DeviceLink::ReceiveFromDevice(Deadline deadline) {
+  for (;;) {
+    const auto r = socket_.ReceiveUntil(area_.data(), area_.size(), deadline);
+    if (!r) return std::nullopt;
+    if (r->from.address != tree_.deviceAddress) continue;  // not the device: never an answer
+    // A datagram larger than the area cannot be a whole answer; an empty length fails it.
+    return r->truncated ? std::optional<size_t>(0) : std::optional<size_t>(r->length);
+  }
+}
+
+std::optional<size_t> DeviceLink::AwaitReply(const FrameHeader& request, Deadline deadline, size_t limit) {
+  for (;;) {
+    const std::optional<size_t> length = ReceiveFromDevice(deadline);
+    if (!length) return std::nullopt;
+    if (RepeatsRequest(area_.data(), *length, request)) return std::min(*length, limit);
+  }
+}
+
+bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size) {
+  if (!socket_.IsOpen()) return false;
+  socket_.Drain();  // late or repeated answers to earlier requests
+  if (!socket_.SendTo(Device(), request.data(), request.size())) return false;
+  const auto receive = [this](Deadline d) { return ReceiveFromDevice(d); };
+  const auto wait = options_.timeouts.readDatagram;
+  if (Fragmented()) {
+    FragmentReadAssembly assembly(request, buffer, size);
+    return Gather(assembly, receive, area_, wait);
+  }
+  PlainReadAssembly assembly(request, buffer, size);
+  return Gather(assembly, receive, area_, wait);
+}
+
+bool DeviceLink::SendFragments(const FrameHeader& request, const uint8_t* data, size_t bytes) {
+  for (const Datagram& d : FragmentDatagrams(request, data, bytes, NextMessageSequence()))
+    if (!SendDatagram(d)) return false;
+  return true;
+}
+
+bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid) {
+  if (!socket_.IsOpen()) return false;
+  const bool batFlag = tree_.batFlag == 1;
+  const auto& t = options_.timeouts;
+  const auto replyWait = pid == kNitPid ? t.nitWriteReply : t.writeReply;
+  socket_.Drain();
+  if (Fragmented()) {
+    if (!SendFragments(request, packets, bytes)) return false;
+    return ReplyIsEnough(AwaitReply(request, DeadlineAfter(replyWait), kDatagramArea), batFlag);
+  }
+  const std::vector<Datagram> datagrams = PlainWriteDatagrams(request, packets, bytes);
+  if (bytes + kFrameHeaderSize < kPlainWriteLimit) {
+    if (!SendDatagram(datagrams.front())) return false;
+    return ReplyIsEnough(AwaitReply(request, DeadlineAfter(replyWait), kFrameHeaderSize + bytes), batFlag);
+  }
+  std::optional<size_t> reply;
+  for (const Datagram& d : datagrams) {
+    socket_.Drain();
+    if (!SendDatagram(d)) return false;
+    reply = AwaitReply(request, DeadlineAfter(t.chunkReply), kDatagramArea);
+    if (!reply || *reply < kFrameHeaderSize) return false;
+  }
+  return ReplyIsEnough(reply, batFlag);
+}
+
+// --- exchange file ---
+
+bool DeviceLink::PutRequestFile(const uint8_t* data, size_t bytes) {
+  FileHandle file(options_.exchangeFile, O_CREAT | O_RDWR | O_TRUNC);
+  return file.IsOpen() && file.WriteAll(data, bytes);
+}
+
+bool DeviceLink::PollHost(const HostCallback& callback) {
+  const Deadline start = SteadyClock::now();
+  const auto limit = options_.timeouts.hostLimit;
+  while (!callback()) {
+    if (limit.count() > 0 && SteadyClock::now() - start >= limit) return false;
+    std::this_thread::sleep_for(options_.timeouts.hostPoll);
+  }
+  return true;
+}
+
+bool DeviceLink::WaitForHost() {
+  if (!first_ || !second_) return false;  // no host to carry the request
+  return PollHost(second_) && PollHost(first_);
+}
+
+bool DeviceLink::ReadThroughFile(const FrameHeader& request, uint8_t* buffer, size_t size) {
+  if (!PutRequestFile(request.data(), request.size())) ui_.AppMessageBox(kOpenFileFailedText);
+  if (!WaitForHost()) return false;
+  std::memset(buffer, 0, size);
+  FileHandle file(options_.exchangeFile, O_RDWR);
+  const size_t read = file.IsOpen() ? file.ReadUpTo(buffer, size) : 0;
+  return UnpackFileAnswer(buffer, size, read);
+}
+
+bool DeviceLink::WriteThroughFile(const FrameHeader& request, const uint8_t* packets, size_t bytes) {
+  std::vector<uint8_t> frame(request.begin(), request.end());
+  frame.insert(frame.end(), packets, packets + bytes);
+  if (!PutRequestFile(frame.data(), frame.size())) {
+    ui_.AppMessageBox(kOpenFileFailedText);
+    return false;
+  }
+  return WaitForHost();  // the host carried it: counts as a 6-byte reply
+}
+
+}  // namespace quorvelin

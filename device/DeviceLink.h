@@ -1,0 +1,90 @@
+// The link to the head-end device: ReadTable and WriteTable over plain UDP datagrams, over UDP
+// fragments (protocol mode 0x47), or through the exchange file that the host carries to the
+// device (device address 0). It reads the exchange state (address, channel number, protocol
+// mode, BAT flag) from the tree control at every call.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/Framing.h"
+#include "device/UdpSocket.h"
+#include "sections/TableExchange.h"
+#include "tree/TableTreeCtrl.h"
+#include "util/Ui.h"
+
+namespace quorvelin {
+
+// Messages of the link (CP936).
+inline constexpr const char* kSocketFailedText = "\xb4\xb4\xbd\xa8\xcc\xd7\xbd\xd3\xd7\xd6\xca\xa7\xb0\xdc";
+inline constexpr const char* kSystemMessageCaption = "\xcf\xb5\xcd\xb3\xcf\xfb\xcf\xa2";
+inline constexpr const char* kOpenFileFailedText = "\xb4\xf2\xbf\xaa\xce\xc4\xbc\xfe\xca\xa7\xb0\xdc";
+inline constexpr const char* kExchangeFileName = "Quorvelin";
+
+// How long the link waits before it counts an exchange as failed. A reply that comes earlier is
+// taken at once. The defaults are at least the waits of the device's original timing
+// (receive time-out per datagram; 10 reply attempts of 10 ms, or of 5000 ms for a NIT write).
+struct LinkTimeouts {
+  std::chrono::milliseconds readDatagram{1000};   // each datagram of a read answer
+  std::chrono::milliseconds writeReply{1000};     // the reply to a write
+  std::chrono::milliseconds nitWriteReply{50000};  // the reply to a write of PID 0x0010
+  std::chrono::milliseconds chunkReply{1000};     // the reply to each datagram of a long plain write
+  std::chrono::milliseconds hostPoll{100};        // between two calls of a host callback
+  std::chrono::milliseconds hostLimit{0};         // 0: wait on the host as long as it takes
+};
+
+struct LinkOptions {
+  LinkTimeouts timeouts;
+  uint16_t udpPort = kDeviceUdpPort;
+  std::string exchangeFile = kExchangeFileName;  // relative to the current directory
+};
+
+using HostCallback = std::function<bool()>;
+
+class DeviceLink final : public TableExchange {
+ public:
+  // Opens the UDP socket when the tree holds a device address; a refusal is reported to the user
+  // and leaves every network exchange failing.
+  DeviceLink(TableTreeCtrl& tree, Ui& ui, LinkOptions options = {});
+
+  // The two host callbacks of the file exchange, in the order the host passes them.
+  void SetHostCallbacks(HostCallback first, HostCallback second);
+  LinkOptions& Options() { return options_; }
+  bool HasSocket() const { return socket_.IsOpen(); }
+
+  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override;
+
+ private:
+  bool Fragmented() const { return tree_.protocolMode == kFragmentedProtocol; }
+  Endpoint Device() const { return {tree_.deviceAddress, options_.udpPort}; }
+
+  bool ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size);
+  bool WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid);
+  bool SendFragments(const FrameHeader& request, const uint8_t* data, size_t bytes);
+  bool SendDatagram(const Datagram& datagram);
+  // Length of the first datagram from the device address before the deadline.
+  std::optional<size_t> ReceiveFromDevice(Deadline deadline);
+  // Length of the first reply that repeats the request, capped to `limit`.
+  std::optional<size_t> AwaitReply(const FrameHeader& request, Deadline deadline, size_t limit);
+
+  bool ReadThroughFile(const FrameHeader& request, uint8_t* buffer, size_t size);
+  bool WriteThroughFile(const FrameHeader& request, const uint8_t* packets, size_t bytes);
+  bool PutRequestFile(const uint8_t* data, size_t bytes);
+  bool WaitForHost();
+  bool PollHost(const HostCallback& callback);
+
+  TableTreeCtrl& tree_;
+  Ui& ui_;
+  LinkOptions options_;
+  UdpSocket socket_;
+  HostCallback first_, second_;
+  std::vector<uint8_t> area_;  // one received datagram
+};
+
+}  // namespace quorvelin

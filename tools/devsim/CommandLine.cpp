@@ -1,0 +1,149 @@
+#include "tools/devsim/CommandLine.h"
+
+#include <charconv>
+
+#include "tools/devsim/SampleMultiplex.h"
+
+namespace quorvelin::devsim {
+namespace {
+
+constexpr int kMaxPorts = 32;
+
+std::optional<double> Probability(const std::string& text) {
+  try {
+    size_t used = 0;
+    const double p = std::stod(text, &used);
+    if (used != text.size() || p < 0 || p > 1) return std::nullopt;
+    return p;
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+std::optional<long> Integer(const std::string& text, long low, long high) {
+  long v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return std::nullopt;
+  return v;
+}
+
+// "A", "B" or a port number 1..32 to a port index.
+std::optional<int> PortIndexOf(const std::string& text) {
+  if (text == "A" || text == "a") return 0;
+  if (text == "B" || text == "b") return 1;
+  const auto n = Integer(text, 1, kMaxPorts);
+  return n ? std::optional<int>(static_cast<int>(*n) - 1) : std::nullopt;
+}
+
+}  // namespace
+
+const char* const kDevsimUsage =
+    "usage: quorvelin-devsim [options]\n"
+    "  --listen ADDR          IPv4 address to serve on (default 127.0.0.1)\n"
+    "  --udp-port N           UDP port (default 2007)\n"
+    "  --sample               the built-in two-port multiplex (default without --load)\n"
+    "  --load PORT=FILE.ts    tables of a port (A, B or 1..32) from transport packets; repeatable\n"
+    "  --save-dir DIR         write DIR/portN.ts after every write and on exit\n"
+    "  --fragmented           answer reads in the fragmented framing\n"
+    "  --packets-per-datagram N  packets per plain answer datagram (default 5)\n"
+    "  --loss P --duplicate P --truncate P --oversize P --spoof P   fault probabilities (0..1)\n"
+    "  --delay-ms N           send every datagram N ms late\n"
+    "  --seed N               seed of the fault injection\n";
+
+std::optional<DevsimCommandLine> ParseDevsimArguments(const std::vector<std::string>& args, std::string& error) {
+  DevsimCommandLine line;
+  bool sample = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    auto probability = [&](double& into) {
+      const auto v = value();
+      const auto p = v ? Probability(*v) : std::nullopt;
+      if (p) into = *p;
+      return p.has_value();
+    };
+    bool ok = true;
+    if (a == "--help" || a == "-h") {
+      line.help = true;
+    } else if (a == "--sample") {
+      sample = true;
+    } else if (a == "--fragmented") {
+      line.simulator.fragmented = true;
+    } else if (a == "--listen") {
+      const auto v = value();
+      const auto address = v ? ParseIpv4(v->c_str()) : std::nullopt;
+      ok = address.has_value();
+      if (ok) line.simulator.listen.address = *address;
+    } else if (a == "--udp-port") {
+      const auto v = value();
+      const auto n = v ? Integer(*v, 0, 65535) : std::nullopt;
+      ok = n.has_value();
+      if (ok) line.simulator.listen.port = static_cast<uint16_t>(*n);
+    } else if (a == "--packets-per-datagram") {
+      const auto v = value();
+      const auto n = v ? Integer(*v, 1, 50) : std::nullopt;
+      ok = n.has_value();
+      if (ok) line.simulator.packetsPerDatagram = static_cast<size_t>(*n);
+    } else if (a == "--delay-ms") {
+      const auto v = value();
+      const auto n = v ? Integer(*v, 0, 600000) : std::nullopt;
+      ok = n.has_value();
+      if (ok) line.simulator.faults.delayMs = static_cast<int>(*n);
+    } else if (a == "--seed") {
+      const auto v = value();
+      const auto n = v ? Integer(*v, 0, 0xFFFFFFFFL) : std::nullopt;
+      ok = n.has_value();
+      if (ok) line.simulator.seed = static_cast<uint32_t>(*n);
+    } else if (a == "--save-dir") {
+      const auto v = value();
+      ok = v.has_value() && !v->empty();
+      if (ok) line.simulator.saveDir = *v;
+    } else if (a == "--load") {
+      const auto v = value();
+      const size_t eq = v ? v->find('=') : std::string::npos;
+      const auto port = eq != std::string::npos ? PortIndexOf(v->substr(0, eq)) : std::nullopt;
+      ok = port.has_value() && eq + 1 < v->size();
+      if (ok) line.loads.emplace_back(*port, v->substr(eq + 1));
+    } else if (a == "--loss") {
+      ok = probability(line.simulator.faults.loss);
+    } else if (a == "--duplicate") {
+      ok = probability(line.simulator.faults.duplicate);
+    } else if (a == "--truncate") {
+      ok = probability(line.simulator.faults.truncate);
+    } else if (a == "--oversize") {
+      ok = probability(line.simulator.faults.oversize);
+    } else if (a == "--spoof") {
+      ok = probability(line.simulator.faults.spoof);
+    } else {
+      error = "unknown option " + a;
+      return std::nullopt;
+    }
+    if (!ok) {
+      error = "bad or missing value for " + a;
+      return std::nullopt;
+    }
+  }
+  if (sample && !line.loads.empty()) {
+    error = "--sample and --load exclude each other";
+    return std::nullopt;
+  }
+  return line;
+}
+
+bool LoadTables(const DevsimCommandLine& line, DeviceStore& store, std::string& error) {
+  if (line.loads.empty()) {
+    LoadSample(store);
+    return true;
+  }
+  for (const auto& [port, path] : line.loads) {
+    PortTables tables = store.Port(port);
+    if (!LoadTransportFile(path, tables, error)) return false;
+    store.SetPort(port, std::move(tables));
+  }
+  return true;
+}
+
+}  // namespace quorvelin::devsim

@@ -1,0 +1,160 @@
+#include "tools/devsim/DeviceStore.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "device/Framing.h"
+#include "sections/Packets.h"
+
+namespace quorvelin::devsim {
+namespace {
+
+// Program_number of the PMT section at the start of the packets (section bytes 3 and 4).
+uint16_t ProgramNumberOf(const Packets& packets) {
+  return packets.size() >= kPacketSize ? static_cast<uint16_t>(packets[8] << 8 | packets[9]) : 0;
+}
+
+uint16_t PidOf(const Packets& packets) { return packets.size() >= kPacketSize ? PacketPid(packets.data()) : 0; }
+
+const PmtEntry* FindPmt(const PortTables& t, uint16_t pid, uint8_t selector) {
+  std::vector<const PmtEntry*> onPid;
+  for (const PmtEntry& e : t.pmts)
+    if (e.pid == pid) onPid.push_back(&e);
+  if (onPid.empty()) return nullptr;
+  const auto entries = PatEntries(t.pat);
+  auto byProgram = [&](uint16_t number) -> const PmtEntry* {
+    for (const PmtEntry* e : onPid)
+      if (e->programNumber == number) return e;
+    return nullptr;
+  };
+  if (selector > 0) {
+    int k = 0;
+    for (auto [number, entryPid] : entries) {
+      if (entryPid == kNitPid) continue;
+      if (++k == selector) return entryPid == pid ? byProgram(number) : nullptr;
+    }
+    return nullptr;
+  }
+  for (auto [number, entryPid] : entries)
+    if (entryPid == pid)
+      if (const PmtEntry* e = byProgram(number)) return e;
+  return onPid.front();
+}
+
+// The table a request names, or nothing for PMTs and other PIDs.
+template <typename Tables>
+auto FixedTable(Tables& t, uint16_t pid, bool bat) -> decltype(&t.pat) {
+  switch (pid) {
+    case kPatPid:
+      return &t.pat;
+    case kCatPid:
+      return &t.cat;
+    case kNitPid:
+      return &t.nit;
+    case kSdtBatPid:
+      return bat ? &t.bat : &t.sdt;
+    case kTimePid:
+      return &t.time;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+std::vector<std::pair<uint16_t, uint16_t>> PatEntries(const Packets& pat) {
+  std::vector<std::pair<uint16_t, uint16_t>> out;
+  if (pat.size() < kPacketSize) return out;
+  std::vector<uint8_t> s(pat);
+  UnpackPackets(static_cast<int>(s.size() / kPacketSize), s.data(), s.size());
+  if (s[0] != 0x00) return out;
+  const size_t length = static_cast<size_t>(s[1] & 0x0F) << 8 | s[2];
+  const size_t end = std::min(s.size(), length + 3);
+  for (size_t at = 8; end >= 4 && at + 4 <= end - 4; at += 4)
+    out.emplace_back(static_cast<uint16_t>(s[at] << 8 | s[at + 1]),
+                     static_cast<uint16_t>((s[at + 2] & 0x1F) << 8 | s[at + 3]));
+  return out;
+}
+
+Packets DeviceStore::Answer(const uint8_t* request) const {
+  const std::lock_guard lock(mutex_);
+  const auto it = ports_.find(request[2]);
+  if (it == ports_.end()) return {};
+  const PortTables& t = it->second;
+  const uint16_t pid = RequestPid(request);
+  if (const Packets* table = FixedTable(t, pid, HasBatMarker(request))) return *table;
+  if (const PmtEntry* e = FindPmt(t, pid, request[3])) return e->packets;
+  const auto other = t.other.find(pid);
+  return other == t.other.end() ? Packets{} : other->second;
+}
+
+void DeviceStore::Take(const uint8_t* request, const uint8_t* packets, size_t bytes) {
+  const std::lock_guard lock(mutex_);
+  PortTables& t = ports_[request[2]];
+  ++writes_;
+  Packets data(packets, packets + bytes);
+  const uint16_t pid = RequestPid(request);
+  if (pid != kPmtWritePid) {
+    if (pid == kPatPid) t.pmts.clear();
+    Packets* table = FixedTable(t, pid, HasBatMarker(request));
+    (table != nullptr ? *table : t.other[pid]) = std::move(data);
+    return;
+  }
+  if (data.empty()) return;
+  PmtEntry entry{PidOf(data), ProgramNumberOf(data), std::move(data)};
+  for (PmtEntry& e : t.pmts)
+    if (e.pid == entry.pid && e.programNumber == entry.programNumber) {
+      e = std::move(entry);
+      return;
+    }
+  t.pmts.push_back(std::move(entry));
+}
+
+PortTables DeviceStore::Port(int portIndex) const {
+  const std::lock_guard lock(mutex_);
+  const auto it = ports_.find(portIndex);
+  return it == ports_.end() ? PortTables{} : it->second;
+}
+
+void DeviceStore::SetPort(int portIndex, PortTables tables) {
+  const std::lock_guard lock(mutex_);
+  ports_[portIndex] = std::move(tables);
+}
+
+std::vector<int> DeviceStore::PortIndices() const {
+  const std::lock_guard lock(mutex_);
+  std::vector<int> out;
+  for (const auto& [index, tables] : ports_) out.push_back(index);
+  return out;
+}
+
+Packets DeviceStore::PortStream(int portIndex) const {
+  const PortTables t = Port(portIndex);
+  Packets out;
+  auto add = [&](const Packets& p) { out.insert(out.end(), p.begin(), p.end()); };
+  add(t.pat);
+  for (const PmtEntry& e : t.pmts) add(e.packets);
+  for (const Packets* p : {&t.sdt, &t.cat, &t.nit, &t.bat, &t.time}) add(*p);
+  for (const auto& [pid, p] : t.other) add(p);
+  return out;
+}
+
+bool DeviceStore::SavePort(const std::string& directory, int portIndex) const {
+  const Packets stream = PortStream(portIndex);
+  const std::string path = directory + "/port" + std::to_string(portIndex + 1) + ".ts";
+  const std::string temporary = path + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
+    if (!out) return false;
+  }
+  return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+int DeviceStore::Writes() const {
+  const std::lock_guard lock(mutex_);
+  return writes_;
+}
+
+}  // namespace quorvelin::devsim
