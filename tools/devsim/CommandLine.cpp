@@ -59,6 +59,12 @@ std::optional<DevsimCommandLine> ParseDevsimArguments(const std::vector<std::str
       if (i + 1 >= args.size()) return std::nullopt;
       return args[++i];
     };
+    auto integer = [&](long low, long high, auto store) {
+      const auto v = value();
+      const auto n = v ? Integer(*v, low, high) : std::nullopt;
+      if (n) store(*n);
+      return n.has_value();
+    };
     auto probability = [&](double& into) {
       const auto v = value();
       const auto p = v ? Probability(*v) : std::nullopt;
@@ -78,25 +84,13 @@ std::optional<DevsimCommandLine> ParseDevsimArguments(const std::vector<std::str
       ok = address.has_value();
       if (ok) line.simulator.listen.address = *address;
     } else if (a == "--udp-port") {
-      const auto v = value();
-      const auto n = v ? Integer(*v, 0, 65535) : std::nullopt;
-      ok = n.has_value();
-      if (ok) line.simulator.listen.port = static_cast<uint16_t>(*n);
+      ok = integer(0, 65535, [&](long n) { line.simulator.listen.port = static_cast<uint16_t>(n); });
     } else if (a == "--packets-per-datagram") {
-      const auto v = value();
-      const auto n = v ? Integer(*v, 1, 50) : std::nullopt;
-      ok = n.has_value();
-      if (ok) line.simulator.packetsPerDatagram = static_cast<size_t>(*n);
+      ok = integer(1, 50, [&](long n) { line.simulator.packetsPerDatagram = static_cast<size_t>(n); });
     } else if (a == "--delay-ms") {
-      const auto v = value();
-      const auto n = v ? Integer(*v, 0, 600000) : std::nullopt;
-      ok = n.has_value();
-      if (ok) line.simulator.faults.delayMs = static_cast<int>(*n);
+      ok = integer(0, 600000, [&](long n) { line.simulator.faults.delayMs = static_cast<int>(n); });
     } else if (a == "--seed") {
-      const auto v = value();
-      const auto n = v ? Integer(*v, 0, 0xFFFFFFFFL) : std::nullopt;
-      ok = n.has_value();
-      if (ok) line.simulator.seed = static_cast<uint32_t>(*n);
+      ok = integer(0, 0xFFFFFFFFL, [&](long n) { line.simulator.seed = static_cast<uint32_t>(n); });
     } else if (a == "--save-dir") {
       const auto v = value();
       ok = v.has_value() && !v->empty();

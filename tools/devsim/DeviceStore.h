@@ -18,6 +18,7 @@ struct PmtEntry {
   uint16_t pid = 0;
   uint16_t programNumber = 0;
   Packets packets;
+  bool operator==(const PmtEntry&) const = default;
 };
 
 struct PortTables {
