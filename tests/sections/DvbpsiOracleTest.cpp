@@ -10,16 +10,14 @@
 #include <unistd.h>
 #include <vector>
 
+// The oracle brings dvbpsi.h, psi.h, descriptor.h, demux.h, sdt.h and tot.h (libdvbpsi's
+// headers refuse a second inclusion).
+#include "DvbpsiOracle.h"
+
 extern "C" {
-#include <dvbpsi/dvbpsi.h>
-#include <dvbpsi/psi.h>
-#include <dvbpsi/descriptor.h>
-#include <dvbpsi/demux.h>
 #include <dvbpsi/pat.h>
 #include <dvbpsi/pmt.h>
 #include <dvbpsi/cat.h>
-#include <dvbpsi/sdt.h>
-#include <dvbpsi/tot.h>
 #include <dvbpsi/dr_09.h>
 #include <dvbpsi/dr_48.h>
 #include <dvbpsi/dr_4a.h>
@@ -38,61 +36,8 @@ namespace quorvelin {
 namespace {
 
 using testing::BranchText;
+using testing::Oracle;
 using testing::SampleSection;
-
-// One libdvbpsi handle; every error it reports (a "Bad CRC_32" among them) is kept.
-class Oracle {
- public:
-  Oracle() : handle_(dvbpsi_new(&Oracle::OnMessage, DVBPSI_MSG_ERROR)) { handle_->p_sys = this; }
-  ~Oracle() {
-    for (auto [tid, ext] : sdt_) dvbpsi_sdt_detach(handle_, tid, ext);
-    for (auto [tid, ext] : tot_) dvbpsi_tot_detach(handle_, tid, ext);
-    if (detach_) detach_(handle_);
-    dvbpsi_delete(handle_);
-  }
-  Oracle(const Oracle&) = delete;
-  Oracle& operator=(const Oracle&) = delete;
-
-  dvbpsi_t* handle() { return handle_; }
-  void OnDetach(void (*detach)(dvbpsi_t*)) { detach_ = detach; }
-
-  // The SDT and TOT share their PIDs with other tables: attach through the demux.
-  void AttachDemux(dvbpsi_sdt_callback sdt, dvbpsi_tot_callback tot, void* data) {
-    sdtCallback_ = sdt;
-    totCallback_ = tot;
-    data_ = data;
-    dvbpsi_AttachDemux(handle_, &Oracle::OnNewSubtable, this);
-    detach_ = &dvbpsi_DetachDemux;
-  }
-
-  // Feeds the run of whole packets at the start of `area`.
-  void Push(const std::vector<uint8_t>& area, size_t from = 0) {
-    std::vector<uint8_t> copy(area.begin() + static_cast<long>(from), area.end());
-    const size_t bytes = CountPackets(copy.data(), copy.size());
-    for (size_t at = 0; at < bytes; at += kPacketSize) dvbpsi_packet_push(handle_, copy.data() + at);
-  }
-
-  std::vector<std::string> errors;
-
- private:
-  static void OnMessage(dvbpsi_t* handle, const dvbpsi_msg_level_t, const char* message) {
-    static_cast<Oracle*>(handle->p_sys)->errors.emplace_back(message);
-  }
-  static void OnNewSubtable(dvbpsi_t* handle, uint8_t tableId, uint16_t extension, void* data) {
-    auto* self = static_cast<Oracle*>(data);
-    if (tableId == 0x42 && self->sdtCallback_ && dvbpsi_sdt_attach(handle, tableId, extension, self->sdtCallback_, self->data_))
-      self->sdt_.emplace_back(tableId, extension);
-    if (tableId == 0x73 && self->totCallback_ && dvbpsi_tot_attach(handle, tableId, extension, self->totCallback_, self->data_))
-      self->tot_.emplace_back(tableId, extension);
-  }
-
-  dvbpsi_t* handle_;
-  void (*detach_)(dvbpsi_t*) = nullptr;
-  dvbpsi_sdt_callback sdtCallback_ = nullptr;
-  dvbpsi_tot_callback totCallback_ = nullptr;
-  void* data_ = nullptr;
-  std::vector<std::pair<uint8_t, uint16_t>> sdt_, tot_;
-};
 
 // The section bytes of the first section libdvbpsi generated (then released).
 std::vector<uint8_t> Generated(dvbpsi_psi_section_t* sections) {

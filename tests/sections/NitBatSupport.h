@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "SectionTestSupport.h"
+#include "sections/LoopSections.h"
 #include "sections/Packets.h"
 
 namespace quorvelin::testing {
@@ -84,6 +86,65 @@ inline std::string Subtree(const TableTreeCtrl& tree, ItemHandle item) { return 
 
 // The n-th child (from 0) of `item`.
 inline ItemHandle Child(const TableTreeCtrl& tree, ItemHandle item, int n) { return tree.ChildAt(item, n); }
+
+// Puts a NIT or BAT branch together record by record, keeping its loop lengths as the dialogs do.
+class LoopBranch {
+ public:
+  LoopBranch(TableTreeCtrl& tree, const LoopFamily& family, int port) : tree_(tree), f_(family), port_(port) {}
+
+  ItemHandle Section(uint16_t id, uint8_t version, uint8_t number) {
+    LoopSectionHeader h;
+    h.table_id = f_.tableId;
+    h.section_syntax_indicator = 1;
+    h.id = id;
+    h.version_number = version;
+    h.current_next_indicator = 1;
+    h.section_number = number;
+    return tree_.InsertRecordItem("section", kImageLine, tree_.Root(port_, f_.table), MakeRecord(f_.section, h));
+  }
+  void First(ItemHandle section, NodeKind kind, Payload descriptor) {
+    auto record = std::make_unique<NodeRecord>(kind, std::move(descriptor));
+    Header(section).descriptors_length.add(SectionSize(*record));
+    tree_.InsertRecordItem("descriptor", kImageLine, Holder(section, f_.firstList), std::move(record));
+  }
+  ItemHandle Stream(ItemHandle section, uint16_t tsId, uint16_t onId) {
+    TransportStreamEntry e;
+    e.transport_stream_id = tsId;
+    e.original_network_id = onId;
+    Header(section).transport_stream_loop_length.add(6);
+    return tree_.InsertRecordItem("stream", kImageLine, Holder(section, f_.streamList), MakeRecord(f_.stream, e));
+  }
+  void StreamDescriptor(ItemHandle section, ItemHandle stream, NodeKind kind, Payload descriptor) {
+    auto record = std::make_unique<NodeRecord>(kind, std::move(descriptor));
+    const int size = SectionSize(*record);
+    Header(section).transport_stream_loop_length.add(size);
+    tree_.RecordOf(stream)->As<TransportStreamEntry>()->transport_descriptors_length.add(size);
+    tree_.InsertRecordItem("descriptor", kImageLine, Holder(stream, f_.streamDescriptors), std::move(record));
+  }
+
+ private:
+  LoopSectionHeader& Header(ItemHandle section) { return *tree_.RecordOf(section)->As<LoopSectionHeader>(); }
+  ItemHandle Holder(ItemHandle parent, NodeKind kind) {
+    const ItemHandle h = tree_.FindDirectChildOfKind(parent, kind);
+    return h != kNoItem ? h : tree_.InsertRecordItem("holder", kImageLine, parent, MakeHolder(kind));
+  }
+
+  TableTreeCtrl& tree_;
+  const LoopFamily& f_;
+  int port_;
+};
+
+inline NameDescriptor Name(uint8_t tag, const std::string& text) {
+  NameDescriptor n;
+  n.tag = tag;
+  n.length = static_cast<uint8_t>(text.size());
+  std::copy(text.begin(), text.end(), n.name.begin());
+  return n;
+}
+
+inline EntryListDescriptor Entries(uint8_t tag, const Bytes& entries) {
+  return EntryListDescriptor{tag, static_cast<uint8_t>(entries.size()), entries};
+}
 
 // Runs a test inside a fresh directory, so that dump and table files land there.
 class ScratchDirectory {
