@@ -1,0 +1,102 @@
+#include "editor/CDlgQuorvelin.h"
+
+#include <QCloseEvent>
+#include <QResizeEvent>
+
+#include "editor/IconStrip.h"
+
+namespace quorvelin {
+
+CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int portMode, HostFunction first,
+                             HostFunction second, int protocolMode)
+    : QDialog(parent),
+      deviceAddress_(static_cast<uint32_t>(deviceAddress)),
+      first_(first),
+      second_(second),
+      ui_(this),
+      runner_(this),
+      model_(tree_) {
+  tree_.portMode = portMode;
+  tree_.channelNumber = portMode == 3 ? 1 : -1;
+  tree_.protocolMode = protocolMode;
+  commands_ = std::make_unique<TreeCommands>(tree_, ui_, runner_, exchange_);
+
+  setObjectName(QStringLiteral("dlg%1").arg(kEditorTemplateId));
+  setWindowTitle(QString::fromLatin1(kEditorResourceTitle));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint);
+  resize(500, 294);  // 250 x 147 dialog units
+  view_ = std::make_unique<TableTreeView>(model_, this);
+  view_->SetCommandTarget(this);
+  OnSize(width(), height());
+}
+
+CDlgQuorvelin::~CDlgQuorvelin() {
+  view_.reset();  // before the model it shows
+}
+
+int CDlgQuorvelin::DoModal() { return exec(); }
+
+void CDlgQuorvelin::setVisible(bool visible) {
+  if (visible && !initialised_) OnInitDialog();
+  QDialog::setVisible(visible);
+}
+
+bool CDlgQuorvelin::OnInitDialog() {
+  initialised_ = true;
+  tree_.deviceAddress = deviceAddress_;
+  link_ = std::make_unique<DeviceLink>(tree_, ui_, linkOptions_);
+  link_->SetHostCallbacks(first_ ? HostCallback(first_) : HostCallback(), second_ ? HostCallback(second_) : HostCallback());
+  exchange_.SetLink(link_.get());
+  tree_.ForgetPorts();
+  tree_.menu = {};
+
+  model_.SetImages(IconImages());
+  {
+    const ModelBatch batch(model_);
+    commands_->Refresh();
+  }
+  view_->TakeStateFromTree();
+
+  setWindowTitle(QString::fromLatin1(kEditorCaption));
+  setWindowState(windowState() | Qt::WindowMaximized);
+  view_->setFocus();
+  return true;
+}
+
+bool CDlgQuorvelin::OnCmdMsg(int id) {
+  const ModelBatch batch(model_);
+  return commands_->OnCommand(id);
+}
+
+MenuState CDlgQuorvelin::UpdateMenuState() { return commands_->UpdateMenuState(); }
+
+bool CDlgQuorvelin::OnDoubleClick() {
+  const ModelBatch batch(model_);
+  return commands_->OnDoubleClick();
+}
+
+void CDlgQuorvelin::OnSize(int width, int height) {
+  if (view_) view_->setGeometry(0, 0, width, height);
+}
+
+void CDlgQuorvelin::OnClose() {
+  if (const ItemHandle first = tree_.GetRootItem()) tree_.ReleaseRecords(first);
+}
+
+void CDlgQuorvelin::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  OnSize(event->size().width(), event->size().height());
+}
+
+void CDlgQuorvelin::closeEvent(QCloseEvent* event) {
+  OnClose();
+  QDialog::closeEvent(event);
+}
+
+void CDlgQuorvelin::reject() {
+  OnClose();
+  QDialog::reject();
+}
+
+}  // namespace quorvelin

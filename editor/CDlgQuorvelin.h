@@ -1,0 +1,84 @@
+// The editor window: a resizable modal dialog whose whole client area is the tree of the
+// device's tables. It hands the tree the host's device address, port mode, callbacks and
+// protocol mode, reads every table before it appears, routes the context-menu commands to the
+// tree first and releases every record when it is closed.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "device/DeviceLink.h"
+#include "editor/FormRenderer.h"
+#include "editor/QtUi.h"
+#include "editor/TableTreeView.h"
+#include "editor/TreeItemModel.h"
+#include "editor/WaitCursor.h"
+#include "tree/TableTreeCtrl.h"
+#include "tree/commands/TreeCommands.h"
+
+namespace quorvelin {
+
+inline constexpr const char* kEditorCaption = "Quorvelin 2.2.6.2";
+inline constexpr const char* kEditorResourceTitle = "Quorvelin";
+inline constexpr int kEditorTemplateId = 4000;
+inline constexpr int kTreeControlId = 4000;
+
+using HostFunction = bool (*)();
+
+class CDlgQuorvelin : public QDialog, public CommandTarget {
+  Q_OBJECT
+
+ public:
+  // Port mode 1: two ports; 2 or 3: one port; protocol mode 0x47: fragmented UDP transfer.
+  CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int portMode, HostFunction first, HostFunction second,
+                int protocolMode);
+  ~CDlgQuorvelin() override;
+
+  // Runs the window modally (OnInitDialog first) and returns when it is closed.
+  int DoModal();
+  // Socket, image list, first Refresh, caption, maximised; true (the framework sets the focus).
+  virtual bool OnInitDialog();
+  // Offers the command to the tree first; true when it was handled.
+  bool OnCmdMsg(int id) override;
+  // Keeps the tree filling the client area; ignored before the tree exists.
+  void OnSize(int width, int height);
+  // Releases the record of every item of the tree.
+  void OnClose();
+
+  MenuState UpdateMenuState() override;
+  bool OnDoubleClick() override;
+
+  // The link's waits (tests shorten them); takes effect at OnInitDialog.
+  void SetLinkOptions(LinkOptions options) { linkOptions_ = std::move(options); }
+
+  TableTreeCtrl& Tree() { return tree_; }
+  TreeItemModel& Model() { return model_; }
+  TableTreeView* TreeView() const { return view_.get(); }
+  TreeCommands& Commands() { return *commands_; }
+  QtUi& GetUi() { return ui_; }
+  bool Initialised() const { return initialised_; }
+
+  void setVisible(bool visible) override;
+  void reject() override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  uint32_t deviceAddress_;
+  HostFunction first_;
+  HostFunction second_;
+  TableTreeCtrl tree_;
+  QtUi ui_;
+  QtDialogRunner runner_;
+  LinkOptions linkOptions_;
+  std::unique_ptr<DeviceLink> link_;
+  WaitCursorExchange exchange_;
+  std::unique_ptr<TreeCommands> commands_;
+  TreeItemModel model_;
+  std::unique_ptr<TableTreeView> view_;
+  bool initialised_ = false;
+};
+
+}  // namespace quorvelin
