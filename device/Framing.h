@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sections/Packets.h"
+
 namespace quorvelin {
 
 inline constexpr uint16_t kDeviceUdpPort = 2007;
@@ -15,11 +17,6 @@ inline constexpr uint8_t kFrameSync = 0x47;
 inline constexpr uint8_t kReadCommand = 0xA3;
 inline constexpr uint8_t kWriteCommand = 0xA4;
 inline constexpr uint8_t kBatMarker = 0x40;  // in byte 4 of a request for PID 0x0011
-inline constexpr uint16_t kPatPid = 0x0000;
-inline constexpr uint16_t kCatPid = 0x0001;
-inline constexpr uint16_t kNitPid = 0x0010;
-inline constexpr uint16_t kSdtBatPid = 0x0011;
-inline constexpr uint16_t kTimePid = 0x0014;  // TDT and TOT
 inline constexpr uint16_t kPmtWritePid = 0xFFFF;
 inline constexpr int kFragmentedProtocol = 0x47;
 

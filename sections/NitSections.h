@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sections/Packets.h"
 #include "sections/SectionWriter.h"
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
@@ -16,7 +17,6 @@
 namespace quorvelin {
 
 inline constexpr uint8_t kNitTableId = 0x40;
-inline constexpr uint16_t kNitPid = 0x0010;
 inline constexpr size_t kNitBufferSize = 5120;
 inline constexpr const char* kNitDumpName = "nit.bin";
 
