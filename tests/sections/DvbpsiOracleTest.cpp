@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 // The oracle brings dvbpsi.h, psi.h, descriptor.h, demux.h, sdt.h and tot.h (libdvbpsi's
@@ -55,19 +54,11 @@ std::vector<uint8_t> Bytes(const dvbpsi_descriptor_t* d) { return std::vector<ui
 class DvbpsiOracle : public ::testing::Test {
  protected:
   void SetUp() override {
-    scratch_ = std::filesystem::temp_directory_path() / ("quorvelin_oracle_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch_);
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(scratch_);
     testing::BuildTwoPorts(tree);
     SetTextCode(0);
   }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(scratch_);
-  }
   TableTreeCtrl tree;
-  std::filesystem::path scratch_, old_;
+  testing::ScratchDirectory scratch_;
 };
 
 // ---------------------------------------------------------------- builders, decoded by libdvbpsi

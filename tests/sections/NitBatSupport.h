@@ -1,4 +1,4 @@
-// Helpers of the NIT, BAT and table file tests: hand-made loop sections and a scratch directory.
+// Helpers of the NIT, BAT and table file tests: hand-made loop sections.
 #pragma once
 
 #include <unistd.h>
@@ -145,28 +145,5 @@ inline NameDescriptor Name(uint8_t tag, const std::string& text) {
 inline EntryListDescriptor Entries(uint8_t tag, const Bytes& entries) {
   return EntryListDescriptor{tag, static_cast<uint8_t>(entries.size()), entries};
 }
-
-// Runs a test inside a fresh directory, so that dump and table files land there.
-class ScratchDirectory {
- public:
-  ScratchDirectory() : previous_(std::filesystem::current_path()) {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("quorvelin-nitbat-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(dir_);
-    std::filesystem::current_path(dir_);
-  }
-  ~ScratchDirectory() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(dir_, ec);
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  const std::filesystem::path& path() const { return dir_; }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path previous_, dir_;
-};
 
 }  // namespace quorvelin::testing

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
 #include "SectionTestSupport.h"
 #include "sections/CatSections.h"
 #include "sections/PatSections.h"
@@ -21,19 +20,11 @@ using testing::ScriptedExchange;
 using testing::SectionBytesOf;
 using testing::WithCountersFromZero;
 
-// Dump files go to a scratch directory for the whole suite.
+// Dump files go to a scratch directory of each test.
 class PsiSections : public ::testing::Test {
  protected:
   void SetUp() override {
-    scratch_ = std::filesystem::temp_directory_path() / ("quorvelin_psi_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch_);
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(scratch_);
     BuildTwoPorts(tree);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(scratch_);
   }
 
   ItemHandle AddSdtWithTransportStreamId(int port, uint16_t tsid) {
@@ -44,7 +35,7 @@ class PsiSections : public ::testing::Test {
   }
 
   TableTreeCtrl tree;
-  std::filesystem::path scratch_, old_;
+  testing::ScratchDirectory scratch_;
 };
 
 constexpr const char* kPatR4Branch =
@@ -116,10 +107,8 @@ TEST_F(PsiSections, EmptyPatAndAbsentPat) {
 TEST_F(PsiSections, PatOfMoreThan42ProgramsIsRefused) {
   std::vector<uint8_t> section = {0x00, 0xB0, 0x00, 0x00, 0x01, 0xC1, 0x00, 0x00};
   for (int i = 1; i <= 43; ++i) section.insert(section.end(), {0x00, static_cast<uint8_t>(i), 0xE1, 0x00});
-  const size_t length = section.size() + 4 - 3;
-  section[1] = static_cast<uint8_t>(0xB0 | length >> 8);
-  section[2] = static_cast<uint8_t>(length & 0xFF);
   section.insert(section.end(), 4, 0);
+  testing::SetSectionLength(section);
   ASSERT_EQ(ParsePatSection(tree, section.data(), section.size(), 1), 43);
   std::vector<uint8_t> area(188, 0xFF);
   const BuildResult built = BuildPat(tree, 1, area.data(), area.size());
@@ -376,8 +365,7 @@ TEST_F(PsiSections, PmtOverFivePacketsIsRefusedAndOthersAreStillWritten) {
     }
   }
   big.insert(big.end(), 4, 0);
-  const size_t length = big.size() - 3;
-  big[1] = static_cast<uint8_t>(0xB0 | length >> 8), big[2] = static_cast<uint8_t>(length);
+  testing::SetSectionLength(big);
   ParsePmtSections(tree, big.data(), big.size(), 1, 0x100, state);
   ParsePmtSections(tree, small.data(), small.size(), 1, 0x101, state);
   std::vector<uint8_t> slots(2048, 0xFF);

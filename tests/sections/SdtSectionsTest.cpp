@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
-
 #include "SectionTestSupport.h"
 #include "sections/SdtSections.h"
 #include "util/TextCode.h"
@@ -22,16 +20,8 @@ using testing::WithCountersFromZero;
 class SdtSections : public ::testing::Test {
  protected:
   void SetUp() override {
-    scratch_ = std::filesystem::temp_directory_path() / ("quorvelin_sdt_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch_);
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(scratch_);
     testing::BuildTwoPorts(tree);
     SetTextCode(0);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(scratch_);
   }
 
   // An SDT section of the given services (each: service_id, flag bytes, descriptor bytes).
@@ -39,10 +29,8 @@ class SdtSections : public ::testing::Test {
                                   uint8_t last = 0) {
     std::vector<uint8_t> s = {0x42, 0xF0, 0x00, 0x00, 0x07, 0xC3, number, last, 0x20, 0xFA, 0xFF};
     for (const auto& service : services) s.insert(s.end(), service.begin(), service.end());
-    const size_t length = s.size() + 4 - 3;
-    s[1] = static_cast<uint8_t>(0xF0 | length >> 8);
-    s[2] = static_cast<uint8_t>(length & 0xFF);
     s.insert(s.end(), {0x12, 0x34, 0x56, 0x78});
+    testing::SetSectionLength(s);
     return s;
   }
   static std::vector<uint8_t> Service(uint16_t id, const std::vector<uint8_t>& descriptors) {
@@ -64,7 +52,7 @@ class SdtSections : public ::testing::Test {
   }
 
   TableTreeCtrl tree;
-  std::filesystem::path scratch_, old_;
+  testing::ScratchDirectory scratch_;
 };
 
 TEST_F(SdtSections, CapturedSdtParsesAndBuildsBackToTheSameBytes) {

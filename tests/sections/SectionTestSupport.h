@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "sections/Packets.h"
 #include "sections/TableExchange.h"
@@ -75,6 +78,36 @@ class ScriptedExchange : public TableExchange {
  private:
   std::map<uint16_t, std::deque<std::vector<uint8_t>>> replies_;
 };
+
+// Runs a test inside a fresh directory, so that dump and table files land there.
+class ScratchDirectory {
+ public:
+  ScratchDirectory() : previous_(std::filesystem::current_path()) {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("quorvelin-sections-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+  }
+  ~ScratchDirectory() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+  const std::filesystem::path& path() const { return dir_; }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path previous_, dir_;
+};
+
+// Sets section_length (low nibble of byte 1 and byte 2) to fit `section`, its CRC_32 included.
+inline void SetSectionLength(std::vector<uint8_t>& section) {
+  const size_t length = section.size() - 3;
+  section[1] = static_cast<uint8_t>((section[1] & 0xF0) | ((length >> 8) & 0x0F));
+  section[2] = static_cast<uint8_t>(length & 0xFF);
+}
 
 // A tree with the two ports of port mode 1.
 inline void BuildTwoPorts(TableTreeCtrl& tree) {
