@@ -26,8 +26,6 @@ inline constexpr int kTreeControlId = 4000;
 using HostFunction = bool (*)();
 
 class CDlgQuorvelin : public QDialog, public CommandTarget {
-  Q_OBJECT
-
  public:
   // Port mode 1: two ports; 2 or 3: one port; protocol mode 0x47: fragmented UDP transfer.
   CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int portMode, HostFunction first, HostFunction second,
