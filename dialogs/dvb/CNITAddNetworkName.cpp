@@ -1,7 +1,5 @@
 #include "dialogs/dvb/CNITAddNetworkName.h"
 
-#include <algorithm>
-
 #include "dialogs/dvb/NameDescriptorText.h"
 #include "dialogs/dvb/NitBatLoops.h"
 #include "util/Number.h"
@@ -19,35 +17,31 @@ bool CNITAddNetworkName::AddDesc() {
   if (Field(kTag).empty()) return Refuse("descriptor_tag can not be null!", kTag);
   const std::string typed = Field(kName);
   if (typed.empty()) return Refuse("network_name can not be null!", kName);
-  const auto name = EncodeTypedName(typed);
+  auto name = EncodeTypedName(typed);
   if (!name) return Refuse(NameTooLongMessage("network_name"), kName);
+  name->tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
   const int size = name->length + 2;
+  const std::string text = Format("descriptor_tag: 0x%x", name->tag);
+  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", name->length),
+                                                    "network_name: " + typed};
 
-  const ItemHandle selected = tree_.GetSelectedItem();
-  std::optional<StreamPlace> stream;
+  ItemHandle parent = kNoItem, item = kNoItem;
   if (loopMode == kTransportLoop) {
-    stream = LocateStream(tree_, selected);
-    if (!stream || tree_.KindOf(selected) != NodeKind::NitTransportStream) return false;
-    if (!LoopSectionHasRoom(*stream->header, size)) return Refuse(kSectionFullMessage, kName);
+    const auto stream = SelectedStream(NodeKind::NitTransportStream, size, kName);
+    if (!stream) return false;
+    const auto added = AppendStreamDescriptor(tree_, *stream, NodeKind::NitTransportDescriptorList, text,
+                                              MakeRecord(NodeKind::NitTransportNetworkName, *name), lines);
+    parent = added.holder;
+    item = added.item;
   } else {
-    if (tree_.KindOf(selected) != NodeKind::NitNetworkDescriptorList) return false;
-    const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(selected));
+    parent = tree_.GetSelectedItem();
+    if (tree_.KindOf(parent) != NodeKind::NitNetworkDescriptorList) return false;
+    const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(parent));
     if (!section) return false;
     if (!LoopSectionHasRoom(*section, size)) return Refuse(kSectionFullMessage, kName);
-  }
-
-  const ItemHandle parent =
-      stream ? EnsureDescriptorHolder(tree_, selected, NodeKind::NitTransportDescriptorList) : selected;
-  NameDescriptor d = *name;
-  d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
-  const NodeKind kind = stream ? NodeKind::NitTransportNetworkName : NodeKind::NitNetworkName;
-  const ItemHandle item =
-      InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x", d.tag), MakeRecord(kind, d),
-                           {Format("descriptor_length: 0x%x", d.length), "network_name: " + typed});
-  if (stream)
-    GrowStreamDescriptors(tree_, *stream, size, tree_.GetPrevSiblingItem(parent), "transport_descriptors_length: 0x%x");
-  else
+    item = InsertItemWithLines(tree_, parent, text, MakeRecord(NodeKind::NitNetworkName, *name), lines);
     GrowSectionDescriptors(tree_, parent, size, "network_descriptors_length: 0x%x");
+  }
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
   return true;

@@ -2,7 +2,11 @@
 // is showing, and closes when it succeeds.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "dialogs/common/Form.h"
+#include "dialogs/dvb/NitBatLoops.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
@@ -18,6 +22,14 @@ class DescriptorPage : public Form {
   bool OnOK() override { return false; }
 
  protected:
+  // Entry `index` of a list control of the page's template; empty when there is none.
+  std::string EntryText(int controlId, int index) const;
+  // The selected transport stream of `streamKind` when its section has room for `growth` more
+  // bytes; a full section is refused with its message and the focus on `focus`.
+  std::optional<StreamPlace> SelectedStream(NodeKind streamKind, int growth, int focus);
+  // The same for a given stream item.
+  std::optional<StreamPlace> StreamWithRoom(ItemHandle stream, NodeKind streamKind, int growth, int focus);
+
   TableTreeCtrl& tree_;
 };
 

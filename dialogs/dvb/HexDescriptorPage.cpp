@@ -13,12 +13,18 @@ void HexDescriptorPage::ShowDescriptor(const GenericDescriptor& descriptor) {
   SetText(kData, hex);
 }
 
+std::string HexDescriptorPage::TagLine(const HexDescriptorInput& typed) {
+  return Format("descriptor_tag: 0x%x", typed.descriptor.tag);
+}
+
+std::vector<std::string> HexDescriptorPage::DataLines(const HexDescriptorInput& typed) {
+  return {Format("descriptor_length: 0x%x", typed.descriptor.length), "data: " + typed.normalised};
+}
+
 ItemHandle HexDescriptorPage::InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed) {
-  const GenericDescriptor& d = typed.descriptor;
-  const std::string tagLine = Format("descriptor_tag: 0x%x", d.tag);
-  const std::string lengthLine = Format("descriptor_length: 0x%x", d.length);
-  return InsertItemWithLines(tree_, parent, tagLine, MakeRecord(kind, std::move(typed.descriptor)),
-                              {lengthLine, "data: " + typed.normalised});
+  const std::string text = TagLine(typed);
+  const std::vector<std::string> lines = DataLines(typed);
+  return InsertItemWithLines(tree_, parent, text, MakeRecord(kind, std::move(typed.descriptor)), lines);
 }
 
 }  // namespace quorvelin

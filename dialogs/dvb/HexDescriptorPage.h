@@ -3,6 +3,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "dialogs/common/HexDescriptorFields.h"
 #include "dialogs/dvb/DescriptorPage.h"
@@ -22,7 +24,10 @@ class HexDescriptorPage : public DescriptorPage {
   std::optional<HexDescriptorInput> ReadTypedDescriptor() { return HexDescriptorFields{kTag, kLength, kData}.Read(*this); }
   // Modify mode: the stored tag and length ("0x%x") and data bytes in the fields.
   void ShowDescriptor(const GenericDescriptor& descriptor);
-  // "descriptor_tag: 0x%x" with "descriptor_length: 0x%x" and "data: %s" under it.
+  // "descriptor_tag: 0x%x", and the lines under it: "descriptor_length: 0x%x" and "data: %s".
+  static std::string TagLine(const HexDescriptorInput& typed);
+  static std::vector<std::string> DataLines(const HexDescriptorInput& typed);
+  // The descriptor item with its record and lines as the last child of `parent`.
   ItemHandle InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed);
 };
 

@@ -68,8 +68,19 @@ void GrowStreamLoop(TableTreeCtrl& tree, ItemHandle streamHolder, int delta, con
   RewriteLine(tree, tree.GetPrevSiblingItem(streamHolder), lineFormat, header->transport_stream_loop_length.get());
 }
 
+AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace& place, NodeKind holderKind,
+                                          const std::string& text, std::unique_ptr<NodeRecord> record,
+                                          const std::vector<std::string>& lines) {
+  AppendedDescriptor out;
+  const int size = SectionSize(*record);
+  out.holder = EnsureDescriptorHolder(tree, place.stream, holderKind);
+  out.item = InsertItemWithLines(tree, out.holder, text, std::move(record), lines);
+  GrowStreamDescriptors(tree, place, size, tree.GetPrevSiblingItem(out.holder), "transport_descriptors_length: 0x%x");
+  return out;
+}
+
 ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                                std::unique_ptr<NodeRecord> record, std::initializer_list<std::string> lines) {
+                                std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines) {
   const ItemHandle item = tree.InsertRecordItem(text, kImageLine, parent, std::move(record));
   for (const std::string& line : lines) tree.InsertLine(line, item);
   return item;

@@ -2,7 +2,7 @@
 // section, its descriptor holder, and the 12-bit loop lengths with the lines that show them.
 #pragma once
 
-#include <initializer_list>
+#include <vector>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,12 +56,22 @@ void GrowSectionDescriptors(TableTreeCtrl& tree, ItemHandle holder, int delta, c
 // holder is rewritten with `lineFormat`.
 void GrowStreamLoop(TableTreeCtrl& tree, ItemHandle streamHolder, int delta, const char* lineFormat);
 
+// Appends a descriptor to the stream's descriptor holder (made when missing) and grows the
+// stream's and the section's loop lengths by its size; the holder's previous sibling is
+// rewritten "transport_descriptors_length: 0x%x". The caller has checked the section's room.
+struct AppendedDescriptor {
+  ItemHandle item = kNoItem, holder = kNoItem;
+};
+AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace& place, NodeKind holderKind,
+                                          const std::string& text, std::unique_ptr<NodeRecord> record,
+                                          const std::vector<std::string>& lines);
+
 // Rewrites a line with a format of one unsigned value; nothing for kNoItem.
 void RewriteLine(TableTreeCtrl& tree, ItemHandle line, const char* format, unsigned value);
 
 // Inserts an item with its record as the last child of `parent`, its lines under it.
 ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                                std::unique_ptr<NodeRecord> record, std::initializer_list<std::string> lines);
+                                std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines);
 
 }  // namespace quorvelin
 

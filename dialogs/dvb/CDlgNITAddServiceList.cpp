@@ -1,0 +1,51 @@
+#include "dialogs/dvb/CDlgNITAddServiceList.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+
+CDlgNITAddServiceList::CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui)
+    : EntryListPage(kTemplate, tree, ui,
+                    {0x41, 3, "network_service_list_descriptor", "The service list can not be empty!",
+                     "The service list can't hold more than 85 services!"}) {}
+
+NodeKind CDlgNITAddServiceList::StreamKind() const {
+  return familyMode == kBatMode ? NodeKind::BatTransportStream : NodeKind::NitTransportStream;
+}
+NodeKind CDlgNITAddServiceList::HolderKind() const {
+  return familyMode == kBatMode ? NodeKind::BatTransportDescriptorList : NodeKind::NitTransportDescriptorList;
+}
+NodeKind CDlgNITAddServiceList::RecordKind() const {
+  return familyMode == kBatMode ? NodeKind::BatServiceList : NodeKind::NitServiceList;
+}
+
+void CDlgNITAddServiceList::AddRow() {
+  const std::string serviceId = Field(kServiceId);
+  if (serviceId.empty()) {
+    RefuseApp("Service_ID can't be NULL", kServiceId);
+    return;
+  }
+  if (!HasRoomForRow()) return;
+  const int index = ComboIndex(kServiceType);
+  const std::string typeText = index >= 0 ? EntryText(kServiceType, index) : Text(kServiceType);
+  const int type = index >= 0 ? index : ParseNumber(Field(kServiceType));
+  Rows(kList).push_back({serviceId, Format("%d", type), typeText});
+}
+
+void CDlgNITAddServiceList::EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) {
+  const auto serviceId = static_cast<uint16_t>(ParseNumber(Column(row, 0)));
+  entries.push_back(static_cast<uint8_t>(serviceId >> 8));
+  entries.push_back(static_cast<uint8_t>(serviceId));
+  entries.push_back(static_cast<uint8_t>(ParseNumber(Column(row, 1))));
+}
+
+std::vector<std::string> CDlgNITAddServiceList::DecodeEntry(const uint8_t* entry) {
+  return {Format("%d", entry[0] << 8 | entry[1]), Format("%d", entry[2]), EntryText(kServiceType, entry[2])};
+}
+
+std::vector<std::string> CDlgNITAddServiceList::EntryLines(const std::vector<std::string>& /*row*/,
+                                                           const uint8_t* entry) {
+  return {Format("service_id: 0x%x", entry[0] << 8 | entry[1]), Format("service_type: 0x%x", entry[2])};
+}
+
+}  // namespace quorvelin

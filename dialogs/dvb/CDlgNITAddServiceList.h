@@ -1,0 +1,31 @@
+// The service_list_descriptor page (tag 0x41) of a NIT transport stream (family mode 1) or a
+// BAT transport stream (family mode 2): rows of Service_ID and Service_Type.
+#pragma once
+
+#include "dialogs/dvb/EntryListPage.h"
+
+namespace quorvelin {
+
+class CDlgNITAddServiceList : public EntryListPage {
+ public:
+  static constexpr int kTemplate = 4031;
+  static constexpr int kServiceType = 4030;
+  static constexpr int kNitMode = 1;
+  static constexpr int kBatMode = 2;
+
+  CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui);
+
+  // 1 NIT, 2 BAT: the kinds of stream, holder and record.
+  int familyMode = kNitMode;
+
+ protected:
+  NodeKind StreamKind() const override;
+  NodeKind HolderKind() const override;
+  NodeKind RecordKind() const override;
+  void AddRow() override;
+  void EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) override;
+  std::vector<std::string> DecodeEntry(const uint8_t* entry) override;
+  std::vector<std::string> EntryLines(const std::vector<std::string>& row, const uint8_t* entry) override;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,56 @@
+// Adds one descriptor to the descriptor loop of a NIT transport stream, or modifies its service
+// list or logical channel descriptor; a modify run keeps the user on the page being modified.
+#pragma once
+
+#include "dialogs/dvb/CDlgNITAddLC.h"
+#include "dialogs/dvb/CDlgNITAddServiceList.h"
+#include "dialogs/dvb/CNITAddCable.h"
+#include "dialogs/dvb/CNITAddNetworkName.h"
+#include "dialogs/dvb/CNITAddSatellite.h"
+#include "dialogs/dvb/CNITAddTDS.h"
+#include "dialogs/dvb/CNITAddUndef1.h"
+#include "dialogs/dvb/DescriptorTabDialog.h"
+
+namespace quorvelin {
+
+class CNITAddStreamDes : public DescriptorTabDialog {
+ public:
+  static constexpr int kTemplate = 4023;
+  enum PageIndex {
+    kCablePage = 0,
+    kOtherPage = 1,
+    kServiceListPage = 2,
+    kSatellitePage = 3,
+    kNetworkNamePage = 4,
+    kLogicalChannelPage = 5,
+    kTerrestrialPage = 6,
+  };
+
+  // Add on a `NitTransportStream` (both flags 0); Modify on a `NitServiceList`
+  // (serviceListModify 1) or a `NitLogicalChannels` (logicalChannelModify 1).
+  CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui);
+
+  void OnInitDialog() override;
+
+  uint8_t serviceListModify = 0;
+  uint8_t logicalChannelModify = 0;
+
+  CNITAddCable& CablePage() { return cable_; }
+  CNITAddUndef1& OtherPage() { return other_; }
+  CDlgNITAddServiceList& ServiceListPage() { return serviceList_; }
+  CNITAddSatellite& SatellitePage() { return satellite_; }
+  CNITAddNetworkName& NetworkNamePage() { return networkName_; }
+  CDlgNITAddLC& LogicalChannelPage() { return logicalChannels_; }
+  CNITAddTDS& TerrestrialPage() { return terrestrial_; }
+
+ private:
+  CNITAddCable cable_;
+  CNITAddUndef1 other_;
+  CDlgNITAddServiceList serviceList_;
+  CNITAddSatellite satellite_;
+  CNITAddNetworkName networkName_;
+  CDlgNITAddLC logicalChannels_;
+  CNITAddTDS terrestrial_;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,50 @@
+#include "dialogs/dvb/CNITAddTDS.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+constexpr int kLists[] = {CNITAddTDS::kBandwidth,   CNITAddTDS::kConstellation,  CNITAddTDS::kHierarchy,
+                          CNITAddTDS::kCodeRateHp,  CNITAddTDS::kCodeRateLp,     CNITAddTDS::kGuardInterval,
+                          CNITAddTDS::kTransmissionMode};
+
+}  // namespace
+
+void CNITAddTDS::OnInitDialog() {
+  DeliveryPage::OnInitDialog();
+  SetText(kTag, "0x5A");
+  for (int list : kLists) SetComboIndex(list, 0);
+}
+
+bool CNITAddTDS::AddDesc() {
+  if (Field(kTag).empty()) return Refuse("descriptor_tag can not be null!", kTag);
+  if (Field(kCentreFrequency).empty()) return Refuse("centre_frequency can not be null!", kCentreFrequency);
+
+  TerrestrialDelivery d;
+  d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
+  d.length = kDeliveryLength;
+  d.centre_frequency = static_cast<uint32_t>(ParseNumber(Field(kCentreFrequency)));
+  const int bandwidth = ListIndex(kBandwidth), constellation = ListIndex(kConstellation),
+            hierarchy = ListIndex(kHierarchy), hp = ListIndex(kCodeRateHp), lp = ListIndex(kCodeRateLp),
+            guard = ListIndex(kGuardInterval), mode = ListIndex(kTransmissionMode);
+  const int otherFrequency = Check(kOtherFrequency) ? 1 : 0;
+  d.a = static_cast<uint8_t>((bandwidth & 7) | (constellation & 3) << 3 | (hierarchy & 7) << 5);
+  d.b = static_cast<uint8_t>((hp & 7) | (lp & 7) << 3 | (guard & 3) << 6);
+  d.c = static_cast<uint8_t>((mode & 3) | otherFrequency << 2);
+
+  const std::vector<std::string> lines = {
+      Format("descriptor_length: 0x%x", d.length),
+      Format("centre_frequency: %d HZ", static_cast<int32_t>(d.centre_frequency * 10u)),
+      "band_width: " + EntryText(kBandwidth, bandwidth),
+      "constellation: " + EntryText(kConstellation, constellation),
+      "hierarchy_information: " + EntryText(kHierarchy, hierarchy),
+      "code_rate_HPstream: " + EntryText(kCodeRateHp, hp),
+      "code_rate_LPstream: " + EntryText(kCodeRateLp, lp),
+      "guard_interval: " + EntryText(kGuardInterval, guard),
+      "transmission_mode: " + EntryText(kTransmissionMode, mode),
+      Format("other_frequency_flag: %d", otherFrequency)};
+  return AddDelivery(d.tag, MakeRecord(NodeKind::NitTerrestrialDelivery, d), lines);
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,20 @@
+#include "dialogs/dvb/CNITAddUndef1.h"
+
+namespace quorvelin {
+
+bool CNITAddUndef1::AddDesc() {
+  auto typed = ReadTypedDescriptor();
+  if (!typed) return false;
+  const auto stream = SelectedStream(NodeKind::NitTransportStream, typed->descriptor.length + 2, kData);
+  if (!stream) return false;
+  const std::string text = TagLine(*typed);
+  const std::vector<std::string> lines = DataLines(*typed);
+  const auto added = AppendStreamDescriptor(tree_, *stream, NodeKind::NitTransportDescriptorList, text,
+                                            MakeRecord(NodeKind::NitTransportDescriptor, std::move(typed->descriptor)),
+                                            lines);
+  tree_.Expand(stream->stream, ExpandCode::Expand);
+  tree_.Expand(added.item, ExpandCode::Expand);
+  return true;
+}
+
+}  // namespace quorvelin

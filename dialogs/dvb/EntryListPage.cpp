@@ -1,0 +1,102 @@
+#include "dialogs/dvb/EntryListPage.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+
+void EntryListPage::OnInitDialog() {
+  DescriptorPage::OnInitDialog();
+  SetText(kTag, Format("0x%x", layout_.tag));
+  if (add) return;
+  const NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
+  const EntryListDescriptor* d = r && r->kind == RecordKind() ? r->As<EntryListDescriptor>() : nullptr;
+  if (!d) return;
+  auto& rows = Rows(kList);
+  rows.clear();
+  const size_t size = static_cast<size_t>(layout_.entrySize);
+  for (size_t at = 0; at + size <= d->entries.size(); at += size) rows.push_back(DecodeEntry(&d->entries[at]));
+}
+
+void EntryListPage::OnCommand(int controlId) {
+  if (controlId == kAddRow) {
+    AddRow();
+  } else if (controlId == kDeleteRow) {
+    ControlValue& list = Value(kList);
+    if (list.selectionMark < 0 || static_cast<size_t>(list.selectionMark) >= list.rows.size()) return;
+    list.rows.erase(list.rows.begin() + list.selectionMark);
+    list.selectionMark = -1;
+  }
+}
+
+bool EntryListPage::HasRoomForRow() {
+  if (static_cast<int>(Rows(kList).size()) < MaxRows()) return true;
+  return Refuse(layout_.fullMessage, kServiceId);
+}
+
+std::unique_ptr<NodeRecord> EntryListPage::BuildRecord(const std::vector<std::vector<std::string>>& rows) {
+  EntryListDescriptor d;
+  d.tag = layout_.tag;
+  for (const auto& row : rows) EncodeRow(row, d.entries);
+  d.length = static_cast<uint8_t>(d.entries.size());
+  return MakeRecord(RecordKind(), std::move(d));
+}
+
+void EntryListPage::InsertDescriptor(ItemHandle parent, std::unique_ptr<NodeRecord> record,
+                                     const std::vector<std::vector<std::string>>& rows) {
+  const EntryListDescriptor entries = *record->As<EntryListDescriptor>();
+  const ItemHandle item = InsertItemWithLines(
+      tree_, parent, Format("descriptor_tag: 0x%x =>%s", entries.tag, layout_.descriptorName), std::move(record),
+      {Format("descriptor_length(byte): %d", entries.length)});
+  const size_t size = static_cast<size_t>(layout_.entrySize);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const ItemHandle entry = tree_.InsertTextItem("Service_list", item);
+    for (const std::string& line : EntryLines(rows[i], &entries.entries[i * size])) tree_.InsertLine(line, entry);
+  }
+}
+
+bool EntryListPage::AddDesc() {
+  const std::vector<std::vector<std::string>> rows = Rows(kList);
+  const int count = static_cast<int>(rows.size());
+  if (count > MaxRows()) return Refuse(layout_.fullMessage, kServiceId);
+  if (add && count == 0) return Refuse(layout_.emptyMessage, kServiceId);
+  const int newSize = count ? count * layout_.entrySize + 2 : 0;
+
+  ItemHandle stream = tree_.GetSelectedItem(), old = kNoItem;
+  int oldSize = 0;
+  if (!add) {
+    old = stream;
+    const NodeRecord* r = tree_.RecordOf(old);
+    if (!r || r->kind != RecordKind()) return false;
+    oldSize = SectionSize(*r);
+    const ItemHandle oldHolder = tree_.GetParentItem(old);
+    if (tree_.KindOf(oldHolder) == NodeKind::NitNetworkDescriptorList) return ReplaceInNetworkLoop(old, oldSize);
+    stream = tree_.GetParentItem(oldHolder);
+  }
+  const auto place = StreamWithRoom(stream, StreamKind(), newSize - oldSize, kServiceId);
+  if (!place) return false;
+
+  if (old != kNoItem) {
+    tree_.ReleaseItemRecords(old);
+    tree_.DeleteItem(old);
+  }
+  if (count > 0) InsertDescriptor(EnsureDescriptorHolder(tree_, stream, HolderKind()), BuildRecord(rows), rows);
+  GrowStreamDescriptors(tree_, *place, newSize - oldSize, tree_.ChildAt(stream, 1), "transport_descriptor_length: 0x%x");
+  return true;
+}
+
+// A service list that the parser found in the network loop is replaced there.
+bool EntryListPage::ReplaceInNetworkLoop(ItemHandle old, int oldSize) {
+  const std::vector<std::vector<std::string>> rows = Rows(kList);
+  const int newSize = rows.empty() ? 0 : static_cast<int>(rows.size()) * layout_.entrySize + 2;
+  const ItemHandle holder = tree_.GetParentItem(old);
+  const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(holder));
+  if (!section) return false;
+  if (!LoopSectionHasRoom(*section, newSize - oldSize)) return Refuse(kSectionFullMessage, kServiceId);
+  tree_.ReleaseItemRecords(old);
+  tree_.DeleteItem(old);
+  if (!rows.empty()) InsertDescriptor(holder, BuildRecord(rows), rows);
+  GrowSectionDescriptors(tree_, holder, newSize - oldSize, "network_descriptors_length: 0x%x");
+  return true;
+}
+
+}  // namespace quorvelin
