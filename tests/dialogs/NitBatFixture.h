@@ -8,6 +8,8 @@
 #include <string>
 #include <type_traits>
 
+#include "sections/BatSections.h"
+#include "sections/NitSections.h"
 #include "tree/TableTreeCtrl.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
@@ -71,6 +73,53 @@ inline std::string RecordText(const NodeRecord& r) {
   return o.str();
 }
 
+// What the NIT or BAT builder writes for a port.
+struct BuiltTable {
+  BuildResult result;
+  std::vector<uint8_t> packets;  // whole packets
+  std::vector<uint8_t> section;  // the first section, table_id to CRC_32
+};
+
+// The first section carried by the packets (payloads joined, pointer field dropped).
+inline std::vector<uint8_t> FirstSection(const std::vector<uint8_t>& packets) {
+  std::vector<uint8_t> payload;
+  for (size_t at = 0; at + 188 <= packets.size(); at += 188)
+    payload.insert(payload.end(), packets.begin() + static_cast<long>(at + (at == 0 ? 5 : 4)),
+                   packets.begin() + static_cast<long>(at + 188));
+  if (payload.size() < 3) return {};
+  const size_t length = 3 + ((payload[1] & 0x0F) << 8 | payload[2]);
+  if (length > payload.size()) return {};
+  return std::vector<uint8_t>(payload.begin(), payload.begin() + static_cast<long>(length));
+}
+
+// Empty when every length field of the NIT or BAT section covers exactly the items behind it:
+// the descriptors of the first loop, the stream entries and each stream's descriptors, up to
+// the CRC_32. Otherwise what disagrees.
+inline std::string LoopLengthsMismatch(const std::vector<uint8_t>& s) {
+  const auto length12 = [&s](size_t at) { return static_cast<size_t>((s[at] & 0x0F) << 8 | s[at + 1]); };
+  const auto walkDescriptors = [&s](size_t at, size_t end) {
+    while (at + 2 <= end) at += 2 + s[at + 1];
+    return at;
+  };
+  if (s.size() < 16) return "section shorter than 16 bytes";
+  const size_t crc = s.size() - 4;
+  size_t at = 10;
+  const size_t firstEnd = at + length12(8);
+  if (firstEnd + 2 > crc) return "first loop runs into the CRC";
+  if (walkDescriptors(at, firstEnd) != firstEnd) return "first loop length splits a descriptor";
+  at = firstEnd + 2;
+  const size_t loopEnd = at + length12(firstEnd);
+  if (loopEnd != crc) return Format("transport_stream_loop_length ends at %zu, the CRC starts at %zu", loopEnd, crc);
+  while (at < loopEnd) {
+    if (at + 6 > loopEnd) return "stream entry cut by the loop end";
+    const size_t end = at + 6 + length12(at + 4);
+    if (end > loopEnd) return "stream descriptors run past the loop";
+    if (walkDescriptors(at + 6, end) != end) return "transport_descriptors_length splits a descriptor";
+    at = end;
+  }
+  return "";
+}
+
 class NitBatTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -113,6 +162,19 @@ class NitBatTest : public ::testing::Test {
     T* p = tree.RecordOf(item)->As<T>();
     EXPECT_NE(p, nullptr);
     return *p;
+  }
+
+  // Builds the port's NIT or BAT.
+  BuiltTable Build(Table table, int port = 1) {
+    BuiltTable built;
+    std::vector<uint8_t> area(64 * 188, 0);
+    built.result = table == Table::Bat ? BuildBat(tree, port, area.data(), area.size())
+                                       : BuildNit(tree, port, area.data(), area.size());
+    if (!built.result) return built;
+    area.resize(static_cast<size_t>(built.result.count) * 188);
+    built.packets = area;
+    built.section = FirstSection(area);
+    return built;
   }
 
   ItemHandle Child(ItemHandle parent, int row) const { return tree.ChildAt(parent, row); }
