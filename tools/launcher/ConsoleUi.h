@@ -1,0 +1,28 @@
+// The user interface of the headless commands: messages go to a stream in UTF-8 with their
+// caption; questions are answered Yes and file dialogs are cancelled.
+#pragma once
+
+#include <ostream>
+
+#include "util/TextCode.h"
+#include "util/Ui.h"
+
+namespace quorvelin {
+
+class ConsoleUi : public Ui {
+ public:
+  explicit ConsoleUi(std::ostream& out) : out_(out) {}
+  MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon, MsgButtons buttons) override {
+    out_ << Cp936ToUtf8(caption) << ": " << Cp936ToUtf8(text) << '\n';
+    ++shown_;
+    return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
+  }
+  std::optional<std::string> FileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  int Shown() const { return shown_; }
+
+ private:
+  std::ostream& out_;
+  int shown_ = 0;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,39 @@
+// The headless commands of the `quorvelin` launcher: dump a device's tables, copy every table
+// of one device to another, and a demo against the built-in simulated device.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/DeviceLink.h"
+
+namespace quorvelin {
+
+struct HeadlessOptions {
+  std::string command;            // dump, copy or demo
+  uint32_t device = 0;            // dump: the device; copy: the source
+  uint32_t target = 0;            // copy: the destination
+  int portMode = 1;
+  int channelNumber = -1;         // set by --channel in port modes 2 and 3
+  bool fragmented = false;
+  LinkOptions link;
+};
+
+// Nothing, with a message in `error`, for an unknown command or option or a bad value.
+std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::string>& args, std::string& error);
+
+// Each returns the process exit status: 0 done, 1 the device work failed, 2 bad arguments.
+int RunDump(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+// Starts the simulator with the sample on a free loopback address and dumps it.
+int RunDemo(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+// Parses and runs a whole command line (without the program name).
+int RunLauncher(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+extern const char* const kLauncherUsage;
+
+}  // namespace quorvelin
