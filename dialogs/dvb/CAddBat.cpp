@@ -1,0 +1,41 @@
+#include "dialogs/dvb/CAddBat.h"
+
+#include "util/Number.h"
+
+namespace quorvelin {
+
+bool CAddBat::OnOK() {
+  if (Field(kBouquetId).empty()) return Refuse("BouquetID can not be null!", kBouquetId);
+  if (Field(kVersionNumber).empty()) return Refuse("version_number can not be null!", kVersionNumber);
+  const ItemHandle root = tree_.GetSelectedItem();
+  if (tree_.KindOf(root) != NodeKind::BatRoot) return false;
+  // Plain decimal numbers; the builder sends the low five bits of the version.
+  const auto bouquetId = static_cast<uint16_t>(DecimalNumber(Field(kBouquetId)));
+  const auto version = static_cast<uint8_t>(DecimalNumber(Field(kVersionNumber)));
+
+  LoopSectionHeader h;
+  h.table_id = 0x4A;
+  h.section_syntax_indicator = 1;
+  h.section_length.set(0);
+  h.id = bouquetId;
+  h.version_number = version;
+  h.current_next_indicator = 1;
+  h.descriptors_length.set(0);
+  h.transport_stream_loop_length.set(0);
+  const ItemHandle section =
+      tree_.InsertRecordItem(Format("tableID: 0x4A,BouquetID:0x%x,version_number:0x%x", bouquetId, version),
+                             kImageProgram, root, MakeRecord(NodeKind::BatSection, h));
+  for (const std::string& line :
+       {Format("table_id: 0x%x", h.table_id), Format("section_syntax_indicator: 0x%x", 1),
+        Format("section_length: 0x%x", 0), Format("bouquet_id: 0x%x", bouquetId),
+        Format("version_number: 0x%x", version), Format("current_next_indicator: 0x%x", 1),
+        Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0),
+        Format("bouquet_descriptors_length: 0x%x (%d)", 0, 0), Format("transport_stream_loop_length: 0x%x (%d)", 0, 0),
+        Format("crc_32: 0x%x", 0)})
+    tree_.InsertLine(line, section);
+  tree_.SelectItem(section);
+  tree_.Expand(section, ExpandCode::Expand);
+  return true;
+}
+
+}  // namespace quorvelin

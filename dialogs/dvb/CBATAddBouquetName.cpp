@@ -1,0 +1,54 @@
+#include "dialogs/dvb/CBATAddBouquetName.h"
+
+#include "dialogs/dvb/NameDescriptorText.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+void CBATAddBouquetName::OnInitDialog() {
+  DescriptorPage::OnInitDialog();
+  SetText(kTag, "0x47");
+  if (add) return;
+  const NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
+  if (r && r->kind == NodeKind::BatBouquetName)
+    if (const auto* name = r->As<NameDescriptor>()) SetText(kName, StoredNameText(*name));
+}
+
+bool CBATAddBouquetName::AddDesc() {
+  if (Field(kTag).empty()) return Refuse("descriptor_tag can not be null!", kTag);
+  const std::string typed = Field(kName);
+  if (typed.empty()) return Refuse("bouquet_name can not be null!", kName);
+  auto name = EncodeTypedName(typed);
+  if (!name) return Refuse(NameTooLongMessage("bouquet_name"), kName);
+  name->tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
+
+  ItemHandle parent = tree_.GetSelectedItem(), replaced = kNoItem;
+  int replacedSize = 0;
+  if (!add) {
+    replaced = parent;
+    const NodeRecord* old = tree_.RecordOf(replaced);
+    if (!old || old->kind != NodeKind::BatBouquetName) return false;
+    replacedSize = SectionSize(*old);
+    parent = tree_.GetParentItem(replaced);
+  }
+  if (tree_.KindOf(parent) != NodeKind::BatBouquetDescriptorList) return false;
+  const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(parent));
+  const int delta = name->length + 2 - replacedSize;
+  if (!section) return false;
+  if (!LoopSectionHasRoom(*section, delta)) return Refuse(kSectionFullMessage, kName);
+
+  if (replaced != kNoItem) {
+    tree_.ReleaseItemRecords(replaced);
+    tree_.DeleteItem(replaced);
+  }
+  const ItemHandle item = InsertItemWithLines(
+      tree_, parent, Format("descriptor_tag: 0x%x =>bouquet_name_descriptor", name->tag),
+      MakeRecord(NodeKind::BatBouquetName, *name),
+      {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed});
+  GrowSectionDescriptors(tree_, parent, delta, "bouquet_descriptors_length: 0x%x");
+  tree_.Expand(parent, ExpandCode::Expand);
+  tree_.Expand(item, ExpandCode::Expand);
+  return true;
+}
+
+}  // namespace quorvelin
