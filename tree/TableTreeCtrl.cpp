@@ -100,6 +100,13 @@ ItemHandle TableTreeCtrl::FindDirectChildOfKind(ItemHandle parent, NodeKind kind
   return kNoItem;
 }
 
+int TableTreeCtrl::LoopBytes(ItemHandle holder) const {
+  int sum = 0;
+  for (ItemHandle c = GetChildItem(holder); c != kNoItem; c = GetNextSiblingItem(c))
+    if (const NodeRecord* r = RecordOf(c)) sum += SectionSize(*r);
+  return sum;
+}
+
 void TableTreeCtrl::ReleaseRecords(ItemHandle item) {
   for (ItemHandle cur = item; cur != kNoItem; cur = GetNextSiblingItem(cur)) {
     ReleaseItemData(cur);

@@ -65,6 +65,8 @@ class TableTreeCtrl : public TreeModel {
   ItemHandle FindAncestorOfKind(ItemHandle item, NodeKind kind) const;
   // Among the direct children only.
   ItemHandle FindDirectChildOfKind(ItemHandle parent, NodeKind kind) const;
+  // Bytes the children of a loop holder occupy in their section (the sum of their section sizes).
+  int LoopBytes(ItemHandle holder) const;
   // Releases the records of the item, its subtree and every following sibling with theirs.
   void ReleaseRecords(ItemHandle item);
   // Releases the item's own record and those of its descendants.

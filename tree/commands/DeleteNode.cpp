@@ -217,12 +217,7 @@ void FixLengths(TableTreeCtrl& tree, ItemHandle item, K kind) {
 
 }  // namespace
 
-int HolderSize(const TableTreeCtrl& tree, ItemHandle holder) {
-  int sum = 0;
-  for (ItemHandle c = tree.GetChildItem(holder); c != kNoItem; c = tree.GetNextSiblingItem(c))
-    if (const NodeRecord* r = tree.RecordOf(c)) sum += SectionSize(*r);
-  return sum;
-}
+int HolderSize(const TableTreeCtrl& tree, ItemHandle holder) { return tree.LoopBytes(holder); }
 
 bool DeleteSelectedNode(TableTreeCtrl& tree, Ui& ui) {
   const ItemHandle item = tree.GetSelectedItem();

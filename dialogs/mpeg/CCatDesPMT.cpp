@@ -1,0 +1,32 @@
+#include "dialogs/mpeg/CCatDesPMT.h"
+
+#include "dialogs/common/TreeLines.h"
+#include "dialogs/mpeg/PmtDescriptorLoops.h"
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+CCatDesPMT::CCatDesPMT(TableTreeCtrl& tree, Ui& ui) : CaDescriptorForm(mpeg_ids::ca_form::kPmtPageTemplate, tree, ui) {}
+
+bool CCatDesPMT::AddDesc() {
+  const std::optional<Input> input = ReadFields();
+  if (!input) return false;
+  const ItemHandle selected = tree_.GetSelectedItem();
+  const ItemHandle holder = PmtDescriptorHolder(tree_, selected);
+  if (!holder) return true;
+  InsertDescriptor(holder, NodeKind::PmtCaDescriptor, *input);
+
+  if (holder == selected) {  // program-info loop: the section's length grows by the descriptor
+    NodeRecord* r = tree_.RecordOf(tree_.GetParentItem(holder));
+    if (auto* h = r ? r->As<PmtSectionHeader>() : nullptr) {
+      h->program_info_length.add(input->descriptor.length + 2);
+      RewriteLineBefore(tree_, holder, Format("program_info_length: 0x%x", h->program_info_length.get()));
+    }
+  } else if (const ItemHandle line = UpdateEsInfoLength(tree_, selected, holder)) {
+    tree_.SelectItem(line);
+  }
+  return true;
+}
+
+}  // namespace quorvelin

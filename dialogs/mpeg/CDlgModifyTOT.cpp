@@ -1,0 +1,80 @@
+#include "dialogs/mpeg/CDlgModifyTOT.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+using namespace mpeg_ids::tot;
+
+constexpr size_t kCountryCodeLength = 3;
+// The TOT as this dialog writes it: one local_time_offset_descriptor with one region.
+constexpr int kTotSectionLength = 0x1A;
+constexpr int kTotLoopLength = 15;
+constexpr uint8_t kLocalTimeOffsetTag = 0x58;
+constexpr uint8_t kLocalTimeOffsetLength = 13;
+
+}  // namespace
+
+DateTime OffsetOfDay(const DateTime& value) {
+  const DateParts p = BreakDown(value);
+  return MakeDate(1899, 12, 30, p.hour, p.minute, 0);
+}
+
+CDlgModifyTOT::CDlgModifyTOT(TableTreeCtrl& tree, Ui& ui, ItemHandle totRoot, DateTime utcFirstPort,
+                             DateTime utcSecondPort)
+    : Form(kTemplate, ui), tree_(tree), root_(totRoot), utc_{utcFirstPort, utcSecondPort} {}
+
+void CDlgModifyTOT::OnInitDialog() {
+  Form::OnInitDialog();
+  const TotRecord* current = tree_.TotRecordOf(tree_.GetChildItem(root_));
+  if (!current) {
+    // a new TOT: the pickers start, as the controls do, at the current time
+    for (int picker : {kLocalTimeOffset, kTimeOfChangeDate, kTimeOfChangeTime, kNextTimeOffset})
+      Value(picker).time = CurrentLocalDate();
+    return;
+  }
+  state = *current;
+  state.local_time_offset = OffsetOfDay(state.local_time_offset);
+  state.next_time_offset = OffsetOfDay(state.next_time_offset);
+  // "%c%c%c": the text ends at a zero character
+  SetText(kCountryCode, std::string(state.country_code.data(), strnlen(state.country_code.data(), kCountryCodeLength)));
+  SetText(kCountryRegionId, Format("%d", state.country_region_id));
+  SetText(kPolarity, Format("%d", state.local_time_offset_polarity));
+  Value(kLocalTimeOffset).time = state.local_time_offset;
+  Value(kTimeOfChangeDate).time = state.time_of_change;
+  Value(kTimeOfChangeTime).time = state.time_of_change;
+  Value(kNextTimeOffset).time = state.next_time_offset;
+}
+
+bool CDlgModifyTOT::OnOK() {
+  const std::string country = TrimmedText(kCountryCode);
+  if (country.size() < kCountryCodeLength) return Refuse("country_code must be 3 characters!", kCountryCode);
+
+  if (const ItemHandle section = tree_.GetChildItem(root_)) tree_.DeleteChildren(section);
+  std::copy_n(country.begin(), kCountryCodeLength, state.country_code.begin());
+  state.country_region_id = static_cast<uint8_t>(DecimalNumber(Text(kCountryRegionId)) & 0xFF);
+  state.local_time_offset_polarity = static_cast<uint8_t>(DecimalNumber(Text(kPolarity)) & 0xFF);
+  state.local_time_offset = OffsetOfDay(Value(kLocalTimeOffset).time);
+  const DateParts day = BreakDown(Value(kTimeOfChangeDate).time);
+  const DateParts time = BreakDown(Value(kTimeOfChangeTime).time);
+  state.time_of_change = MakeDate(day.year, day.month, day.day, time.hour, time.minute, time.second);
+  state.next_time_offset = OffsetOfDay(Value(kNextTimeOffset).time);
+
+  state.table_id = 0x73;
+  state.section_syntax_indicator |= 1;
+  state.section_length.set(kTotSectionLength);
+  const std::string port = tree_.GetItemText(tree_.TopLevelItem(root_));
+  if (port == "PortA") state.utc_time = utc_[0];
+  if (port == "PortB") state.utc_time = utc_[1];
+  state.descriptors_loop_length.set(kTotLoopLength);
+  state.descriptor_tag = kLocalTimeOffsetTag;
+  state.descriptor_length = kLocalTimeOffsetLength;
+  return true;
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,42 @@
+#include "dialogs/mpeg/CDlgModifyTranIDNetworkID.h"
+
+#include "dialogs/common/TreeLines.h"
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+using namespace mpeg_ids::transport_network_id;
+
+CDlgModifyTranIDNetworkID::CDlgModifyTranIDNetworkID(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+
+TransportStreamEntry* CDlgModifyTranIDNetworkID::SelectedEntry() {
+  NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
+  return r ? r->As<TransportStreamEntry>() : nullptr;
+}
+
+void CDlgModifyTranIDNetworkID::OnInitDialog() {
+  Form::OnInitDialog();
+  if (const TransportStreamEntry* e = SelectedEntry()) {
+    SetText(kTransportStreamId, Format("0x%x", e->transport_stream_id));
+    SetText(kOriginalNetworkId, Format("0x%x", e->original_network_id));
+  }
+  focusId = kTransportStreamId;
+}
+
+bool CDlgModifyTranIDNetworkID::OnOK() {
+  const std::string tsid = TrimmedText(kTransportStreamId);
+  if (tsid.empty()) return Refuse("Tranport_stream_id can't be NULL!", kTransportStreamId);
+  const std::string onid = TrimmedText(kOriginalNetworkId);
+  if (onid.empty()) return Refuse("Orignal_network_id can't be NULL!", kOriginalNetworkId);
+  TransportStreamEntry* e = SelectedEntry();
+  if (!e) return true;
+  e->transport_stream_id = static_cast<uint16_t>(ParseHex(tsid));
+  e->original_network_id = static_cast<uint16_t>(ParseHex(onid));
+  const ItemHandle item = tree_.GetSelectedItem();
+  tree_.SetItemText(item, Format("tranport_stream_id: 0x%x", e->transport_stream_id));
+  RewriteChild(tree_, item, 0, Format("original_network_id: 0x%x", e->original_network_id));
+  return true;
+}
+
+}  // namespace quorvelin

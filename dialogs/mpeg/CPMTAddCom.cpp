@@ -1,0 +1,65 @@
+#include "dialogs/mpeg/CPMTAddCom.h"
+
+#include "dialogs/common/TreeLines.h"
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+using namespace mpeg_ids::pmt_component;
+
+int ComponentImage(uint8_t streamType) {
+  if (streamType == 1 || streamType == 2) return kImageVideo;
+  if (streamType == 3 || streamType == 4) return kImageAudio;
+  return kImageLine;
+}
+
+CPMTAddCom::CPMTAddCom(TableTreeCtrl& tree, Ui& ui, bool add) : Form(kTemplate, ui), tree_(tree), add_(add) {}
+
+void CPMTAddCom::OnInitDialog() {
+  Form::OnInitDialog();
+  SetButtonsOkCancel();
+  title = "Add Compenents";
+  if (add_) return;
+  if (const auto* c = SelectedPayload<PmtComponent>(tree_, NodeKind::PmtComponent)) {
+    SetText(kStreamType, Format("0x%x", c->stream_type));
+    SetText(kElementaryPid, Format("0x%x", c->elementary_pid.get()));
+  }
+}
+
+bool CPMTAddCom::OnOK() {
+  const std::string typeText = TrimmedText(kStreamType);
+  if (typeText.empty()) return Refuse("StreamType can not be null!", kStreamType);
+  const std::string pidText = TrimmedText(kElementaryPid);
+  if (pidText.empty()) return Refuse("Elementary_Pid can not be null!", kElementaryPid);
+
+  const ItemHandle target = tree_.GetSelectedItem();
+  PmtComponent component;
+  if (!add_) {
+    const auto* current = SelectedPayload<PmtComponent>(tree_, NodeKind::PmtComponent);
+    if (!current) return true;
+    component = *current;  // its descriptors and es_info_length stay
+  } else if (tree_.KindOf(target) != NodeKind::PmtComponentList) {
+    return true;
+  }
+  component.stream_type = static_cast<uint8_t>(ParseNumber(typeText) & 0xFF);
+  component.elementary_pid.set(static_cast<uint32_t>(ParseNumber(pidText)));
+
+  const std::string line = Format("stream type: %2x", component.stream_type);
+  const std::string pidLine =
+      Format("elementary_pid: 0x%x (%d)", component.elementary_pid.get(), component.elementary_pid.get());
+  const int image = ComponentImage(component.stream_type);
+  if (add_) {
+    const ItemHandle item = tree_.InsertRecordItem(line, image, target, MakeRecord(NodeKind::PmtComponent, component));
+    AppendLines(tree_, item, {pidLine, Format("es_info_length: 0x%x (%d)", 0, 0)});
+    tree_.SelectItem(item);
+  } else {
+    *SelectedPayload<PmtComponent>(tree_, NodeKind::PmtComponent) = component;
+    tree_.SetItemText(target, line);
+    tree_.SetItemImage(target, image, image);
+    RewriteChild(tree_, target, 0, pidLine);
+  }
+  return true;
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,24 @@
+// Adds an elementary-stream component to a PMT section (Add on "components") or changes one
+// (Modify on a component).
+#pragma once
+
+#include "dialogs/common/Form.h"
+#include "tree/TableTreeCtrl.h"
+
+namespace quorvelin {
+
+class CPMTAddCom : public Form {
+ public:
+  CPMTAddCom(TableTreeCtrl& tree, Ui& ui, bool add);
+  void OnInitDialog() override;
+  bool OnOK() override;
+
+ private:
+  TableTreeCtrl& tree_;
+  bool add_;
+};
+
+// Image of a component line: video for stream types 1 and 2, audio for 3 and 4.
+int ComponentImage(uint8_t streamType);
+
+}  // namespace quorvelin

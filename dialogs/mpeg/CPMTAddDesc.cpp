@@ -1,0 +1,48 @@
+#include "dialogs/mpeg/CPMTAddDesc.h"
+
+#include "dialogs/common/HexDescriptorFields.h"
+#include "dialogs/common/TreeLines.h"
+#include "dialogs/mpeg/PmtDescriptorLoops.h"
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+using namespace mpeg_ids::pmt_other;
+
+CPMTAddDesc::CPMTAddDesc(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+
+bool CPMTAddDesc::AddDesc() {
+  const std::optional<HexDescriptorInput> input = HexDescriptorFields{kTag, kLength, kData}.Read(*this);
+  if (!input) return false;
+  const ItemHandle selected = tree_.GetSelectedItem();
+  const ItemHandle holder = PmtDescriptorHolder(tree_, selected);
+  if (!holder) return true;
+  const bool programInfo = holder == selected;
+
+  const GenericDescriptor& d = input->descriptor;
+  const NodeKind kind = programInfo ? NodeKind::PmtProgramInfoDescriptor : NodeKind::PmtEsDescriptor;
+  const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder,
+                                                 MakeRecord(kind, d));
+  tree_.Expand(holder, ExpandCode::Expand);
+  AppendLines(tree_, item,
+              {Format("descriptor_length(byte): %d", d.length), "descriptor_data(hex): " + input->normalised});
+  tree_.Expand(item, ExpandCode::Expand);
+
+  ItemHandle lengthLine = kNoItem;
+  if (programInfo) {  // the section's program_info_length := the bytes of the loop
+    NodeRecord* r = tree_.RecordOf(tree_.GetParentItem(holder));
+    if (auto* h = r ? r->As<PmtSectionHeader>() : nullptr) {
+      h->program_info_length.set(static_cast<uint32_t>(tree_.LoopBytes(holder)));
+      const int length = h->program_info_length.get();
+      lengthLine = tree_.GetPrevSiblingItem(holder);
+      RewriteLineBefore(tree_, holder, Format("program_info_length: 0x%x (%d)", length, length));
+    }
+  } else {
+    lengthLine = UpdateEsInfoLength(tree_, selected, holder);
+  }
+  if (lengthLine) tree_.SelectItem(lengthLine);
+  return true;
+}
+
+}  // namespace quorvelin

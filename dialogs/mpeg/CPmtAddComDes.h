@@ -1,0 +1,27 @@
+// Adds a descriptor to a PMT program-info loop or to a component's loop: a tab dialog with the
+// pages "Other" (typed as hexadecimal) and "CAT Descriptor" (a CA_descriptor).
+#pragma once
+
+#include "dialogs/dvb/CTabSheet.h"
+#include "dialogs/mpeg/CCatDesPMT.h"
+#include "dialogs/mpeg/CPMTAddDesc.h"
+
+namespace quorvelin {
+
+class CPmtAddComDes : public Form {
+ public:
+  CPmtAddComDes(TableTreeCtrl& tree, Ui& ui);
+  void OnInitDialog() override;
+  bool OnOK() override;
+
+  CTabSheet& Sheet() { return sheet_; }
+  CPMTAddDesc& OtherPage() { return other_; }
+  CCatDesPMT& CaPage() { return ca_; }
+
+ private:
+  CPMTAddDesc other_;
+  CCatDesPMT ca_;
+  CTabSheet sheet_;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,66 @@
+#include "dialogs/mpeg/CaDescriptorForm.h"
+
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+using namespace mpeg_ids::ca_form;
+
+CaDescriptorForm::CaDescriptorForm(int templateId, TableTreeCtrl& tree, Ui& ui) : Form(templateId, ui), tree_(tree) {}
+
+void CaDescriptorForm::OnInitDialog() {
+  Form::OnInitDialog();
+  SetButtonsOkCancel();
+  title = "Add Descriptor";
+  SetText(kTag, "0x09");
+  SetText(kPrivateDataLength, "0");
+}
+
+std::optional<CaDescriptorForm::Input> CaDescriptorForm::ReadFields() {
+  const auto refuse = [this](const char* message, int focus) {
+    Refuse(message, focus);
+    return std::nullopt;
+  };
+  const std::string tagText = TrimmedText(kTag);
+  if (tagText.empty()) return refuse("Descriptor_tag can not be null!", kTag);
+  const std::string systemText = TrimmedText(kCaSystemId);
+  if (systemText.empty()) return refuse("ca_system_pid can not be null!", kCaSystemId);
+  const std::string pidText = TrimmedText(kCaPid);
+  if (pidText.empty()) return refuse("ca_pid can not be null!", kCaPid);
+  const std::string lengthText = TrimmedText(kPrivateDataLength);
+  if (lengthText.empty()) return refuse("private_data_length can not be null!", kPrivateDataLength);
+  const int32_t length = ParseNumber(lengthText);
+  if (length < 0 || length > kMaxCaPrivateDataLength)
+    return refuse("private_data_length must be 0 to 251!", kPrivateDataLength);
+
+  Input in;
+  CaDescriptor& d = in.descriptor;
+  d.tag = static_cast<uint8_t>(ParseNumber(tagText) & 0xFF);
+  d.length = static_cast<uint8_t>(length + 4);
+  d.ca_system_id = static_cast<uint16_t>(ParseNumber(systemText));
+  d.ca_pid.set(static_cast<uint32_t>(ParseNumber(pidText)));
+  d.private_data.resize(static_cast<size_t>(length));
+  if (length > 0 && !HexTextToBytes(Text(kPrivateData), in.normalised, length, d.private_data.data())) {
+    RefuseApp("The data is error!", kPrivateData);
+    return std::nullopt;
+  }
+  return in;
+}
+
+ItemHandle CaDescriptorForm::InsertDescriptor(ItemHandle holder, NodeKind kind, const Input& input) {
+  const CaDescriptor& d = input.descriptor;
+  const ItemHandle item =
+      tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder, MakeRecord(kind, d));
+  tree_.InsertLine(Format("descriptor_length: 0x%x", d.length), item);
+  const ItemHandle data = tree_.InsertLine("descriptor_data", item);
+  tree_.InsertLine(Format("CA_system_ID: 0x%x", d.ca_system_id), data);
+  tree_.InsertLine(Format("CA_PID: 0x%x", d.ca_pid.get()), data);
+  if (!d.private_data.empty()) tree_.InsertLine("descriptor_data(hex): " + input.normalised, data);
+  tree_.Expand(holder, ExpandCode::Expand);
+  tree_.Expand(item, ExpandCode::Expand);
+  tree_.Expand(data, ExpandCode::Expand);
+  return item;
+}
+
+}  // namespace quorvelin
