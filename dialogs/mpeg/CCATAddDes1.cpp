@@ -6,7 +6,7 @@ namespace quorvelin {
 
 CCATAddDes1::CCATAddDes1(TableTreeCtrl& tree, Ui& ui) : CaDescriptorForm(mpeg_ids::ca_form::kCatTemplate, tree, ui) {}
 
-bool CCATAddDes1::OnOK() {
+bool CCATAddDes1::AddDesc() {
   const std::optional<Input> input = ReadFields();
   if (!input) return false;
   const ItemHandle section = tree_.GetSelectedItem();

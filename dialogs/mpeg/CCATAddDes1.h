@@ -8,7 +8,9 @@ namespace quorvelin {
 class CCATAddDes1 : public CaDescriptorForm {
  public:
   CCATAddDes1(TableTreeCtrl& tree, Ui& ui);
-  bool OnOK() override;
+  bool AddDesc() override;
+  // A dialog by itself: Ok is the add operation.
+  bool OnOK() override { return AddDesc(); }
 };
 
 }  // namespace quorvelin

@@ -9,8 +9,7 @@ namespace quorvelin {
 class CCatDesPMT : public CaDescriptorForm {
  public:
   CCatDesPMT(TableTreeCtrl& tree, Ui& ui);
-  // The page's add operation; false (the dialog stays open) on a refused field.
-  bool AddDesc();
+  bool AddDesc() override;
 };
 
 }  // namespace quorvelin

@@ -10,7 +10,7 @@ namespace quorvelin {
 
 using namespace mpeg_ids::pmt_other;
 
-CPMTAddDesc::CPMTAddDesc(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+CPMTAddDesc::CPMTAddDesc(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(kTemplate, tree, ui) {}
 
 bool CPMTAddDesc::AddDesc() {
   const std::optional<HexDescriptorInput> input = HexDescriptorFields{kTag, kLength, kData}.Read(*this);

@@ -2,19 +2,14 @@
 // program-info loop or to a component's loop.
 #pragma once
 
-#include "dialogs/common/Form.h"
-#include "tree/TableTreeCtrl.h"
+#include "dialogs/dvb/DescriptorPage.h"
 
 namespace quorvelin {
 
-class CPMTAddDesc : public Form {
+class CPMTAddDesc : public DescriptorPage {
  public:
   CPMTAddDesc(TableTreeCtrl& tree, Ui& ui);
-  // The page's add operation; false (the dialog stays open) on a refused field.
-  bool AddDesc();
-
- private:
-  TableTreeCtrl& tree_;
+  bool AddDesc() override;
 };
 
 }  // namespace quorvelin

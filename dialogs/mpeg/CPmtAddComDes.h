@@ -2,26 +2,23 @@
 // pages "Other" (typed as hexadecimal) and "CAT Descriptor" (a CA_descriptor).
 #pragma once
 
-#include "dialogs/dvb/CTabSheet.h"
+#include "dialogs/dvb/DescriptorTabDialog.h"
 #include "dialogs/mpeg/CCatDesPMT.h"
 #include "dialogs/mpeg/CPMTAddDesc.h"
 
 namespace quorvelin {
 
-class CPmtAddComDes : public Form {
+class CPmtAddComDes : public DescriptorTabDialog {
  public:
   CPmtAddComDes(TableTreeCtrl& tree, Ui& ui);
   void OnInitDialog() override;
-  bool OnOK() override;
 
-  CTabSheet& Sheet() { return sheet_; }
   CPMTAddDesc& OtherPage() { return other_; }
   CCatDesPMT& CaPage() { return ca_; }
 
  private:
   CPMTAddDesc other_;
   CCatDesPMT ca_;
-  CTabSheet sheet_;
 };
 
 }  // namespace quorvelin

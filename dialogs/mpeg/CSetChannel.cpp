@@ -18,7 +18,7 @@ void CSetChannel::OnInitDialog() {
 bool CSetChannel::OnOK() {
   const int32_t typed = DecimalNumber(Text(kChannel));
   if (typed < kFirstChannel || typed > kLastChannel) {
-    ui_.MessageBox("SetChannel error", kDefaultCaption, MsgIcon::None, MsgButtons::Ok);
+    ui_.PlainMessageBox("SetChannel error");
     focusId = kChannel;
     return false;
   }

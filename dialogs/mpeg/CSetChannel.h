@@ -17,8 +17,6 @@ class CSetChannel : public Form {
   int channel;  // given by the caller, the confirmed number after Ok
 };
 
-// The caption Windows gives a message box that names none; "SetChannel error" uses it.
-inline constexpr const char* kDefaultCaption = "Error";
 inline constexpr int kFirstChannel = 1;
 inline constexpr int kLastChannel = 32;
 

@@ -7,10 +7,10 @@ namespace quorvelin {
 
 using namespace mpeg_ids::ca_form;
 
-CaDescriptorForm::CaDescriptorForm(int templateId, TableTreeCtrl& tree, Ui& ui) : Form(templateId, ui), tree_(tree) {}
+CaDescriptorForm::CaDescriptorForm(int templateId, TableTreeCtrl& tree, Ui& ui) : DescriptorPage(templateId, tree, ui) {}
 
 void CaDescriptorForm::OnInitDialog() {
-  Form::OnInitDialog();
+  DescriptorPage::OnInitDialog();
   SetButtonsOkCancel();
   title = "Add Descriptor";
   SetText(kTag, "0x09");

@@ -5,15 +5,14 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/common/Form.h"
-#include "tree/TableTreeCtrl.h"
+#include "dialogs/dvb/DescriptorPage.h"
 
 namespace quorvelin {
 
 // Most private data bytes a CA_descriptor holds: descriptor_length = private bytes + 4 <= 255.
 inline constexpr int kMaxCaPrivateDataLength = 251;
 
-class CaDescriptorForm : public Form {
+class CaDescriptorForm : public DescriptorPage {
  public:
   // Button texts, title "Add Descriptor", tag "0x09", private data length "0".
   void OnInitDialog() override;
@@ -30,8 +29,6 @@ class CaDescriptorForm : public Form {
   // Inserts "descriptor_tag: 0x%x" with its lines as the last child of `holder` and expands the
   // holder, the descriptor and its "descriptor_data" line. Returns the descriptor item.
   ItemHandle InsertDescriptor(ItemHandle holder, NodeKind kind, const Input& input);
-
-  TableTreeCtrl& tree_;
 };
 
 }  // namespace quorvelin

@@ -1,0 +1,31 @@
+// Adds a descriptor to a service of the SDT: a tab dialog with the pages "Service Descriptor",
+// "Other Descriptor" and "Link_age".
+#pragma once
+
+#include "dialogs/dvb/CDlgNITLinkage.h"
+#include "dialogs/dvb/DescriptorTabDialog.h"
+#include "dialogs/mpeg/CSheetSdtAddDes2.h"
+#include "dialogs/mpeg/CSheetSdtAddDesc1.h"
+
+namespace quorvelin {
+
+class CSDTAddDesc : public DescriptorTabDialog {
+ public:
+  CSDTAddDesc(TableTreeCtrl& tree, Ui& ui);
+  void OnInitDialog() override;
+  // Finds the service's "descriptors" holder, inserting it first when missing (it stays when the
+  // page then refuses), runs the page, and adds the new descriptor's bytes to the service's
+  // descriptors_loop_length.
+  bool OnOK() override;
+
+  CSheetSdtAddDesc1& ServicePage() { return service_; }
+  CSheetSdtAddDes2& OtherPage() { return other_; }
+  CDlgNITLinkage& LinkagePage() { return linkage_; }
+
+ private:
+  CSheetSdtAddDesc1 service_;
+  CSheetSdtAddDes2 other_;
+  CDlgNITLinkage linkage_;
+};
+
+}  // namespace quorvelin

@@ -1,0 +1,28 @@
+#include "dialogs/mpeg/CSheetSdtAddDes2.h"
+
+#include "dialogs/common/TreeLines.h"
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+CSheetSdtAddDes2::CSheetSdtAddDes2(TableTreeCtrl& tree, Ui& ui)
+    : HexDescriptorPage(mpeg_ids::sdt_other::kTemplate, tree, ui) {}
+
+bool CSheetSdtAddDes2::AddDesc() {
+  added_ = 0;
+  std::optional<HexDescriptorInput> input = ReadTypedDescriptor();
+  if (!input) return false;
+  if (!holder_) return true;
+  const GenericDescriptor& d = input->descriptor;
+  const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder_,
+                                                 MakeRecord(NodeKind::SdtDescriptor, d));
+  AppendLines(tree_, item,
+              {Format("descriptor_length(byte): %d", d.length), "descriptor_data(hex): " + input->normalised});
+  tree_.SelectItem(item);
+  tree_.Expand(item, ExpandCode::Expand);
+  added_ = d.length + 2;
+  return true;
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,73 @@
+#include "dialogs/mpeg/CSheetSdtAddDesc1.h"
+
+#include <algorithm>
+
+#include "resources/MpegDialogIds.h"
+#include "util/Number.h"
+#include "util/TextCode.h"
+
+namespace quorvelin {
+namespace {
+
+using namespace mpeg_ids::sdt_service_page;
+
+template <size_t N>
+void CopyName(const std::vector<uint8_t>& name, std::array<uint8_t, N>& field, uint8_t& length) {
+  std::copy(name.begin(), name.end(), field.begin());
+  length = static_cast<uint8_t>(name.size());
+}
+
+}  // namespace
+
+CSheetSdtAddDesc1::CSheetSdtAddDesc1(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(kTemplate, tree, ui) {}
+
+void CSheetSdtAddDesc1::OnInitDialog() {
+  DescriptorPage::OnInitDialog();
+  SetText(kTag, "0x48");
+}
+
+bool CSheetSdtAddDesc1::AddDesc() {
+  added_ = 0;
+  const std::string tagText = TrimmedText(kTag);
+  if (tagText.empty()) return Refuse("descriptor_tag can not be null!", kTag);
+  const std::string typeText = TrimmedText(kServiceType);
+  if (typeText.empty()) return Refuse("service_type can not be null!", kServiceType);
+  const std::string provider = TrimmedText(kProviderName);
+  if (provider.empty()) return Refuse("service_provider_name can not be null!", kProviderName);
+  const std::string service = TrimmedText(kServiceName);
+  if (service.empty()) return Refuse("service_name can not be null!", kServiceName);
+
+  const std::vector<uint8_t> providerBytes = EncodeName(provider, TextCode());
+  const std::vector<uint8_t> serviceBytes = EncodeName(service, TextCode());
+  if (providerBytes.size() + serviceBytes.size() > kMaxServiceNamesBytes) {
+    return Refuse("service_provider_name and service_name can't be longer than 252 bytes together!",
+                  providerBytes.size() > kMaxServiceNamesBytes ? kProviderName : kServiceName);
+  }
+  if (!holder_) return true;
+
+  SdtServiceDescriptor d;
+  d.tag = static_cast<uint8_t>(ParseNumber(tagText) & 0xFF);
+  d.service_type = static_cast<uint8_t>(ParseNumber(typeText) & 0xFF);
+  CopyName(providerBytes, d.provider_name, d.provider_name_length);
+  CopyName(serviceBytes, d.service_name, d.service_name_length);
+  d.length = static_cast<uint8_t>(3 + d.provider_name_length + d.service_name_length);
+
+  const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder_,
+                                                 MakeRecord(NodeKind::SdtServiceDescriptor, d));
+  tree_.InsertLine(Format("descriptor_length(byte): %d", d.length), item);
+  const ItemHandle data = tree_.InsertLine("descriptor_data", item);
+  tree_.InsertLine(d.service_type == 1 ? Format("service_type: 0x%x => digital television service", d.service_type)
+                                       : Format("service_type: 0x%x => ", d.service_type),
+                   data);
+  tree_.InsertLine(Format("service_provider_name_length: 0x%x", d.provider_name_length), data);
+  tree_.InsertLine("service_provider_name: " + provider, data);
+  tree_.InsertLine(Format("service_name_length: 0x%x", d.service_name_length), data);
+  tree_.InsertLine("service_name: " + service, data);
+  tree_.SelectItem(item);
+  tree_.Expand(item, ExpandCode::Expand);
+  tree_.Expand(data, ExpandCode::Expand);
+  added_ = d.length + 2;
+  return true;
+}
+
+}  // namespace quorvelin
