@@ -122,8 +122,8 @@ std::vector<DialogTemplate> MakeTemplates() {
   t.push_back(Dialog(4015, "Add NIT", {Edit(4019, "Section_number:"), Edit(4018, "Network_id:")}));
   t.push_back(Dialog(4030, "ModifyNIT",
                      {Edit(4027, "VersionNumber:"), Edit(4028, "Network_id:"), Edit(4029, "current_next_indicator:")}));
-  t.push_back(Dialog(4016, "Add NIT Descriptor type",
-                     {DropList(4009, "Type:", {"network_descriptors", "transport_streams"})}));
+  t.push_back(
+      Dialog(4016, "Add NIT Descriptor type", {DropList(4009, "Type:", {"network_descriptors", "transport_streams"})}));
   t.push_back(Dialog(4020, "Add TransportStream Descriptor",
                      {Edit(4020, "transport_stream_id:"), Edit(4021, "original_network_id:")}));
 
@@ -149,27 +149,27 @@ std::vector<DialogTemplate> MakeTemplates() {
                           Combo(4030, "Service_Type:", ServiceTypes()), Simple(ControlKind::Button, 3, "Add"),
                           Simple(ControlKind::Button, 4, "Delete"),
                           ListView(4031, {{"Service_ID", 80}, {"Service_Type", 80}, {"Descrip", 150}})}));
-  t.push_back(Page(4036, {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"),
-                          Edit(4039, "orbital_position:"), DigitsEdit(4040, "west_east_flag:"),
-                          DropList(4024, "polarization:",
-                                   {"linear-horizontal", "linear-vectical", "circular-left", "circular-right"}),
-                          DropList(4021, "Modulation:", {"Not define", "QPSK", "8PSK", "16QAM"}),
-                          Edit(4022, "Symbol_rate:(Msymbol/s)"), Edit(4023, "FEC_inner:")}));
-  t.push_back(Page(4037, {ReadOnlyEdit(4015, "Descriptor_tag:"), Edit(4010, "Service_ID:"),
-                          Simple(ControlKind::Check, 4040, "Is Service Visible"),
-                          Simple(ControlKind::Radio, 4050, "10bit"), Simple(ControlKind::Radio, 4051, "14bit"),
-                          Edit(4011, "Channel_Number:"), Simple(ControlKind::Button, 3, "Add"),
-                          Simple(ControlKind::Button, 4, "Delete"),
-                          ListView(4031, {{"Service_ID", 80}, {"Service_Channel", 110}, {"IsServiceVisible", 110}})}));
-  t.push_back(Page(4038, {Edit(4015, "Descriptor_tag:"), Edit(4019, "Center Frequency:(unit 10Hz)"),
-                          DropList(4022, "BandWidth:", {"8M", "7M"}),
-                          DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
-                          DropList(4042, "Hierarchy_information:", {"NO", "@=1", "@=2", "@=4"}),
-                          DropList(4043, "code_rate_HPstream:", CodeRates()),
-                          DropList(4046, "code_rate_LPstream:", CodeRates()),
-                          DropList(4044, "Guard Interval:", {"1/32", "1/16", "1/8", "1/4"}),
-                          DropList(4045, "TransmissionMode:", {"2K", "8K"}),
-                          Simple(ControlKind::Check, 4047, "other_frequency_flag")}));
+  t.push_back(Page(
+      4036,
+      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"), Edit(4039, "orbital_position:"),
+       DigitsEdit(4040, "west_east_flag:"),
+       DropList(4024, "polarization:", {"linear-horizontal", "linear-vectical", "circular-left", "circular-right"}),
+       DropList(4021, "Modulation:", {"Not define", "QPSK", "8PSK", "16QAM"}), Edit(4022, "Symbol_rate:(Msymbol/s)"),
+       Edit(4023, "FEC_inner:")}));
+  t.push_back(
+      Page(4037, {ReadOnlyEdit(4015, "Descriptor_tag:"), Edit(4010, "Service_ID:"),
+                  Simple(ControlKind::Check, 4040, "Is Service Visible"), Simple(ControlKind::Radio, 4050, "10bit"),
+                  Simple(ControlKind::Radio, 4051, "14bit"), Edit(4011, "Channel_Number:"),
+                  Simple(ControlKind::Button, 3, "Add"), Simple(ControlKind::Button, 4, "Delete"),
+                  ListView(4031, {{"Service_ID", 80}, {"Service_Channel", 110}, {"IsServiceVisible", 110}})}));
+  t.push_back(Page(
+      4038,
+      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Center Frequency:(unit 10Hz)"),
+       DropList(4022, "BandWidth:", {"8M", "7M"}), DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
+       DropList(4042, "Hierarchy_information:", {"NO", "@=1", "@=2", "@=4"}),
+       DropList(4043, "code_rate_HPstream:", CodeRates()), DropList(4046, "code_rate_LPstream:", CodeRates()),
+       DropList(4044, "Guard Interval:", {"1/32", "1/16", "1/8", "1/4"}),
+       DropList(4045, "TransmissionMode:", {"2K", "8K"}), Simple(ControlKind::Check, 4047, "other_frequency_flag")}));
 
   // BAT dialogs and their pages.
   t.push_back(Dialog(4040, "Add BAT", {Edit(4048, "BouquetID:"), Edit(4027, "version_number:")}));

@@ -25,13 +25,12 @@ bool CAddBat::OnOK() {
   const ItemHandle section =
       tree_.InsertRecordItem(Format("tableID: 0x4A,BouquetID:0x%x,version_number:0x%x", bouquetId, version),
                              kImageProgram, root, MakeRecord(NodeKind::BatSection, h));
-  for (const std::string& line :
-       {Format("table_id: 0x%x", h.table_id), Format("section_syntax_indicator: 0x%x", 1),
-        Format("section_length: 0x%x", 0), Format("bouquet_id: 0x%x", bouquetId),
-        Format("version_number: 0x%x", version), Format("current_next_indicator: 0x%x", 1),
-        Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0),
-        Format("bouquet_descriptors_length: 0x%x (%d)", 0, 0), Format("transport_stream_loop_length: 0x%x (%d)", 0, 0),
-        Format("crc_32: 0x%x", 0)})
+  for (const std::string& line : {Format("table_id: 0x%x", h.table_id), Format("section_syntax_indicator: 0x%x", 1),
+                                  Format("section_length: 0x%x", 0), Format("bouquet_id: 0x%x", bouquetId),
+                                  Format("version_number: 0x%x", version), Format("current_next_indicator: 0x%x", 1),
+                                  Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0),
+                                  Format("bouquet_descriptors_length: 0x%x (%d)", 0, 0),
+                                  Format("transport_stream_loop_length: 0x%x (%d)", 0, 0), Format("crc_32: 0x%x", 0)})
     tree_.InsertLine(line, section);
   tree_.SelectItem(section);
   tree_.Expand(section, ExpandCode::Expand);

@@ -22,29 +22,25 @@ bool CBATAddBouquetName::AddDesc() {
   if (!name) return Refuse(NameTooLongMessage("bouquet_name"), kName);
   name->tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
 
-  ItemHandle parent = tree_.GetSelectedItem(), replaced = kNoItem;
-  int replacedSize = 0;
+  ItemHandle parent = tree_.GetSelectedItem();
+  ReplacedDescriptor replaced;
   if (!add) {
-    replaced = parent;
-    const NodeRecord* old = tree_.RecordOf(replaced);
-    if (!old || old->kind != NodeKind::BatBouquetName) return false;
-    replacedSize = SectionSize(*old);
-    parent = tree_.GetParentItem(replaced);
+    const auto old = DescriptorToReplace(tree_, parent, NodeKind::BatBouquetName);
+    if (!old) return false;
+    replaced = *old;
+    parent = replaced.holder;
   }
   if (tree_.KindOf(parent) != NodeKind::BatBouquetDescriptorList) return false;
   const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(parent));
-  const int delta = name->length + 2 - replacedSize;
+  const int delta = name->length + 2 - replaced.size;
   if (!section) return false;
   if (!LoopSectionHasRoom(*section, delta)) return Refuse(kSectionFullMessage, kName);
 
-  if (replaced != kNoItem) {
-    tree_.ReleaseItemRecords(replaced);
-    tree_.DeleteItem(replaced);
-  }
-  const ItemHandle item = InsertItemWithLines(
-      tree_, parent, Format("descriptor_tag: 0x%x =>bouquet_name_descriptor", name->tag),
-      MakeRecord(NodeKind::BatBouquetName, *name),
-      {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed});
+  RemoveItem(tree_, replaced.item);
+  const ItemHandle item =
+      InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x =>bouquet_name_descriptor", name->tag),
+                          MakeRecord(NodeKind::BatBouquetName, *name),
+                          {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed});
   GrowSectionDescriptors(tree_, parent, delta, "bouquet_descriptors_length: 0x%x");
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);

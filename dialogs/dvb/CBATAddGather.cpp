@@ -5,8 +5,9 @@
 namespace quorvelin {
 
 bool CBATAddGather::OnOK() {
-  static constexpr LoopHolderSpec kBouquetDescriptors{NodeKind::BatBouquetDescriptorList, "bouqet_descriptors is exist!",
-                                                      "bouquet_descriptors_length", "bouquet_descriptors"};
+  static constexpr LoopHolderSpec kBouquetDescriptors{NodeKind::BatBouquetDescriptorList,
+                                                      "bouqet_descriptors is exist!", "bouquet_descriptors_length",
+                                                      "bouquet_descriptors"};
   static constexpr LoopHolderSpec kTransportStreams{NodeKind::BatTransportStreamList, "transport_streams is exist!",
                                                     "transport_stream_loop_length", "transport_streams"};
   const ItemHandle section = tree_.GetSelectedItem();

@@ -7,9 +7,12 @@ namespace quorvelin {
 int BatDescriptorLoop(const TableTreeCtrl& tree, ItemHandle descriptor) {
   if (tree.KindOf(descriptor) != NodeKind::BatDescriptor) return 0;
   switch (tree.KindOf(tree.GetParentItem(descriptor))) {
-    case NodeKind::BatBouquetDescriptorList: return CBATAddUndefDes::kBouquetLoop;
-    case NodeKind::BatTransportDescriptorList: return CBATAddUndefDes::kTransportLoop;
-    default: return 0;
+    case NodeKind::BatBouquetDescriptorList:
+      return CBATAddUndefDes::kBouquetLoop;
+    case NodeKind::BatTransportDescriptorList:
+      return CBATAddUndefDes::kTransportLoop;
+    default:
+      return 0;
   }
 }
 
@@ -24,16 +27,15 @@ void CBATAddUndefDes::OnInitDialog() {
 bool CBATAddUndefDes::AddDesc() {
   auto typed = ReadTypedDescriptor();
   if (!typed) return false;
-  ItemHandle target = tree_.GetSelectedItem(), replaced = kNoItem;
-  int replacedSize = 0;
+  ItemHandle target = tree_.GetSelectedItem();
+  ReplacedDescriptor replaced;
   if (!add) {
-    replaced = target;
-    if (BatDescriptorLoop(tree_, replaced) != loopMode) return false;
-    replacedSize = SectionSize(*tree_.RecordOf(replaced));
-    target = tree_.GetParentItem(replaced);
-    if (loopMode == kTransportLoop) target = tree_.GetParentItem(target);
+    const auto old = DescriptorToReplace(tree_, target, NodeKind::BatDescriptor);
+    if (!old || BatDescriptorLoop(tree_, target) != loopMode) return false;
+    replaced = *old;
+    target = loopMode == kTransportLoop ? tree_.GetParentItem(replaced.holder) : replaced.holder;
   }
-  const int delta = typed->descriptor.length + 2 - replacedSize;
+  const int delta = typed->descriptor.length + 2 - replaced.size;
   std::optional<StreamPlace> stream;
   if (loopMode == kTransportLoop) {
     stream = StreamWithRoom(target, NodeKind::BatTransportStream, delta, kData);
@@ -45,14 +47,13 @@ bool CBATAddUndefDes::AddDesc() {
     if (!LoopSectionHasRoom(*section, delta)) return Refuse(kSectionFullMessage, kData);
   }
 
-  if (replaced != kNoItem) {
-    tree_.ReleaseItemRecords(replaced);
-    tree_.DeleteItem(replaced);
-  }
-  const ItemHandle parent = stream ? EnsureDescriptorHolder(tree_, target, NodeKind::BatTransportDescriptorList) : target;
+  RemoveItem(tree_, replaced.item);
+  const ItemHandle parent =
+      stream ? EnsureDescriptorHolder(tree_, target, NodeKind::BatTransportDescriptorList) : target;
   const ItemHandle item = InsertTypedDescriptor(parent, NodeKind::BatDescriptor, std::move(*typed));
   if (stream)
-    GrowStreamDescriptors(tree_, *stream, delta, tree_.GetPrevSiblingItem(parent), "transport_descriptors_length: 0x%x");
+    GrowStreamDescriptors(tree_, *stream, delta, tree_.GetPrevSiblingItem(parent),
+                          "transport_descriptors_length: 0x%x");
   else
     GrowSectionDescriptors(tree_, parent, delta, "bouquet_descriptors_length: 0x%x");
   tree_.Expand(parent, ExpandCode::Expand);

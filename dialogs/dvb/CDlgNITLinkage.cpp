@@ -34,8 +34,8 @@ bool CDlgNITLinkage::AddDesc() {
   data.resize(static_cast<size_t>(n));
 
   // Where the descriptor goes, and the one it replaces.
-  ItemHandle parent = kNoItem, replaced = kNoItem;
-  int replacedSize = 0;
+  ItemHandle parent = kNoItem;
+  ReplacedDescriptor replaced;
   if (type_ == kSdtServiceLoop) {
     parent = curItem_;
     if (!tree_.IsValid(parent)) return false;
@@ -43,16 +43,15 @@ bool CDlgNITLinkage::AddDesc() {
     if (add_) {
       parent = tree_.GetSelectedItem();
     } else {
-      replaced = tree_.GetSelectedItem();
-      const NodeRecord* old = tree_.RecordOf(replaced);
-      if (!old || old->kind != NodeKind::NitLinkageDescriptor) return false;
-      replacedSize = SectionSize(*old);
-      parent = tree_.GetParentItem(replaced);
+      const auto old = DescriptorToReplace(tree_, tree_.GetSelectedItem(), NodeKind::NitLinkageDescriptor);
+      if (!old) return false;
+      replaced = *old;
+      parent = replaced.holder;
     }
     if (tree_.KindOf(parent) != NodeKind::NitNetworkDescriptorList) return false;
     const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(parent));
     if (!section) return false;
-    if (!LoopSectionHasRoom(*section, n + 9 - replacedSize)) return Refuse(kSectionFullMessage, kDataLength);
+    if (!LoopSectionHasRoom(*section, n + 9 - replaced.size)) return Refuse(kSectionFullMessage, kDataLength);
   }
 
   LinkageDescriptor d;
@@ -66,10 +65,7 @@ bool CDlgNITLinkage::AddDesc() {
   const LinkageDescriptor shown = d;
   const NodeKind kind = type_ == kSdtServiceLoop ? NodeKind::SdtLinkageDescriptor : NodeKind::NitLinkageDescriptor;
 
-  if (replaced != kNoItem) {
-    tree_.ReleaseItemRecords(replaced);
-    tree_.DeleteItem(replaced);
-  }
+  RemoveItem(tree_, replaced.item);
   const ItemHandle item = InsertItemWithLines(
       tree_, parent, Format("descriptor_tag: 0x%x =>link_age_descriptor", shown.tag), MakeRecord(kind, std::move(d)),
       {Format("descriptor_length(byte): %d", shown.length),
@@ -83,7 +79,7 @@ bool CDlgNITLinkage::AddDesc() {
   if (type_ == kSdtServiceLoop)
     length_ = size;
   else
-    GrowSectionDescriptors(tree_, parent, size - replacedSize, "network_descriptors_length: 0x%x");
+    GrowSectionDescriptors(tree_, parent, size - replaced.size, "network_descriptors_length: 0x%x");
   return true;
 }
 

@@ -32,10 +32,12 @@ bool CNITAddCable::AddDesc() {
   d.modulation = static_cast<uint8_t>(ComboIndex(kModulation) + 1);
   d.fec_inner = static_cast<uint8_t>(ParseNumber(Field(kFecInner)) & 0x0F);
 
-  const std::vector<std::string> lines = {
-      Format("descriptor_length: 0x%x", d.length),        Format("frequency: %.4f mhz", frequency),
-      Format("FEC_outer: 0x%x", d.fec_outer),             Format("modulation: 0x%x", d.modulation),
-      Format("symbol_rate: %.4f msymbol/s", symbolRate),  Format("FEC_inner: 0x%x", d.fec_inner)};
+  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", d.length),
+                                          Format("frequency: %.4f mhz", frequency),
+                                          Format("FEC_outer: 0x%x", d.fec_outer),
+                                          Format("modulation: 0x%x", d.modulation),
+                                          Format("symbol_rate: %.4f msymbol/s", symbolRate),
+                                          Format("FEC_inner: 0x%x", d.fec_inner)};
   return AddDelivery(d.tag, MakeRecord(NodeKind::NitCableDelivery, d), lines);
 }
 

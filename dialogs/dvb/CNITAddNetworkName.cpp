@@ -22,8 +22,7 @@ bool CNITAddNetworkName::AddDesc() {
   name->tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
   const int size = name->length + 2;
   const std::string text = Format("descriptor_tag: 0x%x", name->tag);
-  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", name->length),
-                                                    "network_name: " + typed};
+  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", name->length), "network_name: " + typed};
 
   ItemHandle parent = kNoItem, item = kNoItem;
   if (loopMode == kTransportLoop) {

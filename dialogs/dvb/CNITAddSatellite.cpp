@@ -43,14 +43,11 @@ bool CNITAddSatellite::AddDesc() {
   d.modulation = static_cast<uint8_t>(modulation & 0x1F);
   d.fec_inner = static_cast<uint8_t>(ParseNumber(Field(kFecInner)) & 0x0F);
 
-  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", d.length),
-                                          Format("frequency: %.5f Ghz", frequency),
-                                          "orbital_position: " + Field(kOrbitalPosition),
-                                          Format("west_east_flag: 0x%x", westEast),
-                                          Format("polarization: 0x%x", polarization),
-                                          Format("modulation: 0x%x", modulation),
-                                          Format("symbol_rate: %.4f msymbol/s", symbolRate),
-                                          Format("FEC_inner: 0x%x", d.fec_inner)};
+  const std::vector<std::string> lines = {
+      Format("descriptor_length: 0x%x", d.length),       Format("frequency: %.5f Ghz", frequency),
+      "orbital_position: " + Field(kOrbitalPosition),    Format("west_east_flag: 0x%x", westEast),
+      Format("polarization: 0x%x", polarization),        Format("modulation: 0x%x", modulation),
+      Format("symbol_rate: %.4f msymbol/s", symbolRate), Format("FEC_inner: 0x%x", d.fec_inner)};
   return AddDelivery(d.tag, MakeRecord(NodeKind::NitSatelliteDelivery, d), lines);
 }
 

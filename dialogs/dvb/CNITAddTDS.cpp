@@ -5,8 +5,8 @@
 namespace quorvelin {
 namespace {
 
-constexpr int kLists[] = {CNITAddTDS::kBandwidth,   CNITAddTDS::kConstellation,  CNITAddTDS::kHierarchy,
-                          CNITAddTDS::kCodeRateHp,  CNITAddTDS::kCodeRateLp,     CNITAddTDS::kGuardInterval,
+constexpr int kLists[] = {CNITAddTDS::kBandwidth,       CNITAddTDS::kConstellation, CNITAddTDS::kHierarchy,
+                          CNITAddTDS::kCodeRateHp,      CNITAddTDS::kCodeRateLp,    CNITAddTDS::kGuardInterval,
                           CNITAddTDS::kTransmissionMode};
 
 }  // namespace

@@ -44,9 +44,9 @@ std::unique_ptr<NodeRecord> EntryListPage::BuildRecord(const std::vector<std::ve
 void EntryListPage::InsertDescriptor(ItemHandle parent, std::unique_ptr<NodeRecord> record,
                                      const std::vector<std::vector<std::string>>& rows) {
   const EntryListDescriptor entries = *record->As<EntryListDescriptor>();
-  const ItemHandle item = InsertItemWithLines(
-      tree_, parent, Format("descriptor_tag: 0x%x =>%s", entries.tag, layout_.descriptorName), std::move(record),
-      {Format("descriptor_length(byte): %d", entries.length)});
+  const ItemHandle item =
+      InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x =>%s", entries.tag, layout_.descriptorName),
+                          std::move(record), {Format("descriptor_length(byte): %d", entries.length)});
   const size_t size = static_cast<size_t>(layout_.entrySize);
   for (size_t i = 0; i < rows.size(); ++i) {
     const ItemHandle entry = tree_.InsertTextItem("Service_list", item);
@@ -61,41 +61,35 @@ bool EntryListPage::AddDesc() {
   if (add && count == 0) return Refuse(layout_.emptyMessage, kServiceId);
   const int newSize = count ? count * layout_.entrySize + 2 : 0;
 
-  ItemHandle stream = tree_.GetSelectedItem(), old = kNoItem;
-  int oldSize = 0;
+  ItemHandle stream = tree_.GetSelectedItem();
+  ReplacedDescriptor old;
   if (!add) {
-    old = stream;
-    const NodeRecord* r = tree_.RecordOf(old);
-    if (!r || r->kind != RecordKind()) return false;
-    oldSize = SectionSize(*r);
-    const ItemHandle oldHolder = tree_.GetParentItem(old);
-    if (tree_.KindOf(oldHolder) == NodeKind::NitNetworkDescriptorList) return ReplaceInNetworkLoop(old, oldSize);
-    stream = tree_.GetParentItem(oldHolder);
+    const auto replaced = DescriptorToReplace(tree_, stream, RecordKind());
+    if (!replaced) return false;
+    old = *replaced;
+    if (tree_.KindOf(old.holder) == NodeKind::NitNetworkDescriptorList) return ReplaceInNetworkLoop(old);
+    stream = tree_.GetParentItem(old.holder);
   }
-  const auto place = StreamWithRoom(stream, StreamKind(), newSize - oldSize, kServiceId);
+  const auto place = StreamWithRoom(stream, StreamKind(), newSize - old.size, kServiceId);
   if (!place) return false;
 
-  if (old != kNoItem) {
-    tree_.ReleaseItemRecords(old);
-    tree_.DeleteItem(old);
-  }
+  RemoveItem(tree_, old.item);
   if (count > 0) InsertDescriptor(EnsureDescriptorHolder(tree_, stream, HolderKind()), BuildRecord(rows), rows);
-  GrowStreamDescriptors(tree_, *place, newSize - oldSize, tree_.ChildAt(stream, 1), "transport_descriptor_length: 0x%x");
+  GrowStreamDescriptors(tree_, *place, newSize - old.size, tree_.ChildAt(stream, 1),
+                        "transport_descriptor_length: 0x%x");
   return true;
 }
 
 // A service list that the parser found in the network loop is replaced there.
-bool EntryListPage::ReplaceInNetworkLoop(ItemHandle old, int oldSize) {
+bool EntryListPage::ReplaceInNetworkLoop(const ReplacedDescriptor& old) {
   const std::vector<std::vector<std::string>> rows = Rows(kList);
   const int newSize = rows.empty() ? 0 : static_cast<int>(rows.size()) * layout_.entrySize + 2;
-  const ItemHandle holder = tree_.GetParentItem(old);
-  const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(holder));
+  const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(old.holder));
   if (!section) return false;
-  if (!LoopSectionHasRoom(*section, newSize - oldSize)) return Refuse(kSectionFullMessage, kServiceId);
-  tree_.ReleaseItemRecords(old);
-  tree_.DeleteItem(old);
-  if (!rows.empty()) InsertDescriptor(holder, BuildRecord(rows), rows);
-  GrowSectionDescriptors(tree_, holder, newSize - oldSize, "network_descriptors_length: 0x%x");
+  if (!LoopSectionHasRoom(*section, newSize - old.size)) return Refuse(kSectionFullMessage, kServiceId);
+  RemoveItem(tree_, old.item);
+  if (!rows.empty()) InsertDescriptor(old.holder, BuildRecord(rows), rows);
+  GrowSectionDescriptors(tree_, old.holder, newSize - old.size, "network_descriptors_length: 0x%x");
   return true;
 }
 

@@ -61,7 +61,7 @@ class EntryListPage : public DescriptorPage {
   std::unique_ptr<NodeRecord> BuildRecord(const std::vector<std::vector<std::string>>& rows);
   void InsertDescriptor(ItemHandle parent, std::unique_ptr<NodeRecord> record,
                         const std::vector<std::vector<std::string>>& rows);
-  bool ReplaceInNetworkLoop(ItemHandle old, int oldSize);
+  bool ReplaceInNetworkLoop(const ReplacedDescriptor& old);
 
   Layout layout_;
 };

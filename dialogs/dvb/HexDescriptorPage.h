@@ -21,7 +21,9 @@ class HexDescriptorPage : public DescriptorPage {
 
  protected:
   // The three fields checked in form order, then converted; nothing after a refusal.
-  std::optional<HexDescriptorInput> ReadTypedDescriptor() { return HexDescriptorFields{kTag, kLength, kData}.Read(*this); }
+  std::optional<HexDescriptorInput> ReadTypedDescriptor() {
+    return HexDescriptorFields{kTag, kLength, kData}.Read(*this);
+  }
   // Modify mode: the stored tag and length ("0x%x") and data bytes in the fields.
   void ShowDescriptor(const GenericDescriptor& descriptor);
   // "descriptor_tag: 0x%x", and the lines under it: "descriptor_length: 0x%x" and "data: %s".

@@ -41,6 +41,18 @@ ItemHandle EnsureDescriptorHolder(TableTreeCtrl& tree, ItemHandle stream, NodeKi
   return tree.InsertRecordItem("transport_descriptors", kImageLine, stream, MakeHolder(holderKind));
 }
 
+std::optional<ReplacedDescriptor> DescriptorToReplace(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind) {
+  const NodeRecord* r = tree.RecordOf(item);
+  if (!r || r->kind != kind) return std::nullopt;
+  return ReplacedDescriptor{item, tree.GetParentItem(item), SectionSize(*r)};
+}
+
+void RemoveItem(TableTreeCtrl& tree, ItemHandle item) {
+  if (item == kNoItem) return;
+  tree.ReleaseItemRecords(item);
+  tree.DeleteItem(item);
+}
+
 void RewriteLine(TableTreeCtrl& tree, ItemHandle line, const char* format, unsigned value) {
   if (line != kNoItem) tree.SetItemText(line, Format(format, value));
 }
@@ -80,7 +92,7 @@ AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace
 }
 
 ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                                std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines) {
+                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines) {
   const ItemHandle item = tree.InsertRecordItem(text, kImageLine, parent, std::move(record));
   for (const std::string& line : lines) tree.InsertLine(line, item);
   return item;

@@ -2,10 +2,10 @@
 // section, its descriptor holder, and the 12-bit loop lengths with the lines that show them.
 #pragma once
 
-#include <vector>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tree/TableTreeCtrl.h"
 
@@ -66,12 +66,22 @@ AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace
                                           const std::string& text, std::unique_ptr<NodeRecord> record,
                                           const std::vector<std::string>& lines);
 
+// The descriptor that a modify run replaces: its bytes in the section and its holder.
+struct ReplacedDescriptor {
+  ItemHandle item = kNoItem, holder = kNoItem;
+  int size = 0;
+};
+// Nothing when the item is not a descriptor of `kind`.
+std::optional<ReplacedDescriptor> DescriptorToReplace(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind);
+// Releases the records of the item and its subtree, and deletes it.
+void RemoveItem(TableTreeCtrl& tree, ItemHandle item);
+
 // Rewrites a line with a format of one unsigned value; nothing for kNoItem.
 void RewriteLine(TableTreeCtrl& tree, ItemHandle line, const char* format, unsigned value);
 
 // Inserts an item with its record as the last child of `parent`, its lines under it.
 ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                                std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines);
+                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines);
 
 }  // namespace quorvelin
 

@@ -1,12 +1,12 @@
 // The BAT dialogs: new section, loop holders, bouquet names and descriptors of either loop in add
 // and modify runs, and what the BAT builder then writes.
+#include "NitBatFixture.h"
+#include "NitBatOracle.h"
 #include "dialogs/dvb/CAddBat.h"
 #include "dialogs/dvb/CBATAddBouquetDes.h"
 #include "dialogs/dvb/CBATAddGather.h"
 #include "dialogs/dvb/CBATAddStreamDes.h"
 #include "dialogs/dvb/CNITAddTranStream.h"
-#include "NitBatFixture.h"
-#include "NitBatOracle.h"
 
 namespace quorvelin::test {
 namespace {
@@ -94,7 +94,8 @@ TEST_F(BatDialogsTest, BouquetNameAddAndModify) {
     d.BouquetNamePage().SetText(CBATAddBouquetName::kName, "abcd");
   }));
   const ItemHandle name = LastChild(s.descriptors);
-  EXPECT_EQ(Lines(name), "descriptor_tag: 0x47 =>bouquet_name_descriptor\n  descriptor_length: 0x4\n  bouquet_name: abcd\n");
+  EXPECT_EQ(Lines(name),
+            "descriptor_tag: 0x47 =>bouquet_name_descriptor\n  descriptor_length: 0x4\n  bouquet_name: abcd\n");
   EXPECT_EQ(tree.KindOf(name), NodeKind::BatBouquetName);
   EXPECT_EQ(Header(s.item).descriptors_length.get(), 6);
   EXPECT_EQ(TextOf(s.descriptorsLine), "bouquet_descriptors_length: 0x6");
@@ -112,15 +113,11 @@ TEST_F(BatDialogsTest, BouquetNameAddAndModify) {
   EXPECT_EQ(Header(s.item).descriptors_length.get(), 8);
   EXPECT_EQ(TextOf(s.descriptorsLine), "bouquet_descriptors_length: 0x8");
 
-  const BuiltTable built = Build(Table::Bat);
-  ASSERT_TRUE(built.result) << built.result.error;
-  EXPECT_EQ(LoopLengthsMismatch(built.section), "");
+  const BuiltTable built = BuildWellFormed(Table::Bat);
   EXPECT_NE(Hex(built.section).find("F0 08 47 06 61 62 63 64 65 66 F0 00"), std::string::npos);
 #ifdef QUORVELIN_HAVE_DVBPSI
-  const OracleResult decoded = DecodeLoopTable(built.packets);
-  EXPECT_TRUE(decoded.errors.empty());
-  ASSERT_EQ(decoded.tables.size(), 1u);
-  DecodeWith(decoded.tables[0].first.at(0), dvbpsi_DecodeBouquetNameDr, [](const dvbpsi_bouquet_name_dr_t* b) {
+  const OracleTable decoded = DecodeOne(built.packets);
+  DecodeWith(decoded.first.at(0), dvbpsi_DecodeBouquetNameDr, [](const dvbpsi_bouquet_name_dr_t* b) {
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(b->i_char), b->i_name_length), "abcdef");
   });
@@ -155,9 +152,8 @@ TEST_F(BatDialogsTest, BouquetNameRefusals) {
 
 TEST_F(BatDialogsTest, OtherDescriptorInTheBouquetLoop) {
   const auto s = AddBatSection();
-  ASSERT_TRUE(AddBouquetDescriptor(s.descriptors, CBATAddBouquetDes::kOtherPage, [](CBATAddBouquetDes& d) {
-    FillHex(d.OtherPage(), "0x5f", "2", "0a0b");
-  }));
+  ASSERT_TRUE(AddBouquetDescriptor(s.descriptors, CBATAddBouquetDes::kOtherPage,
+                                   [](CBATAddBouquetDes& d) { FillHex(d.OtherPage(), "0x5f", "2", "0a0b"); }));
   const ItemHandle d = LastChild(s.descriptors);
   EXPECT_EQ(Lines(d), "descriptor_tag: 0x5f\n  descriptor_length: 0x2\n  data: 0a 0b \n");
   EXPECT_EQ(tree.KindOf(d), NodeKind::BatDescriptor);
@@ -179,7 +175,7 @@ TEST_F(BatDialogsTest, OtherDescriptorInTheBouquetLoop) {
   EXPECT_EQ(Hex(PayloadOf<GenericDescriptor>(LastChild(s.descriptors)).data), "0A");
   EXPECT_EQ(Header(s.item).descriptors_length.get(), 3);
   EXPECT_EQ(TextOf(s.descriptorsLine), "bouquet_descriptors_length: 0x3");
-  EXPECT_EQ(LoopLengthsMismatch(Build(Table::Bat).section), "");
+  BuildWellFormed(Table::Bat);
 }
 
 TEST_F(BatDialogsTest, StreamDescriptorsAddAndModify) {
@@ -246,24 +242,19 @@ TEST_F(BatDialogsTest, StreamDescriptorsAddAndModify) {
   EXPECT_EQ(Entry(ts.item).transport_descriptors_length.get(), 15);
   EXPECT_EQ(Header(s.item).transport_stream_loop_length.get(), 21);
 
-  const BuiltTable built = Build(Table::Bat);
-  ASSERT_TRUE(built.result) << built.result.error;
-  EXPECT_EQ(LoopLengthsMismatch(built.section), "");
+  const BuiltTable built = BuildWellFormed(Table::Bat);
   EXPECT_NE(Hex(built.section).find("00 02 30 01 F0 0F 41 06 01 01 01 01 02 00 5F 05 01 02 03 04 05"),
             std::string::npos);
 #ifdef QUORVELIN_HAVE_DVBPSI
-  const OracleResult decoded = DecodeLoopTable(built.packets);
-  EXPECT_TRUE(decoded.errors.empty());
-  ASSERT_EQ(decoded.tables.size(), 1u);
-  ASSERT_EQ(decoded.tables[0].streams.size(), 1u);
-  EXPECT_EQ(decoded.tables[0].streams[0].tsid, 0x0002);
-  ASSERT_EQ(decoded.tables[0].streams[0].descriptors.size(), 2u);
-  DecodeWith(decoded.tables[0].streams[0].descriptors[0], dvbpsi_DecodeServiceListDr,
-             [](const dvbpsi_service_list_dr_t* l) {
-               ASSERT_NE(l, nullptr);
-               ASSERT_EQ(l->i_service_count, 2);
-               EXPECT_EQ(l->i_service[1].i_service_id, 0x0102);
-             });
+  const OracleTable decoded = DecodeOne(built.packets);
+  ASSERT_EQ(decoded.streams.size(), 1u);
+  EXPECT_EQ(decoded.streams[0].tsid, 0x0002);
+  ASSERT_EQ(decoded.streams[0].descriptors.size(), 2u);
+  DecodeWith(decoded.streams[0].descriptors[0], dvbpsi_DecodeServiceListDr, [](const dvbpsi_service_list_dr_t* l) {
+    ASSERT_NE(l, nullptr);
+    ASSERT_EQ(l->i_service_count, 2);
+    EXPECT_EQ(l->i_service[1].i_service_id, 0x0102);
+  });
 #endif
 }
 
@@ -284,17 +275,14 @@ TEST_F(BatDialogsTest, WholeBatFromTheDialogs) {
   ASSERT_TRUE(ts.OnOK());
   EXPECT_EQ(TextOf(tree.GetPrevSiblingItem(streams)), "stransport_stream_loop_length: 0x6");
   EXPECT_EQ(Header(s).transport_stream_loop_length.get(), 6);
-  const BuiltTable built = Build(Table::Bat);
-  ASSERT_TRUE(built.result) << built.result.error;
-  EXPECT_EQ(LoopLengthsMismatch(built.section), "");
+  const BuiltTable built = BuildWellFormed(Table::Bat);
 #ifdef QUORVELIN_HAVE_DVBPSI
-  const OracleResult decoded = DecodeLoopTable(built.packets);
-  ASSERT_EQ(decoded.tables.size(), 1u);
-  EXPECT_EQ(decoded.tables[0].id, 4097);
-  EXPECT_EQ(decoded.tables[0].version, 2);
-  ASSERT_EQ(decoded.tables[0].streams.size(), 1u);
-  EXPECT_EQ(decoded.tables[0].streams[0].tsid, 7);
-  EXPECT_EQ(decoded.tables[0].streams[0].onid, 0x3001);
+  const OracleTable decoded = DecodeOne(built.packets);
+  EXPECT_EQ(decoded.id, 4097);
+  EXPECT_EQ(decoded.version, 2);
+  ASSERT_EQ(decoded.streams.size(), 1u);
+  EXPECT_EQ(decoded.streams[0].tsid, 7);
+  EXPECT_EQ(decoded.streams[0].onid, 0x3001);
 #endif
 }
 

@@ -18,8 +18,7 @@
 namespace quorvelin::test {
 
 struct LoopSection {
-  ItemHandle item = kNoItem, descriptorsLine = kNoItem, descriptors = kNoItem, loopLine = kNoItem,
-             streams = kNoItem;
+  ItemHandle item = kNoItem, descriptorsLine = kNoItem, descriptors = kNoItem, loopLine = kNoItem, streams = kNoItem;
 };
 struct StreamItems {
   ItemHandle item = kNoItem, lengthLine = kNoItem;
@@ -50,8 +49,10 @@ inline std::string RecordText(const NodeRecord& r) {
           o << p.transport_stream_id << ' ' << p.original_network_id << ' ' << p.transport_descriptors_length.word;
         } else if constexpr (std::is_same_v<T, GenericDescriptor> || std::is_same_v<T, EntryListDescriptor>) {
           o << +p.tag << ' ' << +p.length << ' ';
-          if constexpr (std::is_same_v<T, GenericDescriptor>) o << Hex(p.data);
-          else o << Hex(p.entries);
+          if constexpr (std::is_same_v<T, GenericDescriptor>)
+            o << Hex(p.data);
+          else
+            o << Hex(p.entries);
         } else if constexpr (std::is_same_v<T, NameDescriptor>) {
           o << +p.tag << ' ' << +p.length << ' ' << Hex(p.name);
         } else if constexpr (std::is_same_v<T, LinkageDescriptor>) {
@@ -177,6 +178,14 @@ class NitBatTest : public ::testing::Test {
     return built;
   }
 
+  // Builds the port's table and checks that every length it wrote agrees with the items behind it.
+  BuiltTable BuildWellFormed(Table table, int port = 1) {
+    BuiltTable built = Build(table, port);
+    EXPECT_TRUE(built.result) << built.result.error;
+    EXPECT_EQ(LoopLengthsMismatch(built.section), "");
+    return built;
+  }
+
   ItemHandle Child(ItemHandle parent, int row) const { return tree.ChildAt(parent, row); }
   ItemHandle LastChild(ItemHandle parent) const { return tree.ChildAt(parent, tree.ChildCount(parent) - 1); }
   const std::string& TextOf(ItemHandle item) const { return tree.GetItemText(item); }
@@ -218,8 +227,9 @@ class NitBatTest : public ::testing::Test {
     s.descriptorsLine =
         tree.InsertLine(bat ? "bouquet_descriptors_length: 0x0 (0)" : "network_descriptors_length: 0x0", s.item);
     if (holders)
-      s.descriptors = tree.InsertRecordItem(bat ? "bouquet_descriptors" : "network_descriptors", kImageLine, s.item,
-                                            MakeHolder(bat ? K::BatBouquetDescriptorList : K::NitNetworkDescriptorList));
+      s.descriptors =
+          tree.InsertRecordItem(bat ? "bouquet_descriptors" : "network_descriptors", kImageLine, s.item,
+                                MakeHolder(bat ? K::BatBouquetDescriptorList : K::NitNetworkDescriptorList));
     s.loopLine =
         tree.InsertLine(bat ? "transport_stream_loop_length: 0x0 (0)" : "transport_stream_loop_length: 0x0", s.item);
     if (holders)
@@ -238,6 +248,22 @@ class NitBatTest : public ::testing::Test {
       SnapshotItems(tree.GetChildItem(h), depth + 1, out);
     }
   }
+};
+
+// One NIT section with one transport stream, the stream selected (the transport descriptor pages).
+class NitStreamTest : public NitBatTest {
+ protected:
+  void SetUp() override {
+    NitBatTest::SetUp();
+    section = AddNitSection(0x3001);
+    stream = AddStream(section, 0x0001, 0x3001);
+    tree.SelectItem(stream.item);
+  }
+  // The descriptor last added to the stream.
+  ItemHandle NewDescriptor() { return LastChild(LastChild(stream.item)); }
+
+  LoopSection section;
+  StreamItems stream;
 };
 
 }  // namespace quorvelin::test

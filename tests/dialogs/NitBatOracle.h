@@ -3,18 +3,18 @@
 
 #ifdef QUORVELIN_HAVE_DVBPSI
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+// The shared oracle brings dvbpsi.h, psi.h, descriptor.h, demux.h, sdt.h and tot.h (libdvbpsi's
+// headers refuse a second inclusion).
+#include "sections/DvbpsiOracle.h"
+
 extern "C" {
-#include <dvbpsi/dvbpsi.h>
-#include <dvbpsi/descriptor.h>
-#include <dvbpsi/psi.h>
-#include <dvbpsi/demux.h>
 #include <dvbpsi/bat.h>
-#include <dvbpsi/nit.h>
 #include <dvbpsi/dr_40.h>
 #include <dvbpsi/dr_41.h>
 #include <dvbpsi/dr_43.h>
@@ -23,6 +23,7 @@ extern "C" {
 #include <dvbpsi/dr_4a.h>
 #include <dvbpsi/dr_5a.h>
 #include <dvbpsi/dr_83.h>
+#include <dvbpsi/nit.h>
 }
 
 namespace quorvelin::test {
@@ -62,7 +63,8 @@ OracleTable Convert(const Table* t, uint16_t id, const Stream* s) {
   out.version = t->i_version;
   out.currentNext = t->b_current_next;
   out.first = Descriptors(t->p_first_descriptor);
-  for (; s; s = s->p_next) out.streams.push_back({s->i_ts_id, s->i_orig_network_id, Descriptors(s->p_first_descriptor)});
+  for (; s; s = s->p_next)
+    out.streams.push_back({s->i_ts_id, s->i_orig_network_id, Descriptors(s->p_first_descriptor)});
   return out;
 }
 
@@ -75,40 +77,32 @@ inline void OnBat(void* data, dvbpsi_bat_t* bat) {
   dvbpsi_bat_delete(bat);
 }
 
-struct Subtables {
-  OracleResult* result;
-  std::vector<std::pair<uint8_t, uint16_t>> attached;
-};
-
-inline void OnNewSubtable(dvbpsi_t* handle, uint8_t tableId, uint16_t extension, void* data) {
-  auto* subtables = static_cast<Subtables*>(data);
-  bool ok = false;
-  if (tableId == 0x40) ok = dvbpsi_nit_attach(handle, tableId, extension, OnNit, subtables->result);
-  if (tableId == 0x4A) ok = dvbpsi_bat_attach(handle, tableId, extension, OnBat, subtables->result);
-  if (ok) subtables->attached.emplace_back(tableId, extension);
-}
-
-inline void OnMessage(dvbpsi_t* handle, const dvbpsi_msg_level_t level, const char* msg) {
-  if (level == DVBPSI_MSG_ERROR) static_cast<OracleResult*>(handle->p_sys)->errors.push_back(msg);
-}
-
 }  // namespace oracle
 
-// Decodes the NIT (table_id 0x40) or BAT (0x4A) sections carried by whole 188-byte packets.
-inline OracleResult DecodeLoopTable(std::vector<uint8_t> packets) {
+// Decodes the NIT (table_id 0x40) and BAT (0x4A) sections carried by whole 188-byte packets.
+inline OracleResult DecodeLoopTable(const std::vector<uint8_t>& packets) {
   OracleResult result;
-  oracle::Subtables subtables{&result, {}};
-  dvbpsi_t* handle = dvbpsi_new(oracle::OnMessage, DVBPSI_MSG_ERROR);
-  handle->p_sys = &result;
-  dvbpsi_AttachDemux(handle, oracle::OnNewSubtable, &subtables);
-  for (size_t at = 0; at + 188 <= packets.size(); at += 188) dvbpsi_packet_push(handle, &packets[at]);
-  for (const auto& [tableId, extension] : subtables.attached) {
-    if (tableId == 0x40) dvbpsi_nit_detach(handle, tableId, extension);
-    if (tableId == 0x4A) dvbpsi_bat_detach(handle, tableId, extension);
+  {
+    testing::Oracle decoder;
+    decoder.AttachDemux(
+        {{0x40,
+          [&result](dvbpsi_t* h, uint8_t t, uint16_t e) { return dvbpsi_nit_attach(h, t, e, oracle::OnNit, &result); },
+          &dvbpsi_nit_detach},
+         {0x4A,
+          [&result](dvbpsi_t* h, uint8_t t, uint16_t e) { return dvbpsi_bat_attach(h, t, e, oracle::OnBat, &result); },
+          &dvbpsi_bat_detach}});
+    decoder.Push(packets);
+    result.errors = decoder.errors;
   }
-  dvbpsi_DetachDemux(handle);
-  dvbpsi_delete(handle);
   return result;
+}
+
+// The one table libdvbpsi decodes from a built table, without errors.
+inline OracleTable DecodeOne(const std::vector<uint8_t>& packets) {
+  OracleResult result = DecodeLoopTable(packets);
+  EXPECT_TRUE(result.errors.empty()) << result.errors.front();
+  EXPECT_EQ(result.tables.size(), 1u);
+  return result.tables.empty() ? OracleTable{} : result.tables.front();
 }
 
 // Runs one of libdvbpsi's descriptor decoders on a decoded descriptor; `use` sees its result.

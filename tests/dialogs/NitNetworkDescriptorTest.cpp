@@ -1,7 +1,7 @@
 // The NIT network descriptor dialog and its pages: network name (both loops), hex descriptor,
 // linkage (NIT and SDT types, add and modify).
-#include "dialogs/dvb/CNITAddNWDes.h"
 #include "NitBatFixture.h"
+#include "dialogs/dvb/CNITAddNWDes.h"
 
 namespace quorvelin::test {
 namespace {

@@ -1,9 +1,9 @@
 // The frame of a NIT branch: new section identity, header modify, loop holders, transport streams.
+#include "NitBatFixture.h"
 #include "dialogs/dvb/CDlgModifyNIT.h"
 #include "dialogs/dvb/CNITAdd.h"
 #include "dialogs/dvb/CNITAddGather.h"
 #include "dialogs/dvb/CNITAddTranStream.h"
-#include "NitBatFixture.h"
 
 namespace quorvelin::test {
 namespace {
@@ -157,7 +157,8 @@ TEST_F(NitTableDialogsTest, TransportStreamsGrowTheLoopBySix) {
   dlg.SetText(CNITAddTranStream::kOriginalNetworkId, "0x3001");
   ASSERT_TRUE(dlg.OnOK());
   const ItemHandle ts = LastChild(s.streams);
-  EXPECT_EQ(Lines(ts), "transport_stream_id: 0x10\n  original_network_id: 0x3001\n  transport_descriptor_length: 0x0\n");
+  EXPECT_EQ(Lines(ts),
+            "transport_stream_id: 0x10\n  original_network_id: 0x3001\n  transport_descriptor_length: 0x0\n");
   EXPECT_EQ(RecordText(*tree.RecordOf(ts)), "506:10 3001 0");
   EXPECT_EQ(TextOf(s.loopLine), "stransport_stream_loop_length: 0x6");
   EXPECT_TRUE(tree.IsExpanded(s.streams));
