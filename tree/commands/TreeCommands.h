@@ -42,6 +42,10 @@ class TreeCommands {
   bool CreateNitSection(ItemHandle root);
 
  private:
+  void ModifyTdt(ItemHandle root);
+  void ModifyTot(ItemHandle root);
+  void ModifyBat(NodeKind kind);
+
   TableTreeCtrl& tree_;
   Ui& ui_;
   DialogRunner& runner_;

@@ -1,0 +1,244 @@
+#include "tree/commands/TreeCommands.h"
+
+#include "dialogs/dvb/CAddBat.h"
+#include "dialogs/dvb/CBATAddBouquetDes.h"
+#include "dialogs/dvb/CBATAddGather.h"
+#include "dialogs/dvb/CBATAddStreamDes.h"
+#include "dialogs/dvb/CDlgModifyNIT.h"
+#include "dialogs/dvb/CNITAdd.h"
+#include "dialogs/dvb/CNITAddGather.h"
+#include "dialogs/dvb/CNITAddNWDes.h"
+#include "dialogs/dvb/CNITAddStreamDes.h"
+#include "dialogs/dvb/CNITAddTranStream.h"
+#include "dialogs/mpeg/CCATAddDes1.h"
+#include "dialogs/mpeg/CDlgModifyPmtSection.h"
+#include "dialogs/mpeg/CDlgModifySdtSection.h"
+#include "dialogs/mpeg/CDlgModifyTOT.h"
+#include "dialogs/mpeg/CDlgModifyTranIDNetworkID.h"
+#include "dialogs/mpeg/CDlgModifyTransID.h"
+#include "dialogs/mpeg/CPATAdd.h"
+#include "dialogs/mpeg/CPATAddPrg.h"
+#include "dialogs/mpeg/CPMTAddCom.h"
+#include "dialogs/mpeg/CPMTAddDescType.h"
+#include "dialogs/mpeg/CPMTAddPrg.h"
+#include "dialogs/mpeg/CPmtAddComDes.h"
+#include "dialogs/mpeg/CSDTAdd.h"
+#include "dialogs/mpeg/CSDTAddDesc.h"
+#include "dialogs/mpeg/CSDTAddService.h"
+#include "dialogs/mpeg/CSetChannel.h"
+#include "dialogs/mpeg/CTDTModifyTime.h"
+#include "device/Flows.h"
+#include "sections/TableFiles.h"
+#include "sections/TimeSections.h"
+#include "tree/commands/CreateTables.h"
+#include "tree/commands/DeleteNode.h"
+#include "tree/commands/MenuState.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+using K = NodeKind;
+
+// Runs a dialog constructed with the tree and the UI; true on Ok.
+template <class Dialog, class... Args>
+bool Run(DialogRunner& runner, TableTreeCtrl& tree, Ui& ui, Args&&... args) {
+  Dialog dialog(tree, ui, std::forward<Args>(args)...);
+  return runner.RunModal(dialog);
+}
+
+}  // namespace
+
+TreeCommands::TreeCommands(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, TableExchange& exchange)
+    : tree_(tree), ui_(ui), runner_(runner), exchange_(exchange) {}
+
+MenuState TreeCommands::UpdateMenuState() {
+  const ItemHandle selected = tree_.GetSelectedItem();
+  const NodeRecord* record = tree_.RecordOf(selected);
+  tree_.menu = MenuFlagsFor(record ? record->kind : K::None, record != nullptr);
+  const MenuFlags& f = tree_.menu;
+  return {
+      {kCmdAddData, f.add},
+      {kCmdDeleteData, f.del},
+      {kCmdModifyData, f.modify},
+      {kCmdModifyNit, f.modifyNit},
+      {kCmdSubmit, true},
+      {kCmdRefresh, true},
+      {kCmdSetChannel, tree_.channelNumber != -1},
+      {kCmdSaveCurrentTable, f.saveLoad},
+      {kCmdLoadCurrentTable, f.saveLoad},
+  };
+}
+
+bool TreeCommands::OnCommand(int id) {
+  switch (id) {
+    case kCmdAddData: AddNode(); return true;
+    case kCmdDeleteData: DeleteNode(); return true;
+    case kCmdModifyData: ModifyNode(); return true;
+    case kCmdModifyNit: ModifyNit(); return true;
+    case kCmdSubmit: Submit(); return true;
+    case kCmdRefresh: Refresh(); return true;
+    case kCmdSetChannel: SetChannel(); return true;
+    case kCmdSaveCurrentTable: SaveCurrentTable(); return true;
+    case kCmdLoadCurrentTable: LoadCurrentTable(); return true;
+    default: return false;
+  }
+}
+
+void TreeCommands::AddNode() {
+  const ItemHandle selected = tree_.GetSelectedItem();
+  switch (tree_.KindOf(selected)) {
+    case K::PatRoot: CreatePat(selected); break;
+    case K::PatProgramList: Run<CPATAddPrg>(runner_, tree_, ui_, true); break;
+    case K::PmtRoot: Run<CPMTAddPrg>(runner_, tree_, ui_); break;
+    case K::PmtSection: Run<CPMTAddDescType>(runner_, tree_, ui_); break;
+    case K::PmtProgramInfoList:
+    case K::PmtComponent: Run<CPmtAddComDes>(runner_, tree_, ui_); break;
+    case K::PmtComponentList: Run<CPMTAddCom>(runner_, tree_, ui_, true); break;
+    case K::SdtRoot: CreateSdt(selected); break;
+    case K::SdtServiceList: Run<CSDTAddService>(runner_, tree_, ui_, true); break;
+    case K::SdtService: Run<CSDTAddDesc>(runner_, tree_, ui_); break;
+    case K::CatRoot: CreateCat(selected); break;
+    case K::CatSection: Run<CCATAddDes1>(runner_, tree_, ui_); break;
+    case K::NitRoot: CreateNitSection(selected); break;
+    case K::NitSection: Run<CNITAddGather>(runner_, tree_, ui_); break;
+    case K::NitNetworkDescriptorList: Run<CNITAddNWDes>(runner_, tree_, ui_); break;
+    case K::NitTransportStreamList: Run<CNITAddTranStream>(runner_, tree_, ui_); break;
+    case K::NitTransportStream: Run<CNITAddStreamDes>(runner_, tree_, ui_); break;
+    case K::TdtRoot: ModifyTdt(selected); break;
+    case K::TotRoot: ModifyTot(selected); break;
+    case K::BatRoot: Run<CAddBat>(runner_, tree_, ui_); break;
+    case K::BatSection: Run<CBATAddGather>(runner_, tree_, ui_); break;
+    case K::BatBouquetDescriptorList: Run<CBATAddBouquetDes>(runner_, tree_, ui_); break;
+    case K::BatTransportStreamList: {
+      CNITAddTranStream dialog(tree_, ui_);
+      dialog.familyMode = CNITAddTranStream::kBatMode;
+      runner_.RunModal(dialog);
+      break;
+    }
+    case K::BatTransportStream: Run<CBATAddStreamDes>(runner_, tree_, ui_); break;
+    default: break;
+  }
+}
+
+void TreeCommands::ModifyTdt(ItemHandle root) {
+  const int port = tree_.GetParentItem(root) == tree_.PortNode(1) ? 1 : 2;
+  DateTime& stored = tree_.utcTime[port - 1];
+  stored = LocalToUtc(CurrentLocalDate());
+  CTDTModifyTime dialog(ui_, stored, port);
+  if (!runner_.RunModal(dialog)) return;
+  stored = dialog.value;
+  ShowTdt(tree_, root);
+}
+
+void TreeCommands::ModifyTot(ItemHandle root) {
+  CDlgModifyTOT dialog(tree_, ui_, root, tree_.utcTime[0], tree_.utcTime[1]);
+  if (runner_.RunModal(dialog)) ShowTot(tree_, root, dialog.state);
+}
+
+void TreeCommands::DeleteNode() { DeleteSelectedNode(tree_, ui_); }
+
+bool TreeCommands::ModifyNode() {
+  const ItemHandle selected = tree_.GetSelectedItem();
+  const NodeRecord* record = tree_.RecordOf(selected);
+  if (!record) return false;
+  const K kind = record->kind;
+  switch (KindFamily(kind)) {
+    case 1:
+      if (kind == K::PatSection) Run<CDlgModifyTransID>(runner_, tree_, ui_);
+      if (kind == K::PatProgram) return Run<CPATAddPrg>(runner_, tree_, ui_, false), true;
+      return false;
+    case 2:
+      if (kind == K::PmtSection) Run<CDlgModifyPmtSection>(runner_, tree_, ui_);
+      if (kind == K::PmtComponent) return Run<CPMTAddCom>(runner_, tree_, ui_, false), true;
+      return false;
+    case 3:
+      if (kind == K::SdtSection) Run<CDlgModifySdtSection>(runner_, tree_, ui_);
+      if (kind == K::SdtService) return Run<CSDTAddService>(runner_, tree_, ui_, false), true;
+      return false;
+    case 5:
+      if (kind == K::NitTransportStream) return Run<CDlgModifyTranIDNetworkID>(runner_, tree_, ui_), true;
+      if (kind == K::NitServiceList || kind == K::NitLogicalChannels) {
+        CNITAddStreamDes dialog(tree_, ui_);
+        (kind == K::NitServiceList ? dialog.serviceListModify : dialog.logicalChannelModify) = 1;
+        runner_.RunModal(dialog);
+        return true;
+      }
+      return false;
+    case 6:
+    case 7:
+      AddNode();
+      return false;
+    case 8:
+      ModifyBat(kind);
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TreeCommands::ModifyBat(NodeKind kind) {
+  if (kind == K::BatBouquetName) {
+    CBATAddBouquetDes dialog(tree_, ui_);
+    dialog.add = 0;
+    runner_.RunModal(dialog);
+  } else if (kind == K::BatServiceList || kind == K::BatDescriptor) {
+    CBATAddStreamDes dialog(tree_, ui_);
+    (kind == K::BatServiceList ? dialog.serviceListModify : dialog.otherModify) = 1;
+    runner_.RunModal(dialog);
+  }
+}
+
+void TreeCommands::ModifyNit() { Run<CDlgModifyNIT>(runner_, tree_, ui_); }
+
+void TreeCommands::Refresh() { quorvelin::Refresh(tree_, exchange_); }
+
+void TreeCommands::Submit() { quorvelin::Submit(tree_, exchange_, ui_); }
+
+void TreeCommands::SetChannel() {
+  CSetChannel dialog(tree_, ui_, tree_.channelNumber);
+  if (!runner_.RunModal(dialog)) return;
+  ApplyChannel(tree_, exchange_, dialog.channel);
+}
+
+void TreeCommands::SaveCurrentTable() { quorvelin::SaveCurrentTable(tree_, ui_); }
+
+void TreeCommands::LoadCurrentTable() { quorvelin::LoadCurrentTable(tree_, ui_); }
+
+namespace {
+void ShowExists(Ui& ui, const char* text) {
+  ui.MessageBox(text, kSystemInfo, MsgIcon::Information, MsgButtons::Ok);
+}
+}  // namespace
+
+bool TreeCommands::CreatePat(ItemHandle root) {
+  if (tree_.FindChildOfKind(root, K::PatSection)) return ShowExists(ui_, "PAT is exist!"), false;
+  CPATAdd dialog(tree_, ui_);
+  if (!runner_.RunModal(dialog)) return false;
+  InsertNewPatSection(tree_, root, static_cast<uint16_t>(ParseNumber(dialog.transportStreamId)));
+  return true;
+}
+
+bool TreeCommands::CreateSdt(ItemHandle root) {
+  if (tree_.FindChildOfKind(root, K::SdtSection)) return ShowExists(ui_, "SDT is exist!"), false;
+  CSDTAdd dialog(tree_, ui_);
+  if (!runner_.RunModal(dialog)) return false;
+  InsertNewSdtSection(tree_, root, static_cast<uint16_t>(ParseNumber(dialog.transportStreamId)),
+                      static_cast<uint16_t>(ParseNumber(dialog.originalNetworkId)));
+  return true;
+}
+
+bool TreeCommands::CreateCat(ItemHandle root) {
+  if (tree_.FindChildOfKind(root, K::CatSection)) return ShowExists(ui_, "CAT is exist!"), false;
+  InsertNewCatSection(tree_, root);
+  return true;
+}
+
+bool TreeCommands::CreateNitSection(ItemHandle root) {
+  CNITAdd dialog(tree_, ui_);
+  if (!runner_.RunModal(dialog)) return false;
+  InsertNewNitSection(tree_, root, dialog.NetworkId(), dialog.SectionNumber());
+  return true;
+}
+
+}  // namespace quorvelin
