@@ -10,13 +10,6 @@
 namespace quorvelin::devsim {
 namespace {
 
-// Program_number of the PMT section at the start of the packets (section bytes 3 and 4).
-uint16_t ProgramNumberOf(const Packets& packets) {
-  return packets.size() >= kPacketSize ? static_cast<uint16_t>(packets[8] << 8 | packets[9]) : 0;
-}
-
-uint16_t PidOf(const Packets& packets) { return packets.size() >= kPacketSize ? PacketPid(packets.data()) : 0; }
-
 const PmtEntry* FindPmt(const PortTables& t, uint16_t pid, uint8_t selector) {
   std::vector<const PmtEntry*> onPid;
   for (const PmtEntry& e : t.pmts)
@@ -93,22 +86,20 @@ void DeviceStore::Take(const uint8_t* request, const uint8_t* packets, size_t by
   const std::lock_guard lock(mutex_);
   PortTables& t = ports_[request[2]];
   ++writes_;
-  Packets data(packets, packets + bytes);
   const uint16_t pid = RequestPid(request);
   if (pid != kPmtWritePid) {
     if (pid == kPatPid) t.pmts.clear();
     Packets* table = FixedTable(t, pid, HasBatMarker(request));
-    (table != nullptr ? *table : t.other[pid]) = std::move(data);
+    (table != nullptr ? *table : t.other[pid]).assign(packets, packets + bytes);
     return;
   }
-  if (data.empty()) return;
-  PmtEntry entry{PidOf(data), ProgramNumberOf(data), std::move(data)};
-  for (PmtEntry& e : t.pmts)
-    if (e.pid == entry.pid && e.programNumber == entry.programNumber) {
-      e = std::move(entry);
-      return;
-    }
-  t.pmts.push_back(std::move(entry));
+  if (bytes < kPacketSize) return;
+  const uint16_t pmtPid = PacketPid(packets);
+  const uint16_t number = static_cast<uint16_t>(packets[8] << 8 | packets[9]);  // section bytes 3 and 4
+  auto same = std::find_if(t.pmts.begin(), t.pmts.end(),
+                           [&](const PmtEntry& e) { return e.pid == pmtPid && e.programNumber == number; });
+  if (same == t.pmts.end()) same = t.pmts.insert(t.pmts.end(), PmtEntry{pmtPid, number, {}});
+  same->packets.assign(packets, packets + bytes);
 }
 
 PortTables DeviceStore::Port(int portIndex) const {
