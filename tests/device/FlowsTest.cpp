@@ -107,17 +107,14 @@ TEST(Submit, WritesThePortInOrderAndTheDeviceGetsItsTablesBack) {
       Write(0xFFFF, 1024, 3),     Write(0x0011, 204800),  Write(0x0001, 1024),
       Write(0x0010, 204800),      Write(0x0011, 204800, 0, true), Write(0x0014, 1024, 0, true)};
   EXPECT_EQ(WithoutPackets(f.exchange.log), expected);
-  const devsim::PortTables sample = devsim::SamplePortA(), got = f.store.Port(0);
-  EXPECT_EQ(got.pat, sample.pat);
-  EXPECT_EQ(got.pmts, sample.pmts);
-  EXPECT_EQ(got.sdt, sample.sdt);
-  EXPECT_EQ(got.cat, sample.cat);
-  EXPECT_EQ(got.nit, sample.nit);
-  EXPECT_EQ(got.bat, sample.bat);
+  devsim::PortTables sample = devsim::SamplePortA(), got = f.store.Port(0);
   ASSERT_EQ(got.time.size(), 2 * kPacketSize);
   EXPECT_EQ(got.time[5], 0x70);
   EXPECT_EQ(got.time[188 + 3], 0x11);  // the TOT packet counts on from the TDT packet
   EXPECT_EQ(got.time[188 + 5], 0x73);
+  got.time.clear();  // a TDT carries the time of the moment it is built
+  sample.time.clear();
+  EXPECT_EQ(got, sample);
   EXPECT_TRUE(f.ui.messages.empty());
 }
 

@@ -13,6 +13,7 @@
 #include "device/DeviceLink.h"
 #include "device/DeviceTestSupport.h"
 #include "device/Flows.h"
+#include "device/StoreExchange.h"
 #include "tools/devsim/SampleMultiplex.h"
 #include "tools/devsim/Simulator.h"
 
@@ -47,6 +48,18 @@ struct Editor {
   TableTreeCtrl tree;
   RecordingUi ui;
   std::unique_ptr<DeviceLink> link;
+};
+
+// The tree of the sample as a device with no transport in between gives it.
+struct SampleTree {
+  SampleTree() : exchange(store, tree) {
+    devsim::LoadSample(store);
+    tree.portMode = 1;
+    Refresh(tree, exchange);
+  }
+  devsim::DeviceStore store;
+  TableTreeCtrl tree;
+  StoreExchange exchange;
 };
 
 // The TDT and TOT packets with their UTC_time fields and the TOT's CRC_32 cleared.

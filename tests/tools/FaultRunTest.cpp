@@ -50,13 +50,8 @@ void CheckDevice(const devsim::DeviceStore& store, int cycle) {
 
 TEST(FaultRun, TwoHundredRefreshAndSubmitCycles) {
   TempDir dir;
-  // The tables as the device holds them, read without any transport in between.
-  devsim::DeviceStore clean;
-  devsim::LoadSample(clean);
-  TableTreeCtrl source;
-  source.portMode = 1;
-  StoreExchange direct(clean, source);
-  Refresh(source, direct);
+  SampleTree sample;
+  TableTreeCtrl& source = sample.tree;
   const TableUnits expected = UnitsOf(source);
   size_t tables = 0;
   for (const auto& [table, units] : expected) tables += units.size();

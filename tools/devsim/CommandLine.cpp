@@ -1,7 +1,7 @@
 #include "tools/devsim/CommandLine.h"
 
-#include <charconv>
 
+#include "tools/common/Arguments.h"
 #include "tools/devsim/SampleMultiplex.h"
 
 namespace quorvelin::devsim {
@@ -20,18 +20,11 @@ std::optional<double> Probability(const std::string& text) {
   }
 }
 
-std::optional<long> Integer(const std::string& text, long low, long high) {
-  long v = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return std::nullopt;
-  return v;
-}
-
 // "A", "B" or a port number 1..32 to a port index.
 std::optional<int> PortIndexOf(const std::string& text) {
   if (text == "A" || text == "a") return 0;
   if (text == "B" || text == "b") return 1;
-  const auto n = Integer(text, 1, kMaxPorts);
+  const auto n = ParseInteger(text, 1, kMaxPorts);
   return n ? std::optional<int>(static_cast<int>(*n) - 1) : std::nullopt;
 }
 
@@ -53,25 +46,18 @@ const char* const kDevsimUsage =
 std::optional<DevsimCommandLine> ParseDevsimArguments(const std::vector<std::string>& args, std::string& error) {
   DevsimCommandLine line;
   bool sample = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> std::optional<std::string> {
-      if (i + 1 >= args.size()) return std::nullopt;
-      return args[++i];
-    };
-    auto integer = [&](long low, long high, auto store) {
-      const auto v = value();
-      const auto n = v ? Integer(*v, low, high) : std::nullopt;
-      if (n) store(*n);
-      return n.has_value();
-    };
+  ArgumentReader reader(args, 0);
+  while (!reader.Done()) {
+    const std::string& a = reader.Option();
+    auto value = [&] { return reader.Value(); };
+    auto integer = [&](long low, long high, auto store) { return reader.Integer(low, high, store); };
     auto probability = [&](double& into) {
       const auto v = value();
       const auto p = v ? Probability(*v) : std::nullopt;
       if (p) into = *p;
       return p.has_value();
     };
-    bool ok = true;
+    bool ok = true, known = true;
     if (a == "--help" || a == "-h") {
       line.help = true;
     } else if (a == "--sample") {
@@ -112,11 +98,10 @@ std::optional<DevsimCommandLine> ParseDevsimArguments(const std::vector<std::str
     } else if (a == "--spoof") {
       ok = probability(line.simulator.faults.spoof);
     } else {
-      error = "unknown option " + a;
-      return std::nullopt;
+      known = ok = false;
     }
     if (!ok) {
-      error = "bad or missing value for " + a;
+      error = OptionError(a, known);
       return std::nullopt;
     }
   }

@@ -1,9 +1,9 @@
 #include "tools/launcher/HeadlessCommands.h"
 
-#include <charconv>
 #include <ostream>
 
 #include "device/Flows.h"
+#include "tools/common/Arguments.h"
 #include "tools/devsim/SampleMultiplex.h"
 #include "tools/devsim/Simulator.h"
 #include "tools/launcher/ConsoleUi.h"
@@ -12,13 +12,6 @@
 
 namespace quorvelin {
 namespace {
-
-std::optional<long> Integer(const std::string& text, long low, long high) {
-  long v = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return std::nullopt;
-  return v;
-}
 
 std::string PortName(const TableTreeCtrl& tree, int port) {
   if (tree.channelNumber != -1) return Format("Port%d", tree.channelNumber);
@@ -124,21 +117,15 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
     error = "unknown command " + o.command;
     return std::nullopt;
   }
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const auto value = [&]() -> std::optional<std::string> {
-      return i + 1 < args.size() ? std::optional<std::string>(args[++i]) : std::nullopt;
-    };
-    const auto integer = [&](long low, long high, auto store) {
-      const auto v = value();
-      const auto n = v ? Integer(*v, low, high) : std::nullopt;
-      if (n) store(*n);
-      return n.has_value();
-    };
+  ArgumentReader reader(args, 1);
+  while (!reader.Done()) {
+    const std::string& a = reader.Option();
+    const auto value = [&] { return reader.Value(); };
+    const auto integer = [&](long low, long high, auto store) { return reader.Integer(low, high, store); };
     const auto milliseconds = [&](std::chrono::milliseconds& into) {
       return integer(1, 3600000, [&](long n) { into = std::chrono::milliseconds(n); });
     };
-    bool ok = true;
+    bool ok = true, known = true;
     auto& t = o.link.timeouts;
     if (a == "--device" || a == "--from") {
       ok = TakeAddress(value(), o.device);
@@ -159,11 +146,10 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
     } else if (a == "--nit-timeout-ms") {
       ok = milliseconds(t.nitWriteReply);
     } else {
-      error = "unknown option " + a;
-      return std::nullopt;
+      known = ok = false;
     }
     if (!ok) {
-      error = "bad or missing value for " + a;
+      error = OptionError(a, known);
       return std::nullopt;
     }
   }
