@@ -316,18 +316,28 @@ uint16_t NitPid(const TableTreeCtrl& tree, int port) {
   return pid > 0 ? static_cast<uint16_t>(pid) : kNitPid;
 }
 
-BuildResult BuildNitSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port, ItemHandle section,
-                            int sectionCount) {
+namespace {
+
+BuildResult BuildNitSectionOnPid(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, uint16_t pid,
+                                 ItemHandle section, int sectionCount) {
   const auto* h = PayloadOf<LoopSectionHeader>(tree, section);
   if (h == nullptr) return {};
-  return BuildLoopSection(tree, section, kNitBuilder, h->section_number, static_cast<uint8_t>(sectionCount - 1),
-                          NitPid(tree, port), area, areaSize);
+  return BuildLoopSection(tree, section, kNitBuilder, h->section_number, static_cast<uint8_t>(sectionCount - 1), pid,
+                          area, areaSize);
+}
+
+}  // namespace
+
+BuildResult BuildNitSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port, ItemHandle section,
+                            int sectionCount) {
+  return BuildNitSectionOnPid(tree, area, areaSize, NitPid(tree, port), section, sectionCount);
 }
 
 BuildResult BuildNit(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
+  const uint16_t pid = NitPid(tree, port);  // the PAT is searched once, not per section
   return BuildLoopTable(tree, port, kNitFamily, area, areaSize,
                         [&](ItemHandle section, int count, int, uint8_t* store, size_t size) {
-                          return BuildNitSection(tree, store, size, port, section, count);
+                          return BuildNitSectionOnPid(tree, store, size, pid, section, count);
                         });
 }
 

@@ -66,9 +66,9 @@ NodeKind TableTreeCtrl::KindOf(ItemHandle item) const {
   return r ? r->kind : NodeKind::None;
 }
 
-ItemHandle TableTreeCtrl::InsertRecordItem(const std::string& text, int image, ItemHandle parent,
+ItemHandle TableTreeCtrl::InsertRecordItem(std::string text, int image, ItemHandle parent,
                                            std::unique_ptr<ItemData> record, ItemHandle after) {
-  const ItemHandle h = InsertItem(text, image, parent, after);
+  const ItemHandle h = InsertItem(std::move(text), image, parent, after);
   if (h != kNoItem) SetItemData(h, std::move(record));
   return h;
 }

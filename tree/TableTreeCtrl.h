@@ -52,10 +52,10 @@ class TableTreeCtrl : public TreeModel {
   NodeRecord* RecordOf(ItemHandle item) const;
   TotRecord* TotRecordOf(ItemHandle item) const;
   NodeKind KindOf(ItemHandle item) const;  // None without a NodeRecord
-  ItemHandle InsertRecordItem(const std::string& text, int image, ItemHandle parent, std::unique_ptr<ItemData> record,
+  ItemHandle InsertRecordItem(std::string text, int image, ItemHandle parent, std::unique_ptr<ItemData> record,
                               ItemHandle after = kInsertLast);
-  ItemHandle InsertLine(const std::string& text, ItemHandle parent, ItemHandle after = kInsertLast) {
-    return InsertItem(text, kImageLine, parent, after);
+  ItemHandle InsertLine(std::string text, ItemHandle parent, ItemHandle after = kInsertLast) {
+    return InsertItem(std::move(text), kImageLine, parent, after);
   }
 
   // --- queries ---

@@ -46,7 +46,7 @@ const std::vector<ItemHandle>* TreeModel::ChildrenOf(ItemHandle parent) const {
   return n ? &n->children : nullptr;
 }
 
-ItemHandle TreeModel::InsertItem(const std::string& text, int image, int selectedImage, ItemHandle parent,
+ItemHandle TreeModel::InsertItem(std::string text, int image, int selectedImage, ItemHandle parent,
                                  ItemHandle after) {
   if (parent != kNoItem && !Find(parent)) return kNoItem;
   std::vector<ItemHandle>& siblings = ChildrenOf(parent);
@@ -69,7 +69,7 @@ ItemHandle TreeModel::InsertItem(const std::string& text, int image, int selecte
   }
   Node& n = nodes_[slot];
   n.used = true;
-  n.text = text;
+  n.text = std::move(text);
   n.image = image;
   n.selectedImage = selectedImage;
   n.parent = parent;

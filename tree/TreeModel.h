@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tree/Records.h"
@@ -42,14 +43,15 @@ class TreeModel {
   TreeModel& operator=(const TreeModel&) = delete;
 
   // `after` is kInsertFirst, kInsertLast or a child of `parent`.
-  ItemHandle InsertItem(const std::string& text, int image, int selectedImage, ItemHandle parent,
+  // The text is taken over (moved) when the caller passes a temporary.
+  ItemHandle InsertItem(std::string text, int image, int selectedImage, ItemHandle parent,
                         ItemHandle after = kInsertLast);
-  ItemHandle InsertItem(const std::string& text, int image, ItemHandle parent, ItemHandle after = kInsertLast) {
-    return InsertItem(text, image, image, parent, after);
+  ItemHandle InsertItem(std::string text, int image, ItemHandle parent, ItemHandle after = kInsertLast) {
+    return InsertItem(std::move(text), image, image, parent, after);
   }
   // Text only (no image given).
-  ItemHandle InsertTextItem(const std::string& text, ItemHandle parent, ItemHandle after = kInsertLast) {
-    return InsertItem(text, kNoImage, kNoImage, parent, after);
+  ItemHandle InsertTextItem(std::string text, ItemHandle parent, ItemHandle after = kInsertLast) {
+    return InsertItem(std::move(text), kNoImage, kNoImage, parent, after);
   }
   // Deletes the item with its subtree; their data are released.
   bool DeleteItem(ItemHandle item);
