@@ -138,22 +138,13 @@ TEST_F(NitBuild, WithoutSectionsNothingIsWritten) {
 }
 
 TEST_F(NitBuild, ASectionPastTenPacketsIsRefusedByName) {
-  // Seven streams of 263 bytes: 16 + 7 * 263 = 1857 section bytes, more than ten packets carry.
-  // Too long for the 1024-byte parse buffer: put together as the NIT dialogs would.
-  Parse(TestSection().Make());
-  const ItemHandle list = tree.InsertRecordItem("transport_streams:", kImageLine, Section(0),
-                                                MakeHolder(NodeKind::NitTransportStreamList));
-  for (uint16_t ts = 0; ts < 7; ++ts) {
-    TransportStreamEntry e;
-    e.transport_stream_id = ts;
-    e.transport_descriptors_length.set(257);
-    const ItemHandle s = tree.InsertRecordItem("ts", kImageLine, list, MakeRecord(NodeKind::NitTransportStream, e));
-    const ItemHandle d = tree.InsertRecordItem("transport_descriptors:", kImageLine, s,
-                                               MakeHolder(NodeKind::NitTransportDescriptorList));
-    tree.InsertRecordItem("d", kImageLine, d,
-                          MakeRecord(NodeKind::NitTransportDescriptor, GenericDescriptor{0x5F, 255, Bytes(255, 0)}));
-  }
-  Header(0).transport_stream_loop_length.set(7 * 263);
+  // Seven streams of 263 bytes: 16 + 7 * 263 = 1857 section bytes, more than ten packets carry;
+  // too long for the parse buffer, so put together as the NIT dialogs would.
+  LoopBranch nit(tree, kNitFamily, 1);
+  const ItemHandle section = nit.Section(1, 1, 0);
+  for (uint16_t ts = 0; ts < 7; ++ts)
+    nit.StreamDescriptor(section, nit.Stream(section, ts, 1), NodeKind::NitTransportDescriptor,
+                         GenericDescriptor{0x5F, 255, Bytes(255, 0)});
   const Bytes area = Build();
   EXPECT_FALSE(result);
   EXPECT_EQ(result.error,
@@ -161,7 +152,7 @@ TEST_F(NitBuild, ASectionPastTenPacketsIsRefusedByName) {
   EXPECT_EQ(area, Bytes(204800, 0xFF));
 
   // Six streams fit (1594 bytes, nine packets).
-  tree.DeleteItem(tree.ChildAt(list, 6));
+  tree.DeleteItem(tree.ChildAt(tree.FindDirectChildOfKind(section, NodeKind::NitTransportStreamList), 6));
   Header(0).transport_stream_loop_length.set(6 * 263);
   const Bytes fits = Build();
   ASSERT_TRUE(result) << result.error;

@@ -70,16 +70,6 @@ TEST_F(NitParse, RealCaptureFromATableFile) {
             "      private_data\n"
             "         04 00 01 5a 00\n";
   EXPECT_EQ(text.substr(0, head.size()), head);
-  EXPECT_NE(text.find("  transport_stream_loop_length: 0x33a\n  transport_streams:\n    transport_stream_id: 0x1\n"
-                      "      original_network_id: 0x20fa\n      transport_descriptor_length: 0x19f\n"
-                      "      transport_descriptors:\n"
-                      "        descriptor_tag: 0x5f\n          descriptor_length(byte): 4\n"
-                      "          descriptor_data(hex): 00 00 00 28\n"
-                      "        descriptor_tag: 0x83 =>logical_channel_number_descriptor\n"
-                      "          descriptor_length(byte): 224\n          Service_list\n"
-                      "            service_id: 0x101\n            is_service_visible: TRUE\n"
-                      "            logical_channel_number: 2\n"),
-            std::string::npos);
   // The terrestrial descriptors carry 0xFFFFFFFF as centre_frequency and code rate 7.
   EXPECT_NE(text.find("        descriptor_tag: 0x5a =>terrestrial_delivery_system_descriptor\n"
                       "          descriptor_length(byte): 11\n"
