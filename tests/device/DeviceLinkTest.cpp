@@ -235,6 +235,20 @@ TEST(DeviceLinkFile, ReadsAndWritesThroughTheHost) {
   EXPECT_TRUE(f.ui.messages.empty());
 }
 
+TEST(DeviceLinkFile, AHostThatNeverAnswersKeepsTheEditorPolling) {
+  testing::TempDir dir;
+  LinkOptions o = ShortWaits();
+  o.timeouts.hostPoll = 2ms;
+  o.timeouts.hostLimit = 60ms;  // the editor itself waits without end; the test cannot
+  LinkFixture f(0, 0, o);
+  int second = 0, first = 0;
+  f.link->SetHostCallbacks([&] { return ++first, true; }, [&] { return ++second, false; });
+  std::vector<uint8_t> buffer(4096);
+  EXPECT_FALSE(f.link->ReadTable(buffer.data(), buffer.size(), 0, 0, 1, false));
+  EXPECT_GT(second, 5);
+  EXPECT_EQ(first, 0);
+}
+
 TEST(DeviceLinkFile, WithoutHostOrFileTheExchangeFails) {
   testing::TempDir dir;
   LinkFixture none(0);
