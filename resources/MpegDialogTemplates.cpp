@@ -132,10 +132,7 @@ std::vector<DialogTemplate> MakeTemplates() {
         Of(ControlKind::Time, tot::kTimeOfChangeTime, ""),
         Of(ControlKind::Time, tot::kNextTimeOffset, "next_time_offset:")}},
       // Identifiers and channel
-      {transport_id::kTemplate,
-       "ModifySection",
-       false,
-       {Edit(transport_id::kTransportStreamId, "TransportStreamID:")}},
+      {transport_id::kTemplate, "ModifySection", false, {Edit(transport_id::kTransportStreamId, "TransportStreamID:")}},
       {transport_network_id::kTemplate,
        "Modify TranID networkID",
        false,

@@ -22,8 +22,8 @@ bool CPMTAddDesc::AddDesc() {
 
   const GenericDescriptor& d = input->descriptor;
   const NodeKind kind = programInfo ? NodeKind::PmtProgramInfoDescriptor : NodeKind::PmtEsDescriptor;
-  const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder,
-                                                 MakeRecord(kind, d));
+  const ItemHandle item =
+      tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder, MakeRecord(kind, d));
   tree_.Expand(holder, ExpandCode::Expand);
   AppendLines(tree_, item,
               {Format("descriptor_length(byte): %d", d.length), "descriptor_data(hex): " + input->normalised});

@@ -45,21 +45,22 @@ bool CPMTAddPrg::OnOK() {
   if (pmtPid < 0) return Refuse("This Program is not in PAT,please Add!", kProgramNumber);
   if (tree_.KindOf(root) != NodeKind::PmtRoot) return true;
 
-  const PmtSectionHeader h = NewPmtHeader(static_cast<uint16_t>(programNumber), static_cast<uint32_t>(pcrPid),
-                                          static_cast<uint32_t>(pmtPid));
+  const PmtSectionHeader h =
+      NewPmtHeader(static_cast<uint16_t>(programNumber), static_cast<uint32_t>(pcrPid), static_cast<uint32_t>(pmtPid));
   const int number = h.program_number();
   const ItemHandle program =
       tree_.InsertRecordItem(Format("program: 0x%x (%d) => pid: 0x%x (%d)", number, number, pmtPid, pmtPid),
                              kImageProgram, root, MakeHolder(NodeKind::PmtProgram));
   const ItemHandle section =
       tree_.InsertRecordItem(Format("Section %d:", 0), kImageSection, program, MakeRecord(NodeKind::PmtSection, h));
-  AppendLines(tree_, section,
-              {Format("table_id: 0x%x", h.table_id), Format("section_syntax_indicator: 0x%x", h.section_syntax_indicator),
-               Format("section_length: 0x%x", h.section_length.get()), Format("program_number: 0x%x", number),
-               Format("version_number: 0x%x", h.version()), Format("current_next_indicator: 0x%x", h.cni()),
-               Format("section_number: 0x%x", h.section_number),
-               Format("last_section_number: 0x%x", h.last_section_number), Format("pcr_pid: 0x%x", h.pcr_pid.get()),
-               Format("program_info_length: 0x%x (%d)", 0, 0), Format("crc_32: 0x%x", 0)});
+  AppendLines(
+      tree_, section,
+      {Format("table_id: 0x%x", h.table_id), Format("section_syntax_indicator: 0x%x", h.section_syntax_indicator),
+       Format("section_length: 0x%x", h.section_length.get()), Format("program_number: 0x%x", number),
+       Format("version_number: 0x%x", h.version()), Format("current_next_indicator: 0x%x", h.cni()),
+       Format("section_number: 0x%x", h.section_number), Format("last_section_number: 0x%x", h.last_section_number),
+       Format("pcr_pid: 0x%x", h.pcr_pid.get()), Format("program_info_length: 0x%x (%d)", 0, 0),
+       Format("crc_32: 0x%x", 0)});
   tree_.SelectItem(section);
   tree_.Expand(section, ExpandCode::Expand);
   return true;

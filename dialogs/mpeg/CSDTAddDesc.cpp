@@ -33,8 +33,8 @@ bool CSDTAddDesc::OnOK() {
   if (!service) return true;
   ItemHandle holder = tree_.FindDirectChildOfKind(serviceItem, NodeKind::SdtServiceDescriptorList);
   if (!holder)
-    holder = tree_.InsertRecordItem("descriptors", kImageLine, serviceItem,
-                                    MakeHolder(NodeKind::SdtServiceDescriptorList));
+    holder =
+        tree_.InsertRecordItem("descriptors", kImageLine, serviceItem, MakeHolder(NodeKind::SdtServiceDescriptorList));
 
   int added = 0;
   switch (sheet_.GetCurSel()) {

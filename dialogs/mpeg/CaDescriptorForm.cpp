@@ -7,7 +7,8 @@ namespace quorvelin {
 
 using namespace mpeg_ids::ca_form;
 
-CaDescriptorForm::CaDescriptorForm(int templateId, TableTreeCtrl& tree, Ui& ui) : DescriptorPage(templateId, tree, ui) {}
+CaDescriptorForm::CaDescriptorForm(int templateId, TableTreeCtrl& tree, Ui& ui)
+    : DescriptorPage(templateId, tree, ui) {}
 
 void CaDescriptorForm::OnInitDialog() {
   DescriptorPage::OnInitDialog();

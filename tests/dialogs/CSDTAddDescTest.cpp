@@ -98,7 +98,7 @@ TEST(CSDTAddDesc, AServiceDescriptorOnANewServiceCreatesTheHolderAndRewritesTheL
 }
 
 TEST(CSDTAddDesc, NamesAreEncodedByTheTextCode) {
-  MpegTree t;  // a new tree reads the text code of setting.ini: set the code after it
+  MpegTree t;              // a new tree reads the text code of setting.ini: set the code after it
   TextCodeScope code(10);  // selector 0x14, then UCS-2 big-endian
   const ItemHandle service = t.AddService(t.AddSdt(1, 1, 2), 0x10, 4);
   EXPECT_TRUE(AddDescriptor(t, service, 0, ServicePage("0x19", "ab", "xyz")));

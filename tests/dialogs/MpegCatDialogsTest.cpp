@@ -8,8 +8,7 @@ namespace {
 
 namespace ca = mpeg_ids::ca_form;
 
-bool AddCa(MpegTree& t, ItemHandle section, const char* system, const char* pid, const char* length,
-           const char* data) {
+bool AddCa(MpegTree& t, ItemHandle section, const char* system, const char* pid, const char* length, const char* data) {
   t.Select(section);
   CCATAddDes1 dlg(t.tree, t.ui);
   dlg.OnInitDialog();
@@ -48,7 +47,8 @@ TEST(CCATAddDes1, TheFirstDescriptorCreatesTheHolderBeforeTheCrcLine) {
   EXPECT_EQ(t.tree.KindOf(holder), NodeKind::CatDescriptorList);
   EXPECT_FALSE(t.Record(holder).HasPayload());
   EXPECT_EQ(t.tree.GetItemImage(holder), kImageLine);
-  for (ItemHandle expanded : {holder, t.At(holder, {0}), t.At(holder, {0, 1})}) EXPECT_TRUE(t.tree.IsExpanded(expanded));
+  for (ItemHandle expanded : {holder, t.At(holder, {0}), t.At(holder, {0, 1})})
+    EXPECT_TRUE(t.tree.IsExpanded(expanded));
   const ItemHandle item = t.At(holder, {0});
   EXPECT_EQ(t.tree.KindOf(item), NodeKind::CatCaDescriptor);
   const CaDescriptor* d = t.Record(item).As<CaDescriptor>();

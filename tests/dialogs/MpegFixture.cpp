@@ -28,8 +28,8 @@ struct PayloadText {
   std::string operator()(std::monostate) const { return ""; }
   std::string operator()(const PatSectionHeader& h) const { return HeaderText(h); }
   std::string operator()(const PmtSectionHeader& h) const {
-    return HeaderText(h) + Format(" pcr=%d pil=%d pmtpid=%d", h.pcr_pid.word, h.program_info_length.word,
-                                  h.pmt_pid.word);
+    return HeaderText(h) +
+           Format(" pcr=%d pil=%d pmtpid=%d", h.pcr_pid.word, h.program_info_length.word, h.pmt_pid.word);
   }
   std::string operator()(const SdtSectionHeader& h) const {
     return HeaderText(h) + Format(" onid=%d", h.original_network_id);
@@ -52,16 +52,15 @@ struct PayloadText {
     return Format("tag=%d len=%d", d.tag, d.length) + Hex(d.data);
   }
   std::string operator()(const CaDescriptor& d) const {
-    return Format("tag=%d len=%d sys=%d pid=%d", d.tag, d.length, d.ca_system_id, d.ca_pid.word) +
-           Hex(d.private_data);
+    return Format("tag=%d len=%d sys=%d pid=%d", d.tag, d.length, d.ca_system_id, d.ca_pid.word) + Hex(d.private_data);
   }
   std::string operator()(const SdtServiceDescriptor& d) const {
     return Format("tag=%d len=%d type=%d ", d.tag, d.length, d.service_type) + "[" +
            Name(d.provider_name, d.provider_name_length) + "][" + Name(d.service_name, d.service_name_length) + "]";
   }
   std::string operator()(const LinkageDescriptor& d) const {
-    return Format("tag=%d len=%d ts=%d on=%d s=%d lt=%d", d.tag, d.length, d.transport_stream_id,
-                  d.original_network_id, d.service_id, d.linkage_type) +
+    return Format("tag=%d len=%d ts=%d on=%d s=%d lt=%d", d.tag, d.length, d.transport_stream_id, d.original_network_id,
+                  d.service_id, d.linkage_type) +
            Hex(d.private_data);
   }
   template <class T>
@@ -115,13 +114,13 @@ ItemHandle MpegTree::AddPat(int port, uint16_t transportStreamId, const std::vec
   h.transport_stream_id = transportStreamId;
   h.set_version(1);
   h.set_cni(1);
-  const ItemHandle section =
-      tree.InsertRecordItem("SECTION0:", kImageSection, tree.Root(port, Table::Pat), MakeRecord(NodeKind::PatSection, h));
+  const ItemHandle section = tree.InsertRecordItem("SECTION0:", kImageSection, tree.Root(port, Table::Pat),
+                                                   MakeRecord(NodeKind::PatSection, h));
   for (const std::string& line :
        {Format("table_id: 0x%x", 0), Format("section_syntax_indicator: 0x%x", 1),
         Format("section_length: 0x%x", h.section_length.get()), Format("transport_stream_id: 0x%x", transportStreamId),
-        Format("version_number: 0x%x", 1), Format("current_next_indicator: 0x%x", 1),
-        Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0)})
+        Format("version_number: 0x%x", 1), Format("current_next_indicator: 0x%x", 1), Format("section_number: 0x%x", 0),
+        Format("last_section_number: 0x%x", 0)})
     tree.InsertLine(line, section);
   const ItemHandle list = tree.InsertRecordItem(Format("programs:%d", static_cast<int>(programs.size())), kImageLine,
                                                 section, MakeHolder(NodeKind::PatProgramList));
@@ -151,8 +150,8 @@ void AddPmtDescriptor(TableTreeCtrl& tree, ItemHandle holder, const GenericDescr
     ca.ca_system_id = static_cast<uint16_t>(d.data.at(0) << 8 | d.data.at(1));
     ca.ca_pid.word = static_cast<uint16_t>(d.data.at(2) << 8 | d.data.at(3));
     ca.private_data.assign(d.data.begin() + 4, d.data.end());
-    const ItemHandle item =
-        tree.InsertRecordItem(Format("descriptor_tag: 0x%x", 9), kImageLine, holder, MakeRecord(NodeKind::PmtCaDescriptor, ca));
+    const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", 9), kImageLine, holder,
+                                                  MakeRecord(NodeKind::PmtCaDescriptor, ca));
     tree.InsertLine(Format("descriptor_length: 0x%x", d.length), item);
     const ItemHandle data = tree.InsertLine("descriptor_data", item);
     tree.InsertLine(Format("CA_system_ID: 0x%x", ca.ca_system_id), data);
@@ -160,8 +159,9 @@ void AddPmtDescriptor(TableTreeCtrl& tree, ItemHandle holder, const GenericDescr
     return;
   }
   const NodeKind kind = programInfo ? NodeKind::PmtProgramInfoDescriptor : NodeKind::PmtEsDescriptor;
-  const ItemHandle item = tree.InsertRecordItem(Format(programInfo ? "descriptor_tag: %x" : "descriptor_tag: %02x", d.tag),
-                                                kImageLine, holder, MakeRecord(kind, d));
+  const ItemHandle item =
+      tree.InsertRecordItem(Format(programInfo ? "descriptor_tag: %x" : "descriptor_tag: %02x", d.tag), kImageLine,
+                            holder, MakeRecord(kind, d));
   tree.InsertLine(Format(programInfo ? "descriptor_length(byte): %d" : "descriptor_length (byte): %d", d.length), item);
   std::string hex;
   BytesToHexText(hex, d.data.data(), static_cast<int>(d.data.size()));
@@ -191,12 +191,11 @@ ItemHandle MpegTree::AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
   const ItemHandle section =
       tree.InsertRecordItem("Section 0:", kImageSection, program, MakeRecord(NodeKind::PmtSection, h));
   const int pil = h.program_info_length.get();
-  for (const std::string& line :
-       {Format("table_id: 0x%x", 2), Format("section_syntax_indicator: 0x%x", 1),
-        Format("section_length: 0x%x", length), Format("program_number: 0x%x", programNumber),
-        Format("version_number: 0x%x", 3), Format("current_next_indicator: 0x%x", 1),
-        Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0), Format("pcr_pid: 0x%x", pcrPid),
-        Format("program_info_length: 0x%x (%d)", pil, pil)})
+  for (const std::string& line : {Format("table_id: 0x%x", 2), Format("section_syntax_indicator: 0x%x", 1),
+                                  Format("section_length: 0x%x", length), Format("program_number: 0x%x", programNumber),
+                                  Format("version_number: 0x%x", 3), Format("current_next_indicator: 0x%x", 1),
+                                  Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0),
+                                  Format("pcr_pid: 0x%x", pcrPid), Format("program_info_length: 0x%x (%d)", pil, pil)})
     tree.InsertLine(line, section);
   if (!programInfo.empty()) {
     const ItemHandle holder = tree.InsertRecordItem("program_info_descriptors", kImageLine, section,
@@ -210,7 +209,7 @@ ItemHandle MpegTree::AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
     pc.stream_type = static_cast<uint8_t>(c.streamType);
     pc.elementary_pid.word = static_cast<uint16_t>(0xE000 | c.pid);
     pc.es_info_length.word = static_cast<uint16_t>(0xF000 | LoopBytes(c.descriptors));
-    const int image = c.streamType == 1 || c.streamType == 2 ? kImageVideo
+    const int image = c.streamType == 1 || c.streamType == 2   ? kImageVideo
                       : c.streamType == 3 || c.streamType == 4 ? kImageAudio
                                                                : kImageLine;
     const ItemHandle item = tree.InsertRecordItem(Format("stream type: %2x", c.streamType), image, list,
@@ -237,8 +236,8 @@ ItemHandle MpegTree::AddSdt(int port, uint16_t transportStreamId, uint16_t origi
   h.set_version(2);
   h.set_cni(1);
   h.original_network_id = originalNetworkId;
-  const ItemHandle section =
-      tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(port, Table::Sdt), MakeRecord(NodeKind::SdtSection, h));
+  const ItemHandle section = tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(port, Table::Sdt),
+                                                   MakeRecord(NodeKind::SdtSection, h));
   for (const std::string& line :
        {Format("table_id: 0x%x", 0x42), Format("section_syntax_indicator: 0x%x", 1), Format("section_length: 0x%x", 12),
         Format("transport_stream_id: 0x%x", transportStreamId), Format("version_number: 0x%x", 2),
@@ -259,10 +258,9 @@ ItemHandle MpegTree::AddService(ItemHandle sdtSection, uint16_t serviceId, int r
   const ItemHandle services = tree.FindDirectChildOfKind(sdtSection, NodeKind::SdtServiceList);
   const ItemHandle item = tree.InsertRecordItem(Format("service_id: 0x%04x (%d)", serviceId, serviceId), kImageLine,
                                                 services, MakeRecord(NodeKind::SdtService, s));
-  for (const std::string& line :
-       {Format("eit_schedule_flag: 0x%x", 0), Format("eit_present_following_flag: 0x%x", 1),
-        Format("runing_status: 0x%x", running), Format("free_CA_mode: 0x%x", 0),
-        Format("descriptors_loop_length: 0x%x", s.descriptors_loop_length.get())})
+  for (const std::string& line : {Format("eit_schedule_flag: 0x%x", 0), Format("eit_present_following_flag: 0x%x", 1),
+                                  Format("runing_status: 0x%x", running), Format("free_CA_mode: 0x%x", 0),
+                                  Format("descriptors_loop_length: 0x%x", s.descriptors_loop_length.get())})
     tree.InsertLine(line, item);
   if (!descriptors.empty()) {
     const ItemHandle holder =
@@ -284,11 +282,10 @@ ItemHandle MpegTree::AddCat(int port, const std::vector<GenericDescriptor>& desc
   h.version_cni = 0x20;
   const ItemHandle section =
       tree.InsertRecordItem("SECTION:0", kImageLine, tree.Root(port, Table::Cat), MakeRecord(NodeKind::CatSection, h));
-  for (const std::string& line :
-       {Format("table_id: 0x%x", 1), Format("section_syntax_indicator: 0x%x", 1),
-        Format("section_length: 0x%x", h.section_length.get()), Format("version_number: 0x%x", 0),
-        Format("current_next_indicator: 0x%x", 1), Format("section_number: 0x%x", 0),
-        Format("last_section_number: 0x%x", 0)})
+  for (const std::string& line : {Format("table_id: 0x%x", 1), Format("section_syntax_indicator: 0x%x", 1),
+                                  Format("section_length: 0x%x", h.section_length.get()),
+                                  Format("version_number: 0x%x", 0), Format("current_next_indicator: 0x%x", 1),
+                                  Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0)})
     tree.InsertLine(line, section);
   if (!descriptors.empty()) {
     const ItemHandle holder =

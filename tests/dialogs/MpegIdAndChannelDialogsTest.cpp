@@ -68,8 +68,8 @@ TEST(CSetChannel, AcceptsOneToThirtyTwo) {
     const char* typed;
     bool accepted;
     int channel;
-  } cases[] = {{"1", true, 1},   {"32", true, 32},  {" 7x", true, 7}, {"0", false, 5},
-               {"33", false, 5}, {"", false, 5},    {"0x4", false, 5}, {"-3", false, 5}};
+  } cases[] = {{"1", true, 1},   {"32", true, 32}, {" 7x", true, 7},  {"0", false, 5},
+               {"33", false, 5}, {"", false, 5},   {"0x4", false, 5}, {"-3", false, 5}};
   for (const Case& c : cases) {
     MpegTree t;
     CSetChannel dlg(t.tree, t.ui, 5);

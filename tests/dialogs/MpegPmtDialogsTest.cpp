@@ -194,15 +194,16 @@ TEST(CPMTAddCom, AddsComponentsWithTheImageOfTheirStreamType) {
     const char* type;
     const char* text;
     int image;
-  } cases[] = {{"1", "stream type:  1", kImageVideo},  {"0x2", "stream type:  2", kImageVideo},
-               {"3", "stream type:  3", kImageAudio},  {"4", "stream type:  4", kImageAudio},
+  } cases[] = {{"1", "stream type:  1", kImageVideo},   {"0x2", "stream type:  2", kImageVideo},
+               {"3", "stream type:  3", kImageAudio},   {"4", "stream type:  4", kImageAudio},
                {"0x1b", "stream type: 1b", kImageLine}, {"0x106", "stream type:  6", kImageLine}};
   for (const Case& c : cases) {
     const ItemHandle item = AddComponent(t, list, c.type, "0x1234");
     EXPECT_EQ(t.tree.GetItemText(item), c.text);
     EXPECT_EQ(t.tree.GetItemImage(item), c.image);
     EXPECT_EQ(t.tree.GetItemSelectedImage(item), c.image);
-    EXPECT_EQ(DumpTree(t.tree, item), std::string(c.text) + "\n  elementary_pid: 0x1234 (4660)\n  es_info_length: 0x0 (0)\n");
+    EXPECT_EQ(DumpTree(t.tree, item),
+              std::string(c.text) + "\n  elementary_pid: 0x1234 (4660)\n  es_info_length: 0x0 (0)\n");
   }
   EXPECT_EQ(t.tree.ChildCount(list), 6);
   EXPECT_EQ(t.Record(t.tree.ChildAt(list, 5)).As<PmtComponent>()->stream_type, 6);
