@@ -41,13 +41,15 @@ Intake PlainReadAssembly::Take(const uint8_t* datagram, size_t length) {
   if (length <= kFrameHeaderSize) return Intake::Failed;
   const long packets = PlainDatagramPackets(datagram, length);
   if (packets < 0) return Intake::Failed;
+  const bool more = datagram[length - kTrailerSize] == 1;
+  if (more && packets == 0) return Intake::Failed;  // every datagram but the last carries packets
   const bool first = filled_ == 0;
   const uint8_t* from = first ? datagram : datagram + kFrameHeaderSize;
   const size_t bytes = first ? length - kTrailerSize : static_cast<size_t>(packets);
   if (bytes > size_ - filled_) return Intake::Failed;
   std::memcpy(buffer_ + filled_, from, bytes);
   filled_ += bytes;
-  return datagram[length - kTrailerSize] == 1 ? Intake::More : Intake::Complete;
+  return more ? Intake::More : Intake::Complete;
 }
 
 Intake FragmentReadAssembly::Take(const uint8_t* datagram, size_t length) {

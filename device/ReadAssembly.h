@@ -42,7 +42,8 @@ class ReadAssembly {
   size_t size_;
 };
 
-// Plain answers: header, packets, trailer; a trailer byte 1 says another datagram follows.
+// Plain answers: header, packets, trailer; a trailer byte 1 says another datagram follows (and
+// such a datagram must carry packets, so an answer never has more datagrams than packets).
 // The buffer keeps the first datagram's header, then the packets of every datagram in order.
 class PlainReadAssembly final : public ReadAssembly {
  public:

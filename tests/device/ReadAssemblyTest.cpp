@@ -137,6 +137,14 @@ TEST(PlainRead, BrokenAnswersFailWithoutWritingPastTheBuffer) {
     PlainReadAssembly a(kPatRead, buffer.data(), buffer.size);
     EXPECT_FALSE(Feed(a, answer));
   }
+  // Continuation datagrams without packets: they could come for ever.
+  {
+    auto empty = PlainAnswer(kPatRead, {}, 5);
+    empty[0][empty[0].size() - 3] = 1;
+    GuardedBuffer buffer(4096);
+    PlainReadAssembly a(kPatRead, buffer.data(), buffer.size);
+    EXPECT_EQ(a.Take(empty[0].data(), empty[0].size()), Intake::Failed);
+  }
   // Six bytes or less.
   {
     GuardedBuffer buffer(4096);

@@ -15,6 +15,7 @@ namespace {
 
 constexpr size_t kOversizeDatagram = 12000;   // more than any receiver's datagram area
 constexpr int kContinuationRun = 64;          // extra datagrams of an endless plain answer
+constexpr size_t kLargestTable = 204800;      // the editor's largest output area
 
 // A neighbouring loopback address of the device's, for forged answers; nothing off loopback.
 std::optional<Endpoint> SpoofSource(const Endpoint& device) {
@@ -219,6 +220,10 @@ void Simulator::TakeChunk(const uint8_t* d, size_t length, long packetBytes, con
     return;
   }
   Packets& packets = pending->second.packets;
+  if (packets.size() + static_cast<size_t>(packetBytes) > kLargestTable) {
+    chunks_.erase(peer);  // larger than any table the editor writes
+    return;
+  }
   packets.insert(packets.end(), d + kFrameHeaderSize, d + kFrameHeaderSize + packetBytes);
   Reply(header, from);
   if (more) return;
