@@ -140,8 +140,18 @@ void BM_Ratio(benchmark::State& state) {
   state.counters["build_ratio"] = buildLarge / buildSmall;
 }
 
-BENCHMARK(BM_Parse)->Args({0x40, 5})->Args({0x40, 50})->Args({0x4A, 20})->Args({0x4A, 200})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Build)->Args({0x40, 5})->Args({0x40, 50})->Args({0x4A, 20})->Args({0x4A, 200})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Parse)
+    ->Args({0x40, 5})
+    ->Args({0x40, 50})
+    ->Args({0x4A, 20})
+    ->Args({0x4A, 200})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Build)
+    ->Args({0x40, 5})
+    ->Args({0x40, 50})
+    ->Args({0x4A, 20})
+    ->Args({0x4A, 200})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Ratio)->Args({0x40, 5, 50})->Args({0x4A, 20, 200})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ScratchFiles files;
   const std::string& in = files.in;
   const std::string& out = files.out;
-  std::ofstream(in, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data + 1),
-                                                              static_cast<std::streamsize>(size - 1));
+  std::ofstream(in, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
   quorvelin::fuzzing::FreshTree t;
   const quorvelin::Table tables[] = {quorvelin::Table::Nit, quorvelin::Table::Bat, quorvelin::Table::Cat};
   const quorvelin::Table table = tables[data[0] % 3];

@@ -46,9 +46,8 @@ bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   std::vector<uint8_t> buffer(kBatBufferSize, 0);
   if (!exchange.ReadTable(buffer.data(), buffer.size(), kBatPid, 0, port, true)) return false;
   WriteDumpFile(kBatDumpName, buffer.data(), buffer.size());
-  WalkSections(buffer, kBatTableId, [&](std::span<const uint8_t> section) {
-    ParseBatSection(tree, section.data(), section.size(), port);
-  });
+  WalkSections(buffer, kBatTableId,
+               [&](std::span<const uint8_t> section) { ParseBatSection(tree, section.data(), section.size(), port); });
   return true;
 }
 

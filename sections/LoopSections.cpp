@@ -80,7 +80,8 @@ std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_
   // the CRC_32; its whole descriptors are kept.
   const size_t crc = f.CrcOffset();
   const size_t firstEnd = std::min<size_t>(out.firstLoop + s.U12(8), crc - 2);
-  out.header.descriptors_length.set(static_cast<uint32_t>(WholeDescriptorsEnd(s, out.firstLoop, firstEnd) - 10));
+  out.header.descriptors_length.set(
+      static_cast<uint32_t>(WholeDescriptorsEnd(s, out.firstLoop, firstEnd) - out.firstLoop));
 
   // Entries whose six fixed bytes lie inside the loop; an entry's descriptors are cut at the end
   // of the loop.
@@ -290,8 +291,9 @@ BuildResult BuildLoopTable(TableTreeCtrl& tree, int port, const LoopFamily& fami
     packets.insert(packets.end(), store.begin(), store.begin() + section.count * static_cast<ptrdiff_t>(kPacketSize));
   }
   if (area == nullptr || packets.size() > areaSize) {
-    result.error = Format("%s not written: its %zu packets (%zu bytes) do not fit the %zu-byte area, which holds %zu packets.",
-                          family.name, packets.size() / kPacketSize, packets.size(), areaSize, areaSize / kPacketSize);
+    result.error =
+        Format("%s not written: its %zu packets (%zu bytes) do not fit the %zu-byte area, which holds %zu packets.",
+               family.name, packets.size() / kPacketSize, packets.size(), areaSize, areaSize / kPacketSize);
     return result;
   }
   std::copy(packets.begin(), packets.end(), area);

@@ -53,8 +53,8 @@ void AddLines(TableTreeCtrl& tree, ItemHandle item, const std::vector<std::strin
 template <class Delivery>
 void AddDelivery(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const char* name, const DescriptorBytes& d,
                  const Delivery& record, std::vector<std::string> (*lines)(const Delivery&)) {
-  const ItemHandle item =
-      tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>%s", d.tag, name), kImageLine, holder, MakeRecord(kind, record));
+  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>%s", d.tag, name), kImageLine, holder,
+                                                MakeRecord(kind, record));
   AddDescriptorLengthLine(tree, item, d);
   AddLines(tree, item, lines(record));
 }
@@ -88,8 +88,9 @@ void AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const Descriptor
   list.tag = d.tag;
   list.length = static_cast<uint8_t>(d.data.size());
   list.entries.assign(d.data.begin(), d.data.end());
-  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>logical_channel_number_descriptor", d.tag),
-                                                kImageLine, holder, MakeRecord(NodeKind::NitLogicalChannels, list));
+  const ItemHandle item =
+      tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>logical_channel_number_descriptor", d.tag), kImageLine,
+                            holder, MakeRecord(NodeKind::NitLogicalChannels, list));
   AddDescriptorLengthLine(tree, item, d);
   for (size_t pos = 0; d.data.size() - pos >= 4; pos += 4) {
     const ItemHandle entry = tree.InsertTextItem("Service_list", item);
@@ -151,9 +152,8 @@ const LoopParser kNitParser{&kNitFamily, NitSectionText, AddNetworkDescriptor, A
 
 int ParseNitBuffer(TableTreeCtrl& tree, std::span<const uint8_t> buffer, int port) {
   WriteDumpFile(kNitDumpName, buffer.data(), buffer.size());
-  WalkSections(buffer, kNitTableId, [&](std::span<const uint8_t> section) {
-    ParseNitSection(tree, section.data(), section.size(), port);
-  });
+  WalkSections(buffer, kNitTableId,
+               [&](std::span<const uint8_t> section) { ParseNitSection(tree, section.data(), section.size(), port); });
   return 1;
 }
 
@@ -226,7 +226,16 @@ TerrestrialDelivery TerrestrialDeliveryFromBytes(std::span<const uint8_t, 11> da
 std::array<uint8_t, 11> CableDeliveryBytes(const CableDelivery& d) {
   const auto& f = d.frequency;
   const auto& r = d.symbol_rate;
-  return {f[0], f[1], f[2], f[3], 0xFF, static_cast<uint8_t>(0xF0 | (d.fec_outer & 0x0F)), d.modulation, r[0], r[1], r[2],
+  return {f[0],
+          f[1],
+          f[2],
+          f[3],
+          0xFF,
+          static_cast<uint8_t>(0xF0 | (d.fec_outer & 0x0F)),
+          d.modulation,
+          r[0],
+          r[1],
+          r[2],
           static_cast<uint8_t>((r[3] & 0xF0) | (d.fec_inner & 0x0F))};
 }
 
@@ -234,7 +243,16 @@ std::array<uint8_t, 11> SatelliteDeliveryBytes(const SatelliteDelivery& d) {
   const auto& f = d.frequency;
   const auto& r = d.symbol_rate;
   const auto flags = static_cast<uint8_t>((d.flags & 1) << 7 | ((d.flags >> 1) & 3) << 5 | d.modulation);
-  return {f[0], f[1], f[2], f[3], d.orbital_position[0], d.orbital_position[1], flags, r[0], r[1], r[2],
+  return {f[0],
+          f[1],
+          f[2],
+          f[3],
+          d.orbital_position[0],
+          d.orbital_position[1],
+          flags,
+          r[0],
+          r[1],
+          r[2],
           static_cast<uint8_t>((r[3] & 0xF0) | (d.fec_inner & 0x0F))};
 }
 
@@ -256,8 +274,7 @@ std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d) {
 
 std::vector<std::string> CableDeliveryLines(const CableDelivery& d) {
   return {Format("frequency: %.4f mhz", BcdFixed(d.frequency.data(), 8, 1e4)),
-          Format("FEC_outer: 0x%x", d.fec_outer & 0x0F),
-          Format("modulation: 0x%x", d.modulation),
+          Format("FEC_outer: 0x%x", d.fec_outer & 0x0F), Format("modulation: 0x%x", d.modulation),
           Format("symbol_rate: %.4f msymbol/s", BcdFixed(d.symbol_rate.data(), 7, 1e4)),
           Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
 }
@@ -318,8 +335,8 @@ uint16_t NitPid(const TableTreeCtrl& tree, int port) {
 
 namespace {
 
-BuildResult BuildNitSectionOnPid(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, uint16_t pid,
-                                 ItemHandle section, int sectionCount) {
+BuildResult BuildNitSectionOnPid(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, uint16_t pid, ItemHandle section,
+                                 int sectionCount) {
   const auto* h = PayloadOf<LoopSectionHeader>(tree, section);
   if (h == nullptr) return {};
   return BuildLoopSection(tree, section, kNitBuilder, h->section_number, static_cast<uint8_t>(sectionCount - 1), pid,

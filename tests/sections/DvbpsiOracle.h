@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+// clang-format off
+// libdvbpsi's headers need this order.
 extern "C" {
 #include <dvbpsi/dvbpsi.h>
 #include <dvbpsi/psi.h>
@@ -17,6 +19,7 @@ extern "C" {
 #include <dvbpsi/sdt.h>
 #include <dvbpsi/tot.h>
 }
+// clang-format on
 
 #include "sections/Packets.h"
 
@@ -53,10 +56,12 @@ class Oracle {
   void AttachDemux(dvbpsi_sdt_callback sdt, dvbpsi_tot_callback tot, void* data) {
     std::vector<Subtable> subtables;
     if (sdt)
-      subtables.push_back({0x42, [=](dvbpsi_t* h, uint8_t t, uint16_t e) { return dvbpsi_sdt_attach(h, t, e, sdt, data); },
+      subtables.push_back({0x42,
+                           [=](dvbpsi_t* h, uint8_t t, uint16_t e) { return dvbpsi_sdt_attach(h, t, e, sdt, data); },
                            &dvbpsi_sdt_detach});
     if (tot)
-      subtables.push_back({0x73, [=](dvbpsi_t* h, uint8_t t, uint16_t e) { return dvbpsi_tot_attach(h, t, e, tot, data); },
+      subtables.push_back({0x73,
+                           [=](dvbpsi_t* h, uint8_t t, uint16_t e) { return dvbpsi_tot_attach(h, t, e, tot, data); },
                            &dvbpsi_tot_detach});
     AttachDemux(std::move(subtables));
   }

@@ -107,12 +107,14 @@ TEST_F(NitBatDvbpsi, BuiltNitDecodesIntoTheSameFieldValues) {
                        CableDelivery{0x44, 11, {0x03, 0x46, 0x00, 0x00}, 2, 3, {0x00, 0x68, 0x75, 0x00}, 0x0F});
   nit.StreamDescriptor(first, cableStream, NodeKind::NitLogicalChannels,
                        Entries(0x83, {0x00, 0x01, 0xFC, 0x05, 0x00, 0x02, 0x7C, 0x0A}));
-  nit.StreamDescriptor(first, cableStream, NodeKind::NitServiceList, Entries(0x41, {0x00, 0x01, 0x01, 0x00, 0x02, 0x16}));
+  nit.StreamDescriptor(first, cableStream, NodeKind::NitServiceList,
+                       Entries(0x41, {0x00, 0x01, 0x01, 0x00, 0x02, 0x16}));
   const ItemHandle second = nit.Section(0x3001, 5, 1);
   const ItemHandle skyStream = nit.Stream(second, 0x0102, 0x2000);
   // The satellite page keeps west_east_flag and polarization apart from the modulation code.
-  nit.StreamDescriptor(second, skyStream, NodeKind::NitSatelliteDelivery,
-                       SatelliteDelivery{0x43, 11, {0x01, 0x17, 0x50, 0x00}, {0x01, 0x92}, 0x05, 0x01, {0x02, 0x75, 0x00, 0x00}, 3});
+  nit.StreamDescriptor(
+      second, skyStream, NodeKind::NitSatelliteDelivery,
+      SatelliteDelivery{0x43, 11, {0x01, 0x17, 0x50, 0x00}, {0x01, 0x92}, 0x05, 0x01, {0x02, 0x75, 0x00, 0x00}, 3});
   TerrestrialDelivery t;
   t.centre_frequency = 47400000;
   t.a = 0 | 2 << 3 | 1 << 5;  // 8 MHz, 64QAM, hierarchy 1
@@ -256,11 +258,15 @@ TEST_F(NitBatDvbpsi, GeneratedNitShowsTheSpecifiedLines) {
   dvbpsi_network_name_dr_t name{};
   name.i_name_length = 4;
   std::copy_n("Test", 4, name.i_name_byte);
-  const auto addNetwork = [&](uint8_t tag, uint8_t length, uint8_t* data) { dvbpsi_nit_descriptor_add(nit, tag, length, data); };
+  const auto addNetwork = [&](uint8_t tag, uint8_t length, uint8_t* data) {
+    dvbpsi_nit_descriptor_add(nit, tag, length, data);
+  };
   AddGenerated(dvbpsi_GenNetworkNameDr(&name, false), addNetwork);
 
   dvbpsi_nit_ts_t* ts = dvbpsi_nit_ts_add(nit, 0x0007, 0x0042);
-  const auto addStream = [&](uint8_t tag, uint8_t length, uint8_t* data) { dvbpsi_nit_ts_descriptor_add(ts, tag, length, data); };
+  const auto addStream = [&](uint8_t tag, uint8_t length, uint8_t* data) {
+    dvbpsi_nit_ts_descriptor_add(ts, tag, length, data);
+  };
   dvbpsi_cable_deliv_sys_dr_t cable{};
   cable.i_frequency = 0x03460000;
   cable.i_modulation = 3;
@@ -294,16 +300,27 @@ TEST_F(NitBatDvbpsi, GeneratedNitShowsTheSpecifiedLines) {
   ASSERT_FALSE(sections.empty());
   ASSERT_TRUE(ParseNitSection(tree, sections.data(), sections.size(), 1));
   const std::string text = BranchText(tree, 1, Table::Nit);
-  for (const char* line : {"SECTION:0\n", "  network_id: 0x42\n", "  version_number: 0x2\n",
-                           "      network_name: Test\n", "    transport_stream_id: 0x7\n",
-                           "          frequency: 346.0000 mhz\n", "          FEC_outer: 0x2\n",
-                           "          modulation: 0x3\n", "          symbol_rate: 6.8750 msymbol/s\n",
-                           "          FEC_inner: 0xf\n", "          frequency: 11.75000 Ghz\n",
-                           "          orbital_position: 19.2 degree\n", "          west_east_flag: 0x1\n",
-                           "          polarization: 0x2\n", "          symbol_rate: 27.5000 msymbol/s\n",
-                           "          centre_frequency: 474000000 HZ\n", "          constellation: 64QAM\n",
-                           "          guard_interval: 1/32\n", "          transmission_mode: 8K\n",
-                           "            is_service_visible: FALSE\n", "            logical_channel_number: a\n"})
+  for (const char* line : {"SECTION:0\n",
+                           "  network_id: 0x42\n",
+                           "  version_number: 0x2\n",
+                           "      network_name: Test\n",
+                           "    transport_stream_id: 0x7\n",
+                           "          frequency: 346.0000 mhz\n",
+                           "          FEC_outer: 0x2\n",
+                           "          modulation: 0x3\n",
+                           "          symbol_rate: 6.8750 msymbol/s\n",
+                           "          FEC_inner: 0xf\n",
+                           "          frequency: 11.75000 Ghz\n",
+                           "          orbital_position: 19.2 degree\n",
+                           "          west_east_flag: 0x1\n",
+                           "          polarization: 0x2\n",
+                           "          symbol_rate: 27.5000 msymbol/s\n",
+                           "          centre_frequency: 474000000 HZ\n",
+                           "          constellation: 64QAM\n",
+                           "          guard_interval: 1/32\n",
+                           "          transmission_mode: 8K\n",
+                           "            is_service_visible: FALSE\n",
+                           "            logical_channel_number: a\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line;
   EXPECT_EQ(text.find("reserved"), std::string::npos);
 }
@@ -323,8 +340,8 @@ TEST_F(NitBatDvbpsi, GeneratedNitOfManyStreamsBuildsBackToTheSameBytes) {
   device.Queue(kNitPid, Packetized(section, kNitPid));
   ASSERT_EQ(ReadNit(tree, device, 1), 1);
   ASSERT_EQ(tree.ChildCount(tree.Root(1, Table::Nit)), 1);
-  EXPECT_EQ(tree.ChildCount(tree.FindDirectChildOfKind(Child(tree, tree.Root(1, Table::Nit), 0),
-                                                       NodeKind::NitTransportStreamList)),
+  EXPECT_EQ(tree.ChildCount(
+                tree.FindDirectChildOfKind(Child(tree, tree.Root(1, Table::Nit), 0), NodeKind::NitTransportStreamList)),
             24);
 
   Bytes area(204800, 0xFF);

@@ -55,8 +55,14 @@ class TestSection {
   }
 
   Bytes Make() const {
-    Bytes s{tableId_, 0xF0, 0x00, static_cast<uint8_t>(id_ >> 8), static_cast<uint8_t>(id_),
-            static_cast<uint8_t>(0xC1 | (version_ & 0x1F) << 1), number_, last_};
+    Bytes s{tableId_,
+            0xF0,
+            0x00,
+            static_cast<uint8_t>(id_ >> 8),
+            static_cast<uint8_t>(id_),
+            static_cast<uint8_t>(0xC1 | (version_ & 0x1F) << 1),
+            number_,
+            last_};
     PutLength12(s, first_.size());
     s.insert(s.end(), first_.begin(), first_.end());
     PutLength12(s, streams_.size());

@@ -41,21 +41,22 @@ TEST_F(NitBuild, RealCaptureBuildsBackToTheSamePackets) {
 }
 
 TEST_F(NitBuild, EveryDescriptorKindBuildsBackToItsBytes) {
-  const Bytes section = TestSection()
-                            .Id(0x3001)
-                            .Version(9)
-                            .Numbers(0, 0)
-                            .First(Join({Descriptor(0x40, {'N', 'e', 't'}), Descriptor(0x4A, {0, 1, 0, 2, 0, 3, 4}),
-                                         Descriptor(0x4A, {0, 1, 0, 2, 0, 3, 4, 0xAA, 0xBB}),
-                                         Descriptor(0x41, {0, 1, 1}), Descriptor(0x99, {})}))
-                            .Stream(1, 2,
-                                    Join({Descriptor(0x44, {0x03, 0x46, 0, 0, 0xFF, 0xF2, 3, 0, 0x68, 0x75, 0x0F}),
-                                          Descriptor(0x43, {1, 0x17, 0x50, 0, 1, 0x92, 0xC1, 2, 0x75, 0, 3}),
-                                          Descriptor(0x5A, {2, 0xD3, 0x44, 0x40, 0x3F, 0x80, 2, 0xFF, 0xFF, 0xFF, 0xFF}),
-                                          Descriptor(0x83, {0, 1, 0xFC, 5, 0, 2, 0x7C, 0x0A}),
-                                          Descriptor(0x40, {'T'}), Descriptor(0x5F, {0, 0, 0, 0x28})}))
-                            .Stream(3, 4, {})
-                            .Make();
+  const Bytes section =
+      TestSection()
+          .Id(0x3001)
+          .Version(9)
+          .Numbers(0, 0)
+          .First(Join({Descriptor(0x40, {'N', 'e', 't'}), Descriptor(0x4A, {0, 1, 0, 2, 0, 3, 4}),
+                       Descriptor(0x4A, {0, 1, 0, 2, 0, 3, 4, 0xAA, 0xBB}), Descriptor(0x41, {0, 1, 1}),
+                       Descriptor(0x99, {})}))
+          .Stream(1, 2,
+                  Join({Descriptor(0x44, {0x03, 0x46, 0, 0, 0xFF, 0xF2, 3, 0, 0x68, 0x75, 0x0F}),
+                        Descriptor(0x43, {1, 0x17, 0x50, 0, 1, 0x92, 0xC1, 2, 0x75, 0, 3}),
+                        Descriptor(0x5A, {2, 0xD3, 0x44, 0x40, 0x3F, 0x80, 2, 0xFF, 0xFF, 0xFF, 0xFF}),
+                        Descriptor(0x83, {0, 1, 0xFC, 5, 0, 2, 0x7C, 0x0A}), Descriptor(0x40, {'T'}),
+                        Descriptor(0x5F, {0, 0, 0, 0x28})}))
+          .Stream(3, 4, {})
+          .Make();
   Parse(section);
   const Bytes area = Build();
   ASSERT_TRUE(result) << result.error;
@@ -161,11 +162,13 @@ TEST_F(NitBuild, ASectionPastTenPacketsIsRefusedByName) {
 }
 
 TEST_F(NitBuild, PacketsPastTheAreaAreRefusedAndTheAreaIsKept) {
-  for (uint8_t n = 0; n < 4; ++n) Parse(TestSection().Numbers(n, 3).Stream(1, 1, Descriptor(0x5F, Bytes(200, 0))).Make());
+  for (uint8_t n = 0; n < 4; ++n)
+    Parse(TestSection().Numbers(n, 3).Stream(1, 1, Descriptor(0x5F, Bytes(200, 0))).Make());
   const Bytes area = Build(1, 4106);  // 4 sections of 2 packets = 8 packets fit
   ASSERT_TRUE(result);
   EXPECT_EQ(result.count, 8);
-  for (uint8_t n = 4; n < 11; ++n) Parse(TestSection().Numbers(n, 10).Stream(1, 1, Descriptor(0x5F, Bytes(200, 0))).Make());
+  for (uint8_t n = 4; n < 11; ++n)
+    Parse(TestSection().Numbers(n, 10).Stream(1, 1, Descriptor(0x5F, Bytes(200, 0))).Make());
   const Bytes refused = Build(1, 4106);  // 22 packets
   EXPECT_FALSE(result);
   EXPECT_EQ(result.error,

@@ -47,28 +47,29 @@ TEST_F(NitParse, RealCaptureFromATableFile) {
   const std::string text = Subtree(tree, section);
   // Header, the Latin-1 network name shown as received (text code 0) and the first linkage.
   const std::string head =
-            "SECTION:0\n"
-            "  table_id: 0x40\n"
-            "  section_syntax_indicator: 0x1\n"
-            "  section_length: 0x3ce\n"
-            "  network_id: 0x20fa\n"
-            "  version_number: 0x17\n"
-            "  current_next_indicator: 0x1\n"
-            "  section_number: 0x0\n"
-            "  last_section_number: 0x0\n"
-            "  network_descriptors_length: 0x87\n"
-            "  network_descriptors:\n"
-            "    descriptor_tag: 0x40 =>network_name_descriptor\n"
-            "      descriptor_length(byte): 35\n"
-            "      network_name: r\xe9seau num\xe9rique terrestre fran\xe7" "ais\n"
-            "    descriptor_tag: 0x4a =>link_age_descriptor\n"
-            "      descriptor_length(byte): 12\n"
-            "      transport_stream_id(byte): 0x1(1)\n"
-            "      original_network_id(byte): 0x20fa(8442)\n"
-            "      service_id(byte): 0x1ff(511)\n"
-            "      link_type(byte): 0x9(9)\n"
-            "      private_data\n"
-            "         04 00 01 5a 00\n";
+      "SECTION:0\n"
+      "  table_id: 0x40\n"
+      "  section_syntax_indicator: 0x1\n"
+      "  section_length: 0x3ce\n"
+      "  network_id: 0x20fa\n"
+      "  version_number: 0x17\n"
+      "  current_next_indicator: 0x1\n"
+      "  section_number: 0x0\n"
+      "  last_section_number: 0x0\n"
+      "  network_descriptors_length: 0x87\n"
+      "  network_descriptors:\n"
+      "    descriptor_tag: 0x40 =>network_name_descriptor\n"
+      "      descriptor_length(byte): 35\n"
+      "      network_name: r\xe9seau num\xe9rique terrestre fran\xe7"
+      "ais\n"
+      "    descriptor_tag: 0x4a =>link_age_descriptor\n"
+      "      descriptor_length(byte): 12\n"
+      "      transport_stream_id(byte): 0x1(1)\n"
+      "      original_network_id(byte): 0x20fa(8442)\n"
+      "      service_id(byte): 0x1ff(511)\n"
+      "      link_type(byte): 0x9(9)\n"
+      "      private_data\n"
+      "         04 00 01 5a 00\n";
   EXPECT_EQ(text.substr(0, head.size()), head);
   // The terrestrial descriptors carry 0xFFFFFFFF as centre_frequency and code rate 7.
   EXPECT_NE(text.find("        descriptor_tag: 0x5a =>terrestrial_delivery_system_descriptor\n"
@@ -91,8 +92,7 @@ TEST_F(NitParse, RealCaptureFromATableFile) {
   const ItemHandle streams = tree.FindDirectChildOfKind(section, NodeKind::NitTransportStreamList);
   ASSERT_EQ(tree.ChildCount(streams), 7);
   for (int i = 0; i < 7; ++i) {
-    const ItemHandle list =
-        tree.FindDirectChildOfKind(Child(tree, streams, i), NodeKind::NitTransportDescriptorList);
+    const ItemHandle list = tree.FindDirectChildOfKind(Child(tree, streams, i), NodeKind::NitTransportDescriptorList);
     ASSERT_EQ(tree.ChildCount(list), 4) << i;
     EXPECT_EQ(tree.KindOf(Child(tree, list, 0)), NodeKind::NitTransportDescriptor);
     EXPECT_EQ(tree.KindOf(Child(tree, list, 1)), NodeKind::NitLogicalChannels);
@@ -145,8 +145,8 @@ TEST_F(NitParse, DeliveryDescriptorsShowTheirValues) {
   EXPECT_EQ(c->fec_inner, 0x0F);
   const auto* s = tree.RecordOf(Child(tree, list, 1))->As<SatelliteDelivery>();
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->flags, 0x05);        // west_east_flag 1, polarization 2
-  EXPECT_EQ(s->modulation, 0xC1);   // the byte as received
+  EXPECT_EQ(s->flags, 0x05);       // west_east_flag 1, polarization 2
+  EXPECT_EQ(s->modulation, 0xC1);  // the byte as received
   const auto* t = tree.RecordOf(Child(tree, list, 2))->As<TerrestrialDelivery>();
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->centre_frequency, 47400000u);
@@ -161,10 +161,11 @@ TEST(NitTerrestrialText, CodesWithoutANameShowTheirNumber) {
   t.b = 5 | 6 << 3 | 3 << 6;  // code rates 5 and 6, guard 1/4
   t.c = 2 | 1 << 2;           // transmission_mode 2, other_frequency_flag 1
   const std::vector<std::string> lines = TerrestrialDeliveryLines(t);
-  EXPECT_EQ(lines, (std::vector<std::string>{"centre_frequency: 0 HZ", "band_width: 7MHz", "constellation: reserved (3)",
-                                             "hierarchy_information: reserved (4)", "code_rate_HPstream: reserved (5)",
-                                             "code_rate_LPstream: reserved (6)", "guard_interval: 1/4",
-                                             "transmission_mode: reserved (2)", "other_frequency_flag: 1"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"centre_frequency: 0 HZ", "band_width: 7MHz", "constellation: reserved (3)",
+                                      "hierarchy_information: reserved (4)", "code_rate_HPstream: reserved (5)",
+                                      "code_rate_LPstream: reserved (6)", "guard_interval: 1/4",
+                                      "transmission_mode: reserved (2)", "other_frequency_flag: 1"}));
   t.a = 3 << 5;
   t.c = 3;
   EXPECT_EQ(TerrestrialDeliveryLines(t)[3], "hierarchy_information: @=4");
@@ -178,8 +179,17 @@ TEST(NitDeliveryBytes, RecordsGiveBackTheSectionBytes) {
   for (int b6 = 0; b6 < 8; ++b6) {
     for (int b7 = 0; b7 < 256; b7 += 7) {
       for (int b8 = 0; b8 < 256; ++b8) {
-        const std::array<uint8_t, 11> t{0xFF, 0x00, 0x12, 0x34, static_cast<uint8_t>(b6 << 5 | 0x1F),
-                                        static_cast<uint8_t>(b7), static_cast<uint8_t>(b8), 0xFF, 0xFF, 0xFF, 0xFF};
+        const std::array<uint8_t, 11> t{0xFF,
+                                        0x00,
+                                        0x12,
+                                        0x34,
+                                        static_cast<uint8_t>(b6 << 5 | 0x1F),
+                                        static_cast<uint8_t>(b7),
+                                        static_cast<uint8_t>(b8),
+                                        0xFF,
+                                        0xFF,
+                                        0xFF,
+                                        0xFF};
         ASSERT_EQ(TerrestrialDeliveryBytes(TerrestrialDeliveryFromBytes(t)), t) << b6 << " " << b7 << " " << b8;
       }
     }
@@ -281,12 +291,12 @@ TEST_F(NitParse, LoopsAreCutToTheWholeItemsInsideTheSection) {
   // A network loop whose last descriptor runs past the loop, and a transport stream whose
   // descriptors run past the section.
   Bytes s = TestSection()
-                  .First(Join({Descriptor(0x5F, {1, 2}), Descriptor(0x99, {1, 2, 3})}))
-                  .Stream(7, 8, Join({Descriptor(0x41, {0, 1, 1}), Descriptor(0x5F, {1, 2})}))
-                  .Make();
-  s[9] -= 2;              // network_descriptors_length 9 -> 7: the second descriptor no longer fits
-  s[9 + 7 + 1] = 0x00;    // the first loop now ends 2 bytes early: its last two bytes are read as the
-  s[9 + 7 + 2] = 0x0F;    // transport_stream_loop_length 0x00F; the loop itself starts behind them
+                .First(Join({Descriptor(0x5F, {1, 2}), Descriptor(0x99, {1, 2, 3})}))
+                .Stream(7, 8, Join({Descriptor(0x41, {0, 1, 1}), Descriptor(0x5F, {1, 2})}))
+                .Make();
+  s[9] -= 2;            // network_descriptors_length 9 -> 7: the second descriptor no longer fits
+  s[9 + 7 + 1] = 0x00;  // the first loop now ends 2 bytes early: its last two bytes are read as the
+  s[9 + 7 + 2] = 0x0F;  // transport_stream_loop_length 0x00F; the loop itself starts behind them
   const auto parse = [&](const Bytes& bytes) {
     TableTreeCtrl t;
     BuildTwoPorts(t);

@@ -29,7 +29,8 @@ class TableFile : public ::testing::Test {
     LoadCurrentTable(tree, ui);
   }
   void AddNit(int port, uint8_t number, uint8_t last, size_t dataBytes = 4) {
-    const Bytes s = TestSection().Numbers(number, last).Stream(number, 1, Descriptor(0x5F, Bytes(dataBytes, number))).Make();
+    const Bytes s =
+        TestSection().Numbers(number, last).Stream(number, 1, Descriptor(0x5F, Bytes(dataBytes, number))).Make();
     ASSERT_TRUE(ParseNitSection(tree, s.data(), s.size(), port));
   }
   void AddBat(int port, uint8_t number, uint8_t last) {
