@@ -7,7 +7,7 @@
 namespace quorvelin {
 
 CSheetSdtAddDes2::CSheetSdtAddDes2(TableTreeCtrl& tree, Ui& ui)
-    : HexDescriptorPage(mpeg_ids::sdt_other::kTemplate, tree, ui) {}
+    : SdtLoopPage(mpeg_ids::sdt_other::kTemplate, tree, ui) {}
 
 bool CSheetSdtAddDes2::AddDesc() {
   added_ = 0;

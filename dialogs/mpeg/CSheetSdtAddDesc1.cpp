@@ -19,10 +19,10 @@ void CopyName(const std::vector<uint8_t>& name, std::array<uint8_t, N>& field, u
 
 }  // namespace
 
-CSheetSdtAddDesc1::CSheetSdtAddDesc1(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(kTemplate, tree, ui) {}
+CSheetSdtAddDesc1::CSheetSdtAddDesc1(TableTreeCtrl& tree, Ui& ui) : SdtLoopPage(kTemplate, tree, ui) {}
 
 void CSheetSdtAddDesc1::OnInitDialog() {
-  DescriptorPage::OnInitDialog();
+  SdtLoopPage::OnInitDialog();
   SetText(kTag, "0x48");
 }
 

@@ -66,7 +66,7 @@ auto LinkagePage(const char* length, const char* data) {
 TEST(CSDTAddDesc, AServiceDescriptorOnANewServiceCreatesTheHolderAndRewritesTheLoopLine) {
   MpegTree t;
   TextCodeScope code(0);
-  const ItemHandle service = t.AddService(t.AddSdt(1, 1, 2), 0x10, 4);
+  const ItemHandle service = t.At(t.AddSdt(1, 1, 2, {{0x10, 4, {}}}), {9, 0});
   EXPECT_TRUE(AddDescriptor(t, service, 0, ServicePage("1", "ab", "xyz")));
   EXPECT_EQ(DumpTree(t.tree, service),
             "service_id: 0x0010 (16)\n"
@@ -100,7 +100,7 @@ TEST(CSDTAddDesc, AServiceDescriptorOnANewServiceCreatesTheHolderAndRewritesTheL
 TEST(CSDTAddDesc, NamesAreEncodedByTheTextCode) {
   MpegTree t;              // a new tree reads the text code of setting.ini: set the code after it
   TextCodeScope code(10);  // selector 0x14, then UCS-2 big-endian
-  const ItemHandle service = t.AddService(t.AddSdt(1, 1, 2), 0x10, 4);
+  const ItemHandle service = t.At(t.AddSdt(1, 1, 2, {{0x10, 4, {}}}), {9, 0});
   EXPECT_TRUE(AddDescriptor(t, service, 0, ServicePage("0x19", "ab", "xyz")));
   const ItemHandle item = t.At(service, {5, 0});
   const SdtServiceDescriptor* d = t.Record(item).As<SdtServiceDescriptor>();
@@ -123,7 +123,7 @@ TEST(CSDTAddDesc, NamesAreEncodedByTheTextCode) {
 TEST(CSDTAddDesc, LoopLengthGrowsByEachPage) {
   MpegTree t;
   TextCodeScope code(0);
-  const ItemHandle service = t.AddService(t.AddSdt(1, 1, 2), 0x10, 4, {Descriptor(0x5f, {0, 0, 0, 0x28})});
+  const ItemHandle service = t.At(t.AddSdt(1, 1, 2, {{0x10, 4, {Descriptor(0x5f, {0, 0, 0, 0x28})}}}), {9, 0});
   EXPECT_TRUE(AddDescriptor(t, service, 1, OtherPage("0x87", "3", "aa BB cc")));
   const ItemHandle holder = t.At(service, {5});
   EXPECT_EQ(DumpTree(t.tree, t.At(holder, {1})),
@@ -136,7 +136,7 @@ TEST(CSDTAddDesc, LoopLengthGrowsByEachPage) {
   EXPECT_EQ(t.tree.KindOf(t.At(holder, {2})), NodeKind::SdtLinkageDescriptor);
   EXPECT_EQ(t.tree.GetItemText(t.At(holder, {2})), "descriptor_tag: 0x4a =>link_age_descriptor");
   EXPECT_EQ(t.tree.GetItemText(t.At(service, {4})), "descriptor_loop_length: 0x16");
-  EXPECT_EQ(t.Record(service).As<SdtService>()->descriptors_loop_length.word, 0xF016);
+  EXPECT_EQ(t.Record(service).As<SdtService>()->descriptors_loop_length.get(), 0x16);
   EXPECT_EQ(t.tree.LoopBytes(holder), 0x16);
 }
 
@@ -156,7 +156,7 @@ TEST(CSDTAddDesc, ARefusedPageLeavesOnlyTheNewHolder) {
   for (const Case& c : cases) {
     MpegTree t;
     TextCodeScope code(0);
-    const ItemHandle service = t.Select(t.AddService(t.AddSdt(1, 1, 2), 0x10, 4));
+    const ItemHandle service = t.Select(t.At(t.AddSdt(1, 1, 2, {{0x10, 4, {}}}), {9, 0}));
     const std::string before = t.Snapshot();
     EXPECT_FALSE(AddDescriptor(t, service, c.page, c.fill));
     ASSERT_EQ(t.ui.messages.size(), 1u);
@@ -170,7 +170,7 @@ TEST(CSDTAddDesc, ARefusedPageLeavesOnlyTheNewHolder) {
   }
   // with a holder already there, a refusal changes nothing
   MpegTree t;
-  const ItemHandle service = t.Select(t.AddService(t.AddSdt(1, 1, 2), 0x10, 4, {Descriptor(0x5f, {1, 2, 3, 4})}));
+  const ItemHandle service = t.Select(t.At(t.AddSdt(1, 1, 2, {{0x10, 4, {Descriptor(0x5f, {1, 2, 3, 4})}}}), {9, 0}));
   const std::string before = t.Snapshot();
   EXPECT_FALSE(AddDescriptor(t, service, 0, ServicePage("1", "a", "")));
   EXPECT_EQ(t.Snapshot(), before);
@@ -179,7 +179,7 @@ TEST(CSDTAddDesc, ARefusedPageLeavesOnlyTheNewHolder) {
 TEST(CSDTAddDesc, NamesThatDoNotFitTheLengthByteAreRefused) {
   MpegTree t;
   TextCodeScope code(0);
-  const ItemHandle service = t.Select(t.AddService(t.AddSdt(1, 1, 2), 0x10, 4, {Descriptor(0x5f, {1, 2, 3, 4})}));
+  const ItemHandle service = t.Select(t.At(t.AddSdt(1, 1, 2, {{0x10, 4, {Descriptor(0x5f, {1, 2, 3, 4})}}}), {9, 0}));
   const std::string before = t.Snapshot();
   const std::string provider(200, 'p');
   const std::string tooLong(53, 's');
@@ -197,7 +197,7 @@ TEST(CSDTAddDesc, NamesThatDoNotFitTheLengthByteAreRefused) {
 
 TEST(CSDTAddDesc, ALinkagePageThatAddsNothingStillClosesTheDialog) {
   MpegTree t;
-  const ItemHandle service = t.AddService(t.AddSdt(1, 1, 2), 0x10, 4);
+  const ItemHandle service = t.At(t.AddSdt(1, 1, 2, {{0x10, 4, {}}}), {9, 0});
   EXPECT_TRUE(AddDescriptor(t, service, 2, LinkagePage("2", "01")));  // too short: focus only
   EXPECT_TRUE(t.ui.messages.empty());
   EXPECT_EQ(t.tree.ChildCount(t.At(service, {5})), 0);

@@ -25,41 +25,7 @@ std::optional<HexDescriptorInput> ReadTyped(PlainForm& form, Typed t) {
   return kIds.Read(form);
 }
 
-TEST(HexDescriptorFields, EmptyFieldsAreRefusedInFormOrder) {
-  struct Case {
-    Typed typed;
-    const char* message;
-    int focus;
-  } cases[] = {
-      {{"  ", "", ""}, "Descriptor_tag can not be null!", 10},
-      {{"0x5f", " \t", ""}, "Descriptor_length can not be null!", 11},
-      {{"0x5f", "3", "  \r\n "}, "Descriptor_data can not be null!", 12},
-      // length 0 with blank data counts as empty data, not as too short
-      {{"0x5f", "0", "   "}, "Descriptor_data can not be null!", 12},
-  };
-  for (const Case& c : cases) {
-    RecordingUi ui;
-    PlainForm form(ui);
-    EXPECT_FALSE(ReadTyped(form, c.typed));
-    ASSERT_EQ(ui.messages.size(), 1u) << c.message;
-    EXPECT_EQ(ui.messages[0].text, c.message);
-    EXPECT_EQ(ui.messages[0].caption, "SystemInfo");
-    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Information);
-    EXPECT_EQ(form.focusId, c.focus);
-  }
-}
-
-TEST(HexDescriptorFields, ShortDataGoesThroughTheApplicationBox) {
-  RecordingUi ui;
-  PlainForm form(ui);
-  EXPECT_FALSE(ReadTyped(form, {"0x5f", "3", "01 02"}));
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "The data is error!");
-  EXPECT_EQ(ui.messages[0].caption, kApplicationTitle);
-  EXPECT_EQ(ui.messages[0].icon, MsgIcon::None);
-  EXPECT_EQ(form.focusId, 12);
-}
-
+// The emptiness checks and "The data is error!" are exercised through the PMT "Other" page.
 TEST(HexDescriptorFields, LengthsTheLengthByteCannotHoldAreRefused) {
   for (const char* length : {"256", "0x100", "-1"}) {
     RecordingUi ui;

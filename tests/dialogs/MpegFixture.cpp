@@ -3,6 +3,12 @@
 #include <sstream>
 #include <variant>
 
+#include "sections/CatSections.h"
+#include "sections/PatSections.h"
+#include "sections/PmtSections.h"
+#include "sections/SdtSections.h"
+#include "sections/SectionWriter.h"
+#include "sections/TimeSections.h"
 #include "util/Number.h"
 
 namespace quorvelin::test {
@@ -107,208 +113,81 @@ MpegTree::MpegTree() {
   tree.BuildRoots();
 }
 
-ItemHandle MpegTree::AddPat(int port, uint16_t transportStreamId, const std::vector<ProgramEntry>& programs) {
-  PatSectionHeader h;
-  h.section_syntax_indicator = 1;
-  h.section_length.set(static_cast<uint32_t>(9 + 4 * programs.size()));
-  h.transport_stream_id = transportStreamId;
-  h.set_version(1);
-  h.set_cni(1);
-  const ItemHandle section = tree.InsertRecordItem("SECTION0:", kImageSection, tree.Root(port, Table::Pat),
-                                                   MakeRecord(NodeKind::PatSection, h));
-  for (const std::string& line :
-       {Format("table_id: 0x%x", 0), Format("section_syntax_indicator: 0x%x", 1),
-        Format("section_length: 0x%x", h.section_length.get()), Format("transport_stream_id: 0x%x", transportStreamId),
-        Format("version_number: 0x%x", 1), Format("current_next_indicator: 0x%x", 1), Format("section_number: 0x%x", 0),
-        Format("last_section_number: 0x%x", 0)})
-    tree.InsertLine(line, section);
-  const ItemHandle list = tree.InsertRecordItem(Format("programs:%d", static_cast<int>(programs.size())), kImageLine,
-                                                section, MakeHolder(NodeKind::PatProgramList));
-  for (const ProgramEntry& e : programs) {
-    PatProgram p;
-    p.program_number = static_cast<uint16_t>(e.number);
-    p.pid.word = static_cast<uint16_t>(0xE000 | e.pid);  // as received: reserved bits set
-    tree.InsertRecordItem(Format("program_number: 0x%x (%d) => pid: 0x%x (%d)", e.number, e.number, e.pid, e.pid),
-                          kImageLine, list, MakeRecord(NodeKind::PatProgram, p));
-  }
-  tree.InsertLine("crc_32: 0x12345678", section);
-  return section;
-}
-
 namespace {
 
-int LoopBytes(const std::vector<GenericDescriptor>& ds) {
-  int n = 0;
-  for (const GenericDescriptor& d : ds) n += d.length + 2;
-  return n;
+ItemHandle LastChild(const TableTreeCtrl& tree, ItemHandle parent) {
+  return tree.ChildAt(parent, tree.ChildCount(parent) - 1);
 }
 
-void AddPmtDescriptor(TableTreeCtrl& tree, ItemHandle holder, const GenericDescriptor& d, bool programInfo) {
-  if (d.tag == 9) {
-    CaDescriptor ca;
-    ca.length = d.length;
-    ca.ca_system_id = static_cast<uint16_t>(d.data.at(0) << 8 | d.data.at(1));
-    ca.ca_pid.word = static_cast<uint16_t>(d.data.at(2) << 8 | d.data.at(3));
-    ca.private_data.assign(d.data.begin() + 4, d.data.end());
-    const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", 9), kImageLine, holder,
-                                                  MakeRecord(NodeKind::PmtCaDescriptor, ca));
-    tree.InsertLine(Format("descriptor_length: 0x%x", d.length), item);
-    const ItemHandle data = tree.InsertLine("descriptor_data", item);
-    tree.InsertLine(Format("CA_system_ID: 0x%x", ca.ca_system_id), data);
-    tree.InsertLine(Format("CA_PID: 0x%x", ca.ca_pid.get()), data);
-    return;
-  }
-  const NodeKind kind = programInfo ? NodeKind::PmtProgramInfoDescriptor : NodeKind::PmtEsDescriptor;
-  const ItemHandle item =
-      tree.InsertRecordItem(Format(programInfo ? "descriptor_tag: %x" : "descriptor_tag: %02x", d.tag), kImageLine,
-                            holder, MakeRecord(kind, d));
-  tree.InsertLine(Format(programInfo ? "descriptor_length(byte): %d" : "descriptor_length (byte): %d", d.length), item);
-  std::string hex;
-  BytesToHexText(hex, d.data.data(), static_cast<int>(d.data.size()));
-  tree.InsertLine("descriptor_data(hex):" + hex, item);
+uint16_t LoopBytes(const std::vector<GenericDescriptor>& ds) {
+  int n = 0;
+  for (const GenericDescriptor& d : ds) n += d.length + 2;
+  return static_cast<uint16_t>(n);
 }
 
 }  // namespace
 
+ItemHandle MpegTree::AddPat(int port, uint16_t transportStreamId, const std::vector<ProgramEntry>& programs) {
+  SectionWriter w(kMaxSectionBytes);
+  w.WriteHeader({0x00, 1, transportStreamId, 1, 1, 0, 0}, kFixedBits30);
+  for (const ProgramEntry& e : programs) {
+    w.U16(static_cast<uint16_t>(e.number));
+    w.Pid13(static_cast<uint16_t>(e.pid));
+  }
+  EXPECT_TRUE(w.Finish());
+  ParsePatSection(tree, w.data(), w.size(), port);
+  return LastChild(tree, tree.Root(port, Table::Pat));
+}
+
 ItemHandle MpegTree::AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
                             const std::vector<GenericDescriptor>& programInfo,
                             const std::vector<ComponentEntry>& components) {
-  const ItemHandle program = tree.InsertRecordItem(
-      Format("program: 0x%x (%d) => pid: 0x%x (%d)", programNumber, programNumber, pmtPid, pmtPid), kImageProgram,
-      tree.Root(port, Table::Pmt), MakeHolder(NodeKind::PmtProgram));
-  PmtSectionHeader h;
-  h.table_id = 2;
-  h.section_syntax_indicator = 1;
-  h.program_number() = static_cast<uint16_t>(programNumber);
-  h.set_version(3);
-  h.set_cni(1);
-  h.pcr_pid.word = static_cast<uint16_t>(0xE000 | pcrPid);
-  h.program_info_length.word = static_cast<uint16_t>(0xF000 | LoopBytes(programInfo));
-  h.pmt_pid.set(static_cast<uint32_t>(pmtPid));
-  int length = 13 + LoopBytes(programInfo);
-  for (const ComponentEntry& c : components) length += 5 + LoopBytes(c.descriptors);
-  h.section_length.set(static_cast<uint32_t>(length));
-  const ItemHandle section =
-      tree.InsertRecordItem("Section 0:", kImageSection, program, MakeRecord(NodeKind::PmtSection, h));
-  const int pil = h.program_info_length.get();
-  for (const std::string& line : {Format("table_id: 0x%x", 2), Format("section_syntax_indicator: 0x%x", 1),
-                                  Format("section_length: 0x%x", length), Format("program_number: 0x%x", programNumber),
-                                  Format("version_number: 0x%x", 3), Format("current_next_indicator: 0x%x", 1),
-                                  Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0),
-                                  Format("pcr_pid: 0x%x", pcrPid), Format("program_info_length: 0x%x (%d)", pil, pil)})
-    tree.InsertLine(line, section);
-  if (!programInfo.empty()) {
-    const ItemHandle holder = tree.InsertRecordItem("program_info_descriptors", kImageLine, section,
-                                                    MakeHolder(NodeKind::PmtProgramInfoList));
-    for (const GenericDescriptor& d : programInfo) AddPmtDescriptor(tree, holder, d, true);
-  }
-  const ItemHandle list =
-      tree.InsertRecordItem("components", kImageLine, section, MakeHolder(NodeKind::PmtComponentList));
+  SectionWriter w(kMaxSectionBytes);
+  w.WriteHeader({0x02, 1, static_cast<uint16_t>(programNumber), 3, 1, 0, 0}, kFixedBits30);
+  w.Pid13(static_cast<uint16_t>(pcrPid));
+  w.Length12(LoopBytes(programInfo));
+  for (const GenericDescriptor& d : programInfo) WriteDescriptor(w, d);
   for (const ComponentEntry& c : components) {
-    PmtComponent pc;
-    pc.stream_type = static_cast<uint8_t>(c.streamType);
-    pc.elementary_pid.word = static_cast<uint16_t>(0xE000 | c.pid);
-    pc.es_info_length.word = static_cast<uint16_t>(0xF000 | LoopBytes(c.descriptors));
-    const int image = c.streamType == 1 || c.streamType == 2   ? kImageVideo
-                      : c.streamType == 3 || c.streamType == 4 ? kImageAudio
-                                                               : kImageLine;
-    const ItemHandle item = tree.InsertRecordItem(Format("stream type: %2x", c.streamType), image, list,
-                                                  MakeRecord(NodeKind::PmtComponent, pc));
-    tree.InsertLine(Format("elementary_pid: 0x%x (%d)", c.pid, c.pid), item);
-    const int esil = pc.es_info_length.get();
-    tree.InsertLine(Format("es_info_length: 0x%x (%d)", esil, esil), item);
-    if (!c.descriptors.empty()) {
-      const ItemHandle holder =
-          tree.InsertRecordItem("es descriptors", kImageLine, item, MakeHolder(NodeKind::PmtEsDescriptorList));
-      for (const GenericDescriptor& d : c.descriptors) AddPmtDescriptor(tree, holder, d, false);
-    }
+    w.U8(static_cast<uint8_t>(c.streamType));
+    w.Pid13(static_cast<uint16_t>(c.pid));
+    w.Length12(LoopBytes(c.descriptors));
+    for (const GenericDescriptor& d : c.descriptors) WriteDescriptor(w, d);
   }
-  tree.InsertLine("crc_32: 0xabcdef01", section);
-  return section;
+  EXPECT_TRUE(w.Finish());
+  PmtReadState state;
+  EXPECT_EQ(ParsePmtSections(tree, w.data(), w.size(), port, static_cast<uint16_t>(pmtPid), state), 1);
+  return tree.GetChildItem(LastChild(tree, tree.Root(port, Table::Pmt)));
 }
 
-ItemHandle MpegTree::AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId) {
-  SdtSectionHeader h;
-  h.table_id = 0x42;
-  h.section_syntax_indicator = 1;
-  h.section_length.set(12);
-  h.transport_stream_id = transportStreamId;
-  h.set_version(2);
-  h.set_cni(1);
-  h.original_network_id = originalNetworkId;
-  const ItemHandle section = tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(port, Table::Sdt),
-                                                   MakeRecord(NodeKind::SdtSection, h));
-  for (const std::string& line :
-       {Format("table_id: 0x%x", 0x42), Format("section_syntax_indicator: 0x%x", 1), Format("section_length: 0x%x", 12),
-        Format("transport_stream_id: 0x%x", transportStreamId), Format("version_number: 0x%x", 2),
-        Format("current_next_indicator: 0x%x", 1), Format("section_number: 0x%x", 0),
-        Format("last_section_number: 0x%x", 0), Format("original_network_id: 0x%x", originalNetworkId)})
-    tree.InsertLine(line, section);
-  tree.InsertRecordItem("services", kImageLine, section, MakeHolder(NodeKind::SdtServiceList));
-  tree.InsertLine("crc_32: 0x0", section);
-  return section;
-}
-
-ItemHandle MpegTree::AddService(ItemHandle sdtSection, uint16_t serviceId, int running,
-                                const std::vector<GenericDescriptor>& descriptors) {
-  SdtService s;
-  s.service_id = serviceId;
-  s.flags = SdtService::MakeFlags(0, 1, running, 0);
-  s.descriptors_loop_length.word = static_cast<uint16_t>(0xF000 | LoopBytes(descriptors));
-  const ItemHandle services = tree.FindDirectChildOfKind(sdtSection, NodeKind::SdtServiceList);
-  const ItemHandle item = tree.InsertRecordItem(Format("service_id: 0x%04x (%d)", serviceId, serviceId), kImageLine,
-                                                services, MakeRecord(NodeKind::SdtService, s));
-  for (const std::string& line : {Format("eit_schedule_flag: 0x%x", 0), Format("eit_present_following_flag: 0x%x", 1),
-                                  Format("runing_status: 0x%x", running), Format("free_CA_mode: 0x%x", 0),
-                                  Format("descriptors_loop_length: 0x%x", s.descriptors_loop_length.get())})
-    tree.InsertLine(line, item);
-  if (!descriptors.empty()) {
-    const ItemHandle holder =
-        tree.InsertRecordItem("descriptors", kImageLine, item, MakeHolder(NodeKind::SdtServiceDescriptorList));
-    for (const GenericDescriptor& d : descriptors) {
-      const ItemHandle di = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder,
-                                                  MakeRecord(NodeKind::SdtDescriptor, d));
-      tree.InsertLine(Format("descriptor_length(byte): %d", d.length), di);
-    }
+ItemHandle MpegTree::AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId,
+                            const std::vector<ServiceEntry>& services) {
+  SectionWriter w(kMaxSectionBytes);
+  w.WriteHeader({0x42, 1, transportStreamId, 2, 1, 0, 0}, kFixedBits70);
+  w.U16(originalNetworkId);
+  w.U8(0xFF);
+  for (const ServiceEntry& s : services) {
+    w.U16(static_cast<uint16_t>(s.id));
+    w.U8(0xFD);  // EIT_present_following_flag
+    w.U16(static_cast<uint16_t>(s.running << 13 | LoopBytes(s.descriptors)));
+    for (const GenericDescriptor& d : s.descriptors) WriteDescriptor(w, d);
   }
-  return item;
+  EXPECT_TRUE(w.Finish());
+  EXPECT_TRUE(ParseSdtSection(tree, w.data(), w.size(), port, 0));
+  return LastChild(tree, tree.Root(port, Table::Sdt));
 }
 
 ItemHandle MpegTree::AddCat(int port, const std::vector<GenericDescriptor>& descriptors) {
-  CatSectionHeader h;
-  h.table_id = 1;
-  h.section_syntax_indicator = 1;
-  h.section_length.set(static_cast<uint32_t>(9 + LoopBytes(descriptors)));
-  h.version_cni = 0x20;
-  const ItemHandle section =
-      tree.InsertRecordItem("SECTION:0", kImageLine, tree.Root(port, Table::Cat), MakeRecord(NodeKind::CatSection, h));
-  for (const std::string& line : {Format("table_id: 0x%x", 1), Format("section_syntax_indicator: 0x%x", 1),
-                                  Format("section_length: 0x%x", h.section_length.get()),
-                                  Format("version_number: 0x%x", 0), Format("current_next_indicator: 0x%x", 1),
-                                  Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0)})
-    tree.InsertLine(line, section);
-  if (!descriptors.empty()) {
-    const ItemHandle holder =
-        tree.InsertRecordItem("descriptors", kImageLine, section, MakeHolder(NodeKind::CatDescriptorList));
-    for (const GenericDescriptor& d : descriptors) {
-      CaDescriptor ca;
-      ca.length = d.length;
-      ca.ca_system_id = static_cast<uint16_t>(d.data.at(0) << 8 | d.data.at(1));
-      ca.ca_pid.word = static_cast<uint16_t>(d.data.at(2) << 8 | d.data.at(3));
-      ca.private_data.assign(d.data.begin() + 4, d.data.end());
-      tree.InsertRecordItem(Format("descriptor_tag: 0x%x", 9), kImageLine, holder,
-                            MakeRecord(NodeKind::CatCaDescriptor, ca));
-    }
-  }
-  tree.InsertLine("crc_32: 0x0", section);
-  return section;
+  SectionWriter w(kMaxSectionBytes);
+  w.WriteHeader({0x01, 1, 0xFFFF, 0, 1, 0, 0}, kFixedBits30);
+  for (const GenericDescriptor& d : descriptors) WriteDescriptor(w, d);
+  EXPECT_TRUE(w.Finish());
+  EXPECT_TRUE(ParseCat(tree, w.data(), w.size(), port));
+  return LastChild(tree, tree.Root(port, Table::Cat));
 }
 
 ItemHandle MpegTree::AddTot(int port, const TotRecord& state) {
-  const ItemHandle section = tree.InsertItem("SECTION:0", kImageLine, tree.Root(port, Table::Tot));
-  tree.SetItemData(section, std::make_unique<TotRecord>(state));
-  tree.InsertLine(Format("table_id: 0x%x", state.table_id), section);
-  return section;
+  ShowTot(tree, tree.Root(port, Table::Tot), state);
+  return tree.GetChildItem(tree.Root(port, Table::Tot));
 }
 
 ItemHandle MpegTree::At(ItemHandle from, std::initializer_list<int> path) const {

@@ -23,6 +23,12 @@ struct ComponentEntry {
   std::vector<GenericDescriptor> descriptors;  // tag 9 makes a CA descriptor
 };
 
+struct ServiceEntry {
+  int id;
+  int running;
+  std::vector<GenericDescriptor> descriptors;
+};
+
 class MpegTree {
  public:
   MpegTree();
@@ -30,21 +36,19 @@ class MpegTree {
   TableTreeCtrl tree;
   RecordingUi ui;
 
-  // "SECTION0:" with its header lines, "programs:%d" and one line per entry, "crc_32: 0x0".
+  // Each adds the branch that the parser makes of a section written with these fields.
+  // PAT: version 1, the given entries. Returns "SECTION0:".
   ItemHandle AddPat(int port, uint16_t transportStreamId, const std::vector<ProgramEntry>& programs);
-  // A program item with one "Section 0:" and its lines; "program_info_descriptors" when there are
-  // program-info descriptors, "components" always.
+  // PMT: version 3. Returns its "Section 0:".
   ItemHandle AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
                     const std::vector<GenericDescriptor>& programInfo, const std::vector<ComponentEntry>& components);
-  // "Section 0:" with its lines and an empty "services" holder.
-  ItemHandle AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId);
-  // A service under the section's "services" with its five lines and, when given, its descriptors
-  // as "Other" descriptors.
-  ItemHandle AddService(ItemHandle sdtSection, uint16_t serviceId, int running,
-                        const std::vector<GenericDescriptor>& descriptors = {});
-  // "SECTION:0" with its lines and, when there are descriptors, "descriptors" before "crc_32".
+  // SDT: version 2; services with EIT_present_following_flag set. Returns "Section 0:"; its
+  // services are At(section, {9, i}).
+  ItemHandle AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId,
+                    const std::vector<ServiceEntry>& services = {});
+  // CAT: CA_descriptors. Returns "SECTION:0".
   ItemHandle AddCat(int port, const std::vector<GenericDescriptor>& descriptors);
-  // "SECTION:0" under the port's TOT root, carrying `state`, with one line.
+  // The TOT branch of `state`. Returns its "SECTION:0".
   ItemHandle AddTot(int port, const TotRecord& state);
 
   // Child `path` below `from`: {2, 0} is the first child of the third child.

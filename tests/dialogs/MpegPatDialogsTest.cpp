@@ -104,6 +104,7 @@ TEST(CPATAddPrg, ModifyShowsTheEntryAndCarriesTheChangeToTheFirstPortsPmt) {
   const ItemHandle pmt1 = t.AddPmt(1, 1, 0x100, 0x101, {}, {});
   const ItemHandle pmt2 = t.AddPmt(1, 2, 0x200, 0x201, {}, {});
   const ItemHandle entry = t.Select(t.At(pat, {8, 2}));
+  t.Record(entry).As<PatProgram>()->pid.word |= 0xE000;  // reserved bits of the word
   CPATAddPrg dlg(t.tree, t.ui, false);
   dlg.OnInitDialog();
   EXPECT_EQ(dlg.title, "Modify Program");
@@ -140,7 +141,7 @@ TEST(CPATAddPrg, ModifyWithoutAMatchingPmtChangesOnlyThePat) {
   const std::string oldLine = "program_number: 0x5 (5) => pid: 0x500 (1280)";
   const std::string newLine = "program_number: 0x9 (9) => pid: 0x500 (1280)";
   before.replace(before.find(oldLine), oldLine.size(), newLine);
-  before.replace(before.find("prog=5 pid=58624"), 16, "prog=9 pid=58624");
+  before.replace(before.find("prog=5 pid=1280"), 15, "prog=9 pid=1280");
   EXPECT_EQ(t.Snapshot(), before);
   EXPECT_EQ(t.tree.GetItemText(entry), newLine);
 }

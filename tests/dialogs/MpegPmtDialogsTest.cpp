@@ -109,7 +109,7 @@ TEST(CDlgModifyPmtSection, ShowsAndReplacesProgramNumberAndPcrPid) {
   EXPECT_TRUE(dlg.OnOK());
   const PmtSectionHeader* h = t.Record(section).As<PmtSectionHeader>();
   EXPECT_EQ(h->program_number(), 10);
-  EXPECT_EQ(h->pcr_pid.word, 0xFFFF);
+  EXPECT_EQ(h->pcr_pid.get(), 0x1FFF);
   EXPECT_EQ(t.tree.GetItemText(t.At(section, {3})), "program_number: 0xa");
   EXPECT_EQ(t.tree.GetItemText(t.At(section, {8})), "pcr_pid: 0x1fff");
   EXPECT_EQ(t.tree.GetItemText(t.tree.GetParentItem(section)), "program: 0x5 (5) => pid: 0x500 (1280)");
@@ -249,7 +249,7 @@ TEST(CPMTAddCom, ModifyKeepsTheComponentsDescriptors) {
   EXPECT_EQ(t.tree.GetItemImage(component), kImageAudio);
   const PmtComponent* c = t.Record(component).As<PmtComponent>();
   EXPECT_EQ(c->stream_type, 4);
-  EXPECT_EQ(c->elementary_pid.word, 0xE000 | 300);
+  EXPECT_EQ(c->elementary_pid.get(), 300);
   EXPECT_EQ(c->es_info_length.get(), 9);
 }
 
@@ -320,7 +320,7 @@ TEST(CPmtAddComDes, ProgramInfoLoopLengthIsTheSumOfItsDescriptors) {
   const ItemHandle holder = t.At(section, {10});
   EXPECT_TRUE(AddDescriptor(t, holder, 0, Other("0x0e", "0", "-")));
   EXPECT_EQ(t.tree.GetItemText(t.At(section, {9})), "program_info_length: 0x8 (8)");
-  EXPECT_EQ(t.Record(section).As<PmtSectionHeader>()->program_info_length.word, 0xF008);
+  EXPECT_EQ(t.Record(section).As<PmtSectionHeader>()->program_info_length.get(), 8);
   EXPECT_EQ(t.tree.GetSelectedItem(), t.At(section, {9}));
   EXPECT_EQ(DumpTree(t.tree, t.At(holder, {1})),
             "descriptor_tag: 0xe\n  descriptor_length(byte): 0\n  descriptor_data(hex): \n");

@@ -119,8 +119,7 @@ TEST(CSDTAddService, RunningStatusLimitLooksAtTheLow16Bits) {
 TEST(CSDTAddService, EmptyFieldsAreRefusedInOrder) {
   for (bool add : {true, false}) {
     MpegTree t;
-    const ItemHandle section = t.AddSdt(1, 1, 2);
-    t.AddService(section, 7, 4);
+    const ItemHandle section = t.AddSdt(1, 1, 2, {{7, 4, {}}});
     t.Select(add ? t.At(section, {9}) : t.At(section, {9, 0}));
     const std::string before = t.Snapshot();
     CSDTAddService dlg(t.tree, t.ui, add);
@@ -136,8 +135,7 @@ TEST(CSDTAddService, EmptyFieldsAreRefusedInOrder) {
 
 TEST(CSDTAddService, ModifyRewritesIdAndFlagsAndKeepsTheLoop) {
   MpegTree t;
-  const ItemHandle section = t.AddSdt(1, 1, 2);
-  const ItemHandle service = t.Select(t.AddService(section, 0x20, 4, {Descriptor(0x5f, {0, 0, 0, 1})}));
+  const ItemHandle service = t.Select(t.At(t.AddSdt(1, 1, 2, {{0x20, 4, {Descriptor(0x5f, {0, 0, 0, 1})}}}), {9, 0}));
   CSDTAddService dlg(t.tree, t.ui, false);
   dlg.OnInitDialog();
   EXPECT_EQ(dlg.title, "Modify Service");
@@ -156,11 +154,12 @@ TEST(CSDTAddService, ModifyRewritesIdAndFlagsAndKeepsTheLoop) {
             "  descriptors_loop_length: 0x6\n"
             "  descriptors\n"
             "    descriptor_tag: 0x5f\n"
-            "      descriptor_length(byte): 4\n");
+            "      descriptor_length(byte): 4\n"
+            "      descriptor_data(hex): 00 00 00 01\n");
   const SdtService* s = t.Record(service).As<SdtService>();
   EXPECT_EQ(s->service_id, 33);
   EXPECT_EQ(s->flags, 0x01 | 1 << 2 | 0x20);
-  EXPECT_EQ(s->descriptors_loop_length.word, 0xF006);
+  EXPECT_EQ(s->descriptors_loop_length.get(), 6);
 }
 
 }  // namespace
