@@ -172,7 +172,7 @@ bool BuildTot(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port) {
   s[10] = t->descriptor_tag;
   s[11] = kLocalTimeOffsetLength;
   std::memcpy(s + 12, t->country_code.data(), 3);
-  s[15] = static_cast<uint8_t>(t->country_region_id << 2 | 0x02 | (t->local_time_offset_polarity & 1));
+  s[15] = static_cast<uint8_t>((t->country_region_id & 0x3F) << 2 | 0x02 | (t->local_time_offset_polarity & 1));
   WriteOffset(t->local_time_offset, s + 16);
   DateToUtcTime(t->time_of_change, s, 18);
   WriteOffset(t->next_time_offset, s + 23);

@@ -91,7 +91,7 @@ TEST_F(TimeSections, TotFieldsAsWritten) {
   state.section_syntax_indicator = 1;
   state.section_length.set(0x33);  // disagrees with the 29-byte section: written as 0x1A
   state.country_code = {'C', 'H', 'N'};
-  state.country_region_id = 3;
+  state.country_region_id = 0x43;  // only the 6 bits of the field reach byte 15
   state.local_time_offset_polarity = 1;
   state.local_time_offset = MakeDate(1899, 12, 30, 5, 30, 0);
   state.time_of_change = MakeDate(1993, 10, 13, 12, 45, 0);
