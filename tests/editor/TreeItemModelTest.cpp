@@ -5,6 +5,7 @@
 
 #include "EditorTestMain.h"
 #include "EditorTestUtil.h"
+#include "editor/QtText.h"
 #include "editor/IconStrip.h"
 #include "editor/TreeItemModel.h"
 #include "util/Number.h"
@@ -21,7 +22,7 @@ class TreeItemModelTest : public QObject {
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     tree.BuildRoots();
     const ItemHandle sec = test::AddPatSection(tree, 3);
-    QCOMPARE(test::DumpModel(model), QString::fromStdString(DumpTree(tree)));
+    QCOMPARE(test::DumpModel(model), FromCp936(DumpTree(tree)));
 
     const ItemHandle list = tree.FindChildOfKind(sec, NodeKind::PatProgramList);
     tree.SetItemText(list, "programs:7");
@@ -29,13 +30,13 @@ class TreeItemModelTest : public QObject {
     // Insert in the middle and at the front.
     tree.InsertLine("middle", list, tree.ChildAt(list, 0));
     tree.InsertLine("front", list, kInsertFirst);
-    QCOMPARE(test::DumpModel(model), QString::fromStdString(DumpTree(tree)));
+    QCOMPARE(test::DumpModel(model), FromCp936(DumpTree(tree)));
 
     // A whole subtree goes with one removal.
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     tree.DeleteItem(sec);
     QCOMPARE(removed.count(), 1);
-    QCOMPARE(test::DumpModel(model), QString::fromStdString(DumpTree(tree)));
+    QCOMPARE(test::DumpModel(model), FromCp936(DumpTree(tree)));
     // A handle of a deleted item never reaches a live one.
     QCOMPARE(model.IndexOf(list), QModelIndex());
     tree.DeleteAllItems();
@@ -82,7 +83,7 @@ class TreeItemModelTest : public QObject {
     QCOMPARE(inserted.count(), 18 + TreeItemModel::kResetThreshold);
     QVERIFY(!model.StructureChanging());
     QCOMPARE(model.rowCount(model.IndexOf(tree.Root(1, Table::Nit))), 500);
-    QCOMPARE(test::DumpModel(model), QString::fromStdString(DumpTree(tree)));
+    QCOMPARE(test::DumpModel(model), FromCp936(DumpTree(tree)));
   }
 
   void ShowsChineseTextAsUnicode() {

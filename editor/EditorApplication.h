@@ -1,0 +1,16 @@
+// The Qt application object of an editor opened by a host or by the launcher.
+#pragma once
+
+namespace quorvelin {
+
+// Whether a Qt platform can start here (Qt aborts the whole process, host included, when none
+// can): QT_QPA_PLATFORM or WAYLAND_DISPLAY set, or an X display whose local server answers.
+bool DisplayAvailable();
+
+// Why an editor cannot open on this thread now (no display, a thread other than Qt's, a host
+// application without widgets), or nullptr when it can. Creates the application object when
+// the process has none; it is never destroyed (deleting it inside a Java virtual machine
+// corrupts the heap at the machine's exit).
+const char* PrepareApplication();
+
+}  // namespace quorvelin

@@ -1,0 +1,198 @@
+// The editor window against the simulated device over loopback: it opens on the sample
+// multiplex, its context menu follows the kind of the item, and edits reach the device.
+#include <QContextMenuEvent>
+#include <QMessageBox>
+#include <QTest>
+
+#include "EditorTestMain.h"
+#include "EditorTestUtil.h"
+#include "editor/QtText.h"
+#include "editor/CDlgQuorvelin.h"
+#include "sections/CatSections.h"
+#include "sections/PatSections.h"
+#include "tools/devsim/SampleMultiplex.h"
+#include "tools/devsim/Simulator.h"
+
+namespace quorvelin {
+namespace {
+
+// The editor on a simulated device that holds the sample multiplex.
+struct EditorOnDevice {
+  explicit EditorOnDevice(int portMode = 1) {
+    std::string error;
+    sim = devsim::StartOnFreeLoopback({}, error);
+    if (!sim) qFatal("simulator: %s", error.c_str());
+    devsim::LoadSample(sim->Store());
+    editor = std::make_unique<CDlgQuorvelin>(sim->Address().address, nullptr, portMode, nullptr, nullptr, 0);
+    editor->show();  // OnInitDialog: the first Refresh runs before the window appears
+  }
+  ~EditorOnDevice() {
+    editor->close();
+    editor.reset();
+    sim->Stop();
+  }
+
+  TableTreeCtrl& Tree() { return editor->Tree(); }
+  TableTreeView& View() { return *editor->TreeView(); }
+  ItemHandle First(int port, Table table, NodeKind kind) {
+    return Tree().FindChildOfKind(Tree().GetChildItem(Tree().Root(port, table)), kind);
+  }
+
+  // Right-clicks the item (its branch opened and scrolled into view); the menu's items by text.
+  std::map<QString, bool> RightClick(ItemHandle item) {
+    for (ItemHandle p = Tree().GetParentItem(item); p != kNoItem; p = Tree().GetParentItem(p))
+      Tree().Expand(p, ExpandCode::Expand);
+    const QModelIndex index = editor->Model().IndexOf(item);
+    View().scrollTo(index);
+    const QPoint pos = View().visualRect(index).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, View().viewport()->mapToGlobal(pos));
+    QApplication::sendEvent(View().viewport(), &event);
+    std::map<QString, bool> items;
+    if (QMenu* menu = View().ContextMenu()) {
+      for (QAction* a : menu->actions()) items[a->text()] = a->isEnabled();
+      menu->close();
+    }
+    return items;
+  }
+  void Choose(ItemHandle item, const QString& command) {
+    RightClick(item);
+    for (QAction* a : View().ContextMenu()->actions())
+      if (a->text() == command) a->trigger();
+  }
+
+  std::unique_ptr<devsim::Simulator> sim;
+  std::unique_ptr<CDlgQuorvelin> editor;
+};
+
+// The packets a builder makes of the port's table (the PAT builder counts programs: one packet).
+std::vector<uint8_t> Built(BuildResult (*build)(TableTreeCtrl&, int, uint8_t*, size_t), TableTreeCtrl& tree,
+                           int port) {
+  std::vector<uint8_t> area(4096, 0xFF);
+  const BuildResult r = build(tree, port, area.data(), area.size());
+  const size_t packets = build == &BuildPat ? 1 : static_cast<size_t>(r.count);
+  area.resize(r ? packets * 188 : 0);
+  return area;
+}
+
+const QStringList kAllCommands = {"Add Data", "Delete Data", "Modify Data", "Modify NIT", "Submit",
+                                  "Refresh",  "SetChannel",  "SaveCurrentTable", "LoadCurrentTable"};
+
+// The menu items that are enabled, in menu order.
+QStringList Enabled(const std::map<QString, bool>& menu) {
+  QStringList on;
+  for (const QString& c : kAllCommands)
+    if (menu.count(c) && menu.at(c)) on << c;
+  return on;
+}
+
+}  // namespace
+
+class EditorWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void OpensOnTheSampleMultiplex() {
+    EditorOnDevice e;
+    QCOMPARE(e.editor->windowTitle(), QStringLiteral("Quorvelin 2.2.6.2"));
+    QVERIFY(e.editor->windowState() & Qt::WindowMaximized);
+    QVERIFY(e.sim->Stats().reads > 0);
+    // The view shows the tree as it is, both ports and every table the device holds.
+    QCOMPARE(test::DumpModel(e.editor->Model()), FromCp936(DumpTree(e.Tree())));
+    QCOMPARE(e.Tree().GetItemText(e.Tree().PortNode(1)), std::string("PortA"));
+    QCOMPARE(e.Tree().GetItemText(e.Tree().PortNode(2)), std::string("PortB"));
+    QVERIFY(e.First(1, Table::Pat, NodeKind::PatProgram) != kNoItem);
+    QVERIFY(e.First(2, Table::Nit, NodeKind::NitSection) != kNoItem);
+    QVERIFY(!e.editor->Model().IndexOf(e.Tree().PortNode(1)).data(Qt::DecorationRole).isNull());
+
+    // The tree fills the client area through every resize.
+    QCOMPARE(e.View().geometry(), e.editor->rect());
+    e.editor->setWindowState(Qt::WindowNoState);
+    e.editor->resize(640, 480);
+    QCOMPARE(e.View().geometry(), QRect(0, 0, 640, 480));
+  }
+
+  void TheMenuFollowsTheKindOfTheItem() {
+    EditorOnDevice e;
+    QCOMPARE(Enabled(e.RightClick(e.Tree().PortNode(1))), (QStringList{"Submit", "Refresh"}));
+    QCOMPARE(e.Tree().GetSelectedItem(), e.Tree().PortNode(1));
+    QCOMPARE(Enabled(e.RightClick(e.First(1, Table::Pat, NodeKind::PatProgram))),
+             (QStringList{"Delete Data", "Modify Data", "Submit", "Refresh"}));
+    QCOMPARE(Enabled(e.RightClick(e.First(1, Table::Pat, NodeKind::PatProgramList))),
+             (QStringList{"Add Data", "Submit", "Refresh"}));
+    QCOMPARE(Enabled(e.RightClick(e.First(1, Table::Nit, NodeKind::NitSection))),
+             (QStringList{"Add Data", "Delete Data", "Modify NIT", "Submit", "Refresh"}));
+    QCOMPARE(Enabled(e.RightClick(e.Tree().Root(2, Table::Nit))),
+             (QStringList{"Add Data", "Submit", "Refresh", "SaveCurrentTable", "LoadCurrentTable"}));
+    QCOMPARE(Enabled(e.RightClick(e.First(1, Table::Pmt, NodeKind::PmtComponent))),
+             (QStringList{"Add Data", "Delete Data", "Modify Data", "Submit", "Refresh"}));
+  }
+
+  void OnePortModeOffersSetChannel() {
+    EditorOnDevice e(2);
+    QCOMPARE(e.Tree().GetItemText(e.Tree().PortNode(1)), std::string("Port1"));
+    QCOMPARE(e.Tree().PortNode(2), kNoItem);
+    QCOMPARE(Enabled(e.RightClick(e.Tree().PortNode(1))), (QStringList{"Submit", "Refresh", "SetChannel"}));
+  }
+
+  void ADeleteAnsweredYesReachesTheDeviceOnSubmit() {
+    EditorOnDevice e;
+    const std::vector<uint8_t> patBefore = Built(BuildPat, e.Tree(), 1);
+    const ItemHandle descriptor = e.First(1, Table::Cat, NodeKind::CatCaDescriptor);
+    QVERIFY(descriptor != kNoItem);
+    const size_t items = e.Tree().ItemCount();
+    test::ModalScript script;
+    script.Then([](QDialog& box) { test::ClickButton(box, QStringLiteral("&No")); })
+        .Then([](QDialog& box) {
+          const test::ShownMessage m = test::ReadMessageBox(box);
+          QCOMPARE(m.text, QStringLiteral("Are you sure to delete?"));
+          QCOMPARE(m.caption, QStringLiteral("SystemInfo"));
+          QCOMPARE(m.icon, static_cast<int>(QMessageBox::Information));
+          test::ClickButton(box, QStringLiteral("&Yes"));
+        });
+    e.Choose(descriptor, QStringLiteral("Delete Data"));
+    QVERIFY(e.Tree().IsValid(descriptor));  // No: nothing changes
+    QCOMPARE(e.Tree().ItemCount(), items);
+    e.Choose(descriptor, QStringLiteral("Delete Data"));
+    QVERIFY(!e.Tree().IsValid(descriptor));
+    QVERIFY(script.unexpected.isEmpty());
+    QCOMPARE(test::DumpModel(e.editor->Model()), FromCp936(DumpTree(e.Tree())));
+
+    const int writes = e.sim->Store().Writes();
+    e.Choose(e.Tree().PortNode(1), QStringLiteral("Submit"));
+    QVERIFY(script.unexpected.isEmpty());  // no failure message
+    QVERIFY(e.sim->Store().Writes() > writes);
+    // The device holds what the builders make of the edited tree: the CAT without the
+    // descriptor, the PAT as it was.
+    const devsim::PortTables held = e.sim->Store().Port(0);
+    const std::vector<uint8_t> cat = Built(BuildCat, e.Tree(), 1);
+    QVERIFY(!cat.empty());
+    QCOMPARE(held.cat, cat);
+    QVERIFY(held.cat != devsim::SamplePortA().cat);
+    QCOMPARE(held.pat, patBefore);
+  }
+
+  void ClosingReleasesEveryRecord() {
+    EditorOnDevice e;
+    TableTreeCtrl& tree = e.Tree();
+    QVERIFY(tree.GetItemData(tree.Root(1, Table::Pat)) != nullptr);
+    e.editor->close();
+    std::vector<ItemHandle> pending{kNoItem};
+    int withData = 0;
+    while (!pending.empty()) {
+      const ItemHandle p = pending.back();
+      pending.pop_back();
+      for (ItemHandle c = tree.GetNextItem(p, Relation::FirstChild); c != kNoItem; c = tree.GetNextSiblingItem(c)) {
+        withData += tree.GetItemData(c) != nullptr;
+        pending.push_back(c);
+      }
+    }
+    QCOMPARE(withData, 0);
+    QVERIFY(!e.editor->isVisible());
+  }
+};
+
+QUORVELIN_EDITOR_TEST(EditorWindowTest);
+
+}  // namespace quorvelin
+
+#include "EditorWindowTest.moc"
