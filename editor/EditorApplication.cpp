@@ -1,14 +1,11 @@
 #include "editor/EditorApplication.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <dlfcn.h>
 
 #include <QApplication>
 #include <QThread>
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <new>
 #include <string>
@@ -34,29 +31,37 @@ bool IsSet(const char* name) {
   return v && *v;
 }
 
-// A local X display (":N", ":N.S" or "unix:N") whose server socket takes a connection; a
-// remote display is left to Qt.
-bool LocalXServerAnswers(std::string display) {
-  if (display.rfind("unix:", 0) == 0) display.erase(0, 4);
-  if (display.empty() || display[0] != ':') return true;
-  const std::string number = display.substr(1, display.find('.') - 1);
-  const std::string path = "/tmp/.X11-unix/X" + number;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (number.empty() || path.size() >= sizeof(addr.sun_path)) return false;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
-  ::close(fd);
+// Whether an X server takes a connection on DISPLAY, authorisation included, as Qt's xcb platform
+// will ask for it. libxcb is loaded at run time: without it the xcb platform cannot start either.
+bool XServerAnswers() {
+  void* xcb = ::dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
+  if (!xcb) return false;
+  using Connect = void* (*)(const char*, int*);
+  using HasError = int (*)(void*);
+  using Disconnect = void (*)(void*);
+  const auto connect = reinterpret_cast<Connect>(::dlsym(xcb, "xcb_connect"));
+  const auto hasError = reinterpret_cast<HasError>(::dlsym(xcb, "xcb_connection_has_error"));
+  const auto disconnect = reinterpret_cast<Disconnect>(::dlsym(xcb, "xcb_disconnect"));
+  bool ok = false;
+  if (connect && hasError && disconnect) {
+    void* connection = connect(nullptr, nullptr);
+    ok = connection && hasError(connection) == 0;
+    if (connection) disconnect(connection);
+  }
+  ::dlclose(xcb);
   return ok;
 }
 
 }  // namespace
 
 bool DisplayAvailable() {
-  if (IsSet("QT_QPA_PLATFORM") || IsSet("WAYLAND_DISPLAY")) return true;
-  return IsSet("DISPLAY") && LocalXServerAnswers(std::getenv("DISPLAY"));
+  if (IsSet("QT_QPA_PLATFORM")) {
+    const std::string platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform.rfind("xcb", 0) != 0) return true;  // offscreen, wayland, vnc ...: Qt's to judge
+    return IsSet("DISPLAY") && XServerAnswers();
+  }
+  if (IsSet("DISPLAY")) return XServerAnswers();
+  return IsSet("WAYLAND_DISPLAY");
 }
 
 const char* PrepareApplication() {

@@ -4,7 +4,8 @@
 namespace quorvelin {
 
 // Whether a Qt platform can start here (Qt aborts the whole process, host included, when none
-// can): QT_QPA_PLATFORM or WAYLAND_DISPLAY set, or an X display whose local server answers.
+// can): an X server that takes a connection on DISPLAY, else a Wayland display, or a platform
+// other than xcb named by QT_QPA_PLATFORM.
 bool DisplayAvailable();
 
 // Why an editor cannot open on this thread now (no display, a thread other than Qt's, a host

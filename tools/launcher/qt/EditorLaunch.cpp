@@ -50,8 +50,8 @@ int RunDemoEditor(const HeadlessOptions& o, std::ostream& out, std::ostream& err
 std::optional<int> RunEditorCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) return std::nullopt;
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    out << kEditorUsage;
-    return std::nullopt;  // the headless usage follows
+    out << kLauncherUsage << kEditorUsage;
+    return 0;
   }
   if (args[0] == "demo") {
     if (DisplayAvailable()) {
