@@ -434,6 +434,22 @@ class FormRendererTest : public QObject {
     QCOMPARE(ui.MessageBox("x", kSystemInfo, MsgIcon::Information, MsgButtons::YesNo), MsgAnswer::No);
   }
 
+  void RendersEveryTemplateOfTheResources() {
+    QtUi ui;
+    const auto all = AllDialogTemplates();
+    QVERIFY(!all.empty());
+    for (const DialogTemplate* t : all) {
+      Form form(t->id, ui);
+      form.OnInitDialog();
+      FormDialog dialog(form, nullptr);
+      QCOMPARE(dialog.windowTitle(), QString::fromStdString(t->title));
+      for (const ControlTemplate& c : t->controls) {
+        if (c.kind == ControlKind::Button && (c.id == kIdOk || c.id == kIdCancel)) continue;
+        QVERIFY2(dialog.ControlWidget(c.id) != nullptr, qPrintable(QStringLiteral("template %1 control %2").arg(t->id).arg(c.id)));
+      }
+    }
+  }
+
   void FileFiltersBecomeQtFilters() {
     QCOMPARE(QtNameFilters("All Files (*.data)|*.data|"), QStringList{QStringLiteral("All Files (*.data)")});
     QCOMPARE(QtNameFilters("Tables|*.data;*.bin|All|*.*|"),
