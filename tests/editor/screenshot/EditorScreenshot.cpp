@@ -59,8 +59,14 @@ int main(int argc, char** argv) {
   QTimer::singleShot(0, &editor, [&] {
     TableTreeCtrl& tree = editor.Tree();
     {
+      // Port A with its PMT and SDT open (components and service names), port B's tables listed.
       const ModelBatch batch(editor.Model());
-      ExpandBranch(tree, tree.PortNode(1));
+      tree.Expand(tree.PortNode(1), ExpandCode::Expand);
+      for (Table t : {Table::Pmt, Table::Sdt}) {
+        const ItemHandle root = tree.Root(1, t);
+        tree.Expand(root, ExpandCode::Expand);
+        if (const ItemHandle first = tree.GetChildItem(root)) ExpandBranch(tree, first);
+      }
       tree.Expand(tree.PortNode(2), ExpandCode::Expand);
       tree.SelectItem(FirstOfKind(tree, Table::Pmt, NodeKind::PmtComponent));
     }
