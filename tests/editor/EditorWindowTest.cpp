@@ -1,7 +1,11 @@
 // The editor window against the simulated device over loopback: it opens on the sample
 // multiplex, its context menu follows the kind of the item, and edits reach the device.
 #include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "EditorTestMain.h"
@@ -169,6 +173,105 @@ class EditorWindowTest : public QObject {
     QCOMPARE(held.cat, cat);
     QVERIFY(held.cat != devsim::SamplePortA().cat);
     QCOMPARE(held.pat, patBefore);
+  }
+
+  void AddsAProgramThroughTheRenderedDialog() {
+    EditorOnDevice e;
+    const ItemHandle list = e.First(1, Table::Pat, NodeKind::PatProgramList);
+    const int before = e.Tree().ChildCount(list);
+    test::ModalScript script;
+    QPointer<QDialog> form;
+    script
+        .Then([&](QDialog& d) {
+          form = &d;
+          QCOMPARE(d.windowTitle(), QStringLiteral("Add Program"));
+          auto* number = d.findChild<QLineEdit*>(QStringLiteral("ctl4001"));
+          auto* pid = d.findChild<QLineEdit*>(QStringLiteral("ctl4002"));
+          QVERIFY(number && pid);
+          QTest::keyClicks(number, QStringLiteral("0x10"));
+          test::ClickButton(d, QStringLiteral("Ok"));  // the PID is empty: refused
+          QVERIFY(d.isVisible());
+          QCOMPARE(d.focusWidget(), pid);
+          QTest::keyClicks(pid, QStringLiteral("0x100"));
+          test::ClickButton(d, QStringLiteral("Ok"));
+        })
+        .Then([&](QDialog& box) {
+          const test::ShownMessage m = test::ReadMessageBox(box);
+          QCOMPARE(m.text, QStringLiteral("ProgramPID can not be null!"));
+          QCOMPARE(m.caption, QStringLiteral("SystemInfo"));
+          QCOMPARE(m.icon, static_cast<int>(QMessageBox::Information));
+          QCOMPARE(box.parentWidget(), form.data());
+          test::ClickButton(box, QStringLiteral("OK"));
+        });
+    e.Choose(list, QStringLiteral("Add Data"));
+    QCOMPARE(script.Remaining(), 0u);
+    QVERIFY(script.unexpected.isEmpty());
+    QCOMPARE(e.Tree().ChildCount(list), before + 1);
+    const ItemHandle added = e.Tree().ChildAt(list, before);
+    QCOMPARE(e.Tree().GetItemText(added), std::string("program_number: 0x10 (16) => pid: 0x100 (256)"));
+    QCOMPARE(e.Tree().GetItemText(list), "programs:" + std::to_string(before + 1));
+    QCOMPARE(e.Tree().GetSelectedItem(), added);
+    QCOMPARE(e.View().currentIndex(), e.editor->Model().IndexOf(added));
+  }
+
+  void DoubleClickModifiesAComponent() {
+    EditorOnDevice e;
+    const ItemHandle component = e.First(1, Table::Pmt, NodeKind::PmtComponent);
+    e.RightClick(component);  // opens its branch and scrolls it into view
+    const QModelIndex index = e.editor->Model().IndexOf(component);
+    const bool expanded = e.View().isExpanded(index);
+    test::ModalScript script;
+    script.Then([&](QDialog& d) {
+      auto* type = d.findChild<QLineEdit*>(QStringLiteral("ctl4006"));
+      auto* pid = d.findChild<QLineEdit*>(QStringLiteral("ctl4007"));
+      QVERIFY(type && pid);
+      QCOMPARE(type->text(), QStringLiteral("0x2"));
+      QCOMPARE(pid->text(), QStringLiteral("0x101"));
+      type->setText(QStringLiteral("0x4"));
+      pid->setText(QStringLiteral("0x111"));
+      test::ClickButton(d, QStringLiteral("Ok"));
+    });
+    QTest::mouseDClick(e.View().viewport(), Qt::LeftButton, {}, e.View().visualRect(index).center());
+    QVERIFY(script.unexpected.isEmpty());
+    QCOMPARE(script.Remaining(), 0u);
+    QCOMPARE(e.Tree().GetItemText(component), std::string("stream type:  4"));
+    QCOMPARE(e.Tree().GetItemImage(component), static_cast<int>(kImageAudio));
+    QCOMPARE(e.Tree().GetItemText(e.Tree().GetChildItem(component)), std::string("elementary_pid: 0x111 (273)"));
+    QCOMPARE(index.data().toString(), QStringLiteral("stream type:  4"));
+    QCOMPARE(e.View().isExpanded(index), expanded);  // the dialog ran: no toggle
+  }
+
+  void SavesAndLoadsANitThroughTheFileDialog() {
+    EditorOnDevice e;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("network.data"));
+    auto answerFile = [&](QDialog& d) {
+      auto* files = qobject_cast<QFileDialog*>(&d);
+      QVERIFY(files);
+      QCOMPARE(files->nameFilters(), QStringList{QStringLiteral("All Files (*.data)")});
+      files->selectFile(path);
+      d.accept();  // QFileDialog::accept, through the dialog
+    };
+    test::ModalScript script;
+    script.Then(answerFile).Then([](QDialog& box) {
+      const test::ShownMessage m = test::ReadMessageBox(box);
+      QCOMPARE(m.text, QStringLiteral("Save done"));
+      QCOMPARE(m.icon, static_cast<int>(QMessageBox::Information));
+      test::ClickButton(box, QStringLiteral("OK"));
+    });
+    e.Choose(e.Tree().Root(1, Table::Nit), QStringLiteral("SaveCurrentTable"));
+    QVERIFY(script.unexpected.isEmpty());
+    QCOMPARE(QFileInfo(path).size(), qint64(4106));
+
+    const ItemHandle nitB = e.Tree().Root(2, Table::Nit);
+    const int sectionsA = e.Tree().ChildCount(e.Tree().Root(1, Table::Nit));
+    const int sectionsB = e.Tree().ChildCount(nitB);
+    script.Then(answerFile);
+    e.Choose(nitB, QStringLiteral("LoadCurrentTable"));
+    QVERIFY(script.unexpected.isEmpty());
+    QCOMPARE(e.Tree().ChildCount(nitB), sectionsB + sectionsA);
+    QVERIFY(e.View().isExpanded(e.editor->Model().IndexOf(nitB)));
+    QCOMPARE(test::DumpModel(e.editor->Model()), FromCp936(DumpTree(e.Tree())));
   }
 
   void ClosingReleasesEveryRecord() {
