@@ -14,8 +14,7 @@
 #include "editor/CDlgQuorvelin.h"
 #include "sections/CatSections.h"
 #include "sections/PatSections.h"
-#include "tools/devsim/SampleMultiplex.h"
-#include "tools/devsim/Simulator.h"
+#include "SampleDevice.h"
 
 namespace quorvelin {
 namespace {
@@ -23,10 +22,8 @@ namespace {
 // The editor on a simulated device that holds the sample multiplex.
 struct EditorOnDevice {
   explicit EditorOnDevice(int portMode = 1) {
-    std::string error;
-    sim = devsim::StartOnFreeLoopback({}, error);
-    if (!sim) qFatal("simulator: %s", error.c_str());
-    devsim::LoadSample(sim->Store());
+    sim = test::StartSampleDevice();
+    if (!sim) qFatal("no simulated device");
     editor = std::make_unique<CDlgQuorvelin>(sim->Address().address, nullptr, portMode, nullptr, nullptr, 0);
     editor->show();  // OnInitDialog: the first Refresh runs before the window appears
   }

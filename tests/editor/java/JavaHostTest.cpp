@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/devsim/SampleMultiplex.h"
-#include "tools/devsim/Simulator.h"
+#include "SampleDevice.h"
 
 extern char** environ;
 
@@ -44,13 +43,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: java_host_test JAVA CLASSPATH LIBRARY_PATH\n");
     return 2;
   }
-  std::string error;
-  auto sim = devsim::StartOnFreeLoopback({}, error);
-  if (!sim) {
-    std::fprintf(stderr, "simulator: %s\n", error.c_str());
-    return 1;
-  }
-  devsim::LoadSample(sim->Store());
+  const auto sim = test::StartSampleDevice();
+  if (!sim) return 1;
   const std::string address = Ipv4Text(sim->Address().address);
 
   std::vector<std::string> env;

@@ -11,8 +11,7 @@
 
 #include "editor/CDlgQuorvelin.h"
 #include "editor/ModalHook.h"
-#include "tools/devsim/SampleMultiplex.h"
-#include "tools/devsim/Simulator.h"
+#include "SampleDevice.h"
 
 namespace {
 
@@ -45,13 +44,8 @@ int main(int argc, char** argv) {
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
   QDir().mkpath(dir);
 
-  std::string error;
-  auto sim = devsim::StartOnFreeLoopback({}, error);
-  if (!sim) {
-    std::fprintf(stderr, "simulator: %s\n", error.c_str());
-    return 1;
-  }
-  devsim::LoadSample(sim->Store());
+  const auto sim = test::StartSampleDevice();
+  if (!sim) return 1;
 
   CDlgQuorvelin editor(sim->Address().address, nullptr, 1, nullptr, nullptr, 0);
   bool editorSaved = false;
