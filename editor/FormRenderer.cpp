@@ -174,6 +174,8 @@ void FormView::Build(const DialogTemplate& t, QWidget& container) {
     QLabel* label = HasLabelColumn(c.kind) ? MakeLabel(c, container) : nullptr;
     if (label)
       layout->addRow(label, w);
+    else if (HasLabelColumn(c.kind) && c.kind != ControlKind::List)
+      layout->addRow(QString(), w);  // beside the field above it (a time picker next to its date)
     else
       layout->addRow(w);
     bindings_.push_back({&c, w, label});
