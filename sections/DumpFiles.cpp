@@ -11,6 +11,9 @@ bool WriteDumpFile(const std::string& name, const uint8_t* bytes, size_t size) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec && !std::filesystem::is_directory(dir, ec)) return false;
+  // A new file rather than a truncated one: file systems such as ext4 flush a file that was
+  // truncated and rewritten when it is closed, which made every Refresh wait on the disk.
+  std::filesystem::remove(dir / name, ec);
   std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
   if (!out) return false;
   if (size > 0 && bytes != nullptr) out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
