@@ -1,6 +1,7 @@
 // The editor window against the simulated device over loopback: it opens on the sample
 // multiplex, its context menu follows the kind of the item, and edits reach the device.
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include "sections/CatSections.h"
 #include "sections/PatSections.h"
 #include "SampleDevice.h"
+#include "tools/devsim/ExchangeFileHost.h"
 
 namespace quorvelin {
 namespace {
@@ -74,6 +76,24 @@ std::vector<uint8_t> Built(BuildResult (*build)(TableTreeCtrl&, int, uint8_t*, s
   area.resize(r ? packets * 188 : 0);
   return area;
 }
+
+// The host of a file exchange, reached through the plain callbacks a native host passes.
+devsim::ExchangeFileHost* g_host = nullptr;
+bool HostAnswerReady() { return g_host && g_host->AnswerReady(); }
+bool HostCarryRequest() { return g_host && g_host->CarryRequest(); }
+
+// Runs in a directory of its own for its lifetime (the exchange file lies in the current one).
+class InTemporaryDirectory {
+ public:
+  InTemporaryDirectory() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+  ~InTemporaryDirectory() { QDir::setCurrent(previous_); }
+  InTemporaryDirectory(const InTemporaryDirectory&) = delete;
+  InTemporaryDirectory& operator=(const InTemporaryDirectory&) = delete;
+
+ private:
+  QTemporaryDir dir_;
+  QString previous_;
+};
 
 const QStringList kAllCommands = {"Add Data", "Delete Data", "Modify Data", "Modify NIT", "Submit",
                                   "Refresh",  "SetChannel",  "SaveCurrentTable", "LoadCurrentTable"};
@@ -269,6 +289,22 @@ class EditorWindowTest : public QObject {
     QCOMPARE(e.Tree().ChildCount(nitB), sectionsB + sectionsA);
     QVERIFY(e.View().isExpanded(e.editor->Model().IndexOf(nitB)));
     QCOMPARE(test::DumpModel(e.editor->Model()), FromCp936(DumpTree(e.Tree())));
+  }
+
+  void ReadsThroughTheExchangeFileWithTheHostsCallbacks() {
+    const InTemporaryDirectory here;
+    devsim::DeviceStore store;
+    devsim::LoadSample(store);
+    devsim::ExchangeFileHost host(store, "Quorvelin");
+    g_host = &host;
+    CDlgQuorvelin editor(0, nullptr, 1, &HostAnswerReady, &HostCarryRequest, 0);
+    editor.show();
+    g_host = nullptr;
+    QVERIFY(host.Requests() > 0);
+    TableTreeCtrl& tree = editor.Tree();
+    QVERIFY(tree.FindChildOfKind(tree.GetChildItem(tree.Root(1, Table::Pat)), NodeKind::PatProgram) != kNoItem);
+    QVERIFY(tree.FindChildOfKind(tree.GetChildItem(tree.Root(2, Table::Sdt)), NodeKind::SdtService) != kNoItem);
+    editor.close();
   }
 
   void ClosingReleasesEveryRecord() {
