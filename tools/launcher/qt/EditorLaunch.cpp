@@ -1,5 +1,6 @@
 #include "tools/launcher/qt/EditorLaunch.h"
 
+#include <QByteArray>
 #include <ostream>
 
 #include "editor/CDlgQuorvelin.h"
@@ -15,6 +16,14 @@ const char* const kEditorUsage =
     "       (quorvelin demo opens the editor on the simulated device when there is a display)\n";
 
 namespace {
+
+// A screen a person can see: the offscreen and minimal platforms have none, and an editor
+// opened on them could never be closed.
+bool ScreenForPeople() {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (platform.startsWith("offscreen") || platform.startsWith("minimal")) return false;
+  return DisplayAvailable();
+}
 
 int OpenEditor(const HeadlessOptions& o, uint32_t device, std::ostream& err) {
   if (const char* refusal = PrepareApplication()) {
@@ -54,13 +63,13 @@ std::optional<int> RunEditorCommand(const std::vector<std::string>& args, std::o
     return 0;
   }
   if (args[0] == "demo") {
-    if (DisplayAvailable()) {
+    if (ScreenForPeople()) {
       std::string error;
       const auto options = ParseHeadlessArguments(args, error);
       if (!options) return std::nullopt;  // the headless parser says why
       return RunDemoEditor(*options, out, err);
     }
-    out << "No display: the editor cannot open; the simulated device's tables follow as text.\n";
+    err << "No display: the editor cannot open; the simulated device's tables follow as text.\n";
     return std::nullopt;
   }
   if (args[0] != "--device") return std::nullopt;
@@ -73,7 +82,7 @@ std::optional<int> RunEditorCommand(const std::vector<std::string>& args, std::o
     err << "quorvelin: " << error << '\n' << kLauncherUsage << kEditorUsage;
     return 2;
   }
-  if (!DisplayAvailable()) {
+  if (!ScreenForPeople()) {
     err << "quorvelin: no display: the editor cannot open (quorvelin dump --device ADDR prints the tables).\n";
     return 1;
   }
