@@ -54,12 +54,6 @@ void AddStream(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, cons
 
 }  // namespace
 
-size_t WholeDescriptorsEnd(const SectionBytes& s, size_t from, size_t end) {
-  size_t last = from;
-  ForEachDescriptor(s, from, end, [&](size_t at, uint8_t, uint8_t length) { last = at + 2 + length; });
-  return last;
-}
-
 void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
                       const std::function<void(const DescriptorBytes&)>& add) {
   ForEachDescriptor(s, from, from + length, [&](size_t at, uint8_t tag, uint8_t n) {
@@ -80,8 +74,7 @@ std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_
   // the CRC_32; its whole descriptors are kept.
   const size_t crc = f.CrcOffset();
   const size_t firstEnd = std::min<size_t>(out.firstLoop + s.U12(8), crc - 2);
-  out.header.descriptors_length.set(
-      static_cast<uint32_t>(WholeDescriptorsEnd(s, out.firstLoop, firstEnd) - out.firstLoop));
+  out.header.descriptors_length.set(WholeDescriptorsLength(s, out.firstLoop, s.U12(8), crc - 2));
 
   // Entries whose six fixed bytes lie inside the loop; an entry's descriptors are cut at the end
   // of the loop.
@@ -94,8 +87,7 @@ std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_
     stream.entry.original_network_id = s.U16(at + 2);
     stream.descriptors = at + 6;
     const size_t end = std::min<size_t>(stream.descriptors + s.U12(at + 4), loopEnd);
-    stream.entry.transport_descriptors_length.set(
-        static_cast<uint32_t>(WholeDescriptorsEnd(s, stream.descriptors, end) - stream.descriptors));
+    stream.entry.transport_descriptors_length.set(WholeDescriptorsLength(s, stream.descriptors, s.U12(at + 4), loopEnd));
     kept += 6 + stream.entry.transport_descriptors_length.get();
     out.streams.push_back(stream);
     at = end;

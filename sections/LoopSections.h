@@ -62,8 +62,6 @@ struct LoopSectionLayout {
 // parse buffer or longer than the bytes given.
 std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_t tableId);
 
-// End of the whole descriptors that start at `from` and lie inside [from, end).
-size_t WholeDescriptorsEnd(const SectionBytes& s, size_t from, size_t end);
 // Calls `add` for each whole descriptor inside [from, from + length).
 void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
                       const std::function<void(const DescriptorBytes&)>& add);

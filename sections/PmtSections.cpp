@@ -58,21 +58,22 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
   const size_t loopEnd = LoopEnd(s, f);
   for (size_t at = kProgramInfoStart + programInfoLength;
        at + 6 <= f.section_length && sectionStart + at < kComponentWalkEnd && at + kComponentHeader <= loopEnd;) {
+    const size_t descriptors = at + kComponentHeader;
+    const uint16_t receivedLength = s.U12(at + 3);
     PmtComponent c;
     c.stream_type = s.U8(at);
     c.elementary_pid.set(s.U13(at + 1));
-    c.es_info_length.set(s.U12(at + 3));
+    c.es_info_length.set(WholeDescriptorsLength(s, descriptors, receivedLength, loopEnd));
     const uint16_t pid = c.elementary_pid.get();
     const uint16_t esInfoLength = c.es_info_length.get();
     const ItemHandle item = tree.InsertRecordItem(Format("stream type: %2x", c.stream_type), ComponentImage(c.stream_type),
                                                   list, MakeRecord(NodeKind::PmtComponent, c));
     tree.InsertLine(Format("elementary_pid: 0x%x (%d)", pid, pid), item);
     tree.InsertLine(Format("es_info_length: 0x%x (%d)", esInfoLength, esInfoLength), item);
-    const size_t descriptors = at + kComponentHeader;
     if (esInfoLength != 0) {
       const ItemHandle esList =
           tree.InsertRecordItem("es descriptors", kImageLine, item, MakeHolder(NodeKind::PmtEsDescriptorList));
-      ForEachDescriptor(s, descriptors, std::min(descriptors + esInfoLength, loopEnd),
+      ForEachDescriptor(s, descriptors, descriptors + esInfoLength,
                         [&](size_t d, uint8_t tag, uint8_t length) {
                           if (IsCaDescriptor(tag, length))
                             AddCaDescriptor(tree, esList, s, d, NodeKind::PmtCaDescriptor);
@@ -80,7 +81,7 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
                             AddEsDescriptor(tree, esList, s, d);
                         });
     }
-    at = descriptors + esInfoLength;
+    at = descriptors + receivedLength;
   }
 }
 
@@ -91,7 +92,7 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
   PmtSectionHeader header;
   StoreSectionFields(f, header);
   header.pcr_pid.set(s.U13(8));
-  header.program_info_length.set(s.U12(10));
+  header.program_info_length.set(WholeDescriptorsLength(s, kProgramInfoStart, s.U12(10), LoopEnd(s, f)));
   header.pmt_pid.set(pmtPid);
   const uint16_t pcrPid = header.pcr_pid.get();
   const uint16_t infoLength = header.program_info_length.get();
@@ -107,7 +108,7 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
   if (infoLength != 0) {
     const ItemHandle list = tree.InsertRecordItem("program_info_descriptors", kImageLine, section,
                                                   MakeHolder(NodeKind::PmtProgramInfoList));
-    ForEachDescriptor(s, kProgramInfoStart, std::min(kProgramInfoStart + infoLength, LoopEnd(s, f)),
+    ForEachDescriptor(s, kProgramInfoStart, kProgramInfoStart + infoLength,
                       [&](size_t at, uint8_t tag, uint8_t length) {
                         if (IsCaDescriptor(tag, length))
                           AddCaDescriptor(tree, list, s, at, NodeKind::PmtCaDescriptor);
@@ -115,7 +116,7 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
                           AddProgramInfoDescriptor(tree, list, s, at);
                       });
   }
-  AddComponents(tree, section, s, f, sectionStart, infoLength);
+  AddComponents(tree, section, s, f, sectionStart, s.U12(10));  // components follow the received length
   AddCrcLine(tree, section, s, f);
 }
 

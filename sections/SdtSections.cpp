@@ -107,7 +107,9 @@ size_t AddService(TableTreeCtrl& tree, ItemHandle services, const SectionBytes& 
   service.service_id = s.U16(at);
   const uint8_t eit = s.U8(at + 2), status = s.U8(at + 3);
   service.flags = SdtService::MakeFlags((eit >> 1) & 1, eit & 1, status >> 5, (status >> 4) & 1);
-  service.descriptors_loop_length.set(s.U12(at + 3));
+  const size_t descriptors = at + kServiceHeader;
+  const uint16_t receivedLength = s.U12(at + 3);
+  service.descriptors_loop_length.set(WholeDescriptorsLength(s, descriptors, receivedLength, loopEnd));
   const SdtService shown = service;
   const uint16_t loopLength = shown.descriptors_loop_length.get();
   const ItemHandle item =
@@ -118,9 +120,8 @@ size_t AddService(TableTreeCtrl& tree, ItemHandle services, const SectionBytes& 
   tree.InsertLine(Format("runing_status: 0x%x", shown.running_status()), item);
   tree.InsertLine(Format("free_CA_mode: 0x%x", shown.free_ca_mode()), item);
   tree.InsertLine(Format("descriptors_loop_length: 0x%x", loopLength), item);
-  const size_t descriptors = at + kServiceHeader;
-  if (loopLength != 0) AddServiceDescriptors(tree, item, s, descriptors, std::min(descriptors + loopLength, loopEnd));
-  return descriptors + loopLength;
+  if (loopLength != 0) AddServiceDescriptors(tree, item, s, descriptors, descriptors + loopLength);
+  return descriptors + receivedLength;
 }
 
 // The serialised service_descriptor, cut or padded to its descriptor_length.

@@ -83,6 +83,21 @@ void ForEachDescriptor(const SectionBytes& s, size_t from, size_t end, Visit&& v
   }
 }
 
+// End of the whole descriptors that start at `from` and lie inside [from, end).
+inline size_t WholeDescriptorsEnd(const SectionBytes& s, size_t from, size_t end) {
+  size_t last = from;
+  ForEachDescriptor(s, from, end, [&](size_t at, uint8_t, uint8_t length) { last = at + 2u + length; });
+  return last;
+}
+
+// A received descriptor loop length cut back to the whole descriptors it holds before `loopEnd`:
+// a loop that runs past its section, or ends inside a descriptor, keeps what was read, and its
+// length says so. A well-formed loop keeps its length as received.
+inline uint16_t WholeDescriptorsLength(const SectionBytes& s, size_t from, size_t length, size_t loopEnd) {
+  const size_t end = from + length < loopEnd ? from + length : loopEnd;
+  return static_cast<uint16_t>(WholeDescriptorsEnd(s, from, end) - from);
+}
+
 // Descriptor records from a descriptor that ForEachDescriptor found at `at` (its bytes are
 // all there). A CA_descriptor needs length >= 4, a linkage_descriptor length >= 7.
 GenericDescriptor ReadDescriptor(const SectionBytes& s, size_t at);

@@ -344,12 +344,36 @@ TEST_F(PsiSections, PmtLoopsNeverRunPastTheSectionOrTheBuffer) {
   ASSERT_EQ(ParsePmtSections(tree, s.data(), s.size(), 1, 0x100, state), 1);
   EXPECT_EQ(tree.FindChildOfKind(tree.Root(1, Table::Pmt), NodeKind::PmtComponent), kNoItem);
   EXPECT_NE(tree.FindChildOfKind(tree.Root(1, Table::Pmt), NodeKind::PmtProgramInfoList), kNoItem);
+  EXPECT_NE(BranchText(tree, 1, Table::Pmt).find("program_info_length: 0x3 (3)\n"), std::string::npos);
 
   // Sections with program_number 0 or section_length 0 are passed over; the walk ends at 188.
   std::vector<uint8_t> walk = {0x02, 0xB0, 0x06, 0x00, 0x00, 0xC1, 0x00, 0x00, 0xE1};  // program_number 0
   while (walk.size() < 2048) walk.insert(walk.end(), {0x02, 0xB0, 0x00});                  // section_length 0
   PmtReadState other;
   EXPECT_EQ(ParsePmtSections(tree, walk.data(), walk.size(), 2, 0x100, other), 0);
+}
+
+TEST_F(PsiSections, PmtLoopLengthsAreCutBackToTheDescriptorsRead) {
+  // program_info_length 5 and the first ES_info_length 5 end inside a descriptor; the second
+  // ES_info_length runs past the section. Each keeps one whole descriptor of 3 bytes.
+  std::vector<uint8_t> s = {0x02, 0xB0, 0x00, 0x00, 0x01, 0xC1, 0x00, 0x00, 0xE1, 0x00, 0xF0, 0x05,
+                            0x0A, 0x01, 0x0A, 0x52, 0x05,                                    // program info
+                            0x1B, 0xE1, 0x00, 0xF0, 0x05, 0x52, 0x01, 0x07, 0x0A, 0x02,      // component 0x100
+                            0x03, 0xE1, 0x01, 0xFF, 0xFF, 0x0A, 0x01, 0x0A, 0, 0, 0, 0};  // component 0x101
+  testing::SetSectionLength(s);
+  PmtReadState state;
+  ASSERT_EQ(ParsePmtSections(tree, s.data(), s.size(), 1, 0x100, state), 1);
+  const std::string branch = BranchText(tree, 1, Table::Pmt);
+  EXPECT_NE(branch.find("program_info_length: 0x3 (3)\n"), std::string::npos) << branch;
+  EXPECT_NE(branch.find("elementary_pid: 0x100 (256)\n        es_info_length: 0x3 (3)\n"), std::string::npos);
+  EXPECT_NE(branch.find("elementary_pid: 0x101 (257)\n        es_info_length: 0x3 (3)\n"), std::string::npos);
+
+  std::vector<uint8_t> slots(1024, 0xFF);
+  ASSERT_TRUE(BuildPmts(tree, 1, slots.data(), slots.size()).ok);
+  const auto built = SectionBytesOf(std::vector<uint8_t>(slots.begin(), slots.begin() + 188));
+  ASSERT_EQ(built.size(), 12u + 3 + 2 * (5 + 3) + 4);
+  EXPECT_TRUE(testing::DescriptorsFill(built, 12, (built[10] & 0x0Fu) << 8 | built[11]));
+  EXPECT_TRUE(testing::EntriesFillSection(built, 12 + 3, 5));
 }
 
 TEST_F(PsiSections, PmtOverFivePacketsIsRefusedAndOthersAreStillWritten) {

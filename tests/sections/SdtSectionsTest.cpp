@@ -205,12 +205,19 @@ TEST_F(SdtSections, BuildRefusalsAndMissingParts) {
             "SDT section too long: 1063 bytes, the limit is 919 bytes (five packets); the table was not written.");
 }
 
-TEST_F(SdtSections, LoopLengthsPastTheSectionAreClipped) {
-  auto section = Sdt({Service(0x60, {0x48, 0x05, 0x01, 0x01, 'P', 0x01, 'S'})});
-  section[11 + 3] = 0x8F, section[11 + 4] = 0xFF;  // descriptors_loop_length 0xFFF
+TEST_F(SdtSections, LoopLengthsPastTheSectionOrInsideADescriptorAreCutBack) {
+  // Service 0x61: descriptors_loop_length 5 ends inside a linkage_descriptor; service 0x62:
+  // descriptors_loop_length 0xFFF runs past the section.
+  const std::vector<uint8_t> endsInside = {0x00, 0x61, 0xFD, 0x80, 0x05, 0x5F, 0x01, 0x00, 0x4A, 0x09};
+  auto section = Sdt({endsInside, Service(0x62, {0x48, 0x05, 0x01, 0x01, 'P', 0x01, 'S'})});
+  section[21 + 3] = 0x8F, section[21 + 4] = 0xFF;
   const std::string branch = Parsed(section);
-  EXPECT_NE(branch.find("descriptors_loop_length: 0xfff\n"), std::string::npos);
+  EXPECT_NE(branch.find("free_CA_mode: 0x0\n      descriptors_loop_length: 0x3\n"), std::string::npos) << branch;
+  EXPECT_NE(branch.find("free_CA_mode: 0x0\n      descriptors_loop_length: 0x7\n"), std::string::npos) << branch;
   EXPECT_NE(branch.find("service_name: S\n"), std::string::npos);
+  const std::vector<uint8_t> built = Built();
+  EXPECT_TRUE(testing::EntriesFillSection(built, 11, 5));
+  EXPECT_EQ(built.size(), 11u + (5 + 3) + (5 + 7) + 4);
   const uint8_t truncated[] = {0x42, 0xFF, 0xFF, 0, 1, 0xC1, 0, 0, 0, 1, 0xFF, 0, 1, 0xFD, 0x8F};
   EXPECT_TRUE(ParseSdtSection(tree, truncated, sizeof truncated, 2, 0));
   EXPECT_EQ(tree.FindChildOfKind(tree.Root(2, Table::Sdt), NodeKind::SdtService), kNoItem);

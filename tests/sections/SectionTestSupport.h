@@ -109,6 +109,30 @@ inline void SetSectionLength(std::vector<uint8_t>& section) {
   section[2] = static_cast<uint8_t>(length & 0xFF);
 }
 
+// True when whole descriptors fill [from, from + length) of `section` exactly.
+inline bool DescriptorsFill(const std::vector<uint8_t>& section, size_t from, size_t length) {
+  const size_t end = from + length;
+  if (end > section.size()) return false;
+  size_t at = from;
+  while (at + 2 <= end) at += 2u + section[at + 1];
+  return at == end;
+}
+
+// True when the entries from `first` on (each a `head`-byte head ending in its 12-bit descriptor
+// loop length, then that loop) fill `section` up to its CRC_32 exactly, every loop with whole
+// descriptors: the walk of a PMT's components or an SDT's services.
+inline bool EntriesFillSection(const std::vector<uint8_t>& section, size_t first, size_t head) {
+  if (section.size() < first + 4) return false;
+  const size_t crc = section.size() - 4;
+  size_t at = first;
+  while (at + head <= crc) {
+    const size_t length = (section[at + head - 2] & 0x0Fu) << 8 | section[at + head - 1];
+    if (!DescriptorsFill(section, at + head, length)) return false;
+    at += head + length;
+  }
+  return at == crc;
+}
+
 // A tree with the two ports of port mode 1.
 inline void BuildTwoPorts(TableTreeCtrl& tree) {
   tree.portMode = 1;
