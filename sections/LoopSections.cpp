@@ -87,7 +87,8 @@ std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_
     stream.entry.original_network_id = s.U16(at + 2);
     stream.descriptors = at + 6;
     const size_t end = std::min<size_t>(stream.descriptors + s.U12(at + 4), loopEnd);
-    stream.entry.transport_descriptors_length.set(WholeDescriptorsLength(s, stream.descriptors, s.U12(at + 4), loopEnd));
+    stream.entry.transport_descriptors_length.set(
+        WholeDescriptorsLength(s, stream.descriptors, s.U12(at + 4), loopEnd));
     kept += 6 + stream.entry.transport_descriptors_length.get();
     out.streams.push_back(stream);
     at = end;

@@ -73,13 +73,12 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
     if (esInfoLength != 0) {
       const ItemHandle esList =
           tree.InsertRecordItem("es descriptors", kImageLine, item, MakeHolder(NodeKind::PmtEsDescriptorList));
-      ForEachDescriptor(s, descriptors, descriptors + esInfoLength,
-                        [&](size_t d, uint8_t tag, uint8_t length) {
-                          if (IsCaDescriptor(tag, length))
-                            AddCaDescriptor(tree, esList, s, d, NodeKind::PmtCaDescriptor);
-                          else
-                            AddEsDescriptor(tree, esList, s, d);
-                        });
+      ForEachDescriptor(s, descriptors, descriptors + esInfoLength, [&](size_t d, uint8_t tag, uint8_t length) {
+        if (IsCaDescriptor(tag, length))
+          AddCaDescriptor(tree, esList, s, d, NodeKind::PmtCaDescriptor);
+        else
+          AddEsDescriptor(tree, esList, s, d);
+      });
     }
     at = descriptors + receivedLength;
   }
