@@ -31,9 +31,7 @@ CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int p
   OnSize(width(), height());
 }
 
-CDlgQuorvelin::~CDlgQuorvelin() {
-  view_.reset();  // before the model it shows
-}
+CDlgQuorvelin::~CDlgQuorvelin() = default;
 
 int CDlgQuorvelin::DoModal() { return exec(); }
 

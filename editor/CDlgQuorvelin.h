@@ -75,7 +75,7 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   WaitCursorExchange exchange_;
   std::unique_ptr<TreeCommands> commands_;
   TreeItemModel model_;
-  std::unique_ptr<TableTreeView> view_;
+  std::unique_ptr<TableTreeView> view_;  // declared last: goes before the model and the tree it shows
   bool initialised_ = false;
 };
 

@@ -185,6 +185,7 @@ void FormView::Build(const DialogTemplate& t, QWidget& container) {
 QLabel* FormView::MakeLabel(const ControlTemplate& c, QWidget& parent) {
   if (c.label.empty() && c.note.empty() && c.labelId == 0) return nullptr;
   auto* label = new QLabel(&parent);
+  label->setTextFormat(Qt::PlainText);
   if (c.labelId != 0) label->setObjectName(ControlName(c.labelId));
   return label;
 }
@@ -205,9 +206,12 @@ QWidget* FormView::MakeWidget(const ControlTemplate& c, QWidget& parent) {
   Form* form = &form_;
   FormDialog* dialog = &dialog_;
   switch (c.kind) {
-    case ControlKind::Label:
-      w = new QLabel(&parent);
+    case ControlKind::Label: {
+      auto* label = new QLabel(&parent);
+      label->setTextFormat(Qt::PlainText);
+      w = label;
       break;
+    }
     case ControlKind::Edit:
       if (c.multiLine) {
         auto* e = new QPlainTextEdit(&parent);

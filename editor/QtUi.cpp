@@ -42,6 +42,7 @@ QWidget* QtUi::Parent() const {
 MsgAnswer QtUi::MessageBox(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) {
   QMessageBox box(QtIcon(icon), FromCp936(caption), FromCp936(text),
                   buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Parent());
+  box.setTextFormat(Qt::PlainText);  // the text exactly as given, never read as markup
   if (buttons == MsgButtons::YesNo) {
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);

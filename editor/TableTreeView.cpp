@@ -94,7 +94,6 @@ void TableTreeView::ShowContextMenu(ItemHandle item, const QPoint& globalPos) {
   if (menu_) menu_->deleteLater();
   menu_ = new QMenu(this);
   menu_->setObjectName(QStringLiteral("menu%1").arg(kContextMenuId));
-  menu_->setAttribute(Qt::WA_DeleteOnClose, false);
   for (const MenuItem& m : kContextMenu) {
     QAction* action = menu_->addAction(QString::fromLatin1(m.text));
     action->setData(m.id);
