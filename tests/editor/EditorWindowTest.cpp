@@ -155,6 +155,16 @@ class EditorWindowTest : public QObject {
     QCOMPARE(Enabled(e.RightClick(e.Tree().PortNode(1))), (QStringList{"Submit", "Refresh", "SetChannel"}));
   }
 
+  void PortModeZeroOpensAnEmptyEditor() {
+    EditorOnDevice e(0);
+    QCOMPARE(e.Tree().ItemCount(), 0u);
+    QCOMPARE(e.sim->Stats().reads.load(), 0);
+    QCOMPARE(e.editor->windowTitle(), QStringLiteral("Quorvelin 2.2.6.2"));
+    QTest::keyClick(&e.View(), Qt::Key_F5);  // Refresh reads nothing here either
+    QCOMPARE(e.sim->Stats().reads.load(), 0);
+    QCOMPARE(e.Tree().ItemCount(), 0u);
+  }
+
   void ADeleteAnsweredYesReachesTheDeviceOnSubmit() {
     EditorOnDevice e;
     const std::vector<uint8_t> patBefore = Built(BuildPat, e.Tree(), 1);
