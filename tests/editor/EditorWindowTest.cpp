@@ -14,7 +14,9 @@
 #include "editor/QtText.h"
 #include "editor/CDlgQuorvelin.h"
 #include "sections/CatSections.h"
+#include "device/Flows.h"
 #include "sections/PatSections.h"
+#include "tests/device/StoreExchange.h"
 #include "SampleDevice.h"
 #include "tools/devsim/ExchangeFileHost.h"
 
@@ -192,14 +194,25 @@ class EditorWindowTest : public QObject {
     e.Choose(e.Tree().PortNode(1), QStringLiteral("Submit"));
     QVERIFY(script.unexpected.isEmpty());  // no failure message
     QVERIFY(e.sim->Store().Writes() > writes);
-    // The device holds what the builders make of the edited tree: the CAT without the
-    // descriptor, the PAT as it was.
+    // The device holds exactly what the builders make of the edited tree (the same Submit into a
+    // store with nothing in between): the CAT without the descriptor, every other table as it was.
+    devsim::DeviceStore expected;
+    RecordingUi quiet;
+    testing::StoreExchange direct(expected, e.Tree());
+    QVERIFY(SubmitPort(e.Tree(), direct, quiet, 1));
     const devsim::PortTables held = e.sim->Store().Port(0);
-    const std::vector<uint8_t> cat = Built(BuildCat, e.Tree(), 1);
-    QVERIFY(!cat.empty());
-    QCOMPARE(held.cat, cat);
+    const devsim::PortTables want = expected.Port(0);
+    QCOMPARE(held.pat, want.pat);
+    QVERIFY(held.pmts == want.pmts);
+    QCOMPARE(held.sdt, want.sdt);
+    QCOMPARE(held.cat, want.cat);
+    QCOMPARE(held.nit, want.nit);
+    QCOMPARE(held.bat, want.bat);
+    QCOMPARE(held.time.size(), want.time.size());
+    QCOMPARE(held.cat, Built(BuildCat, e.Tree(), 1));
     QVERIFY(held.cat != devsim::SamplePortA().cat);
     QCOMPARE(held.pat, patBefore);
+    QCOMPARE(held.sdt, devsim::SamplePortA().sdt);
   }
 
   void AddsAProgramThroughTheRenderedDialog() {
