@@ -104,11 +104,11 @@ ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std
 
 namespace quorvelin {
 
-bool AddLoopHolder(Form& form, TableTreeCtrl& tree, ItemHandle section, const LoopHolderSpec& spec, int focus) {
-  if (tree.FindDirectChildOfKind(section, spec.kind) != kNoItem) return form.Refuse(spec.existsMessage, focus);
+bool AddLoopHolder(Form& form, TableTreeCtrl& tree, ItemHandle section, const LoopHolderSpec& holderSpec, int focus) {
+  if (tree.FindDirectChildOfKind(section, holderSpec.kind) != kNoItem) return form.Refuse(holderSpec.existsMessage, focus);
   for (ItemHandle line = tree.GetChildItem(section); line != kNoItem; line = tree.GetNextSiblingItem(line)) {
-    if (tree.GetItemText(line).find(spec.lengthText) == std::string::npos) continue;
-    const ItemHandle holder = tree.InsertRecordItem(spec.itemText, kImageLine, section, MakeHolder(spec.kind), line);
+    if (tree.GetItemText(line).find(holderSpec.lengthText) == std::string::npos) continue;
+    const ItemHandle holder = tree.InsertRecordItem(holderSpec.itemText, kImageLine, section, MakeHolder(holderSpec.kind), line);
     tree.SelectItem(holder);
     return true;
   }

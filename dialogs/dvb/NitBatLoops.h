@@ -100,6 +100,6 @@ struct LoopHolderSpec {
 // Adds the holder directly after the section's first child whose text contains the length
 // text, and selects it. Refused (false, message, focus) when the section has one already; true
 // without a change when the section has no such line.
-bool AddLoopHolder(Form& form, TableTreeCtrl& tree, ItemHandle section, const LoopHolderSpec& spec, int focus);
+bool AddLoopHolder(Form& form, TableTreeCtrl& tree, ItemHandle section, const LoopHolderSpec& holderSpec, int focus);
 
 }  // namespace quorvelin
