@@ -13,7 +13,7 @@
 #include "editor/TreeItemModel.h"
 #include "sections/BatSections.h"
 #include "sections/Packets.h"
-#include "tree/commands/DeleteNode.h"
+#include "commands/DeleteNode.h"
 #include "util/Number.h"
 
 namespace quorvelin {

@@ -14,7 +14,7 @@
 #include "editor/TreeItemModel.h"
 #include "editor/WaitCursor.h"
 #include "tree/TableTreeCtrl.h"
-#include "tree/commands/TreeCommands.h"
+#include "commands/TreeCommands.h"
 
 namespace quorvelin {
 

@@ -8,7 +8,7 @@
 #include <QTreeView>
 
 #include "editor/TreeItemModel.h"
-#include "tree/commands/TreeCommands.h"
+#include "commands/TreeCommands.h"
 
 namespace quorvelin {
 

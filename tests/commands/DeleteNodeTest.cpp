@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "commands/BranchFixture.h"
-#include "tree/commands/DeleteNode.h"
+#include "commands/DeleteNode.h"
 
 namespace quorvelin {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tree/commands/MenuState.h"
+#include "commands/MenuState.h"
 
 namespace quorvelin {
 namespace {

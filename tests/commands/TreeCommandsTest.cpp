@@ -9,7 +9,7 @@
 #include "sections/PmtSections.h"
 #include "sections/SdtSections.h"
 #include "sections/SectionTestSupport.h"
-#include "tree/commands/TreeCommands.h"
+#include "commands/TreeCommands.h"
 
 #ifdef QUORVELIN_HAVE_DVBPSI
 #include "dialogs/NitBatOracle.h"

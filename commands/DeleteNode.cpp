@@ -1,4 +1,4 @@
-#include "tree/commands/DeleteNode.h"
+#include "commands/DeleteNode.h"
 
 #include "util/Number.h"
 

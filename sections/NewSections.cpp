@@ -1,4 +1,4 @@
-#include "tree/commands/CreateTables.h"
+#include "sections/NewSections.h"
 
 #include "sections/SectionReader.h"
 #include "util/Number.h"

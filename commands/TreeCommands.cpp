@@ -1,5 +1,7 @@
-#include "tree/commands/TreeCommands.h"
+#include "commands/TreeCommands.h"
 
+#include "commands/DeleteNode.h"
+#include "commands/MenuState.h"
 #include "dialogs/dvb/CAddBat.h"
 #include "dialogs/dvb/CBATAddBouquetDes.h"
 #include "dialogs/dvb/CBATAddGather.h"
@@ -28,11 +30,9 @@
 #include "dialogs/mpeg/CSetChannel.h"
 #include "dialogs/mpeg/CTDTModifyTime.h"
 #include "device/Flows.h"
+#include "sections/NewSections.h"
 #include "sections/TableFiles.h"
 #include "sections/TimeSections.h"
-#include "tree/commands/CreateTables.h"
-#include "tree/commands/DeleteNode.h"
-#include "tree/commands/MenuState.h"
 #include "util/Number.h"
 
 namespace quorvelin {

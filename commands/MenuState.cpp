@@ -1,4 +1,4 @@
-#include "tree/commands/MenuState.h"
+#include "commands/MenuState.h"
 
 namespace quorvelin {
 namespace {
