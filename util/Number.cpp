@@ -1,5 +1,6 @@
 #include "util/Number.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,9 @@ int HexDigit(char c) {
 }
 
 bool IsScanBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// What typed hexadecimal data skips between its digits.
+bool IsDataBlank(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
 // The "%x" scanning rule: blanks, sign, optional 0x, hexadecimal digits.
 // Returns false when no digit was converted.
@@ -66,6 +70,25 @@ int32_t ParseNumber(std::string_view text) {
   return static_cast<int32_t>(v);
 }
 
+std::optional<int64_t> ReadWholeNumber(std::string_view text, NumberText rule) {
+  constexpr int64_t kCap = int64_t{1} << 53;
+  const std::string t = Trim(text);
+  size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  const bool prefixed = i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X');
+  if (prefixed && rule != NumberText::Decimal) i += 2;
+  const int base = rule == NumberText::Hex || (rule == NumberText::Number && prefixed) ? 16 : 10;
+  if (i == t.size()) return std::nullopt;
+  int64_t value = 0;
+  for (; i < t.size(); ++i) {
+    const int digit = HexDigit(t[i]);
+    if (digit < 0 || digit >= base) return std::nullopt;
+    value = std::min(kCap, value * base + digit);
+  }
+  return negative ? -value : value;
+}
+
 int32_t ParseHex(std::string_view text) {
   uint32_t v = 0;
   if (!ScanHex(text, v)) v = 0;
@@ -97,21 +120,33 @@ int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8
   const size_t wanted = 2 * static_cast<size_t>(n);
   std::string digits;
   digits.reserve(wanted);
-  for (char c : typed) {
-    if (c == ' ' || c == '\r' || c == '\n') continue;
-    if (digits.size() == wanted) break;
-    digits += c;
+  for (size_t at = 0; at < typed.size() && digits.size() < wanted;) {
+    if (IsDataBlank(typed[at])) {
+      ++at;
+      continue;
+    }
+    size_t end = at;
+    while (end < typed.size() && !IsDataBlank(typed[end])) ++end;
+    std::string_view group = typed.substr(at, end - at);
+    if (group.size() >= 2 && group[0] == '0' && (group[1] == 'x' || group[1] == 'X')) {
+      group.remove_prefix(2);
+      if (group.empty()) return 0;
+      if (group.size() % 2) digits += '0';  // a number of whole bytes
+    }
+    digits.append(group);
+    at = end;
   }
   if (digits.size() < wanted) return 0;
+  digits.resize(wanted);
+  for (char c : digits)
+    if (HexDigit(c) < 0) return 0;
   std::string text;
   text.reserve(3 * static_cast<size_t>(n));
-  uint32_t value = 0;  // a pair that converts nothing keeps the value of the pair before
   for (int i = 0; i < n; ++i) {
-    std::string_view pair(digits.data() + 2 * i, 2);
-    uint32_t v = 0;
-    if (ScanHex(pair, v)) value = v;
-    bytes[i] = static_cast<uint8_t>(value & 0xFF);
-    text.append(pair);
+    const char high = digits[2 * static_cast<size_t>(i)], low = digits[2 * static_cast<size_t>(i) + 1];
+    bytes[i] = static_cast<uint8_t>(HexDigit(high) << 4 | HexDigit(low));
+    text += high;
+    text += low;
     text += ' ';
   }
   normalised = std::move(text);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,15 +16,26 @@ int32_t ParseNumber(std::string_view text);
 // Whole text as hexadecimal ("1f" and "0x1f" both give 31); no leading digit gives 0.
 int32_t ParseHex(std::string_view text);
 
+// How a dialog field reads its number: as ParseNumber ("0x" prefix: hexadecimal, else
+// decimal), as ParseHex (hexadecimal with or without "0x"), or decimal digits only.
+enum class NumberText { Number, Hex, Decimal };
+
+// The whole text (blanks around it ignored) read as one integer by `rule`, an optional sign in
+// front; nothing when the text holds no digit or anything after the number. Magnitudes beyond
+// 2^53 read as 2^53, so that no range of a field takes them.
+std::optional<int64_t> ReadWholeNumber(std::string_view text, NumberText rule);
+
 // " %02x" per byte; returns n (the text is empty for n < 1).
 int BytesToHexText(std::string& out, const uint8_t* bytes, int n);
 
 // Same text into a character buffer of at least 3*n+100 characters, NUL-terminated.
 int BytesToHexChars(char* out, const uint8_t* bytes, int n);
 
-// Typed hexadecimal data (blanks and line breaks skipped) into n bytes.
-// Returns 1 and fills `normalised` ("01 AB 20 ") when 2*n characters were typed, else 0
-// with the n bytes zeroed and `normalised` untouched.
+// Typed hexadecimal data (blanks and line breaks skipped) into n bytes. A group that opens with
+// "0x" is one hexadecimal number of whole bytes ("0x1" is 01, "0x102" is 01 02); other digits
+// pair up in order. Returns 1 and fills `normalised` ("01 AB 20 ") when the first 2*n digits
+// are all hexadecimal (surplus text is ignored), else 0 with the n bytes zeroed and
+// `normalised` untouched.
 int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8_t* bytes);
 
 // Packs the decimal digits of `text` right-aligned into the n-byte field.

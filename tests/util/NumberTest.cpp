@@ -63,9 +63,14 @@ TEST(HexTextToBytes, ExactSurplusShortAndLineBreaks) {
   EXPECT_EQ(HexTextToBytes("01\r\n02 03", norm, 3, b.data()), 1);
   EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
 
-  EXPECT_EQ(HexTextToBytes("aBzz0G", norm, 3, b.data()), 1);
-  EXPECT_EQ(norm, "aB zz 0G ");
-  EXPECT_EQ(b, (std::array<uint8_t, 3>{0xAB, 0xAB, 0x00}));  // "zz" repeats the pair before
+  EXPECT_EQ(HexTextToBytes("aBzz0G", norm, 3, b.data()), 0);  // no hexadecimal digits: refused
+
+  EXPECT_EQ(HexTextToBytes("0x01 0X02\n0x3", norm, 3, b.data()), 1);  // "0x" groups are whole bytes
+  EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
+  EXPECT_EQ(norm, "01 02 03 ");
+  EXPECT_EQ(HexTextToBytes("0x10203", norm, 3, b.data()), 1);
+  EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
+  EXPECT_EQ(HexTextToBytes("0x 01 02 03", norm, 3, b.data()), 0);
 
   EXPECT_EQ(HexTextToBytes("anything", norm, 0, b.data()), 1);
   EXPECT_EQ(norm, "");
