@@ -105,6 +105,21 @@ class SheetTabBar : public QTabBar {
   FormDialog& dialog_;
 };
 
+// The container of one page of a tab sheet. Enter in a field of the page stays on the page: a
+// page answers its own Ok with nothing, so the dialog's Ok never runs from inside a page.
+class SheetPage : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+      e->accept();
+    else
+      QWidget::keyPressEvent(e);
+  }
+};
+
 struct SheetWidgets {
   CTabSheet* sheet = nullptr;
   QTabBar* bar = nullptr;
@@ -491,7 +506,7 @@ QWidget* FormDialog::BuildSheet(CTabSheet& sheet, QTabBar*& barOut, QStackedWidg
   stackOut = stack;
   for (int i = 0; i < sheet.PageCount(); ++i) {
     bar->addTab(FromCp936(sheet.Title(i) ? sheet.Title(i) : ""));
-    auto* page = new QWidget(stack);
+    auto* page = new SheetPage(stack);
     page->setObjectName(QStringLiteral("page%1").arg(pageWidgets_.size()));
     stack->addWidget(page);
     pageWidgets_.emplace_back(page);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTabBar>
 #include <QTest>
 
 #include "EditorTestMain.h"
@@ -312,6 +313,40 @@ class EditorWindowTest : public QObject {
     QCOMPARE(e.Tree().ChildCount(nitB), sectionsB + sectionsA);
     QVERIFY(e.View().isExpanded(e.editor->Model().IndexOf(nitB)));
     QCOMPARE(test::DumpModel(e.editor->Model()), FromCp936(DumpTree(e.Tree())));
+  }
+
+  // Enter in a field of a tab page never runs the dialog's Ok: the page swallows it.
+  void EnterInATabPageKeepsTheDialogOpen() {
+    EditorOnDevice e;
+    struct Row {
+      Table table;
+      NodeKind holder;
+      int pages;
+    };
+    for (const Row& row : {Row{Table::Nit, NodeKind::NitNetworkDescriptorList, 3},
+                           Row{Table::Bat, NodeKind::BatBouquetDescriptorList, 2}}) {
+      const std::string before = DumpTree(e.Tree());
+      int pages = 0;
+      test::ModalScript script;
+      script.Then([&](QDialog& d) {
+        auto* bar = d.findChild<QTabBar*>();
+        for (pages = 0; pages < bar->count(); ++pages) {
+          QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(pages).center());
+          QLineEdit* field = nullptr;
+          for (QLineEdit* f : qobject_cast<FormDialog*>(&d)->PageWidget(pages)->findChildren<QLineEdit*>())
+            if (!field && f->isEnabled() && !f->isReadOnly()) field = f;
+          QVERIFY(field);
+          QTest::keyClicks(field, QStringLiteral("7"));
+          QTest::keyClick(field, Qt::Key_Return);
+          QVERIFY(d.isVisible());
+        }
+        d.reject();
+      });
+      e.Choose(e.First(1, row.table, row.holder), QStringLiteral("Add Data"));
+      QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(QLatin1Char('\n'))));
+      QCOMPARE(pages, row.pages);
+      QCOMPARE(DumpTree(e.Tree()), before);
+    }
   }
 
   void ReadsThroughTheExchangeFileWithTheHostsCallbacks() {
