@@ -80,9 +80,12 @@ std::u16string Decode(std::string_view text, const char* codeset) {
   return units;
 }
 
+std::string_view BytesOf(std::u16string_view units) {
+  return {reinterpret_cast<const char*>(units.data()), units.size() * 2};
+}
+
 std::string Encode(std::u16string_view units, const char* codeset) {
-  const std::string_view bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
-  return ConvertBytes(bytes, codeset, kHostUtf16, 2, std::string_view(&kDefaultChar, 1));
+  return ConvertBytes(BytesOf(units), codeset, kHostUtf16, 2, std::string_view(&kDefaultChar, 1));
 }
 
 std::u16string_view UpToNul(std::u16string_view units) { return units.substr(0, units.find(u'\0')); }
@@ -140,25 +143,62 @@ int CopyTerminated(std::string text, char* out, int outSize) {
 
 std::string Big5OfUnits(std::u16string_view units) { return Encode(UpToNul(units), kBig5); }
 
+std::unique_ptr<opencc::SimpleConverter> LoadConverter(const char* config) {
+  try {
+    return std::make_unique<opencc::SimpleConverter>(config);
+  } catch (...) {
+    return {};  // no dictionary: text stays as it is
+  }
+}
+
 const opencc::SimpleConverter* TraditionalToSimplified() {
-  static const std::unique_ptr<opencc::SimpleConverter> converter = [] {
-    try {
-      return std::make_unique<opencc::SimpleConverter>("t2s.json");
-    } catch (...) {
-      return std::unique_ptr<opencc::SimpleConverter>();  // no dictionary: text stays as it is
-    }
-  }();
+  static const std::unique_ptr<opencc::SimpleConverter> converter = LoadConverter("t2s.json");
   return converter.get();
 }
 
-std::string SimplifyGbk(const std::string& gbk) {
-  const opencc::SimpleConverter* converter = TraditionalToSimplified();
-  if (!converter) return gbk;
+const opencc::SimpleConverter* SimplifiedToTaiwanTraditional() {
+  static const std::unique_ptr<opencc::SimpleConverter> converter = LoadConverter("s2tw.json");
+  return converter.get();
+}
+
+std::string ConvertUtf8(const opencc::SimpleConverter* converter, const std::string& utf8) {
+  if (!converter) return utf8;
   try {
-    return Utf8ToCp936(converter->Convert(Cp936ToUtf8(gbk)));
+    return converter->Convert(utf8);
   } catch (...) {
-    return gbk;
+    return utf8;
   }
+}
+
+std::string SimplifyGbk(const std::string& gbk) {
+  return Utf8ToCp936(ConvertUtf8(TraditionalToSimplified(), Cp936ToUtf8(gbk)));
+}
+
+std::u16string TaiwanTraditional(std::u16string_view units) {
+  return Decode(ConvertUtf8(SimplifiedToTaiwanTraditional(), Encode(units, kUtf8)), kUtf8);
+}
+
+// Offset in `in` of the first stretch that cannot be converted from `from` to `to`; npos when
+// all of it converts.
+size_t FirstUnconvertible(std::string_view in, const char* to, const char* from) {
+  Iconv cd(to, from);
+  if (!cd.ok()) return 0;
+  char* src = const_cast<char*>(in.data());  // iconv's signature; the input is not written
+  size_t srcLeft = in.size();
+  std::array<char, 1024> chunk{};
+  while (srcLeft > 0) {
+    char* dst = chunk.data();
+    size_t dstLeft = chunk.size();
+    if (iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1)) return std::string_view::npos;
+    if (errno != E2BIG) return static_cast<size_t>(src - in.data());
+  }
+  return std::string_view::npos;
+}
+
+// The CP936 character that starts at `at` (one byte, or a lead byte and its trail byte).
+std::string GbkCharacterAt(std::string_view gbk, size_t at) {
+  const size_t length = static_cast<uint8_t>(gbk[at]) >= 0x81 && at + 1 < gbk.size() ? 2 : 1;
+  return std::string(gbk.substr(at, length));
 }
 
 std::string SimplifiedGbkOfBig5(std::string_view big5) {
@@ -356,7 +396,7 @@ std::vector<uint8_t> EncodeName(const std::string& gbk, int code) {
       break;
     }
     case 4: {
-      const std::string big5 = Big5OfUnits(Decode(typed, kGbk));
+      const std::string big5 = Big5OfUnits(TaiwanTraditional(Decode(typed, kGbk)));
       wire.assign(big5.begin(), big5.end());
       break;
     }
@@ -369,6 +409,22 @@ std::vector<uint8_t> EncodeName(const std::string& gbk, int code) {
       break;
   }
   return wire;
+}
+
+std::string UnencodableCharacter(const std::string& gbk, int code) {
+  if (code != 1 && code != 3 && code != 4 && code != 10) return {};  // the bytes go as typed
+  const std::string_view typed(gbk.c_str());
+  if (const size_t bad = FirstUnconvertible(typed, kHostUtf16, kGbk); bad != std::string_view::npos)
+    return GbkCharacterAt(typed, bad);
+  if (code != 4) return {};  // UCS-2 and UTF-8 hold every character of CP936
+  const std::u16string units = Decode(typed, kGbk);
+  const std::u16string traditional = TaiwanTraditional(units);
+  const size_t bad = FirstUnconvertible(BytesOf(traditional), kBig5, kHostUtf16);
+  if (bad == std::string_view::npos) return {};
+  const size_t unit = bad / 2;
+  // s2tw turns character for character: name the one the user typed.
+  const std::u16string_view shown = traditional.size() == units.size() ? units : traditional;
+  return Encode(shown.substr(unit, 1), kGbk);
 }
 
 std::string DecodeName(const uint8_t* bytes, size_t count, int code) {

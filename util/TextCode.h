@@ -34,7 +34,12 @@ std::vector<char> Utf16ToGbkAlloc(const uint16_t* text);  // NUL-terminated
 
 // --- what the dialogs and parsers use ---
 // Typed name (GBK) to wire bytes under `code`; the bytes as typed for codes without coding.
+// Under code 4 Simplified characters are first turned into Traditional ones (s2tw). A character
+// the code cannot hold comes out as '?': check with UnencodableCharacter first.
 std::vector<uint8_t> EncodeName(const std::string& gbk, int code);
+// The first character of the typed name (GBK) that EncodeName cannot put into `code`, as typed;
+// empty when every character fits.
+std::string UnencodableCharacter(const std::string& gbk, int code);
 // Wire bytes to display text (GBK) under `code`; the bytes as they are for other codes.
 std::string DecodeName(const uint8_t* bytes, size_t count, int code);
 

@@ -112,6 +112,10 @@ TEST(TextCode, Utf8LengthKeepsTheWorkAreaRuleWhileEncodeNameIsWhole) {
 
 TEST(TextCode, Code4EncodesBig5AndDecodesToSimplified) {
   EXPECT_EQ(EncodeName(kTaiwanTvTraditionalGbk, 4), ToBytes(kTaiwanTvBig5));
+  EXPECT_EQ(EncodeName(kTaiwanTvSimplifiedGbk, 4), ToBytes(kTaiwanTvBig5));  // s2tw before Big5
+  EXPECT_EQ(UnencodableCharacter(kTaiwanTvSimplifiedGbk, 4), "");
+  EXPECT_EQ(UnencodableCharacter("ab\xDF\xC7" "c", 4), "\xDF\xC7");  // no Big5 form even after s2tw
+  EXPECT_EQ(UnencodableCharacter("a\x81", 3), "\x81");  // lead byte without trail byte
   EXPECT_EQ(Big5ByteLength(kTaiwanTvTraditionalGbk.c_str()), 8);
 
   EXPECT_EQ(Decode(ToBytes(kTaiwanTvBig5), 4), kTaiwanTvSimplifiedGbk);
@@ -136,6 +140,7 @@ TEST(TextCode, Big5OutputsStayInsideTheirAreas) {
 TEST(TextCode, OtherCodesKeepTheBytes) {
   for (int code : {0, 2, 5, 11, -1}) {
     EXPECT_EQ(EncodeName(kZhongWen, code), ToBytes(kZhongWen)) << code;
+    EXPECT_EQ(UnencodableCharacter("a\x81", code), "") << code;
     EXPECT_EQ(Decode(Bytes{0xD6, 0xD0, 0x00, 0x41}, code), std::string("\xD6\xD0\0A", 4)) << code;
   }
 }
