@@ -60,12 +60,15 @@ struct PortBuild {
 
 // The TDT packet followed by the TOT packet, both on PID 0x0014, in one area; no packet at all
 // when the port has neither table (and no TDT packet in front of a lone TOT: the area then
-// starts with filler and carries nothing).
+// starts with filler and carries nothing). Both carry the current UTC time, which becomes the
+// port's stored time; built just before their write, so that the time is that of the write.
 void BuildTimeTables(TableTreeCtrl& tree, int port, Area& area) {
   const bool tdt = HasChildren(tree, port, Table::Tdt), tot = HasChildren(tree, port, Table::Tot);
   if (!tdt && !tot) return;
   Area first = Filled(kSmallArea);
-  BuildTdt(tree, first.data(), first.size(), port);
+  const DateTime now = LocalToUtc(CurrentLocalDate());
+  BuildTdtAt(tree, first.data(), first.size(), port, now);
+  tree.utcTime[port - 1] = now;
   if (!tdt) first = Filled(kSmallArea);
   BuildTot(tree, area.data() + kPacketSize, kSmallArea - kPacketSize, port);
   area[kPacketSize + 3] = static_cast<uint8_t>(area[kPacketSize + 3] + 1);  // continues the TDT's count
@@ -83,7 +86,6 @@ PortBuild BuildPort(TableTreeCtrl& tree, int port) {
   b.Note(BuildCat(tree, port, b.cat.data(), kSmallArea));
   b.Note(BuildNit(tree, port, b.nit.data(), b.nit.size()));
   b.Note(BuildBat(tree, port, b.bat.data(), b.bat.size()));
-  BuildTimeTables(tree, port, b.time);
   return b;
 }
 
@@ -140,7 +142,7 @@ bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui) {
 
 bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) {
   tree.batFlag = 0;
-  const PortBuild b = BuildPort(tree, port);
+  PortBuild b = BuildPort(tree, port);
   if (!b.refusal.empty()) {
     ui.MessageBox(b.refusal, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
     return false;
@@ -160,6 +162,7 @@ bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) 
   ok = ok && write(b.nit, kTableArea, kNitPid, true);
   if (ok) tree.batFlag = 1;
   ok = ok && write(b.bat, kTableArea, kSdtBatPid, true);
+  if (ok) BuildTimeTables(tree, port, b.time);
   ok = ok && write(b.time, kSmallArea, kTimePid, true);
   if (!ok) ui.MessageBox(kSubmitFailedText, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
   return ok;
