@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "device/DeviceLink.h"
-#include "editor/FormRenderer.h"
+#include "editor/QtDialogRunner.h"
 #include "editor/QtUi.h"
 #include "editor/TableTreeView.h"
 #include "editor/TreeItemModel.h"

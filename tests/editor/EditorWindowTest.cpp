@@ -14,6 +14,7 @@
 #include "EditorTestUtil.h"
 #include "editor/QtText.h"
 #include "editor/CDlgQuorvelin.h"
+#include "editor/FormDialog.h"
 #include "sections/CatSections.h"
 #include "device/Flows.h"
 #include "sections/PatSections.h"

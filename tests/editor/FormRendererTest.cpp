@@ -18,7 +18,8 @@
 #include "EditorTestMain.h"
 #include "EditorTestUtil.h"
 #include "dialogs/dvb/CTabSheet.h"
-#include "editor/FormRenderer.h"
+#include "editor/FormDialog.h"
+#include "editor/QtDialogRunner.h"
 #include "editor/QtUi.h"
 
 namespace quorvelin {

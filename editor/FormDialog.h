@@ -1,6 +1,6 @@
-// One renderer for every dialog: builds a Qt dialog from a form's template (resources/), shows
-// the form's control values and hands the user's input back to the form before each of its
-// handlers runs (Ok, Cancel, buttons, check boxes, radio buttons, tab changes).
+// A form shown as a Qt dialog: the form's own controls, the pages of its tab sheets, Ok and
+// Cancel. The user's input goes back to the forms before each of their handlers runs (Ok, Cancel,
+// buttons, check boxes, radio buttons, tab changes), and their values are shown again after it.
 #pragma once
 
 #include <QDialog>
@@ -54,17 +54,6 @@ class FormDialog : public QDialog {
   std::vector<QPointer<QWidget>> pageWidgets_;
   QWidget* okButton_ = nullptr;
   QWidget* cancelButton_ = nullptr;
-};
-
-// Runs any dialog of the command layer through the renderer.
-class QtDialogRunner : public DialogRunner {
- public:
-  explicit QtDialogRunner(QWidget* owner = nullptr) : owner_(owner) {}
-  void SetOwner(QWidget* owner) { owner_ = owner; }
-  bool RunModal(Form& form) override;
-
- private:
-  QPointer<QWidget> owner_;
 };
 
 }  // namespace quorvelin

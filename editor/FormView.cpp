@@ -1,38 +1,26 @@
-#include "editor/FormRenderer.h"
+#include "editor/FormView.h"
 
-#include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QStackedWidget>
-#include <QTabBar>
-#include <QTableWidget>
 #include <QTimeEdit>
-#include <QVBoxLayout>
 
 #include "dialogs/dvb/CTabSheet.h"
-#include "editor/ModalHook.h"
+#include "editor/FormDialog.h"
 #include "editor/QtText.h"
 
 namespace quorvelin {
 namespace {
 
 const char* const kShownProperty = "quorvelinShown";  // the date-time a picker was last given
-
-QString ControlName(int id) { return QStringLiteral("ctl%1").arg(id); }
 
 bool IsDialogButton(const ControlTemplate& c) {
   return c.kind == ControlKind::Button && (c.id == kIdOk || c.id == kIdCancel);
@@ -75,93 +63,9 @@ DateTime MergePicked(const DateTime& old, const QDateTime& picked, ControlKind k
   return FromQDateTime(merged);
 }
 
-// Clicks on a tab go through the sheet, which may refuse the change (the tab lock); the bar then
-// shows whatever the sheet holds.
-class SheetTabBar : public QTabBar {
- public:
-  SheetTabBar(CTabSheet& sheet, FormDialog& dialog, QWidget* parent)
-      : QTabBar(parent), sheet_(sheet), dialog_(dialog) {}
-
- protected:
-  void mousePressEvent(QMouseEvent* e) override {
-    if (e->button() != Qt::LeftButton) return;
-    const int index = tabAt(e->position().toPoint());
-    if (index >= 0) dialog_.RunTabChange(sheet_, index, false);
-  }
-  void mouseReleaseEvent(QMouseEvent* /*e*/) override {}
-  void wheelEvent(QWheelEvent* /*e*/) override {}
-  void keyPressEvent(QKeyEvent* e) override {
-    const int step = e->key() == Qt::Key_Left ? -1 : e->key() == Qt::Key_Right ? 1 : 0;
-    if (step == 0) {
-      QTabBar::keyPressEvent(e);
-      return;
-    }
-    const int index = currentIndex() + step;
-    if (index >= 0 && index < count()) dialog_.RunTabChange(sheet_, index, true);
-  }
-
- private:
-  CTabSheet& sheet_;
-  FormDialog& dialog_;
-};
-
-// The container of one page of a tab sheet. Enter in a field of the page stays on the page: a
-// page answers its own Ok with nothing, so the dialog's Ok never runs from inside a page.
-class SheetPage : public QWidget {
- public:
-  using QWidget::QWidget;
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
-      e->accept();
-    else
-      QWidget::keyPressEvent(e);
-  }
-};
-
-struct SheetWidgets {
-  CTabSheet* sheet = nullptr;
-  QTabBar* bar = nullptr;
-  QStackedWidget* stack = nullptr;
-};
-
 }  // namespace
 
-// The widgets of one form (the dialog's own, or one page of a tab sheet).
-class FormView {
- public:
-  FormView(Form& form, FormDialog& dialog, QWidget& container);
-
-  Form& GetForm() const { return form_; }
-  QWidget* Widget(int id) const;
-  // Widgets to values.
-  void Push();
-  // Values to widgets.
-  void Pull();
-
- private:
-  struct Binding {
-    const ControlTemplate* control;
-    QWidget* widget;
-    QLabel* label;  // the label beside it, if any
-  };
-
-  void Build(const DialogTemplate& t, QWidget& container);
-  QWidget* MakeWidget(const ControlTemplate& c, QWidget& parent);
-  QLabel* MakeLabel(const ControlTemplate& c, QWidget& parent);
-  QString LabelText(const ControlTemplate& c) const;
-  void PushOne(const Binding& b);
-  void PullOne(const Binding& b);
-  void PullList(QTableWidget& list, const ControlValue& v);
-  void PullSheet(const SheetWidgets& s);
-
-  Form& form_;
-  FormDialog& dialog_;
-  std::vector<Binding> bindings_;
-  std::vector<SheetWidgets> sheets_;
-  QButtonGroup* currentRadioGroup_ = nullptr;
-};
+QString ControlObjectName(int id) { return QStringLiteral("ctl%1").arg(id); }
 
 FormView::FormView(Form& form, FormDialog& dialog, QWidget& container) : form_(form), dialog_(dialog) {
   if (const DialogTemplate* t = form.Template()) Build(*t, container);
@@ -201,7 +105,7 @@ QLabel* FormView::MakeLabel(const ControlTemplate& c, QWidget& parent) {
   if (c.label.empty() && c.note.empty() && c.labelId == 0) return nullptr;
   auto* label = new QLabel(&parent);
   label->setTextFormat(Qt::PlainText);
-  if (c.labelId != 0) label->setObjectName(ControlName(c.labelId));
+  if (c.labelId != 0) label->setObjectName(ControlObjectName(c.labelId));
   return label;
 }
 
@@ -311,7 +215,7 @@ QWidget* FormView::MakeWidget(const ControlTemplate& c, QWidget& parent) {
       break;
     }
   }
-  w->setObjectName(ControlName(id));
+  w->setObjectName(ControlObjectName(id));
   w->setProperty("controlId", id);
   return w;
 }
@@ -454,171 +358,6 @@ void FormView::PullSheet(const SheetWidgets& s) {
   const QSignalBlocker block(s.bar);
   if (s.sheet->GetCurSel() >= 0 && s.sheet->GetCurSel() < s.bar->count()) s.bar->setCurrentIndex(s.sheet->GetCurSel());
   if (s.sheet->CurrentPage() < s.stack->count()) s.stack->setCurrentIndex(s.sheet->CurrentPage());
-}
-
-// --- the dialog ---
-
-FormDialog::FormDialog(Form& form, QWidget* parent) : QDialog(parent), form_(form) {
-  setObjectName(QStringLiteral("form%1").arg(form.TemplateId()));
-  auto* layout = new QVBoxLayout(this);
-  auto* body = new QWidget(this);
-  layout->addWidget(body);
-  views_.emplace_back();  // the form's own view comes first; its tab sheets add the pages behind it
-  views_.front() = std::make_unique<FormView>(form, *this, *body);
-
-  auto* buttons = new QDialogButtonBox(this);
-  const DialogTemplate* t = form.Template();
-  auto buttonText = [&](const std::string& set, int id, const char* fallback) {
-    if (!set.empty()) return FromCp936(set);
-    if (const ControlTemplate* c = t ? t->Control(id) : nullptr; c && !c->label.empty()) return FromCp936(c->label);
-    return QString::fromLatin1(fallback);
-  };
-  QPushButton* ok = buttons->addButton(buttonText(form.okText, kIdOk, "OK"), QDialogButtonBox::AcceptRole);
-  QPushButton* cancel = buttons->addButton(buttonText(form.cancelText, kIdCancel, "Cancel"), QDialogButtonBox::RejectRole);
-  okButton_ = ok;
-  cancelButton_ = cancel;
-  ok->setObjectName(ControlName(kIdOk));
-  cancel->setObjectName(ControlName(kIdCancel));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &FormDialog::OnOk);
-  connect(cancel, &QPushButton::clicked, this, &FormDialog::reject);
-  layout->addWidget(buttons);
-
-  setWindowTitle(FromCp936(form.title.empty() && t ? t->title : form.title));
-  setMinimumWidth(380);
-  PullAll();
-  if (form.focusId != 0) FocusControl(form, form.focusId);
-}
-
-FormDialog::~FormDialog() = default;
-
-QWidget* FormDialog::BuildSheet(CTabSheet& sheet, QTabBar*& barOut, QStackedWidget*& stackOut) {
-  auto* box = new QWidget(this);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(0, 0, 0, 0);
-  auto* bar = new SheetTabBar(sheet, *this, box);
-  bar->setExpanding(false);
-  bar->setUsesScrollButtons(true);
-  auto* stack = new QStackedWidget(box);
-  layout->addWidget(bar);
-  layout->addWidget(stack);
-  barOut = bar;
-  stackOut = stack;
-  for (int i = 0; i < sheet.PageCount(); ++i) {
-    bar->addTab(FromCp936(sheet.Title(i) ? sheet.Title(i) : ""));
-    auto* page = new SheetPage(stack);
-    page->setObjectName(QStringLiteral("page%1").arg(pageWidgets_.size()));
-    stack->addWidget(page);
-    pageWidgets_.emplace_back(page);
-    if (Form* pageForm = sheet.Page(i)) {
-      // Controls the page template disables stay disabled unless the page set them.
-      if (const DialogTemplate* t = pageForm->Template())
-        for (const ControlTemplate& c : t->controls)
-          if (c.disabled && !pageForm->Values().count(c.id)) pageForm->Value(c.id).enabled = false;
-      views_.push_back(std::make_unique<FormView>(*pageForm, *this, *page));
-    }
-  }
-  return box;
-}
-
-QWidget* FormDialog::ControlWidget(int id) const {
-  if (id == kIdOk) return okButton_;
-  if (id == kIdCancel) return cancelButton_;
-  if (QWidget* w = views_.front()->Widget(id)) return w;
-  for (size_t i = 1; i < views_.size(); ++i)
-    if (QWidget* w = views_[i]->Widget(id); w && w->isVisibleTo(this)) return w;
-  for (size_t i = 1; i < views_.size(); ++i)
-    if (QWidget* w = views_[i]->Widget(id)) return w;
-  return nullptr;
-}
-
-QWidget* FormDialog::PageWidget(int index) const {
-  return index >= 0 && static_cast<size_t>(index) < pageWidgets_.size() ? pageWidgets_[static_cast<size_t>(index)].data()
-                                                                        : nullptr;
-}
-
-void FormDialog::PushAll() {
-  for (auto& v : views_) v->Push();
-}
-
-void FormDialog::PullAll() {
-  for (auto& v : views_) v->Pull();
-}
-
-void FormDialog::RunCommand(Form& form, int id) {
-  PushAll();
-  form.OnCommand(id);
-  PullAll();
-  if (form.focusId != 0) {
-    FocusControl(form, form.focusId);
-    form.focusId = 0;
-  }
-}
-
-void FormDialog::RunTabChange(CTabSheet& sheet, int index, bool keyboard) {
-  PushAll();
-  if (keyboard)
-    sheet.OnKeyboardSelect(index);
-  else
-    sheet.OnLButtonDown(index);
-  PullAll();
-}
-
-void FormDialog::OnOk() {
-  PushAll();
-  for (auto& v : views_) v->GetForm().focusId = 0;
-  const bool close = form_.OnOK();
-  PullAll();
-  if (close) {
-    accept();
-    return;
-  }
-  FocusRefusedControl();
-}
-
-void FormDialog::FocusRefusedControl() {
-  if (form_.focusId != 0) {
-    FocusControl(form_, form_.focusId);
-    return;
-  }
-  // A page's own check refused: its field is on the page that is showing.
-  for (size_t i = 1; i < views_.size(); ++i) {
-    Form& page = views_[i]->GetForm();
-    QWidget* w = page.focusId != 0 ? views_[i]->Widget(page.focusId) : nullptr;
-    if (w && w->isVisibleTo(this)) {
-      w->setFocus(Qt::OtherFocusReason);
-      return;
-    }
-  }
-}
-
-void FormDialog::FocusControl(const Form& form, int id) {
-  for (const auto& v : views_)
-    if (&v->GetForm() == &form)
-      if (QWidget* w = v->Widget(id)) {
-        w->setFocus(Qt::OtherFocusReason);
-        return;
-      }
-  if (QWidget* w = ControlWidget(id)) w->setFocus(Qt::OtherFocusReason);
-}
-
-void FormDialog::reject() {
-  form_.OnCancel();
-  QDialog::reject();
-}
-
-// --- the runner ---
-
-bool QtDialogRunner::RunModal(Form& form) {
-  // Controls the template disables start disabled; the form's start-up may enable them.
-  if (const DialogTemplate* t = form.Template())
-    for (const ControlTemplate& c : t->controls)
-      if (c.disabled) form.Value(c.id).enabled = false;
-  form.OnInitDialog();
-  QWidget* parent = QApplication::activeModalWidget();
-  if (!parent) parent = owner_.data();
-  FormDialog dialog(form, parent);
-  return ExecModal(dialog) == QDialog::Accepted;
 }
 
 }  // namespace quorvelin
