@@ -14,7 +14,6 @@ constexpr size_t kProgramInfoStart = 12;
 constexpr size_t kComponentHeader = 5;
 constexpr size_t kSectionWalkEnd = 188;    // a further section must start in the first packet
 constexpr size_t kComponentWalkEnd = 1024;  // components are read from the first 1024 bytes
-constexpr int kMostPasses = 256;            // section_number has 8 bits
 
 constexpr uint8_t kCaTag = 0x09;
 
@@ -162,8 +161,8 @@ int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
     const SectionBytes s = received.From(at);
     const SectionFields f = ReadSectionFields(s);
     if (f.id != 0 && f.section_length != 0) {
+      if (!state.tally.Take(f)) break;
       AddPmtSection(tree, port, pmtPid, s, at, state.sectionCounter);
-      if (f.section_number < f.last_section_number) ++state.expected;
       ++state.sectionCounter;
       ++added;
     }
@@ -179,7 +178,7 @@ bool ParsePmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count
     const auto pid = static_cast<uint16_t>(pmt.pid);
     const auto selector = static_cast<uint8_t>(pmt.shared ? k : 0);
     PmtReadState state;
-    for (int pass = 0; pass < kMostPasses && state.sectionCounter < state.expected; ++pass) {
+    for (int pass = 0; pass < kMostSectionReads && !state.tally.Over(); ++pass) {
       const auto bytes = ReceiveTable(exchange, kPmtReadBuffer, pid, selector, port);
       if (!bytes) break;
       WriteDumpFile(Format("pmt%d.bin", state.sectionCounter), bytes->data(), bytes->size());

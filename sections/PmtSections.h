@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sections/SectionReader.h"
 #include "sections/SectionWriter.h"
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
@@ -13,21 +14,22 @@ namespace quorvelin {
 inline constexpr size_t kPmtReadBuffer = 2048;
 inline constexpr size_t kPmtSlotSize = 1024;
 
-// How many PMT sections of one program were read, and how many are expected (1, plus one for
-// each section read whose section_number was below its last_section_number).
+// The PMT sections of one program read so far: their count, and which were seen.
 struct PmtReadState {
   int sectionCounter = 0;
-  int expected = 1;
+  SectionTally tally;
 };
 
 // Walks the sections of one receive of a program's PMT (`bytes` from offset 0) and adds one
 // program item ("program: ... => pid: ...") with its "Section %d:" branch per section. The walk
-// stops at a byte that is not 0x02 or at offset 188; sections whose program_number or
-// section_length is 0 are passed over. Returns the number of sections added.
+// stops at a byte that is not 0x02, at offset 188, or at a section (program_number and
+// section_number) seen before; sections whose program_number or section_length is 0 are passed
+// over. Returns the number of sections added.
 int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, uint16_t pmtPid,
                      PmtReadState& state);
 // Reads the PMT of each of the first `count` programs of the port's PAT branch (the NIT entry
-// not counted), dumping each receive to tables/pmt%d.bin.
+// not counted), dumping each receive to tables/pmt%d.bin, until a section comes again, every
+// section 0..last_section_number is in, or a receive adds nothing.
 bool ParsePmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count);
 
 // Writes the first section of each program item of the port into its 1024-byte slot (slot i at

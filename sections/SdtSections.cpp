@@ -18,7 +18,6 @@ constexpr uint8_t kLinkageDescriptorTag = 0x4A;
 constexpr size_t kServiceLoopStart = 11;
 constexpr size_t kServiceHeader = 5;
 constexpr size_t kLinkageFixed = 7;
-constexpr int kMostPasses = 256;
 
 // Name text for display: decoded with the text code, up to its first zero byte.
 std::string DisplayName(const uint8_t* bytes, size_t count) {
@@ -185,15 +184,30 @@ bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return true;
 }
 
+int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, SectionTally& tally,
+                     int& sectionIndex) {
+  const SectionBytes received(bytes, size);
+  int added = 0;
+  for (size_t at = 0; at != kNoSection && received.Has(at, 3);) {
+    const SectionBytes s = received.From(at);
+    const SectionFields f = ReadSectionFields(s);
+    if (!tally.Take(f) || !ParseSdtSection(tree, s.Pointer(0), s.size(), port, sectionIndex)) break;
+    ++sectionIndex;
+    ++added;
+    at = NextSectionStart(received, at + f.TotalSize(), kSdtActual);
+  }
+  return added;
+}
+
 bool ParseSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
-  int expected = 1;
-  for (int pass = 0; pass < kMostPasses && pass < expected; ++pass) {
+  SectionTally tally;
+  int sectionIndex = 0;
+  for (int pass = 0; pass < kMostSectionReads && !tally.Over(); ++pass) {
     const auto bytes = ReceiveTable(exchange, kSdtReadBuffer, 0x0011, 0, port);
     if (!bytes) return false;
     WriteDumpFile(Format("sdt%d.bin", pass), bytes->data(), bytes->size());
-    SectionFields f;
-    if (!ParseSdtSection(tree, bytes->data(), bytes->size(), port, pass, &f)) return false;
-    if (f.section_number < f.last_section_number) ++expected;
+    if (bytes->front() != kSdtActual) return false;
+    if (ParseSdtSections(tree, bytes->data(), bytes->size(), port, tally, sectionIndex) == 0) break;
   }
   return true;
 }

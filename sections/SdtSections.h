@@ -20,9 +20,14 @@ inline constexpr size_t kSdtReadBuffer = 4096;
 // code. False, nothing added, when byte 0 is not 0x42. `fields` receives the common header.
 bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, int sectionIndex,
                      SectionFields* fields = nullptr);
-// Reads the port's SDT, one receive per section, dumping each receive to tables/sdt%d.bin.
-// False when a read fails or a received section does not start with 0x42 (what was added
-// before stays).
+// Adds every SDT section of one receive that `tally` has not seen ("Section %d:" numbered from
+// `sectionIndex` on, which counts up); the walk ends at a section seen before or at a byte that
+// starts no section. Returns the number of sections added.
+int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, SectionTally& tally,
+                     int& sectionIndex);
+// Reads the port's SDT, dumping each receive to tables/sdt%d.bin, until a section_number comes
+// again, every section 0..last_section_number is in, or a receive adds nothing. False when a
+// read fails or a receive does not start with 0x42 (what was added before stays).
 bool ParseSdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Clears `area` and writes the port's first SDT section (always as table_id 0x42) as packets

@@ -1,5 +1,6 @@
 #include "sections/SectionReader.h"
 
+#include "sections/Packets.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -20,6 +21,13 @@ SectionFields ReadSectionFields(const SectionBytes& s) {
   f.section_number = s.U8(6);
   f.last_section_number = s.U8(7);
   return f;
+}
+
+size_t NextSectionStart(const SectionBytes& s, size_t from, uint8_t tableId) {
+  size_t at = from;
+  while (at < s.size() && s.U8(at) == 0xFF) ++at;
+  if (s.U8(at) == 0x00 && s.U8(at + 1) == tableId) ++at;  // a pointer_field of 0
+  return at < s.size() && s.U8(at) == tableId ? at : kNoSection;
 }
 
 GenericDescriptor ReadDescriptor(const SectionBytes& s, size_t at) {
@@ -102,8 +110,36 @@ void AddSectionFieldLines(TableTreeCtrl& tree, ItemHandle parent, const SectionF
   tree.InsertLine(Format("last_section_number: 0x%x", f.last_section_number), parent);
 }
 
+bool CrcChecks(const SectionBytes& s, const SectionFields& f) {
+  const size_t size = f.TotalSize();
+  return f.section_length >= 4 && s.Has(0, size) && Crc32Mpeg(s.Pointer(0), size) == 0;
+}
+
+std::string CrcLineText(const SectionBytes& s, const SectionFields& f) {
+  return Format("crc_32: 0x%x", s.U32(f.CrcOffset())) + (CrcChecks(s, f) ? "" : " (CRC error)");
+}
+
 void AddCrcLine(TableTreeCtrl& tree, ItemHandle parent, const SectionBytes& s, const SectionFields& f) {
-  tree.InsertLine(Format("crc_32: 0x%x", s.U32(f.CrcOffset())), parent);
+  tree.InsertLine(CrcLineText(s, f), parent);
+}
+
+bool SectionTally::Take(const SectionFields& f) {
+  Sections& sections = byId_[f.id];
+  if (sections.in[f.section_number]) {
+    repeated_ = true;
+    return false;
+  }
+  sections.in[f.section_number] = true;
+  sections.last = f.last_section_number;
+  return true;
+}
+
+bool SectionTally::Complete() const {
+  if (byId_.empty()) return false;
+  for (const auto& [id, sections] : byId_)
+    for (size_t number = 0; number <= sections.last; ++number)
+      if (!sections.in[number]) return false;
+  return true;
 }
 
 }  // namespace quorvelin

@@ -11,11 +11,13 @@
 //   AddCrcLine(tree, item, s, f);
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
+#include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
@@ -98,6 +100,11 @@ inline uint16_t WholeDescriptorsLength(const SectionBytes& s, size_t from, size_
   return static_cast<uint16_t>(WholeDescriptorsEnd(s, from, end) - from);
 }
 
+inline constexpr size_t kNoSection = static_cast<size_t>(-1);
+// Where the next section of `tableId` starts at or after `from`, passing over stuffing bytes
+// (0xFF) and the pointer_field of the packet it starts in; kNoSection when none does.
+size_t NextSectionStart(const SectionBytes& s, size_t from, uint8_t tableId);
+
 // Descriptor records from a descriptor that ForEachDescriptor found at `at` (its bytes are
 // all there). A CA_descriptor needs length >= 4, a linkage_descriptor length >= 7.
 GenericDescriptor ReadDescriptor(const SectionBytes& s, size_t at);
@@ -117,8 +124,34 @@ void StoreSectionFields(const SectionFields& f, LoopSectionHeader& r);  // NIT, 
 // "program_number", "network_id", "bouquet_id"), nullptr leaves it out (CAT).
 void AddSectionFieldLines(TableTreeCtrl& tree, ItemHandle parent, const SectionFields& f, const char* idLabel);
 
+// True when the section at the start of `s` was received whole and its CRC_32 checks (the
+// CRC over the whole section, CRC field included, is 0: ISO/IEC 13818-1 Annex A).
+bool CrcChecks(const SectionBytes& s, const SectionFields& f);
 // "crc_32: 0x%x" with the CRC_32 field as received (bytes at section_length - 1, most
-// significant first; bytes that were not received count as 0).
+// significant first; bytes that were not received count as 0), followed by " (CRC error)"
+// when the section's CRC_32 does not check.
+std::string CrcLineText(const SectionBytes& s, const SectionFields& f);
 void AddCrcLine(TableTreeCtrl& tree, ItemHandle parent, const SectionBytes& s, const SectionFields& f);
+
+// The sections of a table read over several receives (PMT, SDT), by identifier and
+// section_number. The read is over when a section_number comes again for its identifier, or
+// when every section 0..last_section_number of each identifier seen is in.
+inline constexpr int kMostSectionReads = 256;  // section_number has 8 bits
+class SectionTally {
+ public:
+  // True when the section is new and is to be shown; false when its number came before.
+  bool Take(const SectionFields& f);
+  bool Over() const { return repeated_ || Complete(); }
+
+ private:
+  struct Sections {
+    std::bitset<256> in;
+    uint8_t last = 0;
+  };
+  bool Complete() const;
+
+  std::map<uint16_t, Sections> byId_;
+  bool repeated_ = false;
+};
 
 }  // namespace quorvelin

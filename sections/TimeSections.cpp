@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "sections/BranchQueries.h"
 #include "sections/Packets.h"
@@ -20,6 +21,9 @@ constexpr const char* kOffsetFormat = "%H:%M:%S";
 constexpr uint8_t kTimePacketStart[] = {0x47, 0x40, 0x14, 0x10, 0x00};
 constexpr size_t kTdtSectionSize = 8;
 constexpr size_t kTotSectionSize = 29;
+// Byte 1 of the TDT and TOT (ETSI EN 300 468 5.2.5, 5.2.6): section_syntax_indicator 0,
+// reserved_future_use and reserved bits set, section_length below 256.
+constexpr uint8_t kTimeSectionByte1 = 0x70;
 constexpr uint8_t kTotSectionLength = kTotSectionSize - 3;
 constexpr uint8_t kLocalTimeOffsetLength = 13;
 
@@ -47,7 +51,7 @@ void AddTdtLines(TableTreeCtrl& tree, ItemHandle root, int syntax, int sectionLe
 }
 
 // "SECTION:0" carrying `state`, its lines and the crc_32 line; expands the branch.
-void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecord> state, uint32_t crc) {
+void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecord> state, const std::string& crcLine) {
   const TotRecord& t = *state;
   const ItemHandle section = tree.InsertItem("SECTION:0", kImageLine, root);
   tree.InsertLine(Format("table_id: 0x%x", t.table_id), section);
@@ -64,7 +68,7 @@ void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecor
   tree.InsertLine("local_time_offset:" + FormatDateTime(t.local_time_offset, kOffsetFormat), descriptor);
   tree.InsertLine("local_time_offset:" + FormatDateTime(t.time_of_change, kDateFormat), descriptor);
   tree.InsertLine("next_time_offset:" + FormatDateTime(t.next_time_offset, kOffsetFormat), descriptor);
-  tree.InsertLine(Format("crc_32: 0x%x", crc), section);
+  tree.InsertLine(crcLine, section);
   tree.SetItemData(section, std::move(state));
   tree.Expand(root, ExpandCode::Expand);
   tree.Expand(section, ExpandCode::Expand);
@@ -115,7 +119,7 @@ bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   const ItemHandle root = tree.Root(port, Table::Tot);
   if (!root || s.size() == 0 || s.U8(0) != kTotTableId) return false;
   const SectionFields f = ReadSectionFields(s);
-  AddTotBranch(tree, root, ReadTotRecord(s), s.U32(f.CrcOffset()));
+  AddTotBranch(tree, root, ReadTotRecord(s), CrcLineText(s, f));
   return true;
 }
 
@@ -135,7 +139,9 @@ void ShowTdt(TableTreeCtrl& tree, ItemHandle tdtRoot) {
 void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state) {
   if (!tree.IsValid(totRoot)) return;
   tree.DeleteChildren(totRoot);
-  AddTotBranch(tree, totRoot, std::make_unique<TotRecord>(state), 0xFFFFFF);
+  auto shown = std::make_unique<TotRecord>(state);
+  shown->section_syntax_indicator = 0;  // as BuildTot writes it
+  AddTotBranch(tree, totRoot, std::move(shown), "crc_32: 0xffffff");
 }
 
 bool BuildTdtAt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int, const DateTime& utc) {
@@ -144,7 +150,7 @@ bool BuildTdtAt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int, const 
   std::memcpy(area, kTimePacketStart, sizeof kTimePacketStart);
   uint8_t* section = area + sizeof kTimePacketStart;
   section[0] = kTdtTableId;
-  section[1] = 0x70;
+  section[1] = kTimeSectionByte1;
   section[2] = 0x05;
   DateToUtcTime(utc, section, 3);
   return true;
@@ -163,7 +169,7 @@ bool BuildTot(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port) {
 
   uint8_t* s = area + sizeof kTimePacketStart;
   s[0] = t->table_id;
-  s[1] = static_cast<uint8_t>((t->section_syntax_indicator & 1) << 7 | 0x30);
+  s[1] = kTimeSectionByte1;
   s[2] = kTotSectionLength;
   t->utc_time = tree.utcTime[port - 1];
   DateToUtcTime(t->utc_time, s, 3);
