@@ -1,21 +1,22 @@
-// The simulated device: what it holds, how it answers, how it reads transport files.
+// The simulated device: what it holds, how it answers, how it reads transport files and saves
+// them; and the time tables Submit leaves on it.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "device/DeviceTestSupport.h"
+#include "device/Flows.h"
+#include "device/StoreExchange.h"
+#include "sections/SectionTestSupport.h"
 #include "tools/devsim/CommandLine.h"
-#include "tools/devsim/DeviceStore.h"
 #include "tools/devsim/SampleMultiplex.h"
 
 namespace quorvelin::devsim {
 namespace {
 
-Packets SampleFile(const std::string& name) {
-  std::ifstream in(std::string(QUORVELIN_TEST_DATA) + "/samples/" + name + ".ts", std::ios::binary);
-  return Packets(std::istreambuf_iterator<char>(in), {});
-}
+Packets Capture(const char* name) { return testing::SamplePackets(name); }
 
 Packets Concatenated(std::initializer_list<Packets> parts) {
   Packets out;
@@ -23,128 +24,98 @@ Packets Concatenated(std::initializer_list<Packets> parts) {
   return out;
 }
 
-// The packets with their continuity counters cleared: the device holds a table's packets
-// counted from 0, as the builders make them.
-Packets Uncounted(Packets p) {
-  for (size_t at = 0; at + kPacketSize <= p.size(); at += kPacketSize) p[at + 3] &= 0xF0;
-  return p;
-}
-
-TEST(TransportFile, RealCapturesBecomeTheTablesTheyCarry) {
-  const Packets pat = SampleFile("pat_r4"), cat = SampleFile("cat_r3"), pmt = SampleFile("pmt_planete"),
-                sdt = SampleFile("sdt_r3"), nit = SampleFile("nit_tntv23"), bat = SampleFile("bat_tvnum"),
-                tdt = SampleFile("tdt_tnt"), tot = SampleFile("tot_tnt");
-  // Every table twice, as a capture repeats them: each section is taken once.
-  const Packets stream = Concatenated({pat, cat, pmt, sdt, nit, bat, tdt, tot, pat, nit, sdt});
+// Real captures with a PMT and an SDT of two sections, loaded on port B: every section is held
+// (counted from 0, as the builders write), served one per request in turn and read back once;
+// Submit then leaves a TOT with section_syntax_indicator 0 and the time of the TDT written with
+// it, taken during Submit.
+TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirTime) {
+  const Packets pat = Capture("pat_r4"), cat = Capture("cat_r3"), nit = Capture("nit_tntv23");
+  const Packets bat = Capture("bat_tvnum"), time = Concatenated({Capture("tdt_tnt"), Capture("tot_tnt")});
+  auto sdt = [](int n) { return PacketsOf(SectionWriter(0x42, 0x70, 1, n, 1).U16(1).U8(0xFF).Finish(), 0x11); };
+  auto pmt = [](int n) { return PacketsOf(SectionWriter(2, 0x30, 4, n, 1).U16(0xE100).U16(0xF000).Finish(), 0x503); };
+  Packets broken = pat;
+  broken[20] ^= 1;
+  // Every table twice, as a capture repeats them: each section is taken once, the first copy
+  // whose CRC_32 checks.
+  const Packets stream =
+      Concatenated({broken, pat, cat, pmt(1), sdt(1), nit, bat, time, pmt(0), sdt(0), pat, nit, sdt(1), pmt(1)});
   PortTables t;
   ASSERT_TRUE(LoadTransportBytes(stream.data(), stream.size(), t));
-  EXPECT_EQ(Uncounted(t.pat), Uncounted(pat));
-  EXPECT_EQ(Uncounted(t.cat), Uncounted(cat));
-  EXPECT_EQ(Uncounted(t.sdt), Uncounted(sdt));
-  EXPECT_EQ(Uncounted(t.nit), Uncounted(nit));
-  EXPECT_EQ(Uncounted(t.bat), Uncounted(bat));
-  EXPECT_EQ(Uncounted(t.time), Uncounted(Concatenated({tdt, tot})));
-  EXPECT_EQ(t.time[188 + 3], 0x11);  // the TOT packet continues the TDT packet's count
-  ASSERT_EQ(t.pmts.size(), 1u);
-  EXPECT_EQ(t.pmts[0].pid, 0x0503);
-  EXPECT_EQ(Uncounted(t.pmts[0].packets), Uncounted(pmt));
-}
+  for (const auto& [held, captured] : {std::pair{t.pat, pat}, {t.cat, cat}, {t.nit, nit}, {t.bat, bat}, {t.time, time}})
+    EXPECT_EQ(held, testing::WithCountersFromZero(captured));
+  EXPECT_EQ(std::pair(t.sdt, t.pmts.at(0).packets),
+            std::pair(Concatenated({sdt(0), sdt(1)}), Concatenated({pmt(0), pmt(1)})));
 
-TEST(TransportFile, PointerFieldsAdaptationFieldsAndBadCopies) {
-  const std::vector<uint8_t> section = SectionWriter(0x00, 0x30, 0x0042).U16(0x0001).U16(0xE100).Finish();
-  auto packet = [](uint8_t flags, uint8_t control) {
-    std::vector<uint8_t> p(188, 0xFF);
-    p[0] = 0x47;
-    p[1] = flags;
-    p[2] = 0x00;
-    p[3] = control;
-    return p;
-  };
-  // A copy with a broken CRC_32 is passed over.
-  std::vector<uint8_t> bad = packet(0x40, 0x10);
-  bad[4] = 0;
-  std::copy(section.begin(), section.end(), bad.begin() + 5);
-  bad[14] ^= 1;
-  // An adaptation field, then a pointer field over three bytes that end an earlier section,
-  // then our section, cut after seven bytes and continued in the next packet.
-  std::vector<uint8_t> head = packet(0x40, 0x31);
-  head[4] = 7;  // adaptation_field_length
-  const size_t pointer = 12;
-  head[pointer] = 3;
-  const size_t start = 188 - 7;
-  head[pointer + 1] = head[pointer + 2] = head[pointer + 3] = 0xAB;
-  std::fill(head.begin() + pointer + 4, head.begin() + static_cast<long>(start), 0x00);
-  head[pointer] = static_cast<uint8_t>(start - pointer - 1);
-  std::copy(section.begin(), section.begin() + 7, head.begin() + static_cast<long>(start));
-  std::vector<uint8_t> tail = packet(0x00, 0x12);
-  std::copy(section.begin() + 7, section.end(), tail.begin() + 4);
-  const Packets stream = Concatenated({bad, head, tail});
-  PortTables t;
-  ASSERT_TRUE(LoadTransportBytes(stream.data(), stream.size(), t));
-  EXPECT_EQ(t.pat, PacketsOf(section, 0));
-  // Nothing but a broken copy: no table.
-  PortTables none;
-  EXPECT_FALSE(LoadTransportBytes(bad.data(), bad.size(), none));
+  t.pat = PacketsOf(SectionWriter(0x00, 0x30, 1).U16(4).U16(0xE503).Finish(), kPatPid);  // lists the PMT
+  DeviceStore store;
+  store.SetPort(1, t);
+  testing::TempDir dir;
+  TableTreeCtrl tree;
+  tree.portMode = 1;
+  testing::StoreExchange device(store, tree);
+  Refresh(tree, device);
+  EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Sdt)), 2);
+  EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pmt)), 2);
+  EXPECT_EQ(store.Answer(MakeReadRequest(1, 0, kSdtBatPid, false).data()), sdt(0));  // the next turn
+  RecordingUi ui;
+  const DateTime before = LocalToUtc(CurrentLocalDate());
+  ASSERT_TRUE(SubmitPort(tree, device, ui, 2));
+  const Packets written = store.Port(1).time;
+  ASSERT_EQ(written.size(), 2 * kPacketSize);
+  EXPECT_EQ(written[188 + 6], 0x70);
+  EXPECT_EQ(Packets(written.begin() + 8, written.begin() + 13), Packets(written.begin() + 196, written.begin() + 201));
+  EXPECT_GE(UtcTimeToDate(written.data() + 8).days, before.days - 1.0 / 86400);
 }
 
 TEST(DeviceStore, PmtsAreFiledByPidAndProgramAndFoundThroughThePat) {
   DeviceStore store;
   LoadSample(store);
-  const auto read = [&](int port, uint16_t pid, uint8_t selector) {
-    return store.Answer(MakeReadRequest(static_cast<uint8_t>(port), selector, pid, false).data());
+  const auto read = [&](uint8_t port, uint16_t pid, uint8_t selector) {
+    return store.Answer(MakeReadRequest(port, selector, pid, false).data());
   };
   const PortTables a = SamplePortA();
   EXPECT_EQ(read(0, 0x0200, 2), a.pmts[1].packets);
   EXPECT_EQ(read(0, 0x0200, 3), a.pmts[2].packets);
   EXPECT_EQ(read(0, 0x0100, 0), a.pmts[0].packets);
-  EXPECT_TRUE(read(0, 0x0300, 0).empty());
-  EXPECT_TRUE(read(5, 0x0000, 0).empty());
-  // A PMT write carries PID 0xFFFF: the packets say where it belongs.
+  EXPECT_TRUE(read(0, 0x0300, 0).empty() && read(5, 0x0000, 0).empty());
+  // A PMT write carries PID 0xFFFF: the packets say where it belongs. A new PAT starts a new set.
   const Packets replaced = PacketsOf(SectionWriter(0x02, 0x30, 0x0067).U16(0xE301).U16(0xF000).Finish(), 0x0200);
   store.Take(MakeWriteRequest(0, 2, kPmtWritePid, false).data(), replaced.data(), replaced.size());
   EXPECT_EQ(read(0, 0x0200, 3), replaced);
   EXPECT_EQ(store.Port(0).pmts.size(), 3u);
-  // A new PAT starts a new set of PMTs.
   store.Take(MakeWriteRequest(0, 0, kPatPid, false).data(), a.pat.data(), a.pat.size());
   EXPECT_TRUE(store.Port(0).pmts.empty());
   // SDT and BAT share PID 0x0011; the marker tells them apart.
   store.Take(MakeWriteRequest(1, 0, kSdtBatPid, true).data(), nullptr, 0);
-  EXPECT_TRUE(store.Port(1).bat.empty());
-  EXPECT_EQ(store.Port(1).sdt, SamplePortB().sdt);
+  EXPECT_EQ(std::pair(store.Port(1).bat, store.Port(1).sdt), std::pair(Packets{}, SamplePortB().sdt));
 }
 
-TEST(DeviceStore, SavesEveryTableOfAPortInOrder) {
-  testing::TempDir dir;
-  DeviceStore store;
-  LoadSample(store);
-  ASSERT_TRUE(store.SavePort(dir.Path(), 1));
-  std::ifstream in(dir.Path() + "/port2.ts", std::ios::binary);
-  const Packets saved(std::istreambuf_iterator<char>(in), {});
-  const PortTables b = SamplePortB();
-  EXPECT_EQ(saved, Concatenated({b.pat, b.pmts[0].packets, b.pmts[1].packets, b.sdt, b.cat, b.nit, b.bat, b.time}));
-  PortTables back;
-  ASSERT_TRUE(LoadTransportBytes(saved.data(), saved.size(), back));
-  EXPECT_EQ(back, b);
-}
-
-TEST(DevsimCommandLine, OptionsAndTheirValues) {
+// Bad options are refused; --save-dir makes a missing directory and saves every table of a port
+// there in order, or stops the start with a message naming a directory it cannot make.
+TEST(DevsimCommandLine, BadOptionsAndTheSaveDirectory) {
   std::string error;
-  const auto line = ParseDevsimArguments({"--listen", "127.0.0.9", "--udp-port", "3000", "--load", "B=b.ts",
-                                          "--load", "7=c.ts", "--fragmented", "--loss", "0.1", "--delay-ms", "5",
-                                          "--save-dir", "out"},
-                                         error);
+  for (const std::string bad :
+       {"--loss 1.5", "--udp-port", "--load 33=x.ts", "--load A", "--listen localhost", "--sample --load A=x.ts"}) {
+    std::istringstream words(bad);
+    EXPECT_FALSE(ParseDevsimArguments({std::istream_iterator<std::string>(words), {}}, error)) << bad;
+  }
+  testing::TempDir dir;
+  const std::string save = dir.Path() + "/made/here";
+  const auto line = ParseDevsimArguments({"--load", "B=b.ts", "--load", "7=c.ts", "--save-dir", save}, error);
   ASSERT_TRUE(line) << error;
-  EXPECT_EQ(line->simulator.listen.address, testing::Loopback(9));
-  EXPECT_EQ(line->simulator.listen.port, 3000);
-  EXPECT_TRUE(line->simulator.fragmented);
-  EXPECT_DOUBLE_EQ(line->simulator.faults.loss, 0.1);
-  EXPECT_EQ(line->simulator.faults.delayMs, 5);
-  EXPECT_EQ(line->simulator.saveDir, "out");
   EXPECT_EQ(line->loads, (std::vector<std::pair<int, std::string>>{{1, "b.ts"}, {6, "c.ts"}}));
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--loss", "1.5"}, {"--udp-port"}, {"--load", "33=x.ts"}, {"--load", "A"},
-        {"--listen", "localhost"}, {"--sample", "--load", "A=x.ts"}, {"--frobnicate"}})
-    EXPECT_FALSE(ParseDevsimArguments(bad, error)) << bad[0];
+  SimulatorOptions s = line->simulator;
+  auto sim = StartOnFreeLoopback(s, error);
+  ASSERT_TRUE(sim) << error;
+  LoadSample(sim->Store());
+  sim->Stop();
+  const PortTables b = SamplePortB();
+  std::ifstream in(save + "/port2.ts", std::ios::binary);
+  EXPECT_EQ(Packets(std::istreambuf_iterator<char>(in), {}),
+            Concatenated({b.pat, b.pmts[0].packets, b.pmts[1].packets, b.sdt, b.cat, b.nit, b.bat, b.time}));
+  s.saveDir = save + "/port2.ts/below";
+  EXPECT_FALSE(StartOnFreeLoopback(s, error));
+  EXPECT_NE(error.find(s.saveDir), std::string::npos) << error;
 }
 
 }  // namespace

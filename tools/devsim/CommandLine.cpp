@@ -36,7 +36,7 @@ const char* const kDevsimUsage =
     "  --udp-port N           UDP port (default 2007)\n"
     "  --sample               the built-in two-port multiplex (default without --load)\n"
     "  --load PORT=FILE.ts    tables of a port (A, B or 1..32) from transport packets; repeatable\n"
-    "  --save-dir DIR         write DIR/portN.ts after every write and on exit\n"
+    "  --save-dir DIR         write DIR/portN.ts after every write and on exit (DIR created if missing)\n"
     "  --fragmented           answer reads in the fragmented framing\n"
     "  --packets-per-datagram N  packets per plain answer datagram (default 5)\n"
     "  --loss P --duplicate P --truncate P --oversize P --spoof P   fault probabilities (0..1)\n"

@@ -56,6 +56,16 @@ auto FixedTable(Tables& t, uint16_t pid, bool bat) -> decltype(&t.pat) {
 
 }  // namespace
 
+std::vector<Packets> SectionPackets(const Packets& table) {
+  std::vector<Packets> out;
+  for (size_t at = 0; at + kPacketSize <= table.size(); at += kPacketSize) {
+    const auto packet = table.begin() + static_cast<long>(at);
+    if ((packet[1] & 0x40) != 0 || out.empty()) out.emplace_back();  // payload_unit_start_indicator
+    out.back().insert(out.back().end(), packet, packet + kPacketSize);
+  }
+  return out;
+}
+
 std::vector<std::pair<uint16_t, uint16_t>> PatEntries(const Packets& pat) {
   std::vector<std::pair<uint16_t, uint16_t>> out;
   if (pat.size() < kPacketSize) return out;
@@ -70,14 +80,23 @@ std::vector<std::pair<uint16_t, uint16_t>> PatEntries(const Packets& pat) {
   return out;
 }
 
-Packets DeviceStore::Answer(const uint8_t* request) const {
+Packets DeviceStore::InTurn(const Packets& table, const uint8_t* request) {
+  const std::vector<Packets> sections = SectionPackets(table);
+  if (sections.size() <= 1) return table;
+  size_t& turn = turns_[{request[2], RequestPid(request), request[3]}];
+  return sections[turn++ % sections.size()];
+}
+
+Packets DeviceStore::Answer(const uint8_t* request) {
   const std::lock_guard lock(mutex_);
   const auto it = ports_.find(request[2]);
   if (it == ports_.end()) return {};
   const PortTables& t = it->second;
   const uint16_t pid = RequestPid(request);
-  if (const Packets* table = FixedTable(t, pid, HasBatMarker(request))) return *table;
-  if (const PmtEntry* e = FindPmt(t, pid, request[3])) return e->packets;
+  const bool bat = HasBatMarker(request);
+  if (pid == kSdtBatPid && !bat) return InTurn(t.sdt, request);
+  if (const Packets* table = FixedTable(t, pid, bat)) return *table;
+  if (const PmtEntry* e = FindPmt(t, pid, request[3])) return InTurn(e->packets, request);
   const auto other = t.other.find(pid);
   return other == t.other.end() ? Packets{} : other->second;
 }
@@ -86,6 +105,7 @@ void DeviceStore::Take(const uint8_t* request, const uint8_t* packets, size_t by
   const std::lock_guard lock(mutex_);
   PortTables& t = ports_[request[2]];
   ++writes_;
+  std::erase_if(turns_, [&](const auto& turn) { return std::get<0>(turn.first) == request[2]; });
   const uint16_t pid = RequestPid(request);
   if (pid != kPmtWritePid) {
     if (pid == kPatPid) t.pmts.clear();
@@ -111,6 +131,7 @@ PortTables DeviceStore::Port(int portIndex) const {
 void DeviceStore::SetPort(int portIndex, PortTables tables) {
   const std::lock_guard lock(mutex_);
   ports_[portIndex] = std::move(tables);
+  std::erase_if(turns_, [&](const auto& turn) { return std::get<0>(turn.first) == portIndex; });
 }
 
 std::vector<int> DeviceStore::PortIndices() const {

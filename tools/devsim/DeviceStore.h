@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quorvelin::devsim {
@@ -29,6 +30,9 @@ struct PortTables {
   bool operator==(const PortTables&) const = default;
 };
 
+// The packets of each section of a table, split where a packet starts a section.
+std::vector<Packets> SectionPackets(const Packets& table);
+
 // (program_number, PID) of every entry of a PAT held as packets.
 std::vector<std::pair<uint16_t, uint16_t>> PatEntries(const Packets& pat);
 
@@ -36,8 +40,9 @@ class DeviceStore {
  public:
   // The packets that answer a read request (its 6-byte header); empty for a table not held.
   // A PMT is found by its PID; when several programs share the PID, the selector k names the
-  // k-th program of the port's PAT that is not the NIT entry.
-  Packets Answer(const uint8_t* request) const;
+  // k-th program of the port's PAT that is not the NIT entry. An SDT or PMT of several
+  // sections is answered one section per request, in turn, as the device does.
+  Packets Answer(const uint8_t* request);
   // Stores the packets of a write request (its 6-byte header). A PAT write starts a new set of
   // PMTs; a PMT write (PID 0xFFFF) is filed under the PID and program_number its packets carry.
   void Take(const uint8_t* request, const uint8_t* packets, size_t bytes);
@@ -52,15 +57,20 @@ class DeviceStore {
   int Writes() const;
 
  private:
+  // The next section of a table served in turn, by port index, PID and selector.
+  Packets InTurn(const Packets& table, const uint8_t* request);
+
   mutable std::mutex mutex_;
   std::map<int, PortTables> ports_;
+  std::map<std::tuple<int, uint16_t, uint8_t>, size_t> turns_;
   int writes_ = 0;
 };
 
 // The tables of a file of transport packets merged into `tables`: the PAT, CAT, SDT, BAT, NIT
-// (on the network PID of the PAT, else 0x0010), TDT, TOT and every PMT. Each section is taken
-// once (the first whole copy with a good CRC_32) and stored repacketised as the device holds it.
-// False, with a message, when the file cannot be read or holds no table.
+// (on the network PID of the PAT, else 0x0010), TDT, TOT and every PMT, each with all its
+// sections. Each section is taken once (the first whole copy with a good CRC_32) and stored
+// repacketised as the device holds it. False, with a message, when the file cannot be read or
+// holds no table.
 bool LoadTransportFile(const std::string& path, PortTables& tables, std::string& error);
 bool LoadTransportBytes(const uint8_t* data, size_t size, PortTables& tables);
 

@@ -63,7 +63,7 @@ Packets TimeTables(const DateTime& utc, const DateTime& change) {
   DateToUtcTime(utc, tdt.data(), 3);
   std::vector<uint8_t> tot(25);
   tot[0] = 0x73;
-  tot[1] = 0x30;
+  tot[1] = 0x70;  // section_syntax_indicator 0 (ETSI EN 300 468 5.2.6)
   tot[2] = 0x1A;
   DateToUtcTime(utc, tot.data(), 3);
   const uint8_t loop[] = {0xF0, 0x0F, 0x58, 0x0D, 'C', 'H', 'N', 0x02, 0x08, 0x00};

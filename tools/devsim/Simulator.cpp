@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "sections/Packets.h"
 
@@ -31,6 +32,15 @@ int MillisecondsUntil(SteadyClock::time_point due) {
   return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
 }
 
+// The save directory, created when missing; false with a message when it cannot be written.
+bool PrepareSaveDirectory(const std::string& directory, std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(directory, ec);
+  if (!ec && std::filesystem::is_directory(directory, ec) && ::access(directory.c_str(), W_OK | X_OK) == 0) return true;
+  error = "cannot save into " + directory + ": " + (ec ? ec.message() : std::string("not a writable directory"));
+  return false;
+}
+
 }  // namespace
 
 Simulator::Simulator(SimulatorOptions options) : options_(std::move(options)), rng_(options_.seed) {}
@@ -38,6 +48,7 @@ Simulator::Simulator(SimulatorOptions options) : options_(std::move(options)), r
 Simulator::~Simulator() { Stop(); }
 
 bool Simulator::Start(std::string& error) {
+  if (!options_.saveDir.empty() && !PrepareSaveDirectory(options_.saveDir, error)) return false;
   socket_ = UdpSocket::Open();
   if (!socket_.Bind(options_.listen)) {
     error = "cannot listen on " + Ipv4Text(options_.listen.address) + ":" + std::to_string(options_.listen.port);
@@ -270,6 +281,7 @@ void Simulator::Flush() {
 }
 
 std::unique_ptr<Simulator> StartOnFreeLoopback(SimulatorOptions options, std::string& error) {
+  if (!options.saveDir.empty() && !PrepareSaveDirectory(options.saveDir, error)) return nullptr;
   constexpr int kFirst = 2, kCount = 253;
   const int start = static_cast<int>(::getpid() % kCount);
   for (int i = 0; i < kCount; ++i) {

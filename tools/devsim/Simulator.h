@@ -36,7 +36,7 @@ struct SimulatorOptions {
   Endpoint listen{0x0100007F, kDeviceUdpPort};  // 127.0.0.1
   bool fragmented = false;                       // answer reads in fragments
   size_t packetsPerDatagram = kPacketsPerChunk;  // packets per plain answer datagram
-  std::string saveDir;                           // portN.ts after every write and at the end
+  std::string saveDir;                           // portN.ts after every write and at the end (created)
   FaultRates faults;
   uint32_t seed = 2007;
 };
@@ -48,7 +48,8 @@ class Simulator {
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
 
-  // Binds the listening address and starts serving; false with a message when it cannot.
+  // Creates the save directory when missing, binds the listening address and starts serving;
+  // false with a message when it cannot.
   bool Start(std::string& error);
   // Stops serving (and saves every port when a save directory is set). Idempotent.
   void Stop();

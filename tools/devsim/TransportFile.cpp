@@ -155,9 +155,18 @@ bool LoadTransportBytes(const uint8_t* data, size_t size, PortTables& tables) {
     tables.time = std::move(time);
   }
 
+  // Every section of each program's PMT, by PID and program_number in the order first seen.
+  std::vector<std::pair<PmtEntry, std::vector<const Section*>>> programs;
   for (const Section& s : all) {
     if (s.TableId() != 0x02) continue;
-    PmtEntry entry{s.pid, s.Extension(), Packetize(s)};
+    auto program = std::find_if(programs.begin(), programs.end(), [&](const auto& p) {
+      return p.first.pid == s.pid && p.first.programNumber == s.Extension();
+    });
+    if (program == programs.end()) program = programs.insert(programs.end(), {PmtEntry{s.pid, s.Extension(), {}}, {}});
+    program->second.push_back(&s);
+  }
+  for (auto& [entry, sections] : programs) {
+    entry.packets = Joined(sections);
     auto same = std::find_if(tables.pmts.begin(), tables.pmts.end(), [&](const PmtEntry& e) {
       return e.pid == entry.pid && e.programNumber == entry.programNumber;
     });
