@@ -87,7 +87,7 @@ TEST_F(PsiSections, BuildPatTakesTheSdtTransportStreamIdButLeavesItsLine) {
 TEST_F(PsiSections, EmptyPatAndAbsentPat) {
   const std::vector<uint8_t> empty = {0x00, 0xB0, 0x09, 0x00, 0x07, 0xC1, 0x00, 0x00, 0x12, 0x34, 0x56, 0x78};
   EXPECT_EQ(ParsePatSection(tree, empty.data(), empty.size(), 1), 0);
-  EXPECT_NE(BranchText(tree, 1, Table::Pat).find("  programs:0\n  crc_32: 0x12345678\n"), std::string::npos);
+  EXPECT_NE(BranchText(tree, 1, Table::Pat).find("  programs:0\n  crc_32: 0x12345678 (CRC error)\n"), std::string::npos);
   std::vector<uint8_t> area(188, 0xFF);
   const BuildResult built = BuildPat(tree, 1, area.data(), area.size());
   EXPECT_TRUE(built.ok);
@@ -170,7 +170,7 @@ TEST_F(PsiSections, CatDescriptorsOfLengthFourAndSix) {
             "        CA_system_ID: 0xb00\n        CA_PID: 0x123\n"
             "    descriptor_tag: 0x9\n      descriptor_length: 0x6\n      descriptor_data\n"
             "        CA_system_ID: 0xb01\n        CA_PID: 0x10\n        descriptor_data(hex): ab 0c\n"
-            "  crc_32: 0x0\n");
+            "  crc_32: 0x0 (CRC error)\n");
 }
 
 TEST_F(PsiSections, CatWithSectionLengthNineHasNoDescriptorsLine) {
@@ -304,7 +304,7 @@ TEST_F(PsiSections, SharedPmtPidsCarryTheProgramIndexAndMultiSectionProgramsAreR
   EXPECT_NE(branch.find("program: 0x2 (2) => pid: 0x100 (256)\n  Section 0:\n"), std::string::npos);
   // No program info: no "program_info_descriptors" line, but always "components".
   EXPECT_EQ(branch.find("program_info_descriptors"), std::string::npos);
-  EXPECT_NE(branch.find("    program_info_length: 0x0 (0)\n    components\n    crc_32: 0x0\n"), std::string::npos);
+  EXPECT_NE(branch.find("    program_info_length: 0x0 (0)\n    components\n    crc_32: 0x0 (CRC error)\n"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists("tables/pmt1.bin"));
 
   std::vector<uint8_t> slots(65536, 0xFF);

@@ -124,11 +124,11 @@ TEST_F(SdtSections, ServiceWithoutDescriptorsAndSectionWithoutServices) {
   std::string branch = Parsed(Sdt({Service(0x20, {})}));
   EXPECT_NE(branch.find("    service_id: 0x0020 (32)\n      eit_schedule_flag: 0x0\n"
                         "      eit_present_following_flag: 0x1\n      runing_status: 0x4\n      free_CA_mode: 0x0\n"
-                        "      descriptors_loop_length: 0x0\n  crc_32: 0x12345678\n"),
+                        "      descriptors_loop_length: 0x0\n  crc_32: 0x12345678 (CRC error)\n"),
             std::string::npos)
       << branch;
   branch = Parsed(Sdt({}), 2);  // section_length 12
-  EXPECT_NE(branch.find("  services\n  crc_32: 0x12345678\n"), std::string::npos);
+  EXPECT_NE(branch.find("  services\n  crc_32: 0x12345678 (CRC error)\n"), std::string::npos);
 }
 
 TEST_F(SdtSections, ServiceDescriptorWhoseNamesDoNotFillItIsKeptAsBytes) {

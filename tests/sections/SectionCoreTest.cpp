@@ -86,7 +86,7 @@ TEST(SectionReader, ReadsTheCommonHeaderAndTheCrcAsSent) {
   EXPECT_EQ(DumpTree(tree, item),
             "Section 0:\n  table_id: 0x2\n  section_syntax_indicator: 0x1\n  section_length: 0xb\n"
             "  program_number: 0x1234\n  version_number: 0xa\n  current_next_indicator: 0x1\n"
-            "  section_number: 0x1\n  last_section_number: 0x2\n  crc_32: 0x12345678\n");
+            "  section_number: 0x1\n  last_section_number: 0x2\n  crc_32: 0x12345678 (CRC error)\n");
   PatSectionHeader r;
   StoreSectionFields(f, r);
   EXPECT_EQ(r.version(), 0x0A);
