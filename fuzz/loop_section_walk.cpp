@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       buffer, 0x40, [&](std::span<const uint8_t> s) { quorvelin::ParseNitSection(t.tree, s.data(), s.size(), 1); });
   quorvelin::WalkSections(
       buffer, 0x4A, [&](std::span<const uint8_t> s) { quorvelin::ParseBatSection(t.tree, s.data(), s.size(), 1); });
-  auto area = quorvelin::fuzzing::TableArea();
+  auto& area = quorvelin::fuzzing::TableArea();
   quorvelin::BuildNit(t.tree, 1, area.data(), area.size());
   quorvelin::BuildBat(t.tree, 1, area.data(), area.size());
   return 0;

@@ -5,7 +5,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quorvelin::fuzzing::FreshTree t;
   quorvelin::ParsePatSection(t.tree, data, size, 1);
-  auto area = quorvelin::fuzzing::TableArea();
+  auto& area = quorvelin::fuzzing::TableArea();
   quorvelin::BuildPat(t.tree, 1, area.data(), area.size());
   return 0;
 }

@@ -6,7 +6,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quorvelin::fuzzing::FreshTree t;
   quorvelin::PmtReadState state;
   quorvelin::ParsePmtSections(t.tree, data, size, 1, 0x0100, state);
-  auto slots = quorvelin::fuzzing::PmtSlotArea();
+  auto& slots = quorvelin::fuzzing::PmtSlotArea();
   quorvelin::BuildPmts(t.tree, 1, slots.data(), slots.size());
   return 0;
 }

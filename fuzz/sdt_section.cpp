@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quorvelin::SetTextCode(size > 0 ? kCodes[data[size - 1] % 5] : 0);
   quorvelin::fuzzing::FreshTree t;
   quorvelin::ParseSdtSection(t.tree, data, size, 1, 0);
-  auto area = quorvelin::fuzzing::TableArea();
+  auto& area = quorvelin::fuzzing::TableArea();
   quorvelin::BuildSdt(t.tree, 1, area.data(), area.size());
   return 0;
 }

@@ -12,10 +12,11 @@
 
 namespace {
 
-// The two files of this process, removed when the fuzzer exits.
+// The two files of this process in the working directory (scripts/fuzz runs in memory), removed
+// when the fuzzer exits.
 struct ScratchFiles {
-  std::string in = "/tmp/quorvelin-fuzz-load-" + std::to_string(::getpid()) + ".data";
-  std::string out = "/tmp/quorvelin-fuzz-save-" + std::to_string(::getpid()) + ".data";
+  std::string in = "quorvelin-fuzz-load-" + std::to_string(::getpid()) + ".data";
+  std::string out = "quorvelin-fuzz-save-" + std::to_string(::getpid()) + ".data";
   ~ScratchFiles() {
     std::remove(in.c_str());
     std::remove(out.c_str());
