@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 
 #include "editor/IconStrip.h"
+#include "editor/ModalHook.h"
 
 namespace quorvelin {
 
@@ -33,7 +34,7 @@ CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int p
 
 CDlgQuorvelin::~CDlgQuorvelin() = default;
 
-int CDlgQuorvelin::DoModal() { return exec(); }
+int CDlgQuorvelin::DoModal() { return ExecModal(*this); }
 
 void CDlgQuorvelin::setVisible(bool visible) {
   if (visible && !initialised_) OnInitDialog();

@@ -32,7 +32,7 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
                 int protocolMode);
   ~CDlgQuorvelin() override;
 
-  // Runs the window modally (OnInitDialog first) and returns when it is closed.
+  // Runs the window modally (OnInitDialog first; through ExecModal) and returns when it is closed.
   int DoModal();
   // Socket, image list, first Refresh, caption, maximised; true (the framework sets the focus).
   virtual bool OnInitDialog();
