@@ -3,8 +3,6 @@
 #pragma once
 
 #include <cstdio>
-#include <memory>
-#include <string>
 
 #include "tools/devsim/SampleMultiplex.h"
 #include "tools/devsim/Simulator.h"
@@ -12,14 +10,11 @@
 namespace quorvelin::test {
 
 // Started and filled, or nullptr with the reason on stderr.
-inline std::unique_ptr<devsim::Simulator> StartSampleDevice(devsim::SimulatorOptions options = {}) {
+inline std::unique_ptr<devsim::Simulator> StartSampleDevice() {
   std::string error;
-  auto sim = devsim::StartOnFreeLoopback(options, error);
-  if (!sim) {
-    std::fprintf(stderr, "simulator: %s\n", error.c_str());
-    return nullptr;
-  }
-  devsim::LoadSample(sim->Store());
+  auto sim = devsim::StartOnFreeLoopback({}, error);
+  if (sim) devsim::LoadSample(sim->Store());
+  if (!sim) std::fprintf(stderr, "simulator: %s\n", error.c_str());
   return sim;
 }
 

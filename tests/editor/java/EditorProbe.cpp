@@ -1,79 +1,44 @@
-// Native side of com.zarn.snmp.EditorProbe: watches, from a thread of its own, for the Qt
-// application the editor library creates, then on the GUI thread for the editor window; once
-// its tree shows items it notes the top three levels and closes the window.
+// Native side of com.zarn.snmp.QuorvelinHostTest: the simulated device with the sample multiplex
+// inside the Java process, and a modal hook in libquorvelin.so that notes the top three levels of
+// the tree each editor window shows, then closes the window.
 #include <jni.h>
 
-#include <QAbstractItemModel>
-#include <QApplication>
-#include <QPointer>
-#include <QTimer>
 #include <QTreeView>
-#include <QWidget>
-#include <chrono>
-#include <mutex>
-#include <string>
-#include <thread>
+
+#include "SampleDevice.h"
+#include "editor/ModalHook.h"
 
 namespace {
 
-std::mutex g_mutex;
+std::unique_ptr<quorvelin::devsim::Simulator> g_device;
 std::string g_shown;
 
-void Dump(const QAbstractItemModel& model, const QModelIndex& parent, int depth, std::string& out) {
-  if (depth > 2) return;
-  for (int r = 0; r < model.rowCount(parent); ++r) {
-    const QModelIndex i = model.index(r, 0, parent);
-    out += std::string(static_cast<size_t>(depth) * 2, ' ') + i.data().toString().toStdString() + "\n";
-    Dump(model, i, depth + 1, out);
+void Dump(const QAbstractItemModel& model, const QModelIndex& parent, int depth) {
+  for (int r = 0; depth < 3 && r < model.rowCount(parent); ++r) {
+    g_shown += std::string(static_cast<size_t>(depth) * 2, ' ') + model.index(r, 0, parent).data().toString().toStdString() + '\n';
+    Dump(model, model.index(r, 0, parent), depth + 1);
   }
-}
-
-// On the GUI thread: the editor, once it is up with a filled tree, or nullptr.
-QWidget* ShownEditor() {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (!w->isVisible() || w->objectName() != QLatin1String("dlg4000")) continue;
-    auto* view = w->findChild<QTreeView*>();
-    if (view && view->model() && view->model()->rowCount() > 0) return w;
-  }
-  return nullptr;
-}
-
-void WatchOnGuiThread(std::chrono::steady_clock::time_point deadline) {
-  if (QWidget* editor = ShownEditor()) {
-    std::string shown;
-    const auto* view = editor->findChild<QTreeView*>();
-    Dump(*view->model(), {}, 0, shown);
-    {
-      const std::lock_guard lock(g_mutex);
-      g_shown = shown;
-    }
-    editor->close();
-    return;
-  }
-  if (std::chrono::steady_clock::now() > deadline) return;
-  QTimer::singleShot(50, QCoreApplication::instance(), [deadline] { WatchOnGuiThread(deadline); });
 }
 
 }  // namespace
 
-extern "C" JNIEXPORT void JNICALL Java_com_zarn_snmp_EditorProbe_closeEditorWhenShown(JNIEnv*, jclass, jint timeoutMs) {
-  {
-    const std::lock_guard lock(g_mutex);
+// The device's IPv4 address in network byte order, as a host passes it; 0 when it did not start.
+extern "C" JNIEXPORT jint JNICALL Java_com_zarn_snmp_QuorvelinHostTest_startDevice(JNIEnv*, jclass) {
+  g_device = quorvelin::test::StartSampleDevice();
+  quorvelin::SetModalHook([](QDialog& editor) {
     g_shown.clear();
-  }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  std::thread([deadline] {
-    // The application object appears when the library opens its first editor.
-    while (!QCoreApplication::instance()) {
-      if (std::chrono::steady_clock::now() > deadline) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [deadline] { WatchOnGuiThread(deadline); },
-                              Qt::QueuedConnection);
-  }).detach();
+    if (const auto* view = editor.findChild<QTreeView*>()) Dump(*view->model(), {}, 0);
+    editor.close();
+  });
+  return g_device ? static_cast<jint>(g_device->Address().address) : 0;
 }
 
-extern "C" JNIEXPORT jstring JNICALL Java_com_zarn_snmp_EditorProbe_shownTree(JNIEnv* env, jclass) {
-  const std::lock_guard lock(g_mutex);
+extern "C" JNIEXPORT jint JNICALL Java_com_zarn_snmp_QuorvelinHostTest_stopDevice(JNIEnv*, jclass) {
+  const int reads = g_device ? g_device->Stats().reads.load() : 0;
+  if (g_device) g_device->Stop();
+  return reads;
+}
+
+extern "C" JNIEXPORT jstring JNICALL Java_com_zarn_snmp_QuorvelinHostTest_shownTree(JNIEnv* env, jclass) {
   return env->NewStringUTF(g_shown.c_str());
 }

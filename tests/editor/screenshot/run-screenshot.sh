@@ -1,21 +1,10 @@
 #!/bin/sh
-# Runs the screenshot program under Xvfb. Exit 77 (skipped) when there is no xvfb-run or no X
-# server could start; the program's own result otherwise.
-#   run-screenshot.sh PROGRAM OUTDIR
-program=$1
-outdir=$2
-if ! command -v xvfb-run >/dev/null 2>&1; then
-  echo "xvfb-run not found: screenshots skipped"
-  exit 77
-fi
+# run-screenshot.sh PROGRAM OUTDIR: the program under Xvfb; 77 (skipped) without xvfb-run or an X server.
+command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run not found: screenshots skipped"; exit 77; }
 log=$(mktemp)
-xvfb-run -a -s "-screen 0 1280x800x24" env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$program" "$outdir" >"$log" 2>&1
+xvfb-run -a -s "-screen 0 1280x800x24" env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$1" "$2" >"$log" 2>&1
 status=$?
 cat "$log"
-if ! grep -q "display up" "$log"; then
-  rm -f "$log"
-  echo "no X server could start: screenshots skipped"
-  exit 77
-fi
+grep -q "display up" "$log" || { echo "no X server could start: screenshots skipped"; status=77; }
 rm -f "$log"
 exit $status
