@@ -1,10 +1,15 @@
-// A two-port tree with PAT, PMT, SDT, CAT and TOT branches laid out as the parsers lay them out,
-// and a snapshot of everything a dialog may change (texts, images, expansion, selection, records).
+// Dialogs run without a display on a two-port tree. With the samples, port 1 holds the real
+// captures of every table and port 2 new sections as the Add command makes them. A run is judged
+// by what changed in the lines shown and in the bytes the builders then write, as libdvbpsi reads
+// them; every branch must keep its loop length lines equal to the bytes of their items.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialogs/common/Form.h"
@@ -12,63 +17,128 @@
 
 namespace quorvelin::test {
 
+using K = NodeKind;
+
+// The nth item of a kind under a port node, depth first.
+struct Where {
+  NodeKind kind;
+  int nth = 0, port = 1;
+};
+
 struct ProgramEntry {
-  int number;
-  int pid;
+  int number, pid;
 };
-
 struct ComponentEntry {
-  int streamType;
-  int pid;
-  std::vector<GenericDescriptor> descriptors;  // tag 9 makes a CA descriptor
+  int streamType, pid;
+  std::vector<GenericDescriptor> descriptors;
 };
-
 struct ServiceEntry {
-  int id;
-  int running;
+  int id, running;
   std::vector<GenericDescriptor> descriptors;
 };
 
 class MpegTree {
  public:
-  MpegTree();
+  explicit MpegTree(bool samples = false, int portMode = 1);
+  ~MpegTree();
+
+  // Each adds the branch that the parser makes of a section written with these fields and returns
+  // its section item: a PAT (version 1), a PMT (version 3), an SDT (version 2, services with
+  // EIT_present_following_flag).
+  ItemHandle AddPat(int port, uint16_t transportStreamId, const std::vector<ProgramEntry>& programs);
+  ItemHandle AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
+                    const std::vector<GenericDescriptor>& programInfo, const std::vector<ComponentEntry>& components);
+  ItemHandle AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId,
+                    const std::vector<ServiceEntry>& services = {});
+
+  ItemHandle Find(Where w) const;
+  // Child `path` below `from`: {2, 0} is the first child of the third child.
+  ItemHandle At(ItemHandle from, std::initializer_list<int> path) const;
+  ItemHandle Select(Where w) { return Select(Find(w)); }
+  ItemHandle Select(ItemHandle item);
+  NodeRecord& Record(ItemHandle item) const;
+  // The lines shown and the bytes built of every table.
+  std::string Snapshot();
 
   TableTreeCtrl tree;
   RecordingUi ui;
-
-  // Each adds the branch that the parser makes of a section written with these fields.
-  // PAT: version 1, the given entries. Returns "SECTION0:".
-  ItemHandle AddPat(int port, uint16_t transportStreamId, const std::vector<ProgramEntry>& programs);
-  // PMT: version 3. Returns its "Section 0:".
-  ItemHandle AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
-                    const std::vector<GenericDescriptor>& programInfo, const std::vector<ComponentEntry>& components);
-  // SDT: version 2; services with EIT_present_following_flag set. Returns "Section 0:"; its
-  // services are At(section, {9, i}).
-  ItemHandle AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId,
-                    const std::vector<ServiceEntry>& services = {});
-  // CAT: CA_descriptors. Returns "SECTION:0".
-  ItemHandle AddCat(int port, const std::vector<GenericDescriptor>& descriptors);
-  // The TOT branch of `state`. Returns its "SECTION:0".
-  ItemHandle AddTot(int port, const TotRecord& state);
-
-  // Child `path` below `from`: {2, 0} is the first child of the third child.
-  ItemHandle At(ItemHandle from, std::initializer_list<int> path) const;
-  ItemHandle Select(ItemHandle item);
-  NodeRecord& Record(ItemHandle item) const;
-
-  // Everything a dialog may change, one line per item.
-  std::string Snapshot() const;
 };
 
-GenericDescriptor Descriptor(uint8_t tag, std::vector<uint8_t> data);
+// Fields as the user sets them: the text typed; "#n" picks entry n of a list, "[x]" or "[ ]" sets
+// a check box, "@n" marks row n of a list view, "!" clicks the control.
+using Fields = std::vector<std::pair<int, std::string>>;
+void Type(Form& form, const Fields& fields);
+Fields Join(Fields fields, const Fields& more);
 
-// Start-up and Ok of a dialog, as the renderer runs it: true when the dialog closes.
-inline bool InitAndOk(Form& form) {
-  form.OnInitDialog();
-  return form.OnOK();
+using Factory = std::function<std::unique_ptr<Form>(MpegTree&)>;
+template <class D, class... A>
+Factory Make(A... a) { return [=](MpegTree& t) { return std::make_unique<D>(t.tree, t.ui, a...); }; }
+// A dialog whose opener sets its mode after construction.
+template <class D, class Setup>
+Factory MakeWith(Setup setup) {
+  return [=](MpegTree& t) { auto d = std::make_unique<D>(t.tree, t.ui); setup(*d); return d; };
 }
+
+// Start-up, a click on tab `page`, the fields typed, Ok: true when the dialog closes.
+bool RunOk(Form& dialog, int page, const Fields& fields);
+// The same on the item `w` selected.
+bool RunOn(MpegTree& t, Where w, const Factory& make, int page, const Fields& fields);
+
+// What the builders write for the port's table: whole packets in an area of 0xFF.
+std::vector<uint8_t> BuiltPackets(TableTreeCtrl& tree, Table table, int port = 1);
+// libdvbpsi's reading of the port's table as built: one entry per field and descriptor, each
+// descriptor named by its loop ("i." program info, "e<n>." component n, "s<n>." service n,
+// "n." the network or bouquet loop, "t<n>." transport stream n); "error ..." for what it refused.
+std::vector<std::string> Decoded(TableTreeCtrl& tree, Table table, int port = 1);
+// libdvbpsi's reading of the one NIT or BAT that whole packets carry, without an error.
+struct OracleDescriptor {
+  uint8_t tag = 0;
+  std::vector<uint8_t> data;
+};
+struct OracleStream {
+  uint16_t tsid = 0, onid = 0;
+  std::vector<OracleDescriptor> descriptors;
+};
+struct OracleTable {
+  std::vector<OracleDescriptor> first;  // network or bouquet descriptors
+  std::vector<OracleStream> streams;
+};
+OracleTable DecodeOne(const std::vector<uint8_t>& packets);
+// The length line before each loop holder shows the bytes of the holder's items; a crc_32 line
+// ends its section.
+void ExpectBranchesWellFormed(const TableTreeCtrl& tree);
 
 // The one message a refusal shows, with the SystemInfo caption and the information icon.
 void ExpectRefusal(const RecordingUi& ui, const Form& form, const std::string& text, int focus);
+// A dialog refusing what was typed: one message, the focus on the field, the tree unchanged.
+struct Refusal {
+  Where where;
+  Factory make;
+  int page;  // of a tab dialog, -1 for other forms
+  Fields fields;
+  std::string message;  // "": the focus moves without a message
+  int focus = 0;        // 0: not compared
+  std::function<void(MpegTree&)> setup = nullptr;
+};
+void ExpectRefused(const Refusal& r);
+// The emptiness checks of a form in the order of its fields: with `fields` typed but field n and
+// the ones after it blank, the dialog refuses with names[n] + suffix ("" for a field not checked).
+void ExpectBlanks(Where w, const Factory& make, int page, const Fields& fields,
+                  const std::vector<std::string>& names, const std::string& suffix = " can not be null!");
+
+// A dialog taking what was typed: the changes of the port's table as libdvbpsi decodes it and of
+// the lines shown ("*" not compared); "..." in an expectation stands for any text.
+struct Edit {
+  Where where;
+  Factory make;
+  int page;
+  Fields fields;
+  Table table;
+  std::string bytes;
+  std::string lines = "*";
+  int textCode = 0;
+  std::function<void(MpegTree&)> setup = nullptr;
+};
+void ExpectEdit(const Edit& e);
 
 }  // namespace quorvelin::test
