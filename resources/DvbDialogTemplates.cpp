@@ -151,7 +151,7 @@ std::vector<DialogTemplate> MakeTemplates() {
                           ListView(4031, {{"Service_ID", 80}, {"Service_Type", 80}, {"Descrip", 150}})}));
   t.push_back(Page(
       4036,
-      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"), Edit(4039, "orbital_position:"),
+      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"), Edit(4039, "orbital_position:(unit 0.1 degree)"),
        DigitsEdit(4040, "west_east_flag:"),
        DropList(4024, "polarization:", {"linear-horizontal", "linear-vectical", "circular-left", "circular-right"}),
        DropList(4021, "Modulation:", {"Not define", "QPSK", "8PSK", "16QAM"}), Edit(4022, "Symbol_rate:(Msymbol/s)"),

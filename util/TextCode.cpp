@@ -45,11 +45,16 @@ class Iconv {
 };
 
 // Converts `in`; an invalid or unconvertible stretch of `skip` source bytes becomes `replacement`.
+// `firstBad`, when given, receives the offset of the first such stretch (npos when there is none).
 std::string ConvertBytes(std::string_view in, const char* to, const char* from, size_t skip,
-                         std::string_view replacement) {
+                         std::string_view replacement, size_t* firstBad = nullptr) {
   std::string result;
+  if (firstBad) *firstBad = std::string_view::npos;
   Iconv cd(to, from);
-  if (!cd.ok()) return result;
+  if (!cd.ok()) {
+    if (firstBad) *firstBad = 0;
+    return result;
+  }
   char* src = const_cast<char*>(in.data());  // iconv's signature; the input is not written
   size_t srcLeft = in.size();
   std::array<char, 1024> chunk{};
@@ -61,6 +66,7 @@ std::string ConvertBytes(std::string_view in, const char* to, const char* from, 
     result.append(chunk.data(), static_cast<size_t>(dst - chunk.data()));
     if (r != static_cast<size_t>(-1)) break;
     if (err == E2BIG) continue;
+    if (firstBad && *firstBad == std::string_view::npos) *firstBad = static_cast<size_t>(src - in.data());
     result.append(replacement);
     if (err != EILSEQ) break;  // incomplete sequence at the end of the input
     const size_t n = std::min(skip, srcLeft);
@@ -181,18 +187,9 @@ std::u16string TaiwanTraditional(std::u16string_view units) {
 // Offset in `in` of the first stretch that cannot be converted from `from` to `to`; npos when
 // all of it converts.
 size_t FirstUnconvertible(std::string_view in, const char* to, const char* from) {
-  Iconv cd(to, from);
-  if (!cd.ok()) return 0;
-  char* src = const_cast<char*>(in.data());  // iconv's signature; the input is not written
-  size_t srcLeft = in.size();
-  std::array<char, 1024> chunk{};
-  while (srcLeft > 0) {
-    char* dst = chunk.data();
-    size_t dstLeft = chunk.size();
-    if (iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1)) return std::string_view::npos;
-    if (errno != E2BIG) return static_cast<size_t>(src - in.data());
-  }
-  return std::string_view::npos;
+  size_t bad = 0;
+  ConvertBytes(in, to, from, in.size(), {}, &bad);
+  return bad;
 }
 
 // The CP936 character that starts at `at` (one byte, or a lead byte and its trail byte).

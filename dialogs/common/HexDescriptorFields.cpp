@@ -1,5 +1,6 @@
 #include "dialogs/common/HexDescriptorFields.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -16,11 +17,14 @@ std::optional<HexDescriptorInput> HexDescriptorFields::Read(Form& form) const {
   const std::string dataText = form.TrimmedText(data);
   if (dataText.empty()) return refuse("Descriptor_data can not be null!", data);
 
-  const int32_t n = ParseNumber(lengthText);
-  if (n < 0 || n > kMaxDescriptorLength) return refuse("Descriptor_length must be 0 to 255!", length);
+  const std::optional<uint32_t> tagValue = ReadField(form, tag, kByteField);
+  if (!tagValue) return std::nullopt;
+  const std::optional<uint32_t> lengthValue = ReadField(form, length, kByteField);
+  if (!lengthValue) return std::nullopt;
+  const int n = static_cast<int>(*lengthValue);
 
   HexDescriptorInput in;
-  in.descriptor.tag = static_cast<uint8_t>(ParseNumber(tagText) & 0xFF);
+  in.descriptor.tag = static_cast<uint8_t>(*tagValue);
   in.descriptor.length = static_cast<uint8_t>(n);
   in.descriptor.data.resize(static_cast<size_t>(n));
   if (n > 0 && !HexTextToBytes(dataText, in.normalised, n, in.descriptor.data.data())) {

@@ -21,8 +21,8 @@ struct HexDescriptorFields {
   int length = 0;
   int data = 0;
 
-  // Checks the fields in form order (trimmed-empty tag, length, data; a length outside 0..255;
-  // fewer digits than the length asks for) and converts them. On a refusal the form shows the
+  // Checks the fields in form order (trimmed-empty tag, length, data; a tag or length outside
+  // 0..255; data that is not the length's hexadecimal bytes) and converts them. On a refusal the form shows the
   // message, takes the focus and nothing is returned; the form's fields are left as typed.
   std::optional<HexDescriptorInput> Read(Form& form) const;
 };

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CAddBat.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -7,11 +8,15 @@ namespace quorvelin {
 bool CAddBat::OnOK() {
   if (Field(kBouquetId).empty()) return Refuse("BouquetID can not be null!", kBouquetId);
   if (Field(kVersionNumber).empty()) return Refuse("version_number can not be null!", kVersionNumber);
+  // Plain decimal numbers; version_number has five bits.
+  const auto bouquet = ReadField(*this, kBouquetId, Bits(16, NumberText::Decimal));
+  if (!bouquet) return false;
+  const auto versionNumber = ReadField(*this, kVersionNumber, Bits(5, NumberText::Decimal));
+  if (!versionNumber) return false;
   const ItemHandle root = tree_.GetSelectedItem();
   if (tree_.KindOf(root) != NodeKind::BatRoot) return false;
-  // Plain decimal numbers; the builder sends the low five bits of the version.
-  const auto bouquetId = static_cast<uint16_t>(DecimalNumber(Field(kBouquetId)));
-  const auto version = static_cast<uint8_t>(DecimalNumber(Field(kVersionNumber)));
+  const auto bouquetId = static_cast<uint16_t>(*bouquet);
+  const auto version = static_cast<uint8_t>(*versionNumber);
 
   LoopSectionHeader h;
   h.table_id = 0x4A;

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CDlgModifyNIT.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NitBatLoops.h"
 #include "util/Number.h"
 
@@ -19,14 +20,14 @@ void CDlgModifyNIT::OnInitDialog() {
 bool CDlgModifyNIT::OnOK() {
   if (Field(kVersionNumber).empty()) return Refuse("VersionNumber can't be NULL!", kVersionNumber);
   if (Field(kNetworkId).empty()) return Refuse("network_id can't be NULL!", kNetworkId);
-  // Negative numbers count as out of range; an empty current_next_indicator too.
-  const auto version = static_cast<uint32_t>(ParseNumber(Field(kVersionNumber)));
-  const auto network = static_cast<uint32_t>(ParseNumber(Field(kNetworkId)));
-  const bool cniEmpty = Field(kCurrentNext).empty();
-  const auto cni = static_cast<uint32_t>(ParseNumber(Field(kCurrentNext)));
-  if (version > 31) return Refuse("VersionNumber can't be more than 31!", kVersionNumber);
-  if (network > kMaxNetworkId) return Refuse("network_id can't be more than 65531!", kNetworkId);
-  if (cniEmpty || cni > 1) return Refuse("current_next_indicator can't be more than 1!", kCurrentNext);
+  // An empty current_next_indicator counts as out of range.
+  const auto versionValue = ReadField(*this, kVersionNumber, Bits(5));
+  if (!versionValue) return false;
+  const auto networkValue = ReadField(*this, kNetworkId, {0, kMaxNetworkId});
+  if (!networkValue) return false;
+  const auto cniValue = ReadField(*this, kCurrentNext, Bits(1));
+  if (!cniValue) return false;
+  const uint32_t version = *versionValue, network = *networkValue, cni = *cniValue;
 
   const ItemHandle section = tree_.GetSelectedItem();
   LoopSectionHeader* h = LoopHeaderOf(tree_, section);

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CDlgNITAddLC.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 #include "util/Settings.h"
 
@@ -39,14 +40,20 @@ void CDlgNITAddLC::AddRow() {
     return;
   }
   if (!HasRoomForRow()) return;
-  Rows(kList).push_back({serviceId, channel, Check(kVisible) ? "TRUE" : "FALSE"});
+  std::vector<std::string> row{serviceId, channel, Check(kVisible) ? "TRUE" : "FALSE"};
+  if (CheckRow(row)) Rows(kList).push_back(std::move(row));
+}
+
+bool CDlgNITAddLC::CheckRow(const std::vector<std::string>& row) {
+  return ReadTextOf(*this, kServiceId, Column(row, 0), kIdField) &&
+         ReadTextOf(*this, kChannelNumber, Column(row, 1), Bits(Is14Bit() ? 14 : 10));
 }
 
 // visible_service_flag in bit 7, reserved bits set, then a 10-bit (five reserved bits) or
 // 14-bit (one reserved bit) logical_channel_number.
 void CDlgNITAddLC::EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) {
-  const auto serviceId = static_cast<uint16_t>(ParseNumber(Column(row, 0)));
-  const auto channel = static_cast<uint32_t>(ParseNumber(Column(row, 1)));
+  const auto serviceId = static_cast<uint16_t>(RowNumber(row, 0));
+  const uint32_t channel = RowNumber(row, 1);
   const bool visible = Column(row, 2) == "TRUE";
   const uint8_t high = Is14Bit() ? static_cast<uint8_t>((visible ? 0xC0 : 0x40) | ((channel >> 8) & 0x3F))
                                  : static_cast<uint8_t>((visible ? 0xFC : 0x7C) | ((channel >> 8) & 0x03));
@@ -64,8 +71,7 @@ std::vector<std::string> CDlgNITAddLC::DecodeEntry(const uint8_t* entry) {
 
 std::vector<std::string> CDlgNITAddLC::EntryLines(const std::vector<std::string>& row, const uint8_t* entry) {
   return {Format("service_id: 0x%x", entry[0] << 8 | entry[1]),
-          Format("logical_channel_number: 0x%x", static_cast<uint32_t>(ParseNumber(Column(row, 1)))),
-          Column(row, 2) == "TRUE" ? "TRUE" : "FALSE"};
+          Format("logical_channel_number: 0x%x", RowNumber(row, 1)), Column(row, 2) == "TRUE" ? "TRUE" : "FALSE"};
 }
 
 }  // namespace quorvelin

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CDlgNITAddServiceList.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -28,15 +29,22 @@ void CDlgNITAddServiceList::AddRow() {
   if (!HasRoomForRow()) return;
   const int index = ComboIndex(kServiceType);
   const std::string typeText = index >= 0 ? EntryText(kServiceType, index) : Text(kServiceType);
-  const int type = index >= 0 ? index : ParseNumber(Field(kServiceType));
-  Rows(kList).push_back({serviceId, Format("%d", type), typeText});
+  const auto type = index >= 0 ? std::optional<uint32_t>(index) : ReadFieldOrZero(*this, kServiceType, kByteField);
+  if (!type) return;
+  std::vector<std::string> row{serviceId, Format("%u", *type), typeText};
+  if (CheckRow(row)) Rows(kList).push_back(std::move(row));
+}
+
+bool CDlgNITAddServiceList::CheckRow(const std::vector<std::string>& row) {
+  return ReadTextOf(*this, kServiceId, Column(row, 0), kIdField) &&
+         ReadTextOf(*this, kServiceType, Column(row, 1), kByteField);
 }
 
 void CDlgNITAddServiceList::EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) {
-  const auto serviceId = static_cast<uint16_t>(ParseNumber(Column(row, 0)));
+  const auto serviceId = static_cast<uint16_t>(RowNumber(row, 0));
   entries.push_back(static_cast<uint8_t>(serviceId >> 8));
   entries.push_back(static_cast<uint8_t>(serviceId));
-  entries.push_back(static_cast<uint8_t>(ParseNumber(Column(row, 1))));
+  entries.push_back(static_cast<uint8_t>(RowNumber(row, 1)));
 }
 
 std::vector<std::string> CDlgNITAddServiceList::DecodeEntry(const uint8_t* entry) {

@@ -23,6 +23,7 @@ class CDlgNITAddServiceList : public EntryListPage {
   NodeKind HolderKind() const override;
   NodeKind RecordKind() const override;
   void AddRow() override;
+  bool CheckRow(const std::vector<std::string>& row) override;
   void EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) override;
   std::vector<std::string> DecodeEntry(const uint8_t* entry) override;
   std::vector<std::string> EntryLines(const std::vector<std::string>& row, const uint8_t* entry) override;

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CNITAdd.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -15,8 +16,12 @@ bool CNITAdd::OnOK() {
   // Network_id is checked first although Section_number stands above it.
   if (Field(kNetworkId).empty()) return Refuse("network_id can not be null!", kNetworkId);
   if (Field(kSectionNumber).empty()) return Refuse("Section number can not be null!", kSectionNumber);
-  networkId_ = static_cast<uint16_t>(ParseNumber(Field(kNetworkId)));
-  sectionNumber_ = static_cast<uint8_t>(ParseNumber(Field(kSectionNumber)));
+  const auto network = ReadField(*this, kNetworkId, kIdField);
+  if (!network) return false;
+  const auto section = ReadField(*this, kSectionNumber, kByteField);
+  if (!section) return false;
+  networkId_ = static_cast<uint16_t>(*network);
+  sectionNumber_ = static_cast<uint8_t>(*section);
   return true;
 }
 

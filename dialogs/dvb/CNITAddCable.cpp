@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CNITAddCable.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -18,25 +19,29 @@ bool CNITAddCable::AddDesc() {
   if (Field(kFecInner).empty()) return Refuse("FEC_inner can not be null!", kFecInner);
 
   CableDelivery d;
-  d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
-  d.length = kDeliveryLength;
+  const auto tag = ReadField(*this, kTag, kByteField);
+  if (!tag) return false;
   // XXXX.XXXX MHz in 8 digits; XXX.XXXX Msymbol/s in the top 7 digits of 8.
-  const double frequency = TypedValue(Field(kFrequency));
-  if (!PackDigits(frequency, "%04.4f", 8, d.frequency))
-    return Refuse("frequency must be 0 to 9999.9999 MHz!", kFrequency);
-  const double symbolRate = TypedValue(Field(kSymbolRate));
-  if (!PackDigits(symbolRate, "%03.4f", 7, d.symbol_rate))
-    return Refuse("symbol_rate must be 0 to 999.9999 Msymbol/s!", kSymbolRate);
+  const auto frequency = ReadDecimalDigits(kFrequency, 4, 4, d.frequency);
+  if (!frequency) return false;
+  const auto fecOuter = ReadField(*this, kFecOuter, Bits(4));
+  if (!fecOuter) return false;
+  const auto symbolRate = ReadDecimalDigits(kSymbolRate, 3, 4, d.symbol_rate);
+  if (!symbolRate) return false;
+  const auto fecInner = ReadField(*this, kFecInner, Bits(4));
+  if (!fecInner) return false;
   ShiftNibblesLeft(d.symbol_rate.data(), static_cast<int>(d.symbol_rate.size()));
-  d.fec_outer = static_cast<uint8_t>(ParseNumber(Field(kFecOuter)) & 0x0F);
-  d.modulation = static_cast<uint8_t>(ComboIndex(kModulation) + 1);
-  d.fec_inner = static_cast<uint8_t>(ParseNumber(Field(kFecInner)) & 0x0F);
+  d.tag = static_cast<uint8_t>(*tag);
+  d.length = kDeliveryLength;
+  d.fec_outer = static_cast<uint8_t>(*fecOuter);
+  d.modulation = static_cast<uint8_t>(ListIndex(kModulation) + 1);
+  d.fec_inner = static_cast<uint8_t>(*fecInner);
 
   const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", d.length),
-                                          Format("frequency: %.4f mhz", frequency),
+                                          Format("frequency: %.4f mhz", *frequency),
                                           Format("FEC_outer: 0x%x", d.fec_outer),
                                           Format("modulation: 0x%x", d.modulation),
-                                          Format("symbol_rate: %.4f msymbol/s", symbolRate),
+                                          Format("symbol_rate: %.4f msymbol/s", *symbolRate),
                                           Format("FEC_inner: 0x%x", d.fec_inner)};
   return AddDelivery(d.tag, MakeRecord(NodeKind::NitCableDelivery, d), lines);
 }

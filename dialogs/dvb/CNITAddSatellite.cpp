@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CNITAddSatellite.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -20,34 +21,35 @@ bool CNITAddSatellite::AddDesc() {
   if (Field(kFecInner).empty()) return Refuse("FEC_inner can not be null!", kFecInner);
 
   SatelliteDelivery d;
-  d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
-  d.length = kDeliveryLength;
+  const auto tag = ReadField(*this, kTag, kByteField);
+  if (!tag) return false;
   // XXX.XXXXX GHz in 8 digits.
-  const double frequency = TypedValue(Field(kFrequency));
-  if (!PackDigits(frequency, "%04.5f", 8, d.frequency))
-    return Refuse("frequency must be 0 to 999.99999 GHz!", kFrequency);
-  // Typed in tenths of a degree: the four digits in front of the printed decimals.
-  const float orbital = static_cast<float>(TypedValue(Field(kOrbitalPosition)));
-  std::array<uint8_t, 4> orbitalDigits{};
-  if (!PackDigits(orbital, "%04.4f", 8, orbitalDigits))
-    return Refuse("Orbital_position must be 0 to 9999 (tenths of a degree)!", kOrbitalPosition);
-  d.orbital_position = {orbitalDigits[0], orbitalDigits[1]};
-  const double symbolRate = TypedValue(Field(kSymbolRate));
-  if (!PackDigits(symbolRate, "%04.4f", 7, d.symbol_rate))
-    return Refuse("symbol_rate must be 0 to 999.9999 Msymbol/s!", kSymbolRate);
+  const auto frequency = ReadDecimalDigits(kFrequency, 3, 5, d.frequency);
+  if (!frequency) return false;
+  // Four digits in tenths of a degree, read with the point after the third (192: 19.2 degrees).
+  const auto orbital = ReadField(*this, kOrbitalPosition, {0, 9999, NumberText::Decimal});
+  if (!orbital) return false;
+  const auto westEast = ReadField(*this, kWestEastFlag, Bits(1));
+  if (!westEast) return false;
+  const auto symbolRate = ReadDecimalDigits(kSymbolRate, 3, 4, d.symbol_rate);
+  if (!symbolRate) return false;
+  const auto fecInner = ReadField(*this, kFecInner, Bits(4));
+  if (!fecInner) return false;
+  DigitsToBcd(Format("%04u", *orbital), d.orbital_position.data(), static_cast<int>(d.orbital_position.size()));
   ShiftNibblesLeft(d.symbol_rate.data(), static_cast<int>(d.symbol_rate.size()));
-  const auto westEast = static_cast<uint8_t>(ParseNumber(Field(kWestEastFlag)));
   const int polarization = ListIndex(kPolarization);
   const int modulation = ListIndex(kModulation);
-  d.flags = static_cast<uint8_t>((westEast & 1) | (polarization & 3) << 1);
-  d.modulation = static_cast<uint8_t>(modulation & 0x1F);
-  d.fec_inner = static_cast<uint8_t>(ParseNumber(Field(kFecInner)) & 0x0F);
+  d.tag = static_cast<uint8_t>(*tag);
+  d.length = kDeliveryLength;
+  d.flags = static_cast<uint8_t>(*westEast | polarization << 1);
+  d.modulation = static_cast<uint8_t>(modulation);
+  d.fec_inner = static_cast<uint8_t>(*fecInner);
 
   const std::vector<std::string> lines = {
-      Format("descriptor_length: 0x%x", d.length),       Format("frequency: %.5f Ghz", frequency),
-      "orbital_position: " + Field(kOrbitalPosition),    Format("west_east_flag: 0x%x", westEast),
-      Format("polarization: 0x%x", polarization),        Format("modulation: 0x%x", modulation),
-      Format("symbol_rate: %.4f msymbol/s", symbolRate), Format("FEC_inner: 0x%x", d.fec_inner)};
+      Format("descriptor_length: 0x%x", d.length),        Format("frequency: %.5f Ghz", *frequency),
+      "orbital_position: " + Field(kOrbitalPosition),     Format("west_east_flag: 0x%x", *westEast),
+      Format("polarization: 0x%x", polarization),         Format("modulation: 0x%x", modulation),
+      Format("symbol_rate: %.4f msymbol/s", *symbolRate), Format("FEC_inner: 0x%x", d.fec_inner)};
   return AddDelivery(d.tag, MakeRecord(NodeKind::NitSatelliteDelivery, d), lines);
 }
 

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CNITAddTDS.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -21,10 +22,14 @@ bool CNITAddTDS::AddDesc() {
   if (Field(kTag).empty()) return Refuse("descriptor_tag can not be null!", kTag);
   if (Field(kCentreFrequency).empty()) return Refuse("centre_frequency can not be null!", kCentreFrequency);
 
+  const auto tag = ReadField(*this, kTag, kByteField);
+  if (!tag) return false;
+  const auto centreFrequency = ReadField(*this, kCentreFrequency, Bits(32));  // units of 10 Hz
+  if (!centreFrequency) return false;
   TerrestrialDelivery d;
-  d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
+  d.tag = static_cast<uint8_t>(*tag);
   d.length = kDeliveryLength;
-  d.centre_frequency = static_cast<uint32_t>(ParseNumber(Field(kCentreFrequency)));
+  d.centre_frequency = *centreFrequency;
   const int bandwidth = ListIndex(kBandwidth), constellation = ListIndex(kConstellation),
             hierarchy = ListIndex(kHierarchy), hp = ListIndex(kCodeRateHp), lp = ListIndex(kCodeRateLp),
             guard = ListIndex(kGuardInterval), mode = ListIndex(kTransmissionMode);
@@ -35,7 +40,7 @@ bool CNITAddTDS::AddDesc() {
 
   const std::vector<std::string> lines = {
       Format("descriptor_length: 0x%x", d.length),
-      Format("centre_frequency: %d HZ", static_cast<int32_t>(d.centre_frequency * 10u)),
+      Format("centre_frequency: %llu HZ", d.centre_frequency * 10ull),
       "band_width: " + EntryText(kBandwidth, bandwidth),
       "constellation: " + EntryText(kConstellation, constellation),
       "hierarchy_information: " + EntryText(kHierarchy, hierarchy),

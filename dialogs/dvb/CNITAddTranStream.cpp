@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CNITAddTranStream.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NitBatLoops.h"
 #include "util/Number.h"
 
@@ -14,6 +15,10 @@ void CNITAddTranStream::OnInitDialog() {
 bool CNITAddTranStream::OnOK() {
   if (Field(kTransportStreamId).empty()) return Refuse("stransport_stream_id can not be null!", kTransportStreamId);
   if (Field(kOriginalNetworkId).empty()) return Refuse("original_network_id can not be null!", kOriginalNetworkId);
+  const auto tsid = ReadField(*this, kTransportStreamId, kIdField);
+  if (!tsid) return false;
+  const auto onid = ReadField(*this, kOriginalNetworkId, kIdField);
+  if (!onid) return false;
   const bool bat = familyMode == kBatMode;
   const ItemHandle holder = tree_.GetSelectedItem();
   if (tree_.KindOf(holder) != (bat ? NodeKind::BatTransportStreamList : NodeKind::NitTransportStreamList)) return false;
@@ -22,8 +27,8 @@ bool CNITAddTranStream::OnOK() {
   if (!LoopSectionHasRoom(*section, 6)) return Refuse(kSectionFullMessage, kTransportStreamId);
 
   TransportStreamEntry e;
-  e.transport_stream_id = static_cast<uint16_t>(ParseNumber(Field(kTransportStreamId)));
-  e.original_network_id = static_cast<uint16_t>(ParseNumber(Field(kOriginalNetworkId)));
+  e.transport_stream_id = static_cast<uint16_t>(*tsid);
+  e.original_network_id = static_cast<uint16_t>(*onid);
   e.transport_descriptors_length.set(0);
   const ItemHandle stream = InsertItemWithLines(
       tree_, holder, Format("transport_stream_id: 0x%x", e.transport_stream_id),

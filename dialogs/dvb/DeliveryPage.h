@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,12 @@ class DeliveryPage : public DescriptorPage {
   using DescriptorPage::DescriptorPage;
 
  protected:
-  // The leading number of a typed value (0 when there is none).
-  static double TypedValue(const std::string& text);
-  // Prints the value with `format` and packs its decimal digits, right-aligned, into the zeroed
-  // 4-byte field; false when the value is negative, not finite, or has more than `maxDigits` digits.
-  static bool PackDigits(double value, const char* format, int maxDigits, std::array<uint8_t, 4>& field);
-  // Selection of a list control, 0 when none is chosen.
+  // A decimal value typed in the unit of the field's label, with at most `wholeDigits` digits
+  // before the point and `fractionDigits` after it; its digits packed as BCD, right-aligned, into
+  // the zeroed 4-byte field. Anything else is refused with the field's range ("Frequency must be
+  // 0 to 9999.9999 (MHz)!"): no digit is rounded away. Returns the value for the branch's line.
+  std::optional<double> ReadDecimalDigits(int id, int wholeDigits, int fractionDigits, std::array<uint8_t, 4>& field);
+  // Selection of a list control, 0 when no entry of its template is chosen: a code of the list.
   int ListIndex(int controlId);
   // Appends "descriptor_tag: 0x%x" with the record and lines to the selected stream's descriptors,
   // grows both loop lengths by 13, expands the new item, the stream and the holder.

@@ -28,6 +28,10 @@ void EntryListPage::OnCommand(int controlId) {
   }
 }
 
+uint32_t EntryListPage::RowNumber(const std::vector<std::string>& row, size_t index) {
+  return static_cast<uint32_t>(ReadWholeNumber(Column(row, index), NumberText::Number).value_or(0));
+}
+
 bool EntryListPage::HasRoomForRow() {
   if (static_cast<int>(Rows(kList).size()) < MaxRows()) return true;
   return Refuse(layout_.fullMessage, kServiceId);
@@ -59,6 +63,8 @@ bool EntryListPage::AddDesc() {
   const int count = static_cast<int>(rows.size());
   if (count > MaxRows()) return Refuse(layout_.fullMessage, kServiceId);
   if (add && count == 0) return Refuse(layout_.emptyMessage, kServiceId);
+  for (const auto& row : rows)
+    if (!CheckRow(row)) return false;
   const int newSize = count ? count * layout_.entrySize + 2 : 0;
 
   ItemHandle stream = tree_.GetSelectedItem();

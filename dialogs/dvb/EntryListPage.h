@@ -45,12 +45,17 @@ class EntryListPage : public DescriptorPage {
   static std::string Column(const std::vector<std::string>& row, size_t index) {
     return index < row.size() ? row[index] : std::string();
   }
+  // The number a checked row holds in a column.
+  static uint32_t RowNumber(const std::vector<std::string>& row, size_t index);
 
   virtual NodeKind StreamKind() const { return NodeKind::NitTransportStream; }
   virtual NodeKind HolderKind() const { return NodeKind::NitTransportDescriptorList; }
   virtual NodeKind RecordKind() const = 0;
   // The "Add" button.
   virtual void AddRow() = 0;
+  // Refuses a row whose numbers do not fit their fields, focus on the field of the first; Ok
+  // checks every row again (a width chosen after the row was added counts).
+  virtual bool CheckRow(const std::vector<std::string>& row) = 0;
   // One row as entry bytes, and back (modify mode loads the stored entries in their order).
   virtual void EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) = 0;
   virtual std::vector<std::string> DecodeEntry(const uint8_t* entry) = 0;

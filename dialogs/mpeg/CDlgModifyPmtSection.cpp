@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CDlgModifyPmtSection.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -24,10 +25,14 @@ bool CDlgModifyPmtSection::OnOK() {
   if (numberText.empty()) return Refuse("ProgramNumber can't be NULL!", kProgramNumber);
   const std::string pcrText = TrimmedText(kPcrPid);
   if (pcrText.empty()) return Refuse("PCR PID can't be NULL!", kPcrPid);
+  const auto number = ReadField(*this, kProgramNumber, kIdField);
+  if (!number) return false;
+  const auto pcr = ReadField(*this, kPcrPid, kPidField);
+  if (!pcr) return false;
   auto* h = SelectedPayload<PmtSectionHeader>(tree_, NodeKind::PmtSection);
   if (!h) return true;
-  h->program_number() = static_cast<uint16_t>(ParseNumber(numberText));
-  h->pcr_pid.set(static_cast<uint32_t>(ParseNumber(pcrText)));
+  h->program_number() = static_cast<uint16_t>(*number);
+  h->pcr_pid.set(*pcr);
   const ItemHandle section = tree_.GetSelectedItem();
   RewriteChild(tree_, section, 3, Format("program_number: 0x%x", h->program_number()));
   RewriteChild(tree_, section, 8, Format("pcr_pid: 0x%x", h->pcr_pid.get()));

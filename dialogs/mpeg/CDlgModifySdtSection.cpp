@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CDlgModifySdtSection.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -24,10 +25,14 @@ bool CDlgModifySdtSection::OnOK() {
   if (tsid.empty()) return Refuse("Tranport_stream_id can't be NULL!", kTransportStreamId);
   const std::string onid = TrimmedText(kOriginalNetworkId);
   if (onid.empty()) return Refuse("Orignal_network_id can't be NULL!", kOriginalNetworkId);
+  const auto tsidValue = ReadField(*this, kTransportStreamId, kHexIdField);
+  if (!tsidValue) return false;
+  const auto onidValue = ReadField(*this, kOriginalNetworkId, kHexIdField);
+  if (!onidValue) return false;
   auto* h = SelectedPayload<SdtSectionHeader>(tree_, NodeKind::SdtSection);
   if (!h) return true;
-  h->transport_stream_id = static_cast<uint16_t>(ParseHex(tsid));
-  h->original_network_id = static_cast<uint16_t>(ParseHex(onid));
+  h->transport_stream_id = static_cast<uint16_t>(*tsidValue);
+  h->original_network_id = static_cast<uint16_t>(*onidValue);
   const ItemHandle section = tree_.GetSelectedItem();
   RewriteChild(tree_, section, 3, Format("tranport_stream_id: 0x%x", h->transport_stream_id));
   RewriteChild(tree_, section, 8, Format("original_network_id: 0x%x", h->original_network_id));

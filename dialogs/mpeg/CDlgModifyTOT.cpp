@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
 
@@ -54,11 +55,15 @@ void CDlgModifyTOT::OnInitDialog() {
 bool CDlgModifyTOT::OnOK() {
   const std::string country = TrimmedText(kCountryCode);
   if (country.size() < kCountryCodeLength) return Refuse("country_code must be 3 characters!", kCountryCode);
+  const auto region = ReadFieldOrZero(*this, kCountryRegionId, Bits(6, NumberText::Decimal));
+  if (!region) return false;
+  const auto polarity = ReadFieldOrZero(*this, kPolarity, Bits(1, NumberText::Decimal));
+  if (!polarity) return false;
 
   if (const ItemHandle section = tree_.GetChildItem(root_)) tree_.DeleteChildren(section);
   std::copy_n(country.begin(), kCountryCodeLength, state.country_code.begin());
-  state.country_region_id = static_cast<uint8_t>(DecimalNumber(Text(kCountryRegionId)) & 0xFF);
-  state.local_time_offset_polarity = static_cast<uint8_t>(DecimalNumber(Text(kPolarity)) & 0xFF);
+  state.country_region_id = static_cast<uint8_t>(*region);
+  state.local_time_offset_polarity = static_cast<uint8_t>(*polarity);
   state.local_time_offset = OffsetOfDay(Value(kLocalTimeOffset).time);
   const DateParts day = BreakDown(Value(kTimeOfChangeDate).time);
   const DateParts time = BreakDown(Value(kTimeOfChangeTime).time);

@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CDlgModifyTranIDNetworkID.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -29,10 +30,14 @@ bool CDlgModifyTranIDNetworkID::OnOK() {
   if (tsid.empty()) return Refuse("Tranport_stream_id can't be NULL!", kTransportStreamId);
   const std::string onid = TrimmedText(kOriginalNetworkId);
   if (onid.empty()) return Refuse("Orignal_network_id can't be NULL!", kOriginalNetworkId);
+  const auto tsidValue = ReadField(*this, kTransportStreamId, kHexIdField);
+  if (!tsidValue) return false;
+  const auto onidValue = ReadField(*this, kOriginalNetworkId, kHexIdField);
+  if (!onidValue) return false;
   TransportStreamEntry* e = SelectedEntry();
   if (!e) return true;
-  e->transport_stream_id = static_cast<uint16_t>(ParseHex(tsid));
-  e->original_network_id = static_cast<uint16_t>(ParseHex(onid));
+  e->transport_stream_id = static_cast<uint16_t>(*tsidValue);
+  e->original_network_id = static_cast<uint16_t>(*onidValue);
   const ItemHandle item = tree_.GetSelectedItem();
   tree_.SetItemText(item, Format("tranport_stream_id: 0x%x", e->transport_stream_id));
   RewriteChild(tree_, item, 0, Format("original_network_id: 0x%x", e->original_network_id));

@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CDlgModifyTransID.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -24,9 +25,11 @@ void CDlgModifyTransID::OnInitDialog() {
 bool CDlgModifyTransID::OnOK() {
   const std::string text = TrimmedText(kTransportStreamId);
   if (text.empty()) return Refuse("Transport_Stream_id can't be NULL!", kTransportStreamId);
+  const auto tsid = ReadField(*this, kTransportStreamId, kHexIdField);
+  if (!tsid) return false;
   PatSectionHeader* h = SelectedHeader();
   if (!h) return true;
-  h->transport_stream_id = static_cast<uint16_t>(ParseHex(text));
+  h->transport_stream_id = static_cast<uint16_t>(*tsid);
   RewriteChild(tree_, tree_.GetSelectedItem(), 3, Format("transport_stream_id: 0x%x", h->transport_stream_id));
   return true;
 }

@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CPATAdd.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
 
 namespace quorvelin {
@@ -17,7 +18,7 @@ void CPATAdd::OnInitDialog() {
 bool CPATAdd::OnOK() {
   transportStreamId = TrimmedText(kTransportStreamId);
   if (transportStreamId.empty()) return Refuse("transprot_stream_id can not be null!", kTransportStreamId);
-  return true;
+  return ReadField(*this, kTransportStreamId, kIdField).has_value();
 }
 
 }  // namespace quorvelin

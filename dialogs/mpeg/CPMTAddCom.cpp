@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CPMTAddCom.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -32,6 +33,10 @@ bool CPMTAddCom::OnOK() {
   if (typeText.empty()) return Refuse("StreamType can not be null!", kStreamType);
   const std::string pidText = TrimmedText(kElementaryPid);
   if (pidText.empty()) return Refuse("Elementary_Pid can not be null!", kElementaryPid);
+  const auto streamType = ReadField(*this, kStreamType, kByteField);
+  if (!streamType) return false;
+  const auto pid = ReadField(*this, kElementaryPid, kPidField);
+  if (!pid) return false;
 
   const ItemHandle target = tree_.GetSelectedItem();
   PmtComponent component;
@@ -42,8 +47,8 @@ bool CPMTAddCom::OnOK() {
   } else if (tree_.KindOf(target) != NodeKind::PmtComponentList) {
     return true;
   }
-  component.stream_type = static_cast<uint8_t>(ParseNumber(typeText) & 0xFF);
-  component.elementary_pid.set(static_cast<uint32_t>(ParseNumber(pidText)));
+  component.stream_type = static_cast<uint8_t>(*streamType);
+  component.elementary_pid.set(*pid);
 
   const std::string line = Format("stream type: %2x", component.stream_type);
   const std::string pidLine =

@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CPMTAddPrg.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -39,14 +40,16 @@ bool CPMTAddPrg::OnOK() {
   if (numberText.empty()) return Refuse("Program number can not be null!", kProgramNumber);
   const std::string pcrText = TrimmedText(kPcrPid);
   if (pcrText.empty()) return Refuse("PCR PID can not be null!", kPcrPid);
-  const int32_t programNumber = ParseNumber(numberText);
-  const int32_t pcrPid = ParseNumber(pcrText);
-  const int pmtPid = tree_.PidOfProgram(programNumber, port);
+  const auto programNumber = ReadField(*this, kProgramNumber, kIdField);
+  if (!programNumber) return false;
+  const auto pcrPid = ReadField(*this, kPcrPid, kPidField);
+  if (!pcrPid) return false;
+  const int pmtPid = tree_.PidOfProgram(static_cast<int>(*programNumber), port);
   if (pmtPid < 0) return Refuse("This Program is not in PAT,please Add!", kProgramNumber);
   if (tree_.KindOf(root) != NodeKind::PmtRoot) return true;
 
   const PmtSectionHeader h =
-      NewPmtHeader(static_cast<uint16_t>(programNumber), static_cast<uint32_t>(pcrPid), static_cast<uint32_t>(pmtPid));
+      NewPmtHeader(static_cast<uint16_t>(*programNumber), *pcrPid, static_cast<uint32_t>(pmtPid));
   const int number = h.program_number();
   const ItemHandle program =
       tree_.InsertRecordItem(Format("program: 0x%x (%d) => pid: 0x%x (%d)", number, number, pmtPid, pmtPid),

@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CSDTAdd.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
 
 namespace quorvelin {
@@ -19,7 +20,7 @@ bool CSDTAdd::OnOK() {
   originalNetworkId = TrimmedText(kOriginalNetworkId);
   if (transportStreamId.empty()) return Refuse("transprot_stream_id can not be null!", kTransportStreamId);
   if (originalNetworkId.empty()) return Refuse("original_netwrok_id can not be null!", kOriginalNetworkId);
-  return true;
+  return ReadField(*this, kTransportStreamId, kIdField) && ReadField(*this, kOriginalNetworkId, kIdField);
 }
 
 }  // namespace quorvelin

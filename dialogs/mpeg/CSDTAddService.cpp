@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -11,7 +12,7 @@ namespace {
 
 using namespace mpeg_ids::sdt_service;
 
-constexpr int kMaxRunningStatus = 7;
+constexpr int kRunningStatusBits = 3;
 
 std::string ServiceLine(const SdtService& s) { return Format("service_id: 0x%04x (%d)", s.service_id, s.service_id); }
 
@@ -54,8 +55,10 @@ bool CSDTAddService::OnOK() {
   if (idText.empty()) return Refuse("service_id can not be null!", kServiceId);
   const std::string statusText = TrimmedText(kRunningStatus);
   if (statusText.empty()) return Refuse("runing_status can not be null!", kRunningStatus);
-  const int32_t running = ParseNumber(statusText);
-  if ((running & 0xFFFF) > kMaxRunningStatus) return Refuse("runing_status's max value is 0x7!", kRunningStatus);
+  const auto serviceId = ReadField(*this, kServiceId, kIdField);
+  if (!serviceId) return false;
+  const auto running = ReadField(*this, kRunningStatus, Bits(kRunningStatusBits));
+  if (!running) return false;
 
   const ItemHandle target = tree_.GetSelectedItem();
   SdtService service;
@@ -66,8 +69,8 @@ bool CSDTAddService::OnOK() {
   } else if (tree_.KindOf(target) != NodeKind::SdtServiceList) {
     return true;
   }
-  service.service_id = static_cast<uint16_t>(ParseNumber(idText));
-  service.flags = SdtService::MakeFlags(eitSchedule, eitPresentFollowing, running, freeCaMode);
+  service.service_id = static_cast<uint16_t>(*serviceId);
+  service.flags = SdtService::MakeFlags(eitSchedule, eitPresentFollowing, static_cast<int>(*running), freeCaMode);
 
   const std::array<std::string, 4> flags = FlagLines(service);
   if (add_) {

@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CSetChannel.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
 
@@ -16,13 +17,9 @@ void CSetChannel::OnInitDialog() {
 }
 
 bool CSetChannel::OnOK() {
-  const int32_t typed = DecimalNumber(Text(kChannel));
-  if (typed < kFirstChannel || typed > kLastChannel) {
-    ui_.PlainMessageBox("SetChannel error");
-    focusId = kChannel;
-    return false;
-  }
-  channel = typed;
+  const auto typed = ReadField(*this, kChannel, {kFirstChannel, kLastChannel, NumberText::Decimal});
+  if (!typed) return false;
+  channel = static_cast<int>(*typed);
   return true;
 }
 

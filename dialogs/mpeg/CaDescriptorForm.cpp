@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CaDescriptorForm.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
 
@@ -31,16 +32,22 @@ std::optional<CaDescriptorForm::Input> CaDescriptorForm::ReadFields() {
   if (pidText.empty()) return refuse("ca_pid can not be null!", kCaPid);
   const std::string lengthText = TrimmedText(kPrivateDataLength);
   if (lengthText.empty()) return refuse("private_data_length can not be null!", kPrivateDataLength);
-  const int32_t length = ParseNumber(lengthText);
-  if (length < 0 || length > kMaxCaPrivateDataLength)
-    return refuse("private_data_length must be 0 to 251!", kPrivateDataLength);
+  const auto tag = ReadField(*this, kTag, kByteField);
+  if (!tag) return std::nullopt;
+  const auto system = ReadField(*this, kCaSystemId, kIdField);
+  if (!system) return std::nullopt;
+  const auto pid = ReadField(*this, kCaPid, kPidField);
+  if (!pid) return std::nullopt;
+  const auto privateLength = ReadField(*this, kPrivateDataLength, {0, kMaxCaPrivateDataLength});
+  if (!privateLength) return std::nullopt;
+  const int length = static_cast<int>(*privateLength);
 
   Input in;
   CaDescriptor& d = in.descriptor;
-  d.tag = static_cast<uint8_t>(ParseNumber(tagText) & 0xFF);
+  d.tag = static_cast<uint8_t>(*tag);
   d.length = static_cast<uint8_t>(length + 4);
-  d.ca_system_id = static_cast<uint16_t>(ParseNumber(systemText));
-  d.ca_pid.set(static_cast<uint32_t>(ParseNumber(pidText)));
+  d.ca_system_id = static_cast<uint16_t>(*system);
+  d.ca_pid.set(*pid);
   d.private_data.resize(static_cast<size_t>(length));
   if (length > 0 && !HexTextToBytes(Text(kPrivateData), in.normalised, length, d.private_data.data())) {
     RefuseApp("The data is error!", kPrivateData);

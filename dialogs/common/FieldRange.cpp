@@ -1,0 +1,72 @@
+#include "dialogs/common/FieldRange.h"
+
+#include "util/TextCode.h"
+
+namespace quorvelin {
+namespace {
+
+std::string Bound(int64_t value, NumberText reading) {
+  const auto v = static_cast<long long>(value);
+  return reading == NumberText::Hex ? Format("0x%llx", v) : Format("%lld", v);
+}
+
+// The label shown for the field: the text the form set on its label control, else the template's.
+std::string LabelText(Form& form, int id) {
+  const DialogTemplate* t = form.Template();
+  const ControlTemplate* c = t ? t->Control(id) : nullptr;
+  if (!c) return {};
+  if (c->labelId && !form.Text(c->labelId).empty()) return form.Text(c->labelId);
+  return c->label;
+}
+
+}  // namespace
+
+FieldLabel LabelOf(Form& form, int id) {
+  const std::string label = LabelText(form, id);
+  const size_t colon = label.find(':');
+  if (label.empty()) return {"The value", ""};
+  if (colon == std::string::npos) return {Trim(label), ""};
+  return {Trim(label.substr(0, colon)), Trim(label.substr(colon + 1))};
+}
+
+std::string RangeMessage(Form& form, int id, std::string_view min, std::string_view max) {
+  const FieldLabel label = LabelOf(form, id);
+  std::string message = label.name + " must be " + std::string(min) + " to " + std::string(max);
+  if (!label.unit.empty()) message += " " + label.unit;
+  return message + "!";
+}
+
+std::string RangeMessage(Form& form, int id, const FieldRange& range) {
+  return RangeMessage(form, id, Bound(range.min, range.reading), Bound(range.max, range.reading));
+}
+
+std::optional<uint32_t> ReadTextOf(Form& form, int id, std::string_view text, const FieldRange& range) {
+  const std::optional<int64_t> value = ReadWholeNumber(text, range.reading);
+  if (!value || *value < range.min || *value > range.max) {
+    form.Refuse(RangeMessage(form, id, range), id);
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(*value);
+}
+
+std::optional<uint32_t> ReadField(Form& form, int id, const FieldRange& range) {
+  return ReadTextOf(form, id, form.TrimmedText(id), range);
+}
+
+std::optional<uint32_t> ReadFieldOrZero(Form& form, int id, const FieldRange& range) {
+  const std::string text = form.TrimmedText(id);
+  return ReadTextOf(form, id, text.empty() ? "0" : text, range);
+}
+
+std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::string& typed) {
+  const int code = TextCode();
+  if (const std::string bad = UnencodableCharacter(typed, code); !bad.empty()) {
+    form.Refuse(Format("%s: text code %d has no form for the character \"%s\"!", LabelOf(form, id).name.c_str(), code,
+                       bad.c_str()),
+                id);
+    return std::nullopt;
+  }
+  return EncodeName(typed, code);
+}
+
+}  // namespace quorvelin

@@ -1,0 +1,57 @@
+// The one way every dialog reads a field whose value must fit the bits it goes into: the whole
+// text as one number (or the name as encoded bytes), refused when it does not fit. A refusal
+// names the field by its label and shows what fits, "<label> must be <min> to <max>!" (the unit
+// of a label such as "Center Frequency:(unit 10Hz)" after the range, hexadecimal fields give
+// the range as "0x0 to 0xffff"), puts the focus on the field and leaves the tree alone.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialogs/common/Form.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+struct FieldRange {
+  int64_t min = 0;
+  int64_t max = 0;
+  NumberText reading = NumberText::Number;
+};
+
+// An unsigned field of `bits` bits.
+constexpr FieldRange Bits(int bits, NumberText reading = NumberText::Number) {
+  return {0, (int64_t{1} << bits) - 1, reading};
+}
+inline constexpr FieldRange kByteField = Bits(8);  // tags, types, lengths
+inline constexpr FieldRange kIdField = Bits(16);   // ids, service and program numbers
+inline constexpr FieldRange kPidField = Bits(13);  // PIDs
+inline constexpr FieldRange kHexIdField = Bits(16, NumberText::Hex);
+
+// The field's label in the form's template without its colon ("Channel_Number"), and the unit
+// written after the colon ("(unit 10Hz)"), empty when there is none.
+struct FieldLabel {
+  std::string name, unit;
+};
+FieldLabel LabelOf(Form& form, int id);
+
+// "<label> must be <min> to <max>[ <unit>]!"
+std::string RangeMessage(Form& form, int id, std::string_view min, std::string_view max);
+std::string RangeMessage(Form& form, int id, const FieldRange& range);
+
+// The trimmed text of field `id` read by the range's notation; text that is not one number, or a
+// value outside the range, is refused and nothing is returned.
+std::optional<uint32_t> ReadField(Form& form, int id, const FieldRange& range);
+// The same, an empty field reading as 0 (fields without an emptiness check).
+std::optional<uint32_t> ReadFieldOrZero(Form& form, int id, const FieldRange& range);
+// A text that belongs to field `id` but is held elsewhere (a row of a list).
+std::optional<uint32_t> ReadTextOf(Form& form, int id, std::string_view text, const FieldRange& range);
+
+// A typed name of field `id` as encoded under the process's text code; refused, naming the first
+// character the code cannot hold, with nothing returned.
+std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::string& typed);
+
+}  // namespace quorvelin
