@@ -1,5 +1,6 @@
 #include "dialogs/mpeg/CPATAddPrg.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
@@ -31,6 +32,10 @@ bool CPATAddPrg::OnOK() {
   if (numberText.empty()) return Refuse("ProgramNumber can not be null!", kProgramNumber);
   const std::string pidText = TrimmedText(kPid);
   if (pidText.empty()) return Refuse("ProgramPID can not be null!", kPid);
+  const auto number = ReadField(*this, kProgramNumber, kIdField);
+  if (!number) return false;
+  const auto pid = ReadField(*this, kPid, kPidField);
+  if (!pid) return false;
 
   const ItemHandle target = tree_.GetSelectedItem();
   PatProgram program;
@@ -43,8 +48,8 @@ bool CPATAddPrg::OnOK() {
   } else if (tree_.KindOf(target) != NodeKind::PatProgramList) {
     return true;  // nothing to add to
   }
-  program.program_number = static_cast<uint16_t>(ParseNumber(numberText));
-  program.pid.set(static_cast<uint32_t>(ParseNumber(pidText)));
+  program.program_number = static_cast<uint16_t>(*number);
+  program.pid.set(*pid);
   const std::string line = Format("program_number: 0x%x (%d) => pid: 0x%x (%d)", program.program_number,
                                   program.program_number, program.pid.get(), program.pid.get());
 
@@ -55,13 +60,14 @@ bool CPATAddPrg::OnOK() {
   } else {
     *SelectedPayload<PatProgram>(tree_, NodeKind::PatProgram) = program;
     tree_.SetItemText(target, line);
-    FollowInPmt(oldNumber, program);
+    FollowInPmt(tree_.PortOf(target), oldNumber, program);
   }
   return true;
 }
 
-void CPATAddPrg::FollowInPmt(uint16_t oldNumber, const PatProgram& program) {
-  const ItemHandle pmtRoot = tree_.Root(1, Table::Pmt);
+void CPATAddPrg::FollowInPmt(int port, uint16_t oldNumber, const PatProgram& program) {
+  const ItemHandle pmtRoot = tree_.Root(port, Table::Pmt);
+  if (pmtRoot == kNoItem) return;
   for (ItemHandle item = tree_.GetChildItem(pmtRoot); item != kNoItem; item = tree_.GetNextSiblingItem(item)) {
     NodeRecord* section = tree_.RecordOf(tree_.GetChildItem(item));
     auto* header = section ? section->As<PmtSectionHeader>() : nullptr;

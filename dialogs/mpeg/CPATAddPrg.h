@@ -13,9 +13,9 @@ class CPATAddPrg : public Form {
   bool OnOK() override;
 
  private:
-  // Carries a changed program number and PID over to the matching program of the first
-  // port's PMT branch.
-  void FollowInPmt(uint16_t oldNumber, const PatProgram& program);
+  // Carries a changed program number and PID over to the matching program of the PMT branch of
+  // the PAT's own port.
+  void FollowInPmt(int port, uint16_t oldNumber, const PatProgram& program);
 
   TableTreeCtrl& tree_;
   bool add_;
