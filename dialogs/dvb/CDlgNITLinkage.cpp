@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NitBatLoops.h"
 #include "util/Number.h"
 
@@ -21,16 +22,25 @@ void CDlgNITLinkage::IniCtrl() {
 
 bool CDlgNITLinkage::AddDesc() {
   length_ = 0;
-  const int typedType = ComboIndex(kLinkageType) >= 0 ? ComboIndex(kLinkageType) : ParseNumber(Field(kLinkageType));
-  const int32_t n = ParseNumber(Field(kDataLength));
-  if (static_cast<uint32_t>(n) > kMaxPrivateData)
-    return Refuse(Format("DataLength can't be more than %d!", kMaxPrivateData), kDataLength);
+  // No emptiness checks on this page: an empty number field reads as 0.
+  const auto tag = ReadFieldOrZero(*this, kTag, kByteField);
+  if (!tag) return false;
+  const auto tsid = ReadFieldOrZero(*this, kTransportStreamId, kIdField);
+  if (!tsid) return false;
+  const auto onid = ReadFieldOrZero(*this, kOriginalNetworkId, kIdField);
+  if (!onid) return false;
+  const auto serviceId = ReadFieldOrZero(*this, kServiceId, kIdField);
+  if (!serviceId) return false;
+  const int listed = ComboIndex(kLinkageType);
+  const auto linkageType =
+      listed >= 0 ? std::optional<uint32_t>(listed) : ReadFieldOrZero(*this, kLinkageType, kByteField);
+  if (!linkageType) return false;
+  const auto dataLength = ReadFieldOrZero(*this, kDataLength, {0, kMaxPrivateData});
+  if (!dataLength) return false;
+  const int n = static_cast<int>(*dataLength);
   std::vector<uint8_t> data(static_cast<size_t>(n) + 1);
   std::string hex;
-  if (!HexTextToBytes(Text(kPrivateData), hex, n, data.data())) {
-    focusId = kPrivateData;
-    return false;
-  }
+  if (!HexTextToBytes(Text(kPrivateData), hex, n, data.data())) return RefuseApp("The data is error!", kPrivateData);
   data.resize(static_cast<size_t>(n));
 
   // Where the descriptor goes, and the one it replaces.
@@ -55,12 +65,12 @@ bool CDlgNITLinkage::AddDesc() {
   }
 
   LinkageDescriptor d;
-  d.tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
+  d.tag = static_cast<uint8_t>(*tag);
   d.length = static_cast<uint8_t>(n + 7);
-  d.transport_stream_id = static_cast<uint16_t>(ParseNumber(Field(kTransportStreamId)));
-  d.original_network_id = static_cast<uint16_t>(ParseNumber(Field(kOriginalNetworkId)));
-  d.service_id = static_cast<uint16_t>(ParseNumber(Field(kServiceId)));
-  d.linkage_type = static_cast<uint8_t>(typedType);
+  d.transport_stream_id = static_cast<uint16_t>(*tsid);
+  d.original_network_id = static_cast<uint16_t>(*onid);
+  d.service_id = static_cast<uint16_t>(*serviceId);
+  d.linkage_type = static_cast<uint8_t>(*linkageType);
   d.private_data = std::move(data);
   const LinkageDescriptor shown = d;
   const NodeKind kind = type_ == kSdtServiceLoop ? NodeKind::SdtLinkageDescriptor : NodeKind::NitLinkageDescriptor;

@@ -1,6 +1,7 @@
 #include "dialogs/mpeg/CSDTAddDesc.h"
 
 #include "dialogs/common/TreeLines.h"
+#include "dialogs/dvb/NitBatLoops.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
 
@@ -32,30 +33,37 @@ bool CSDTAddDesc::OnOK() {
   SdtService* service = SelectedPayload<SdtService>(tree_, NodeKind::SdtService);
   if (!service) return true;
   ItemHandle holder = tree_.FindDirectChildOfKind(serviceItem, NodeKind::SdtServiceDescriptorList);
-  if (!holder)
+  const bool newHolder = holder == kNoItem;
+  if (newHolder)
     holder =
         tree_.InsertRecordItem("descriptors", kImageLine, serviceItem, MakeHolder(NodeKind::SdtServiceDescriptorList));
 
   int added = 0;
+  bool done = true;
   switch (sheet_.GetCurSel()) {
     case kServicePage:
       service_.SetHolder(holder);
-      if (!service_.AddDesc()) return false;
+      done = service_.AddDesc();
       added = service_.AddedBytes();
       break;
     case kOtherPage:
       other_.SetHolder(holder);
-      if (!other_.AddDesc()) return false;
+      done = other_.AddDesc();
       added = other_.AddedBytes();
       break;
     case kLinkagePage:
       linkage_.SetType(CDlgNITLinkage::kSdtServiceLoop);
       linkage_.SetCurItem(holder);
-      linkage_.AddDesc();  // the dialog goes on whatever the page did; a refused page adds 0
+      done = linkage_.AddDesc();
       added = linkage_.GetLength();
       break;
     default:
-      return true;
+      break;
+  }
+  if (!done || added == 0) {
+    // a refused page leaves the tree as it was: the holder made for it goes again
+    if (newHolder) RemoveItem(tree_, holder);
+    return done;
   }
   service->descriptors_loop_length.add(added);
   RewriteLineBefore(tree_, holder, Format("descriptor_loop_length: 0x%x", service->descriptors_loop_length.get()));

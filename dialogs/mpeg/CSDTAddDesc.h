@@ -13,9 +13,9 @@ class CSDTAddDesc : public DescriptorTabDialog {
  public:
   CSDTAddDesc(TableTreeCtrl& tree, Ui& ui);
   void OnInitDialog() override;
-  // Finds the service's "descriptors" holder, inserting it first when missing (it stays when the
-  // page then refuses), runs the page, and adds the new descriptor's bytes to the service's
-  // descriptors_loop_length.
+  // Finds the service's "descriptors" holder, inserting it when missing, runs the page, and adds
+  // the new descriptor's bytes to the service's descriptors_loop_length. A refusal of any page
+  // keeps the dialog open with the tree as it was (a holder inserted for it is removed).
   bool OnOK() override;
 
   CSheetSdtAddDesc1& ServicePage() { return service_; }
