@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CBATAddBouquetName.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NameDescriptorText.h"
 #include "util/Number.h"
 
@@ -11,16 +12,23 @@ void CBATAddBouquetName::OnInitDialog() {
   if (add) return;
   const NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
   if (r && r->kind == NodeKind::BatBouquetName)
-    if (const auto* name = r->As<NameDescriptor>()) SetText(kName, StoredNameText(*name));
+    if (const auto* name = r->As<NameDescriptor>()) {
+      stored_ = *name;
+      shown_ = Trim(StoredNameText(*name));
+      SetText(kName, StoredNameText(*name));
+    }
 }
 
 bool CBATAddBouquetName::AddDesc() {
   if (Field(kTag).empty()) return Refuse("descriptor_tag can not be null!", kTag);
   const std::string typed = Field(kName);
   if (typed.empty()) return Refuse("bouquet_name can not be null!", kName);
-  auto name = EncodeTypedName(typed);
-  if (!name) return Refuse(NameTooLongMessage("bouquet_name"), kName);
-  name->tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
+  const auto tag = ReadField(*this, kTag, kByteField);
+  if (!tag) return false;
+  const bool unchanged = !add && stored_ && typed == shown_;
+  auto name = unchanged ? stored_ : EncodeTypedName(*this, kName, typed, "bouquet_name");
+  if (!name) return false;
+  name->tag = static_cast<uint8_t>(*tag);
 
   ItemHandle parent = tree_.GetSelectedItem();
   ReplacedDescriptor replaced;

@@ -2,6 +2,9 @@
 // replaces the selected one.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "dialogs/dvb/DescriptorPage.h"
 
 namespace quorvelin {
@@ -20,6 +23,12 @@ class CBATAddBouquetName : public DescriptorPage {
 
   // 1 add (a `BatBouquetDescriptorList` is selected), 0 modify (the `BatBouquetName` to replace).
   uint8_t add = 1;
+
+ private:
+  // Modify mode: the stored name and the text shown for it. A name left as shown goes out with
+  // the bytes it came with (decoding then encoding is no round trip).
+  std::optional<NameDescriptor> stored_;
+  std::string shown_;
 };
 
 }  // namespace quorvelin

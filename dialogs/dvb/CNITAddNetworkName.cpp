@@ -1,5 +1,6 @@
 #include "dialogs/dvb/CNITAddNetworkName.h"
 
+#include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NameDescriptorText.h"
 #include "dialogs/dvb/NitBatLoops.h"
 #include "util/Number.h"
@@ -17,9 +18,11 @@ bool CNITAddNetworkName::AddDesc() {
   if (Field(kTag).empty()) return Refuse("descriptor_tag can not be null!", kTag);
   const std::string typed = Field(kName);
   if (typed.empty()) return Refuse("network_name can not be null!", kName);
-  auto name = EncodeTypedName(typed);
-  if (!name) return Refuse(NameTooLongMessage("network_name"), kName);
-  name->tag = static_cast<uint8_t>(ParseNumber(Field(kTag)));
+  const auto tag = ReadField(*this, kTag, kByteField);
+  if (!tag) return false;
+  auto name = EncodeTypedName(*this, kName, typed, "network_name");
+  if (!name) return false;
+  name->tag = static_cast<uint8_t>(*tag);
   const int size = name->length + 2;
   const std::string text = Format("descriptor_tag: 0x%x", name->tag);
   const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", name->length), "network_name: " + typed};

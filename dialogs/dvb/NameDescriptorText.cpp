@@ -2,22 +2,23 @@
 
 #include <algorithm>
 
+#include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 
 namespace quorvelin {
 
-std::optional<NameDescriptor> EncodeTypedName(const std::string& typed) {
-  const std::vector<uint8_t> bytes = EncodeName(typed, TextCode());
-  if (bytes.size() > static_cast<size_t>(kMaxNameBytes)) return std::nullopt;
+std::optional<NameDescriptor> EncodeTypedName(Form& form, int id, const std::string& typed, const char* field) {
+  const std::optional<std::vector<uint8_t>> bytes = EncodeField(form, id, typed);
+  if (!bytes) return std::nullopt;
+  if (bytes->size() > static_cast<size_t>(kMaxNameBytes)) {
+    form.Refuse(Format("%s can't be longer than %d bytes!", field, kMaxNameBytes), id);
+    return std::nullopt;
+  }
   NameDescriptor d;
-  d.length = static_cast<uint8_t>(bytes.size());
-  std::copy(bytes.begin(), bytes.end(), d.name.begin());
+  d.length = static_cast<uint8_t>(bytes->size());
+  std::copy(bytes->begin(), bytes->end(), d.name.begin());
   return d;
-}
-
-std::string NameTooLongMessage(const char* field) {
-  return Format("%s can't be longer than %d bytes!", field, kMaxNameBytes);
 }
 
 std::string StoredNameText(const NameDescriptor& name) {

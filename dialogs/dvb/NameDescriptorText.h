@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "dialogs/common/Form.h"
 #include "tree/Records.h"
 
 namespace quorvelin {
@@ -11,11 +12,11 @@ namespace quorvelin {
 // The name bytes of a name descriptor hold at most 255 bytes (one length byte).
 inline constexpr int kMaxNameBytes = 255;
 
-// The typed (CP936) name encoded under the process's text code: descriptor_length and name
-// bytes filled, the tag left to the caller; nothing when the encoded name exceeds 255 bytes.
-std::optional<NameDescriptor> EncodeTypedName(const std::string& typed);
-// "<field> can't be longer than 255 bytes!"
-std::string NameTooLongMessage(const char* field);
+// The typed (CP936) name of field `id` encoded under the process's text code: descriptor_length
+// and name bytes filled, the tag left to the caller. Refused, with nothing returned, when a
+// character has no form in the text code, or when the encoded name exceeds 255 bytes:
+// "<field> can't be longer than 255 bytes!".
+std::optional<NameDescriptor> EncodeTypedName(Form& form, int id, const std::string& typed, const char* field);
 // The stored name bytes decoded for display under the text code.
 std::string StoredNameText(const NameDescriptor& name);
 

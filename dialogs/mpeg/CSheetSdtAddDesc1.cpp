@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
 #include "util/Number.h"
-#include "util/TextCode.h"
 
 namespace quorvelin {
 namespace {
@@ -37,8 +37,16 @@ bool CSheetSdtAddDesc1::AddDesc() {
   const std::string service = TrimmedText(kServiceName);
   if (service.empty()) return Refuse("service_name can not be null!", kServiceName);
 
-  const std::vector<uint8_t> providerBytes = EncodeName(provider, TextCode());
-  const std::vector<uint8_t> serviceBytes = EncodeName(service, TextCode());
+  const auto tag = ReadField(*this, kTag, kByteField);
+  if (!tag) return false;
+  const auto serviceType = ReadField(*this, kServiceType, kByteField);
+  if (!serviceType) return false;
+  const auto providerEncoded = EncodeField(*this, kProviderName, provider);
+  if (!providerEncoded) return false;
+  const auto serviceEncoded = EncodeField(*this, kServiceName, service);
+  if (!serviceEncoded) return false;
+  const std::vector<uint8_t>& providerBytes = *providerEncoded;
+  const std::vector<uint8_t>& serviceBytes = *serviceEncoded;
   if (providerBytes.size() + serviceBytes.size() > kMaxServiceNamesBytes) {
     return Refuse("service_provider_name and service_name can't be longer than 252 bytes together!",
                   providerBytes.size() > kMaxServiceNamesBytes ? kProviderName : kServiceName);
@@ -46,8 +54,8 @@ bool CSheetSdtAddDesc1::AddDesc() {
   if (!holder_) return true;
 
   SdtServiceDescriptor d;
-  d.tag = static_cast<uint8_t>(ParseNumber(tagText) & 0xFF);
-  d.service_type = static_cast<uint8_t>(ParseNumber(typeText) & 0xFF);
+  d.tag = static_cast<uint8_t>(*tag);
+  d.service_type = static_cast<uint8_t>(*serviceType);
   CopyName(providerBytes, d.provider_name, d.provider_name_length);
   CopyName(serviceBytes, d.service_name, d.service_name_length);
   d.length = static_cast<uint8_t>(3 + d.provider_name_length + d.service_name_length);
