@@ -72,6 +72,14 @@ const Where kNit{K::NitSection}, kNitB{K::NitSection, 0, 2}, kNetwork{K::NitNetw
 
 void TenBits(MpegTree&) { WriteLcnFlag("10bit"); }
 void FourteenBits(MpegTree&) { WriteLcnFlag("14bit"); }
+// A service list in the network loop, where the parser may find one.
+void ServiceListInNetworkLoop(MpegTree& t) {
+  const ItemHandle holder = t.Find({K::NitNetworkDescriptorList});
+  t.tree.InsertRecordItem("descriptor_tag: 0x41", kImageLine, holder,
+                          MakeRecord(K::NitServiceList, EntryListDescriptor{0x41, 3, {0, 5, 1}}));
+  t.tree.RecordOf(t.Find({K::NitSection}))->As<LoopSectionHeader>()->descriptors_length.add(5);
+  t.tree.SetItemText(t.tree.GetPrevSiblingItem(holder), "network_descriptors_length: 0x8c");
+}
 void BatB(MpegTree& t) {
   const Fields bat{{CAddBat::kBouquetId, "1"}, {CAddBat::kVersionNumber, "0"}};
   ASSERT_TRUE(RunOn(t, {K::BatRoot, 0, 2}, Make<CAddBat>(), -1, bat));
@@ -145,6 +153,8 @@ TEST(NitBatDialogs, Edits) {
       // a modify run keeps to its page (a click on another tab changes nothing) and puts the list last
       {{K::NitServiceList, 4}, Mode(&S::serviceListModify), S::kCablePage, {}, Table::Nit,
        "-t4.41:050119050219050319 | +t4.41:050119050219050319"},
+      {{K::NitServiceList}, Mode(&S::serviceListModify), S::kServiceListPage, ServiceRow("6", "#2"), Table::Nit,
+       "-n.41:000501 | +n.41:000501000602", "*", 0, ServiceListInNetworkLoop},
       // a list emptied by a modify run goes with its descriptor
       {{K::NitServiceList, 4}, Mode(&S::serviceListModify), S::kServiceListPage,
        {{E::kList, "@0"}, {E::kDeleteRow, "!"}, {E::kList, "@1"}, {E::kDeleteRow, "!"}, {E::kList, "@0"},
