@@ -95,6 +95,11 @@ TEST(MpegDialogs, Edits) {
        "-programs:8 * | +programs:9 | +program_number: 0x700 (1792) => pid: 0x700 (1792) *"},
       {{K::PatProgram, 1}, Make<CPATAddPrg>(false), -1, Program("0x401", "0x1fff"), Table::Pat, "-401/6e | +401/1fff",
        "-program_number: 0x401 (1025) => pid: 0x6e (110) * | +program_number: 0x401 (1025) => pid: 0x1fff (8191) *"},
+      // the PMT of the program on the same port follows; its section lines stay
+      {{K::PatProgram, 0, 2}, Make<CPATAddPrg>(false), -1, Program("0x305", "0x600"), Table::Pmt,
+       "-pid=503 | -program=304 v=1 pcr=201 | +pid=600 | +program=305 v=1 pcr=201",
+       "...+program_number: 0x305 (773) => pid: 0x600 (1536) * | ...+program: 0x305 (773) => pid: 0x600 (1536) #4", 0,
+       PmtInPortB},
       // the PAT builder takes the transport_stream_id of the port's SDT
       {kPat, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "1000"}}, Table::Pat, "",
        "-transport_stream_id: 0x4 | +transport_stream_id: 0x1000"},

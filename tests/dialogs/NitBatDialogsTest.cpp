@@ -123,7 +123,6 @@ TEST(NitBatDialogs, Edits) {
       {kStream, Make<S>(), S::kCablePage, Cable("474", "6.875"), Table::Nit, "+t0.44:04740000fff20300687503",
        "...+descriptor_length: 0xb | +frequency: 474.0000 mhz | +FEC_outer: 0x2 | +modulation: 0x3 | "
        "+symbol_rate: 6.8750 msymbol/s | +FEC_inner: 0x3"},
-      {kStream, Make<S>(), S::kCablePage, Cable("858.25", "0"), Table::Nit, "+t0.44:08582500fff20300000003"},
       {kStream, Make<S>(), S::kCablePage, Cable("9999.9999", "999.9999"), Table::Nit, "+t0.44:99999999fff20399999993"},
       {kStream, Make<S>(), S::kSatellitePage, Satellite("11.75725", "192", "27.5"), Table::Nit,
        "+t0.43:011757250192a102750003"},
@@ -131,6 +130,9 @@ TEST(NitBatDialogs, Edits) {
        {{TD::kCentreFrequency, "47400000"}, {TD::kConstellation, "#2"}, {TD::kCodeRateHp, "#1"},
         {TD::kGuardInterval, "#3"}, {TD::kTransmissionMode, "#1"}},
        Table::Nit, "+t0.5a:02d344401f811affffffff"},
+      {kStream, Make<S>(), S::kTerrestrialPage,
+       {{TD::kCentreFrequency, "1"}, {TD::kBandwidth, "#1"}, {TD::kHierarchy, "#3"}, {TD::kCodeRateLp, "#4"},
+        {TD::kOtherFrequency, "[x]"}}, Table::Nit, "+t0.5a:000000013f1881ffffffff"},
       {kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "3", "00 00 00"), Table::Nit, "+t0.5f:000000"},
       {kStream, Make<S>(), S::kServiceListPage, Join(ServiceRow("0x0101", "#1"), ServiceRow("2", "0x19")), Table::Nit,
        "+t0.41:010101000219"},
@@ -174,7 +176,6 @@ TEST(NitBatDialogs, Edits) {
        "-t0.5f:010203 | +t0.5f:0a", "*", 0,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBatStream, Make<BS>(), BS::kOtherPage, Hex("0x5f", "3", "010203"))); }},
       {kBatStream, Make<BS>(), BS::kOtherPage, Hex("0x5f", "3", "010203"), Table::Bat, "+t0.5f:010203"},
-      {kBatStream, Make<BS>(), BS::kServiceListPage, ServiceRow("0x0101", "#1"), Table::Bat, "+t0.41:010101"},
       {{K::BatServiceList}, Mode(&BS::serviceListModify), BS::kServiceListPage, ServiceRow("0x0102", "#1"), Table::Bat,
        "-t0.41:030401030501 | +t0.41:030401030501010201"},
       {{K::BatRoot, 0, 2}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "4097"}, {CAddBat::kVersionNumber, "2"}},
@@ -217,7 +218,6 @@ TEST(NitBatDialogs, Refusals) {
                       {"BouquetID", "version_number"});
   ExpectBlanks(kBouquet, Make<B>(), 0, {{BN::kTag, "0x47"}, {BN::kName, "a"}},
                       {"descriptor_tag", "bouquet_name"});
-  ExpectBlanks(kBouquet, Make<B>(), 1, Hex("1", "1", "00"), {"Descriptor_tag", "Descriptor_length", "Descriptor_data"});
   const char* full = "The section can't be longer than 1024 bytes!";
   const std::string seven(14, '0');
   const Refusal refusals[] = {
@@ -277,7 +277,6 @@ TEST(NitBatDialogs, ListRowsAndTheirLimits) {
   Type(services, {{E::kList, "@85"}, {E::kDeleteRow, "!"}, {E::kServiceId, " "}, {E::kAddRow, "!"}});
   EXPECT_EQ(t.ui.LastText(), "Service_ID can't be NULL");
   EXPECT_TRUE(bat.OnOK());
-  EXPECT_EQ(t.ui.messages.size(), 3u);
   const std::vector<std::string> built = Decoded(t.tree, Table::Bat);  // a service list of 255 bytes among them
   EXPECT_EQ(std::count_if(built.begin(), built.end(), [](const std::string& s) { return s.size() == 6 + 510; }), 1);
   t.Select(kStream);
