@@ -191,14 +191,14 @@ void TreeCommands::ModifyBat(NodeKind kind) {
 
 void TreeCommands::ModifyNit() { Run<CDlgModifyNIT>(runner_, tree_, ui_); }
 
-void TreeCommands::Refresh() { quorvelin::Refresh(tree_, exchange_); }
+void TreeCommands::Refresh() { quorvelin::Refresh(tree_, exchange_, ui_); }
 
 void TreeCommands::Submit() { quorvelin::Submit(tree_, exchange_, ui_); }
 
 void TreeCommands::SetChannel() {
   CSetChannel dialog(tree_, ui_, tree_.channelNumber);
   if (!runner_.RunModal(dialog)) return;
-  ApplyChannel(tree_, exchange_, dialog.channel);
+  ApplyChannel(tree_, exchange_, ui_, dialog.channel);
 }
 
 void TreeCommands::SaveCurrentTable() { quorvelin::SaveCurrentTable(tree_, ui_); }

@@ -46,8 +46,6 @@ class FileHandle {
   int fd_;
 };
 
-bool ReplyIsEnough(std::optional<size_t> reply, bool batFlag) { return reply && *reply >= (batFlag ? 1u : 6u); }
-
 template <typename Assembly>
 bool Gather(Assembly& assembly, const std::function<std::optional<size_t>(Deadline)>& receive,
             const std::vector<uint8_t>& area, std::chrono::milliseconds perDatagram) {
@@ -56,8 +54,6 @@ bool Gather(Assembly& assembly, const std::function<std::optional<size_t>(Deadli
     const std::optional<size_t> length = receive(deadline);
     if (!length) return false;
     switch (assembly.Take(area.data(), *length)) {
-      case Intake::Ignored:
-        break;
       case Intake::More:
         deadline = DeadlineAfter(perDatagram);
         break;
@@ -84,6 +80,7 @@ void DeviceLink::SetHostCallbacks(HostCallback first, HostCallback second) {
 }
 
 bool DeviceLink::ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) {
+  unheard_ = false;
   if (buffer == nullptr || size < kFrameHeaderSize) return false;
   const FrameHeader request = MakeReadRequest(PortIndex(tree_.channelNumber, port), selector, pid, bat);
   const bool ok = tree_.deviceAddress != 0 ? ReadOverUdp(request, buffer, size) : ReadThroughFile(request, buffer, size);
@@ -110,16 +107,17 @@ std::optional<size_t> DeviceLink::ReceiveFromDevice(Deadline deadline) {
     const auto r = socket_.ReceiveUntil(area_.data(), area_.size(), deadline);
     if (!r) return std::nullopt;
     if (r->from.address != tree_.deviceAddress) continue;  // not the device: never an answer
+    unheard_ = false;
     // A datagram larger than the area cannot be a whole answer; an empty length fails it.
     return r->truncated ? std::optional<size_t>(0) : std::optional<size_t>(r->length);
   }
 }
 
-std::optional<size_t> DeviceLink::AwaitReply(const FrameHeader& request, Deadline deadline, size_t limit) {
+bool DeviceLink::AwaitReply(Deadline deadline, size_t least) {
   for (;;) {
     const std::optional<size_t> length = ReceiveFromDevice(deadline);
-    if (!length) return std::nullopt;
-    if (RepeatsRequest(area_.data(), *length, request)) return std::min(*length, limit);
+    if (!length) return false;
+    if (*length >= least) return true;
   }
 }
 
@@ -127,14 +125,21 @@ bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t
   if (!socket_.IsOpen()) return false;
   socket_.Drain();  // late or repeated answers to earlier requests
   if (!socket_.SendTo(Device(), request.data(), request.size())) return false;
+  unheard_ = true;
   const auto receive = [this](Deadline d) { return ReceiveFromDevice(d); };
   const auto wait = options_.timeouts.readDatagram;
-  if (Fragmented()) {
-    FragmentReadAssembly assembly(request, buffer, size);
-    return Gather(assembly, receive, area_, wait);
+  FragmentReadAssembly fragments(buffer, size);
+  PlainReadAssembly plain(buffer, size);
+  const bool ok = Fragmented() ? Gather(fragments, receive, area_, wait) : Gather(plain, receive, area_, wait);
+  if (!ok && !unheard_) LetTheAnswerEnd();
+  return ok;
+}
+
+void DeviceLink::LetTheAnswerEnd() {
+  const auto wait = options_.timeouts.readDatagram;
+  const Deadline limit = DeadlineAfter(kSettleWaits * wait);
+  while (ReceiveFromDevice(std::min(DeadlineAfter(wait), limit))) {
   }
-  PlainReadAssembly assembly(request, buffer, size);
-  return Gather(assembly, receive, area_, wait);
 }
 
 bool DeviceLink::SendFragments(const FrameHeader& request, const uint8_t* data, size_t bytes) {
@@ -145,27 +150,19 @@ bool DeviceLink::SendFragments(const FrameHeader& request, const uint8_t* data, 
 
 bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid) {
   if (!socket_.IsOpen()) return false;
-  const bool batFlag = tree_.batFlag == 1;
+  const size_t least = tree_.batFlag == 1 ? 1 : kFrameHeaderSize;  // a BAT write: a 1-byte reply is enough
   const auto& t = options_.timeouts;
   const auto replyWait = pid == kNitPid ? t.nitWriteReply : t.writeReply;
   socket_.Drain();
-  if (Fragmented()) {
-    if (!SendFragments(request, packets, bytes)) return false;
-    return ReplyIsEnough(AwaitReply(request, DeadlineAfter(replyWait), kDatagramArea), batFlag);
-  }
+  if (Fragmented()) return SendFragments(request, packets, bytes) && AwaitReply(DeadlineAfter(replyWait), least);
   const std::vector<Datagram> datagrams = PlainWriteDatagrams(request, packets, bytes);
-  if (bytes + kFrameHeaderSize < kPlainWriteLimit) {
-    if (!SendDatagram(datagrams.front())) return false;
-    return ReplyIsEnough(AwaitReply(request, DeadlineAfter(replyWait), kFrameHeaderSize + bytes), batFlag);
-  }
-  std::optional<size_t> reply;
+  if (bytes + kFrameHeaderSize < kPlainWriteLimit)
+    return SendDatagram(datagrams.front()) && AwaitReply(DeadlineAfter(replyWait), least);
   for (const Datagram& d : datagrams) {
     socket_.Drain();
-    if (!SendDatagram(d)) return false;
-    reply = AwaitReply(request, DeadlineAfter(t.chunkReply), kDatagramArea);
-    if (!reply || *reply < kFrameHeaderSize) return false;
+    if (!SendDatagram(d) || !AwaitReply(DeadlineAfter(t.chunkReply), least)) return false;
   }
-  return ReplyIsEnough(reply, batFlag);
+  return true;
 }
 
 // --- exchange file ---

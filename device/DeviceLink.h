@@ -27,7 +27,7 @@ inline constexpr const char* kOpenFileFailedText = "\xb4\xf2\xbf\xaa\xce\xc4\xbc
 inline constexpr const char* kExchangeFileName = "Quorvelin";
 
 // How long the link waits before it counts an exchange as failed. A reply that comes earlier is
-// taken at once. The defaults are at least the waits of the device's original timing
+// taken at once. The defaults are at least the waits of a fixed-wait schedule
 // (receive time-out per datagram; 10 reply attempts of 10 ms, or of 5000 ms for a NIT write).
 struct LinkTimeouts {
   std::chrono::milliseconds readDatagram{1000};   // each datagram of a read answer
@@ -59,19 +59,26 @@ class DeviceLink final : public TableExchange {
 
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override;
+  // The last read was sent and not one datagram came back from the device address.
+  bool HeardNothing() const override { return unheard_; }
 
  private:
   bool Fragmented() const { return tree_.protocolMode == kFragmentedProtocol; }
   Endpoint Device() const { return {tree_.deviceAddress, options_.udpPort}; }
 
   bool ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size);
+  // After an answer that failed part way: the rest of it may still be on its way and would be
+  // taken for the answer to the next request. Discards datagrams until the device has been quiet
+  // for one datagram wait, for at most kSettleWaits datagram waits.
+  void LetTheAnswerEnd();
+  static constexpr int kSettleWaits = 10;
   bool WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid);
   bool SendFragments(const FrameHeader& request, const uint8_t* data, size_t bytes);
   bool SendDatagram(const Datagram& datagram);
   // Length of the first datagram from the device address before the deadline.
   std::optional<size_t> ReceiveFromDevice(Deadline deadline);
-  // Length of the first reply that repeats the request, capped to `limit`.
-  std::optional<size_t> AwaitReply(const FrameHeader& request, Deadline deadline, size_t limit);
+  // A reply counts when it comes from the device address with at least `least` bytes.
+  bool AwaitReply(Deadline deadline, size_t least);
 
   bool ReadThroughFile(const FrameHeader& request, uint8_t* buffer, size_t size);
   bool WriteThroughFile(const FrameHeader& request, const uint8_t* packets, size_t bytes);
@@ -85,6 +92,7 @@ class DeviceLink final : public TableExchange {
   UdpSocket socket_;
   HostCallback first_, second_;
   std::vector<uint8_t> area_;  // one received datagram
+  bool unheard_ = false;
 };
 
 }  // namespace quorvelin

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "device/UdpSocket.h"
 #include "sections/BatSections.h"
 #include "sections/CatSections.h"
 #include "sections/NitSections.h"
@@ -107,9 +108,38 @@ bool WritePmts(TableExchange& exchange, const PortBuild& b, int port) {
   return ok;
 }
 
+// Forwards the exchanges of one Refresh; once its first two reads both heard nothing at all,
+// every further read fails at once.
+class SilenceWatch final : public TableExchange {
+ public:
+  explicit SilenceWatch(TableExchange& link) : link_(link) {}
+  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    if (Silent()) return false;
+    const bool ok = link_.ReadTable(buffer, size, pid, selector, port, bat);
+    if (reads_++ < 2 && link_.HeardNothing()) ++unheard_;
+    return ok;
+  }
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
+    return link_.WriteTable(packets, length, pid, port, selector);
+  }
+  bool Silent() const { return unheard_ == 2; }
+
+ private:
+  TableExchange& link_;
+  int reads_ = 0, unheard_ = 0;
+};
+
 }  // namespace
 
-void Refresh(TableTreeCtrl& tree, TableExchange& exchange) {
+std::string SilentDeviceText(uint32_t address) { return "The device at " + Ipv4Text(address) + " does not answer."; }
+
+void Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui) {
+  if (!Refresh(tree, exchange))
+    ui.MessageBox(SilentDeviceText(tree.deviceAddress), kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
+}
+
+bool Refresh(TableTreeCtrl& tree, TableExchange& link) {
+  SilenceWatch exchange(link);
   tree.programCount = {0, 0};
   ForgetTree(tree);
   tree.BuildRoots();
@@ -130,6 +160,7 @@ void Refresh(TableTreeCtrl& tree, TableExchange& exchange) {
     ParseTdt(tree, exchange, port);
     ParseTot(tree, exchange, port);
   }
+  return !exchange.Silent();
 }
 
 bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui) {
@@ -168,9 +199,9 @@ bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) 
   return ok;
 }
 
-void ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, int channelNumber) {
+void ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber) {
   tree.channelNumber = channelNumber;
-  Refresh(tree, exchange);
+  Refresh(tree, exchange, ui);
 }
 
 }  // namespace quorvelin

@@ -3,6 +3,9 @@
 // SetChannel. The exchanges go through a TableExchange (the DeviceLink, or a test's own).
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
 #include "util/Ui.h"
@@ -14,8 +17,13 @@ inline constexpr const char* kSubmitFailedCaption = "system information";
 
 // Throws the tree away, builds the port nodes and roots anew and reads, for each port in turn,
 // PAT, PMTs, SDT, CAT, NIT and BAT, then TDT and TOT per port. A table whose read fails is
-// left out without a message. Sets the program counts.
-void Refresh(TableTreeCtrl& tree, TableExchange& exchange);
+// left out without a message. Sets the program counts. When the first two reads both got no
+// datagram at all, the other reads are not tried and the result is false.
+bool Refresh(TableTreeCtrl& tree, TableExchange& exchange);
+// The same, and a device that does not answer is reported once through `ui`.
+void Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui);
+// "The device at ADDR does not answer." with the dotted address.
+std::string SilentDeviceText(uint32_t address);
 
 // Writes the tables of the port of the selected item (nothing when it belongs to no port).
 // True when Submit ended quietly.
@@ -28,6 +36,6 @@ bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui);
 bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port);
 
 // After the channel dialog was confirmed: the new channel number, then Refresh.
-void ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, int channelNumber);
+void ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber);
 
 }  // namespace quorvelin

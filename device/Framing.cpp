@@ -72,10 +72,6 @@ void SetAnnouncedLength(uint8_t* header, size_t length) {
   header[5] = static_cast<uint8_t>(length & 0xFF);
 }
 
-bool RepeatsRequest(const uint8_t* response, size_t length, const FrameHeader& request) {
-  return length < 4 || std::equal(request.begin(), request.begin() + 4, response);
-}
-
 uint16_t PacketPid(const uint8_t* packet) { return static_cast<uint16_t>(((packet[1] & 0x1F) << 8) | packet[2]); }
 
 std::vector<Datagram> PlainDatagrams(const FrameHeader& header, const uint8_t* packets, size_t bytes,

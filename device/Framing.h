@@ -44,9 +44,6 @@ bool HasBatMarker(const uint8_t* header);
 // Bytes 4 and 5 of a response header: the byte length of the packets the response carries.
 size_t AnnouncedLength(const uint8_t* header);
 void SetAnnouncedLength(uint8_t* header, size_t length);
-// A response repeats the request's first four bytes (sync, command, port index, selector).
-// Replies of fewer than four bytes cannot say and are taken as they are.
-bool RepeatsRequest(const uint8_t* response, size_t length, const FrameHeader& request);
 // PID of the transport packet at `packet` (13 bits of bytes 1 and 2).
 uint16_t PacketPid(const uint8_t* packet);
 

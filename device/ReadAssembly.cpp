@@ -1,5 +1,6 @@
 #include "device/ReadAssembly.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sections/Packets.h"
@@ -9,27 +10,24 @@ namespace {
 
 int WholePackets(size_t announced) { return static_cast<int>(announced / kPacketSize); }
 
+// Offset of the continuation byte: behind the packets that start at offset 6, each 188 bytes
+// on, as long as a packet starts inside the datagram with 0x47.
+size_t ContinuationOffset(const uint8_t* datagram, size_t length) {
+  size_t at = kFrameHeaderSize;
+  while (at < length && datagram[at] == kFrameSync) at += kPacketSize;
+  return at;
+}
+
 }  // namespace
 
-ReadAssembly::ReadAssembly(const FrameHeader& request, uint8_t* buffer, size_t size)
-    : request_(request), buffer_(buffer), size_(size) {
+ReadAssembly::ReadAssembly(uint8_t* buffer, size_t size) : buffer_(buffer), size_(size) {
   if (size_ > 0) std::memset(buffer_, 0xFF, size_);
 }
 
-bool ReadAssembly::Belongs(const uint8_t* datagram, size_t length, size_t payloadOffset,
-                           bool startsWithPacket) const {
-  if (!RepeatsRequest(datagram, length, request_)) return false;
-  const uint16_t pid = RequestPid(request_.data());
-  if (!startsWithPacket || pid == kNitPid || length < payloadOffset + 3) return true;
-  const uint8_t* packet = datagram + payloadOffset;
-  return packet[0] != kFrameSync || PacketPid(packet) == pid;
-}
-
 bool ReadAssembly::Finish() {
-  if (size_ < kFrameHeaderSize) return false;
-  const int n = WholePackets(AnnouncedLength(buffer_));
-  if (static_cast<size_t>(n) * kPacketSize != ReceivedPacketBytes()) {
-    std::memset(buffer_, 0, size_);
+  const int n = size_ >= kFrameHeaderSize ? WholePackets(AnnouncedLength(buffer_)) : -1;
+  if (n < 0 || kFrameHeaderSize + static_cast<size_t>(n) * kPacketSize > size_) {
+    if (size_ > 0) std::memset(buffer_, 0, size_);
     return false;
   }
   UnpackPacketsWithHeader(n, buffer_, size_);
@@ -37,44 +35,27 @@ bool ReadAssembly::Finish() {
 }
 
 Intake PlainReadAssembly::Take(const uint8_t* datagram, size_t length) {
-  if (!Belongs(datagram, length, kFrameHeaderSize, true)) return Intake::Ignored;
-  if (length <= kFrameHeaderSize) return Intake::Failed;
-  const long packets = PlainDatagramPackets(datagram, length);
-  if (packets < 0) return Intake::Failed;
-  const bool more = datagram[length - kTrailerSize] == 1;
-  if (more && packets == 0) return Intake::Failed;  // every datagram but the last carries packets
-  const bool first = filled_ == 0;
-  const uint8_t* from = first ? datagram : datagram + kFrameHeaderSize;
-  const size_t bytes = first ? length - kTrailerSize : static_cast<size_t>(packets);
+  if (length <= kFrameHeaderSize || ++datagrams_ > size_ / kPacketSize + 2) return Intake::Failed;
+  const size_t continuation = ContinuationOffset(datagram, length);
+  const bool more = continuation < length && datagram[continuation] == 1;
+  const size_t from = filled_ == 0 ? 0 : kFrameHeaderSize;
+  const size_t bytes = length >= from + kTrailerSize ? length - from - kTrailerSize : 0;
   if (bytes > size_ - filled_) return Intake::Failed;
-  std::memcpy(buffer_ + filled_, from, bytes);
+  std::memcpy(buffer_ + filled_, datagram + from, bytes);
   filled_ += bytes;
   return more ? Intake::More : Intake::Complete;
 }
 
 Intake FragmentReadAssembly::Take(const uint8_t* datagram, size_t length) {
-  const bool opening = length > kFragmentHeaderSize && datagram[7] == 1;
-  if (!Belongs(datagram, length, kFragmentHeaderSize, opening)) return Intake::Ignored;
-  if (length < kFragmentHeaderSize) return Intake::Failed;
-  const uint8_t sequence = datagram[6], index = datagram[7], count = datagram[8];
-  if (!started_) {
-    if (count == 0) return Intake::Failed;
-    started_ = true;
-    sequence_ = sequence;
-    count_ = count;
-  } else if (sequence != sequence_ || count != count_ || seen_[index]) {
-    return Intake::Ignored;  // an earlier message, or a fragment seen twice
-  }
+  if (length < kFragmentHeaderSize || size_ < kFrameHeaderSize) return Intake::Failed;
+  if (received_ == 0) count_ = std::max<int>(datagram[8], 1);
+  const uint8_t index = datagram[7];
   const size_t data = length - kFragmentHeaderSize;
-  if (index == 0 || index > count_ || data > kFragmentDataSize) return Intake::Failed;
-  if (index < count_ && data != kFragmentDataSize) return Intake::Failed;
   const size_t offset = static_cast<size_t>(index - 1) * kFragmentDataSize;
-  const size_t room = size_ > kFrameHeaderSize ? size_ - kFrameHeaderSize : 0;
-  if (offset > room || data > room - offset) return Intake::Failed;
+  const size_t room = size_ - kFrameHeaderSize;
+  if (index == 0 || offset > room || data > room - offset) return Intake::Failed;
   std::memcpy(buffer_ + kFrameHeaderSize + offset, datagram + kFragmentHeaderSize, data);
-  if (index == count_) std::memcpy(buffer_, datagram, kFrameHeaderSize);
-  seen_[index] = true;
-  dataBytes_ += data;
+  std::memcpy(buffer_, datagram, kFrameHeaderSize);
   return ++received_ == count_ ? Intake::Complete : Intake::More;
 }
 

@@ -15,8 +15,8 @@ namespace {
 constexpr size_t kBufferSizes[] = {2048, 4096, 5120, 204800};
 
 template <typename Assembly>
-void Run(const uint8_t* data, size_t size, std::vector<uint8_t>& buffer, const quorvelin::FrameHeader& request) {
-  Assembly assembly(request, buffer.data(), buffer.size());
+void Run(const uint8_t* data, size_t size, std::vector<uint8_t>& buffer) {
+  Assembly assembly(buffer.data(), buffer.size());
   while (size >= 2) {
     const size_t length = std::min<size_t>(static_cast<size_t>(data[0]) << 8 | data[1], size - 2);
     // Each datagram in a heap block of its own size, so that a read past it is caught too.
@@ -39,13 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t mode = data[0];
   std::vector<uint8_t> buffer(kBufferSizes[(mode >> 2) & 3]);
-  const FrameHeader request = MakeReadRequest(mode >> 4 & 1, 0, (mode & 0x20) ? kSdtBatPid : kPatPid, mode & 0x40);
   switch (mode & 3) {
     case 0:
-      Run<PlainReadAssembly>(data + 1, size - 1, buffer, request);
+      Run<PlainReadAssembly>(data + 1, size - 1, buffer);
       break;
     case 1:
-      Run<FragmentReadAssembly>(data + 1, size - 1, buffer, request);
+      Run<FragmentReadAssembly>(data + 1, size - 1, buffer);
       break;
     default: {
       const size_t read = std::min(size - 1, buffer.size());

@@ -1,29 +1,27 @@
-// Shared helpers of the device tests: a private temporary directory, a bare device socket on a
-// free loopback address, packets of a given PID.
+// Shared helpers of the device and tools tests: a private temporary directory, a socket on a free
+// loopback address, packets of a given PID, and the editor's tree with its link to a device.
 #pragma once
 
 #include <arpa/inet.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "device/Framing.h"
-#include "device/UdpSocket.h"
-#include "sections/Packets.h"
+#include "device/DeviceLink.h"
 
 namespace quorvelin::testing {
 
-// A fresh directory, made the current one while the object lives (dumps and exchange files go
-// there), removed with everything in it afterwards.
+using namespace std::chrono_literals;
+
+// A fresh directory, the current one while the object lives (dumps and exchange files go there).
 class TempDir {
  public:
-  TempDir() {
+  TempDir() : previous_(std::filesystem::current_path()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "quorvelin-device-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    previous_ = std::filesystem::current_path();
     std::filesystem::current_path(path_);
   }
   ~TempDir() {
@@ -31,13 +29,11 @@ class TempDir {
     std::filesystem::current_path(previous_, ec);
     std::filesystem::remove_all(path_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   const std::string& Path() const { return path_; }
 
  private:
-  std::string path_;
   std::filesystem::path previous_;
+  std::string path_;
 };
 
 inline uint32_t Loopback(int n) { return htonl(0x7F000000u | static_cast<uint32_t>(n)); }
@@ -45,27 +41,40 @@ inline uint32_t Loopback(int n) { return htonl(0x7F000000u | static_cast<uint32_
 // A socket bound to the first free 127.0.0.N at `port` (N from `first`).
 inline UdpSocket BindFreeLoopback(uint16_t port, Endpoint& where, int first = 100) {
   for (int i = 0; i < 150; ++i) {
-    const int n = 2 + (first - 2 + static_cast<int>(::getpid() % 97) + i) % 252;
     UdpSocket s = UdpSocket::Open();
-    where = {Loopback(n), port};
+    where = {Loopback(2 + (first - 2 + static_cast<int>(::getpid() % 97) + i) % 252), port};
     if (s.Bind(where)) return s;
   }
   return {};
 }
 
-// `count` packets on `pid` whose payload bytes count up from `seed`.
-inline std::vector<uint8_t> NumberedPackets(int count, uint16_t pid, uint8_t seed = 0) {
+// `count` packets on `pid` whose payload bytes count on from packet to packet.
+inline std::vector<uint8_t> NumberedPackets(int count, uint16_t pid) {
   std::vector<uint8_t> out(static_cast<size_t>(count) * kPacketSize);
-  for (int i = 0; i < count; ++i) {
-    uint8_t* p = out.data() + static_cast<size_t>(i) * kPacketSize;
-    p[0] = 0x47;
-    p[1] = static_cast<uint8_t>((i == 0 ? 0x40 : 0) | (pid >> 8));
-    p[2] = static_cast<uint8_t>(pid);
-    p[3] = static_cast<uint8_t>(0x10 | (i & 0x0F));
-    for (size_t b = 4; b < kPacketSize; ++b) p[b] = static_cast<uint8_t>(seed + i * 7 + b);
-    if (i == 0) p[4] = 0;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const size_t b = i % kPacketSize;
+    out[i] = static_cast<uint8_t>(b == 0 ? 0x47 : b == 1 ? pid >> 8 : b == 2 ? pid : i * 7);
   }
   return out;
 }
+
+inline LinkOptions QuickLink(std::chrono::milliseconds wait = 500ms) {
+  LinkOptions o;
+  o.timeouts = {.readDatagram = wait, .writeReply = wait, .nitWriteReply = wait, .chunkReply = wait, .hostPoll = 1ms};
+  return o;
+}
+
+// The editor's tree with its link to the device at `address` (0: the exchange file).
+struct Editor {
+  explicit Editor(uint32_t address, int protocol = 0, LinkOptions options = QuickLink()) {
+    tree.deviceAddress = address;
+    tree.protocolMode = protocol;
+    tree.portMode = 1;
+    link = std::make_unique<DeviceLink>(tree, ui, std::move(options));
+  }
+  TableTreeCtrl tree;
+  RecordingUi ui;
+  std::unique_ptr<DeviceLink> link;
+};
 
 }  // namespace quorvelin::testing

@@ -1,223 +1,152 @@
-// Refresh, Submit and SetChannel against a device held in memory.
-#include "device/Flows.h"
-
+// Refresh, Submit and SetChannel over loopback against the device scripted from the protocol's
+// description, in both framings, and against a silent device.
 #include <gtest/gtest.h>
 
-#include "device/DeviceTestSupport.h"
+#include "device/ScriptedDevice.h"
 #include "device/StoreExchange.h"
-#include "tools/devsim/SampleMultiplex.h"
 
 namespace quorvelin {
 namespace {
 
-using Exchange = testing::StoreExchange::Exchange;
+using namespace testing;
+using namespace std::chrono_literals;
 
-struct Flow {
-  Flow() : exchange(store, tree) {
-    devsim::LoadSample(store);
-    tree.portMode = 1;
+int Framing(bool fragmented) { return fragmented ? kFragmentedProtocol : 0; }
+bool SubmitOf(Editor& e, int port) { return SubmitPort(e.tree, *e.link, e.ui, port); }
+
+// The sample, keyed by the request that reads each table, and what Submit writes back, keyed by
+// its write request (TDT/TOT left out).
+std::pair<Tables, Tables> Sample() {
+  Tables held, back;
+  for (int i : {0, 1}) {
+    const devsim::PortTables t = i == 0 ? devsim::SamplePortA() : devsim::SamplePortB();
+    for (const auto& [pid, packets] :
+         {std::pair{0x0000, t.pat}, {0x0001, t.cat}, {0x0010, t.nit}, {0x0011, t.sdt}, {0x4011, t.bat}})
+      held[Key(i, 0, pid)] = back[Key(i, 0, pid)] = packets;
+    held[Key(i, 0, 0x0014)] = t.time;
+    for (size_t k = 0; k < t.pmts.size(); ++k) {
+      const bool shared =
+          std::count_if(t.pmts.begin(), t.pmts.end(), [&](auto& p) { return p.pid == t.pmts[k].pid; }) > 1;
+      held[Key(i, shared ? int(k + 1) : 0, t.pmts[k].pid)] = back[Key(i, int(k + 1), 0xFFFF)] = t.pmts[k].packets;
+    }
   }
-  // Selects the port node and submits.
-  bool SubmitOf(int port) {
-    tree.SelectItem(tree.PortNode(port));
-    return Submit(tree, exchange, ui);
+  return {held, back};
+}
+
+// The requests the device received with this command (0xA3 reads, 0xA4 writes).
+std::vector<uint32_t> Requests(ScriptedDevice& device, uint8_t command) {
+  std::vector<uint32_t> keys;
+  for (const Bytes& d : device.Snapshot().received)
+    if (d[1] == command) keys.push_back(KeyOf(d.data()));
+  return keys;
+}
+
+TEST(Flows, RefreshAndSubmitCarryEveryTableInBothFramings) {
+  TempDir dir;
+  const std::string expected = DumpTree(SampleTree().tree);
+  for (const bool fragmented : {false, true}) {
+    const auto [held, back] = Sample();
+    ScriptedDevice device(fragmented, held);
+    Editor e(device.Address(), Framing(fragmented));
+    ASSERT_TRUE(Refresh(e.tree, *e.link));
+    EXPECT_EQ(DumpTree(e.tree), expected) << fragmented;
+    const std::vector<uint32_t> reads = {Key(0, 0, 0),     Key(1, 0, 0),      Key(0, 0, 0x100),  Key(0, 2, 0x200),
+                                         Key(0, 3, 0x200), Key(1, 0, 0x400),  Key(1, 0, 0x410),  Key(0, 0, 0x11),
+                                         Key(1, 0, 0x11),  Key(0, 0, 1),      Key(1, 0, 1),      Key(0, 0, 0x10),
+                                         Key(1, 0, 0x10),  Key(0, 0, 0x4011), Key(1, 0, 0x4011), Key(0, 0, 0x14),
+                                         Key(0, 0, 0x14),  Key(1, 0, 0x14),   Key(1, 0, 0x14)};
+    EXPECT_EQ(Requests(device, 0xA3), reads);
+    ASSERT_TRUE(SubmitOf(e, 1) && SubmitOf(e, 2));
+    const std::vector<uint32_t> writes = Requests(device, 0xA4);
+    EXPECT_EQ(
+        std::vector<uint32_t>(writes.begin(), writes.begin() + 9),
+        (std::vector<uint32_t>{Key(0, 0, 0), Key(0, 1, 0xFFFF), Key(0, 2, 0xFFFF), Key(0, 3, 0xFFFF), Key(0, 0, 0x11),
+                               Key(0, 0, 1), Key(0, 0, 0x10), Key(0, 0, 0x4011), Key(0, 0, 0x14)}));
+    Tables written = device.Snapshot().written;
+    for (const auto& [key, packets] : back) EXPECT_EQ(written[key], packets) << std::hex << key;
+    EXPECT_EQ(written[Key(0, 0, 0x14)].size(), 2 * kPacketSize);
+    EXPECT_TRUE(written.count(Key(1, 3, 0xFFFF)) && !written.count(Key(0, 4, 0xFFFF)));  // port B: every slot
+    EXPECT_TRUE(e.ui.messages.empty());
+    const size_t before = device.Snapshot().received.size();
+    e.tree.batFlag = 1;  // a BAT of 11 packets: chunks of five, each acknowledged with two bytes
+    const Bytes bat = NumberedPackets(11, 0x0011);
+    ASSERT_TRUE(e.link->WriteTable(bat.data(), bat.size(), 0x0011, 2, 0));
+    const ScriptedDevice::Seen seen = device.Snapshot();
+    EXPECT_EQ(seen.written.at(Key(1, 0, 0x4011)), bat);
+    std::vector<Bytes> tails;
+    for (size_t i = before; i < seen.received.size(); ++i)
+      tails.push_back(Bytes(seen.received[i].end() - 3, seen.received[i].end()));
+    EXPECT_EQ(tails.size(), fragmented ? 2u : 3u);
+    EXPECT_TRUE(fragmented || tails == (std::vector<Bytes>{{1, 0, 0}, {1, 0, 5}, {0, 0, 10}}));
   }
-  testing::TempDir dir;  // the dumps of the reads
-  devsim::DeviceStore store;
-  TableTreeCtrl tree;
-  RecordingUi ui;
-  testing::StoreExchange exchange;
-};
-
-Exchange Read(uint16_t pid, int port, size_t size, uint8_t selector = 0, bool bat = false) {
-  return {false, pid, selector, port, bat, size, {}};
 }
 
-TEST(Refresh, ReadsEveryTableInOrder) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  const std::vector<Exchange> expected = {
-      Read(0x0000, 1, 4096), Read(0x0000, 2, 4096),
-      Read(0x0100, 1, 2048), Read(0x0200, 1, 2048, 2), Read(0x0200, 1, 2048, 3),  // shared PID: by index
-      Read(0x0400, 2, 2048), Read(0x0410, 2, 2048),
-      Read(0x0011, 1, 4096), Read(0x0011, 2, 4096), Read(0x0001, 1, 4096), Read(0x0001, 2, 4096),
-      Read(0x0010, 1, 5120), Read(0x0010, 2, 5120),
-      Read(0x0011, 1, 204800, 0, true), Read(0x0011, 2, 204800, 0, true),
-      Read(0x0014, 1, 4096), Read(0x0014, 1, 4096), Read(0x0014, 2, 4096), Read(0x0014, 2, 4096)};
-  EXPECT_EQ(f.exchange.log, expected);
-  EXPECT_EQ(f.tree.programCount, (std::array<int, 2>{4, 3}));
-  for (int port : {1, 2})
-    for (int t = 0; t < kTableCount; ++t)
-      EXPECT_TRUE(f.tree.ItemHasChildren(f.tree.Root(port, static_cast<Table>(t)))) << port << ' ' << t;
-  EXPECT_EQ(f.tree.ChildCount(f.tree.Root(1, Table::Pmt)), 3);
-  EXPECT_EQ(f.tree.ChildCount(f.tree.Root(1, Table::Nit)), 2);
-  EXPECT_EQ(f.tree.ChildCount(f.tree.Root(1, Table::Bat)), 2);
-  // A second Refresh starts from scratch.
-  const std::string first = DumpTree(f.tree);
-  Refresh(f.tree, f.exchange);
-  EXPECT_EQ(DumpTree(f.tree), first);
-  EXPECT_TRUE(f.ui.messages.empty());
-}
-
-TEST(Refresh, ASilentDeviceLeavesEmptyRootsAndNoMessage) {
-  Flow f;
-  f.exchange.answering = false;
-  Refresh(f.tree, f.exchange);
-  EXPECT_EQ(DumpTree(f.tree), "PortA\n  PAT\n  PMT\n  SDT\n  CAT\n  NIT\n  TDT\n  TOT\n  BAT\n"
-                              "PortB\n  PAT\n  PMT\n  SDT\n  CAT\n  NIT\n  TDT\n  TOT\n  BAT\n");
-  EXPECT_TRUE(f.ui.messages.empty());
-  f.tree.portMode = 0;
-  Refresh(f.tree, f.exchange);
-  EXPECT_EQ(f.tree.ItemCount(), 0u);
-}
-
-TEST(SetChannel, TheNewChannelNamesThePortAndAddressesEveryRequest) {
-  Flow f;
-  f.tree.portMode = 2;
-  f.store.SetPort(3, devsim::SamplePortB());
-  ApplyChannel(f.tree, f.exchange, 4);
-  EXPECT_EQ(f.tree.GetItemText(f.tree.PortNode(1)), "Port4");
-  EXPECT_EQ(f.tree.ChildCount(f.tree.Root(1, Table::Pmt)), 2);
-  f.store.SetPort(3, {});
-  ASSERT_TRUE(f.SubmitOf(1));
-  EXPECT_EQ(f.store.Port(3).pat, devsim::SamplePortB().pat);  // written back to port index 3
-  EXPECT_TRUE(f.store.Port(0).pmts.size() == 3);               // port A untouched
-}
-
-Exchange Write(uint16_t pid, size_t size, uint8_t selector = 0, bool bat = false) {
-  return {true, pid, selector, 1, bat, size, {}};
-}
-
-std::vector<Exchange> WithoutPackets(std::vector<Exchange> e, int* port = nullptr) {
-  for (Exchange& x : e) {
-    x.packets.clear();
-    if (port) x.port = *port;
+TEST(Flows, SilenceStopsRefreshAfterTwoReadsAnEmptyAnswerDoesNot) {
+  TempDir dir;
+  ScriptedDevice empty(false);  // holds nothing: answers every read with an empty answer
+  Endpoint silent;
+  UdpSocket bound = BindFreeLoopback(kDeviceUdpPort, silent, 60);  // takes requests, never answers
+  for (const uint32_t address : {empty.Address(), silent.address}) {
+    Editor e(address);
+    Refresh(e.tree, *e.link, e.ui);
+    std::string said;
+    for (const auto& m : e.ui.messages) said += m.text + "\n";
+    EXPECT_EQ(said, address == empty.Address() ? "" : "The device at " + Ipv4Text(address) + " does not answer.\n");
   }
-  return e;
+  EXPECT_EQ(empty.Snapshot().received.size(), 14u);  // an empty answer is an answer: every read is tried
+  int requests = 0;
+  for (Bytes d(6); bound.ReceiveUntil(d.data(), d.size(), DeadlineAfter(0ms));) ++requests;
+  EXPECT_EQ(requests, 2);  // a silent device: two reads, no other
 }
 
-TEST(Submit, WritesThePortInOrderAndTheDeviceGetsItsTablesBack) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  f.exchange.log.clear();
-  f.store.SetPort(0, {});
-  ASSERT_TRUE(f.SubmitOf(1));
-  const std::vector<Exchange> expected = {
-      Write(0x0000, 188),         Write(0xFFFF, 1024, 1), Write(0xFFFF, 1024, 2),
-      Write(0xFFFF, 1024, 3),     Write(0x0011, 204800),  Write(0x0001, 1024),
-      Write(0x0010, 204800),      Write(0x0011, 204800, 0, true), Write(0x0014, 1024, 0, true)};
-  EXPECT_EQ(WithoutPackets(f.exchange.log), expected);
-  devsim::PortTables sample = devsim::SamplePortA(), got = f.store.Port(0);
-  ASSERT_EQ(got.time.size(), 2 * kPacketSize);
-  EXPECT_EQ(got.time[5], 0x70);
-  EXPECT_EQ(got.time[188 + 3], 0x11);  // the TOT packet counts on from the TDT packet
-  EXPECT_EQ(got.time[188 + 5], 0x73);
-  got.time.clear();  // a TDT carries the time of the moment it is built
-  sample.time.clear();
-  EXPECT_EQ(got, sample);
-  EXPECT_TRUE(f.ui.messages.empty());
+TEST(Flows, FailedWritesStopPortOneAtOnceAndPortTwoOnlyFromTheNit) {
+  TempDir dir;
+  ScriptedDevice device(false, Sample().first);
+  Editor e(device.Address());
+  Refresh(e.tree, *e.link);
+  for (const auto& [mute, port, ok] : {std::tuple{Key(0, 0, 0x11), 1, false},
+                                       {Key(1, 0, 0x11), 2, true},
+                                       {Key(1, 0, 1), 2, true},
+                                       {Key(1, 0, 0x10), 2, false}}) {
+    device.mute = mute;
+    EXPECT_EQ(SubmitOf(e, port), ok);
+    EXPECT_EQ(Requests(device, 0xA4).back(), ok ? Key(port - 1, 0, 0x14) : mute);  // a stop: nothing after it
+  }
+  ASSERT_EQ(e.ui.messages.size(), 2u);
+  EXPECT_EQ(e.ui.messages[0].text + "|" + e.ui.messages[0].caption,
+            "Save to Device error,please repeat!|system information");
 }
 
-TEST(Submit, PortTwoWritesEverySlotNumberedBySlot) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  f.tree.programCount[1] = 4;  // more than the PAT now lists: the extra slots go out empty
-  f.exchange.log.clear();
-  ASSERT_TRUE(f.SubmitOf(2));
-  std::vector<Exchange> pmts;
-  for (const Exchange& e : f.exchange.Writes())
-    if (e.pid == 0xFFFF) pmts.push_back(e);
-  ASSERT_EQ(pmts.size(), 4u);
-  for (size_t i = 0; i < pmts.size(); ++i) EXPECT_EQ(pmts[i].selector, i + 1);
-  EXPECT_EQ(pmts[1].packets.size(), kPacketSize);
-  EXPECT_TRUE(pmts[3].packets.empty());
-  for (const Exchange& e : f.exchange.log) EXPECT_EQ(e.port, 2);
-}
-
-TEST(Submit, FailedWritesStopPortOneAtOnceAndPortTwoOnlyFromTheNit) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  f.exchange.log.clear();
-  f.exchange.failWrite = [](const Exchange& e) { return e.pid == 0x0011 && !e.bat; };
-  EXPECT_FALSE(f.SubmitOf(1));
-  EXPECT_EQ(f.exchange.Writes().back().pid, 0x0011);  // nothing after the failed SDT write
-  ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_EQ(f.ui.messages[0].text, "Save to Device error,please repeat!");
-  EXPECT_EQ(f.ui.messages[0].caption, "system information");
-  EXPECT_EQ(f.ui.messages[0].icon, MsgIcon::Error);
-
-  f.exchange.log.clear();
-  f.ui.messages.clear();
-  f.exchange.failWrite = [](const Exchange& e) { return e.pid == 0x0000 || e.pid == 0xFFFF || e.pid == 0x0001; };
-  EXPECT_TRUE(f.SubmitOf(2));  // port 2 does not look at PAT, PMT, SDT and CAT
-  EXPECT_EQ(f.exchange.Writes().back().pid, 0x0014);
-  EXPECT_TRUE(f.ui.messages.empty());
-  f.exchange.log.clear();
-  f.exchange.failWrite = [](const Exchange& e) { return e.pid == 0x0010; };
-  EXPECT_FALSE(f.SubmitOf(2));
-  EXPECT_EQ(f.exchange.Writes().back().pid, 0x0010);
-  EXPECT_EQ(f.ui.messages.size(), 1u);
-}
-
-TEST(Submit, WithoutPatNeitherPatNorPmtsAreWritten) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  f.tree.DeleteItem(f.tree.GetChildItem(f.tree.Root(1, Table::Pat)));
-  f.exchange.log.clear();
-  ASSERT_TRUE(f.SubmitOf(1));
-  EXPECT_EQ(f.exchange.Writes().front().pid, 0x0011);
-  EXPECT_EQ(f.exchange.Writes().size(), 5u);
-}
-
-TEST(Submit, TimeTablesGoTogetherAndOnlyBehindATdt) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  auto timeWrite = [&] {
-    f.exchange.log.clear();
-    EXPECT_TRUE(f.SubmitOf(1));
-    return f.exchange.Writes().back();
-  };
-  EXPECT_EQ(timeWrite().packets.size(), 2 * kPacketSize);
-  f.tree.DeleteChildren(f.tree.Root(1, Table::Tot));
-  const Exchange tdtOnly = timeWrite();
-  ASSERT_EQ(tdtOnly.packets.size(), kPacketSize);
-  EXPECT_EQ(tdtOnly.packets[5], 0x70);
-  Refresh(f.tree, f.exchange);
-  f.tree.DeleteChildren(f.tree.Root(1, Table::Tdt));
-  EXPECT_TRUE(timeWrite().packets.empty());  // a TOT alone carries no packet
-  f.tree.DeleteChildren(f.tree.Root(1, Table::Tot));
-  const Exchange none = timeWrite();
-  EXPECT_TRUE(none.packets.empty());
-  EXPECT_EQ(none.size, 1024u);
-}
-
-TEST(Submit, ATableTooLongForItsAreaIsRefusedBeforeAnythingIsSent) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  const ItemHandle list = f.tree.FindChildOfKind(f.tree.Root(1, Table::Pat), NodeKind::PatProgramList);
-  ASSERT_NE(list, kNoItem);
+TEST(Flows, SubmitSendsOnlyWhatTheTreeHolds) {
+  TempDir dir;
+  ScriptedDevice device(false, Sample().first);
+  Editor e(device.Address());
+  Refresh(e.tree, *e.link);
+  auto timeWrite = [&] { return SubmitOf(e, 1) ? device.Snapshot().written[Key(0, 0, 0x14)] : Bytes{1}; };
+  e.tree.DeleteChildren(e.tree.Root(1, Table::Tot));
+  const Bytes tdtOnly = timeWrite();
+  EXPECT_TRUE(tdtOnly.size() == kPacketSize && tdtOnly[5] == 0x70);
+  Refresh(e.tree, *e.link);
+  e.tree.DeleteChildren(e.tree.Root(1, Table::Tdt));
+  EXPECT_TRUE(timeWrite().empty());  // a TOT alone carries no packet
+  e.tree.DeleteChildren(e.tree.Root(1, Table::Tot));
+  EXPECT_TRUE(timeWrite().empty());
+  const size_t writes = Requests(device, 0xA4).size();
+  const ItemHandle list = e.tree.FindChildOfKind(e.tree.Root(1, Table::Pat), NodeKind::PatProgramList);
   for (int i = 0; i < 40; ++i) {
     PatProgram p;
     p.program_number = static_cast<uint16_t>(0x1000 + i);
     p.pid.set(0x1000 + static_cast<uint32_t>(i));
-    f.tree.InsertRecordItem("program", kImageLine, list, MakeRecord(NodeKind::PatProgram, p));
+    e.tree.InsertRecordItem("program", kImageLine, list, MakeRecord(NodeKind::PatProgram, p));
   }
-  f.exchange.log.clear();
-  EXPECT_FALSE(f.SubmitOf(1));
-  EXPECT_TRUE(f.exchange.Writes().empty());
-  ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_NE(f.ui.messages[0].text.find("PAT"), std::string::npos) << f.ui.messages[0].text;
-}
-
-TEST(Submit, OnlyItemsOfAPortSubmit) {
-  Flow f;
-  Refresh(f.tree, f.exchange);
-  f.exchange.log.clear();
-  f.tree.SelectItem(kNoItem);
-  EXPECT_FALSE(Submit(f.tree, f.exchange, f.ui));
-  f.tree.SelectItem(f.tree.Root(2, Table::Nit));
-  EXPECT_TRUE(Submit(f.tree, f.exchange, f.ui));
-  for (const Exchange& e : f.exchange.log) EXPECT_EQ(e.port, 2);
+  EXPECT_FALSE(SubmitOf(e, 1));  // a PAT too long for its area: refused before anything is sent
+  EXPECT_EQ(Requests(device, 0xA4).size(), writes);
+  ASSERT_EQ(e.ui.messages.size(), 1u);
+  EXPECT_NE(e.ui.messages[0].text.find("PAT"), std::string::npos) << e.ui.messages[0].text;
+  e.tree.DeleteItem(e.tree.GetChildItem(e.tree.Root(1, Table::Pat)));
+  e.tree.SelectItem(e.tree.Root(1, Table::Nit));
+  EXPECT_TRUE(Submit(e.tree, *e.link, e.ui));
+  EXPECT_EQ(Requests(device, 0xA4)[writes], Key(0, 0, 0x11));  // neither PAT nor PMTs
 }
 
 }  // namespace

@@ -1,21 +1,20 @@
-// The editor's flows and the headless commands against simulated devices over loopback.
+// The editor's flows, the headless commands and the two programs as a user starts them, against
+// simulated devices over loopback.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "EndToEndSupport.h"
-#include "device/StoreExchange.h"
-#include "sections/BatSections.h"
-#include "sections/CatSections.h"
-#include "sections/NitSections.h"
-#include "sections/PatSections.h"
-#include "sections/PmtSections.h"
-#include "sections/SdtSections.h"
 #include "tools/devsim/ExchangeFileHost.h"
 #include "tools/launcher/HeadlessCommands.h"
 #include "util/TextCode.h"
+
+extern char** environ;
 
 namespace quorvelin {
 namespace {
@@ -24,164 +23,142 @@ using namespace testing;
 
 std::string SampleDump() { return DumpTree(SampleTree().tree); }
 
+// A program of the build started with its standard output on a pipe; killed when the object goes.
+struct Program {
+  explicit Program(std::vector<std::string> args) {
+    args[0] = std::string(QUORVELIN_BINARY_DIR) + "/tools/" + args[0];
+    int fds[2] = {-1, -1};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (::pipe2(fds, O_CLOEXEC) == 0) posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    out = ::fdopen(fds[0], "r");
+  }
+  ~Program() {
+    if (pid > 0) ::kill(pid, SIGKILL), Wait();
+    if (out) ::fclose(out);
+  }
+  // Output up to the next line end, or up to the end of the output.
+  std::string Line() {
+    std::string text;
+    for (int c; (c = std::fgetc(out)) != EOF && c != '\n';) text += static_cast<char>(c);
+    return text;
+  }
+  int Wait() {
+    int status = 0;
+    ::waitpid(std::exchange(pid, -1), &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  pid_t pid = -1;
+  FILE* out = nullptr;
+};
+
+// The launcher run on a command line of words separated by blanks: exit status and output.
+struct Launch {
+  explicit Launch(const std::string& line) {
+    std::istringstream words(line);
+    std::ostringstream o, e;
+    status = RunLauncher({std::istream_iterator<std::string>(words), {}}, o, e);
+    out = o.str(), err = e.str();
+  }
+  int status;
+  std::string out, err;
+};
+
 TEST(EndToEnd, RefreshGivesTheFullTreeInEveryFraming) {
   TempDir dir;
   const std::string expected = SampleDump();
-  {
-    devsim::SimulatorOptions plain;
-    plain.packetsPerDatagram = 2;  // the NIT and BAT answers span several datagrams
-    auto sim = StartDevice(plain);
-    ASSERT_TRUE(sim);
-    Editor e(sim->Address().address);
-    Refresh(e.tree, *e.link);
-    EXPECT_EQ(DumpTree(e.tree), expected);
-  }
-  {
-    devsim::SimulatorOptions fragmented;
-    fragmented.fragmented = true;
-    auto sim = StartDevice(fragmented);
-    ASSERT_TRUE(sim);
-    Editor e(sim->Address().address, kFragmentedProtocol);
-    Refresh(e.tree, *e.link);
-    EXPECT_EQ(DumpTree(e.tree), expected);
-  }
-  {
-    devsim::DeviceStore store;
-    devsim::LoadSample(store);
-    devsim::ExchangeFileHost host(store, kExchangeFileName);
-    Editor e(0);
-    e.link->SetHostCallbacks([&] { return host.AnswerReady(); }, [&] { return host.CarryRequest(); });
-    Refresh(e.tree, *e.link);
-    EXPECT_EQ(DumpTree(e.tree), expected);
-    EXPECT_EQ(host.Requests(), 19);
-  }
-  EXPECT_NE(expected.find("service_name: \xd0\xc2\xce\xc5\xc6\xb5\xb5\xc0"), std::string::npos);
-}
-
-// Builds every table of the port with the builders, in the order the device keeps them.
-devsim::PortTables BuiltTables(TableTreeCtrl& tree, int port) {
-  devsim::PortTables t;
-  std::vector<uint8_t> area(204800, 0xFF);
-  auto taken = [&](const BuildResult& r) {
-    devsim::Packets p(area.begin(), area.begin() + static_cast<long>(CountPackets(area.data(), r.ok ? area.size() : 0)));
-    std::fill(area.begin(), area.end(), 0xFF);
-    return p;
-  };
-  t.pat = taken(BuildPat(tree, port, area.data(), area.size()));
-  const BuildResult pmts = BuildPmts(tree, port, area.data(), 65536);
-  EXPECT_TRUE(pmts.ok) << pmts.error;
-  for (size_t slot = 0; slot < 64 && area[slot * 1024] == 0x47; ++slot) {
-    devsim::Packets p(area.begin() + static_cast<long>(slot * 1024),
-                      area.begin() + static_cast<long>(slot * 1024 + CountPackets(area.data() + slot * 1024, 1024)));
-    t.pmts.push_back({PacketPid(p.data()), static_cast<uint16_t>(p[8] << 8 | p[9]), p});
-  }
-  std::fill(area.begin(), area.end(), 0xFF);
-  t.sdt = taken(BuildSdt(tree, port, area.data(), area.size()));
-  t.cat = taken(BuildCat(tree, port, area.data(), 1024));
-  t.nit = taken(BuildNit(tree, port, area.data(), area.size()));
-  t.bat = taken(BuildBat(tree, port, area.data(), area.size()));
-  return t;
-}
-
-devsim::Packets SavedPort(const std::string& dir, int n) {
-  std::ifstream in(dir + "/port" + std::to_string(n) + ".ts", std::ios::binary);
-  return devsim::Packets(std::istreambuf_iterator<char>(in), {});
-}
-
-TEST(EndToEnd, SubmitStoresExactlyWhatTheBuildersMade) {
-  TempDir dir;
-  for (const bool fragmented : {false, true}) {
-    devsim::SimulatorOptions options;
-    options.fragmented = fragmented;
-    auto source = StartDevice(options);
-    options.saveDir = dir.Path();
-    auto target = StartDevice(options, false);
-    ASSERT_TRUE(source && target);
-    Editor e(source->Address().address, fragmented ? kFragmentedProtocol : 0);
-    Refresh(e.tree, *e.link);
-    ASSERT_EQ(DumpTree(e.tree), SampleDump());
-    e.tree.deviceAddress = target->Address().address;
-    for (int port : {1, 2}) {
-      ASSERT_TRUE(SubmitPort(e.tree, *e.link, e.ui, port)) << port;
-      devsim::PortTables stored = target->Store().Port(port - 1);
-      stored.time.clear();  // the builders' times are those of the moment
-      EXPECT_EQ(stored, BuiltTables(e.tree, port));
-      EXPECT_EQ(SavedPort(dir.Path(), port), target->Store().PortStream(port - 1));
-    }
-    EXPECT_TRUE(e.ui.messages.empty());
-  }
-}
-
-TEST(EndToEnd, CopyReproducesEveryTableBitForBit) {
-  TempDir dir;
-  auto source = StartDevice();
-  auto target = StartDevice({}, false);
-  ASSERT_TRUE(source && target);
-  std::ostringstream out, err;
-  const int status = RunLauncher({"copy", "--from", Ipv4Text(source->Address().address), "--to",
-                                  Ipv4Text(target->Address().address), "--read-timeout-ms", "300"},
-                                 out, err);
-  ASSERT_EQ(status, 0) << err.str();
-  for (int index : {0, 1}) EXPECT_EQ(WithoutTimes(target->Store().Port(index)), WithoutTimes(source->Store().Port(index)));
-  EXPECT_NE(out.str().find("PortA PAT: 1 packet written"), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find("PortB BAT: 1 packet written"), std::string::npos);
-  EXPECT_NE(out.str().find("copied to " + Ipv4Text(target->Address().address)), std::string::npos);
-  EXPECT_TRUE(err.str().empty()) << err.str();
-}
-
-TEST(EndToEnd, CopyToADeviceThatDoesNotAnswerFails) {
-  TempDir dir;
-  auto source = StartDevice();
-  Endpoint silentWhere;
-  UdpSocket silent = BindFreeLoopback(kDeviceUdpPort, silentWhere, 150);
-  ASSERT_TRUE(source && silent.IsOpen());
-  std::ostringstream out, err;
-  const int status = RunLauncher({"copy", "--from", Ipv4Text(source->Address().address), "--to",
-                                  Ipv4Text(silentWhere.address), "--write-timeout-ms", "30", "--nit-timeout-ms", "30"},
-                                 out, err);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.str().find("PortA PAT: 1 packet NOT written"), std::string::npos) << out.str();
-  EXPECT_NE(err.str().find("Save to Device error,please repeat!"), std::string::npos) << err.str();
-  EXPECT_NE(err.str().find("copying PortA to " + Ipv4Text(silentWhere.address) + " failed"), std::string::npos);
-}
-
-TEST(EndToEnd, DumpPrintsTheTreeAsTheEditorShowsIt) {
-  TempDir dir;
-  devsim::SimulatorOptions fragmented;
-  fragmented.fragmented = true;
-  auto sim = StartDevice(fragmented);
+  Endpoint free;
+  { UdpSocket probe = BindFreeLoopback(kDeviceUdpPort, free, 60); }  // an address nobody serves
+  const std::string address = Ipv4Text(free.address);
+  Program devsim(
+      {"devsim/quorvelin-devsim", "--listen", address, "--packets-per-datagram", "2", "--save-dir", dir.Path()});
+  ASSERT_TRUE(devsim.pid > 0 && devsim.out);
+  EXPECT_EQ(devsim.Line(), "quorvelin-devsim ready on " + address + ":2007 (plain framing, 2 ports)");
+  Editor plain(free.address);  // the NIT and BAT answers span several datagrams
+  EXPECT_TRUE(Refresh(plain.tree, *plain.link));
+  EXPECT_EQ(DumpTree(plain.tree), expected);
+  ::kill(devsim.pid, SIGTERM);  // serves until a signal, then saves its ports
+  EXPECT_EQ(devsim.Wait(), 0);
+  std::ifstream saved(dir.Path() + "/port2.ts", std::ios::binary);
+  EXPECT_EQ(devsim::Packets(std::istreambuf_iterator<char>(saved), {}), SampleTree().store.PortStream(1));
+  devsim::SimulatorOptions o;
+  o.fragmented = true;
+  auto sim = StartDevice(o);
   ASSERT_TRUE(sim);
-  std::ostringstream out, err;
-  EXPECT_EQ(RunLauncher({"dump", "--device", Ipv4Text(sim->Address().address), "--fragmented"}, out, err), 0);
-  EXPECT_EQ(out.str(), Cp936ToUtf8(SampleDump()));
-  EXPECT_NE(out.str().find("service_name: 新闻频道"), std::string::npos);
-  // One port, the channel in the request: channel 2 of this device is its port B.
-  std::ostringstream one, oneErr;
-  EXPECT_EQ(RunLauncher({"dump", "--device", Ipv4Text(sim->Address().address), "--fragmented", "--port-mode", "2",
-                         "--channel", "2"},
-                        one, oneErr),
-            0);
-  EXPECT_EQ(one.str().rfind("Port2\n  PAT\n", 0), 0u) << one.str().substr(0, 40);
-  EXPECT_NE(one.str().find("transport_stream_id: 0x2"), std::string::npos);
+  Editor fragmented(sim->Address().address, kFragmentedProtocol);
+  EXPECT_TRUE(Refresh(fragmented.tree, *fragmented.link));
+  EXPECT_EQ(DumpTree(fragmented.tree), expected);
+  devsim::DeviceStore store;  // the exchange file, carried by the host's callbacks
+  devsim::LoadSample(store);
+  devsim::ExchangeFileHost host(store, kExchangeFileName);
+  host.SetSlowPolls(2);
+  Editor e(0);
+  std::string calls;
+  e.link->SetHostCallbacks([&] { return calls += '1', host.AnswerReady(); },
+                           [&] { return calls += '2', host.CarryRequest(); });
+  Refresh(e.tree, *e.link);
+  EXPECT_EQ(DumpTree(e.tree), expected);
+  EXPECT_EQ(calls.substr(0, 4), "2221");
+  const auto packets = NumberedPackets(2, 0x0001);
+  ASSERT_TRUE(e.link->WriteTable(packets.data(), packets.size(), 0x0001, 2, 0));
+  EXPECT_EQ(store.Port(1).cat, packets);
+  EXPECT_EQ(host.Requests(), 19 + 1);
 }
 
-TEST(EndToEnd, CommandLineMistakesAreReported) {
-  std::ostringstream out, err;
-  EXPECT_EQ(RunLauncher({}, out, err), 2);
-  EXPECT_EQ(RunLauncher({"dump"}, out, err), 2);
-  EXPECT_EQ(RunLauncher({"dump", "--device", "300.1.1.1"}, out, err), 2);
-  EXPECT_EQ(RunLauncher({"copy", "--from", "127.0.0.1"}, out, err), 2);
-  EXPECT_EQ(RunLauncher({"dump", "--device", "127.0.0.1", "--channel", "3"}, out, err), 2);
-  EXPECT_EQ(RunLauncher({"frobnicate"}, out, err), 2);
-  EXPECT_NE(err.str().find("usage: quorvelin"), std::string::npos);
-}
-
-TEST(EndToEnd, DemoDumpsTheBuiltInDevice) {
+TEST(EndToEnd, CopyAndDumpInBothFramings) {
   TempDir dir;
-  std::ostringstream out, err;
-  ASSERT_EQ(RunLauncher({"demo"}, out, err), 0) << err.str();
-  EXPECT_EQ(out.str().rfind("simulated device on 127.0.0.", 0), 0u);
-  EXPECT_NE(out.str().find(Cp936ToUtf8(SampleDump())), std::string::npos);
+  for (const std::string framing : {"", " --fragmented"}) {
+    devsim::SimulatorOptions o;
+    o.fragmented = !framing.empty();
+    auto source = StartDevice(o), target = StartDevice(o, false);
+    ASSERT_TRUE(source && target);
+    const std::string from = Ipv4Text(source->Address().address), to = Ipv4Text(target->Address().address);
+    const Launch copy("copy --from " + from + " --to " + to + framing);
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    for (int index : {0, 1})
+      EXPECT_EQ(WithoutTimes(target->Store().Port(index)), WithoutTimes(source->Store().Port(index)));
+    EXPECT_NE(copy.out.find("PortB BAT: 1 packet written"), std::string::npos) << copy.out;
+    EXPECT_NE(copy.out.find("copied to " + to), std::string::npos);
+    EXPECT_EQ(copy.err, "");
+    EXPECT_EQ(Launch("dump --device " + from + framing).out, Cp936ToUtf8(SampleDump()));
+    // One port, the channel in the request: channel 2 of this device is its port B.
+    const Launch one("dump --port-mode 2 --channel 2 --device " + from + framing);
+    EXPECT_EQ(one.out.rfind("Port2\n  PAT\n", 0), 0u) << one.out.substr(0, 40);
+    EXPECT_NE(one.out.find("transport_stream_id: 0x2"), std::string::npos);
+  }
+  const Launch demo("demo");  // the built-in device on a free loopback address
+  EXPECT_EQ(demo.out.rfind("simulated device on 127.0.0.", 0), 0u);
+  EXPECT_EQ(demo.out.substr(demo.out.find('\n') + 1), Cp936ToUtf8(SampleDump()));
+}
+
+TEST(EndToEnd, ASilentDeviceOrABadArgumentFailsTheCommand) {
+  TempDir dir;
+  auto source = StartDevice();
+  Endpoint silent;
+  UdpSocket bound = BindFreeLoopback(kDeviceUdpPort, silent, 150);  // takes requests, never answers
+  ASSERT_TRUE(source && bound.IsOpen());
+  const std::string from = Ipv4Text(source->Address().address), to = Ipv4Text(silent.address);
+  const Launch copy("copy --from " + from + " --to " + to + " --write-timeout-ms 30 --nit-timeout-ms 30");
+  EXPECT_EQ(copy.status, 1);
+  EXPECT_NE(copy.out.find("PortA PAT: 1 packet NOT written"), std::string::npos) << copy.out;
+  EXPECT_NE(copy.err.find("copying PortA to " + to + " failed"), std::string::npos) << copy.err;
+  for (const std::string& command : {"dump --device " + to, "copy --from " + to + " --to " + from}) {
+    const Launch run(command + " --read-timeout-ms 50");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "The device at " + to + " does not answer.\n");
+  }
+  for (const char* bad : {"", "dump", "dump --device 300.1.1.1", "copy --from 127.0.0.1", "frobnicate",
+                          "dump --device 127.0.0.1 --channel 3", "dump --device 127.0.0.1 --read-timeout-ms 0"}) {
+    const Launch run(bad);
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_NE(run.err.find("usage: quorvelin"), std::string::npos);
+  }
 }
 
 }  // namespace

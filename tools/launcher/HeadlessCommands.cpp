@@ -79,7 +79,10 @@ int TablesShown(const TableTreeCtrl& tree) {
 // Refresh of the device at `address`; false, with a message, when not one table came.
 bool ReadDevice(TableTreeCtrl& tree, DeviceLink& link, uint32_t address, std::ostream& err) {
   if (!link.HasSocket()) return false;
-  Refresh(tree, link);
+  if (!Refresh(tree, link)) {
+    err << SilentDeviceText(address) << '\n';
+    return false;
+  }
   if (TablesShown(tree) > 0) return true;
   err << "quorvelin: no table could be read from " << Ipv4Text(address) << '\n';
   return false;
