@@ -1,11 +1,11 @@
 // Device exchanges against a prompt simulated device on loopback: the wall time of Refresh of
 // the two-port sample and of Submit of port A, next to (a) their number of exchanges times one
-// loopback round trip and (b) the fixed-wait schedule of the original design, which slept 10 ms
+// loopback round trip and (b) a fixed-wait schedule, which sleeps 10 ms
 // before taking the reply to a write and 5000 ms before taking the reply to a NIT write.
 // Counters: "exchanges", "round_trip_us", "per_round_trip" (wall time / exchanges x round trip),
 // "link_ms" and "link_per_round_trip" (the time inside the exchanges alone, the rest being
-// parsing, building and dump files), "fixed_wait_ms" (the original's waits alone) and
-// "vs_fixed_wait" (original schedule, waits plus round trips, / wall time).
+// parsing, building and dump files), "fixed_wait_ms" (the fixed waits alone) and
+// "vs_fixed_wait" (fixed-wait schedule, waits plus round trips, / wall time).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -24,7 +24,7 @@ namespace {
 using namespace quorvelin;
 using Clock = std::chrono::steady_clock;
 
-// Counts the exchanges and adds up the waits the original design made before each reply.
+// Counts the exchanges and adds up the waits a fixed-wait schedule makes before each reply.
 class CountingExchange : public TableExchange {
  public:
   explicit CountingExchange(TableExchange& link) : link_(link) {}
