@@ -38,8 +38,7 @@ int main(int argc, char** argv) {
     TableTreeCtrl& tree = editor.Tree();
     {
       const ModelBatch batch(editor.Model());
-      tree.Expand(tree.PortNode(1), ExpandCode::Expand);
-      tree.Expand(tree.PortNode(2), ExpandCode::Expand);
+      for (int port : {1, 2}) tree.Expand(tree.PortNode(port), ExpandCode::Expand);
       for (Table t : {Table::Pmt, Table::Sdt}) ExpandBranch(tree, tree.Root(1, t));
       tree.SelectItem(tree.FindChildOfKind(tree.GetChildItem(tree.Root(1, Table::Pmt)), NodeKind::PmtComponent));
     }
