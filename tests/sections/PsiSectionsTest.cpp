@@ -1,409 +1,201 @@
-// PAT, CAT and PMT: the branches the parsers add and the sections the builders write back.
-#include <gtest/gtest.h>
-
-#include <filesystem>
+// PAT, CAT, PMT, SDT, TDT and TOT: what the builders take from the tree, their limits, reads of
+// several sections, and received bytes whose lengths run past their section or their bytes.
 #include "SectionTestSupport.h"
-#include "sections/CatSections.h"
-#include "sections/PatSections.h"
-#include "sections/PmtSections.h"
-#include "sections/SectionReader.h"
 
 namespace quorvelin {
 namespace {
+using namespace testing;
 
-using testing::BranchText;
-using testing::BuildTwoPorts;
-using testing::Packetized;
-using testing::SampleSection;
-using testing::SamplePackets;
-using testing::ScriptedExchange;
-using testing::SectionBytesOf;
-using testing::WithCountersFromZero;
+using Builder = BuildResult (*)(TableTreeCtrl&, int, uint8_t*, size_t);
 
-// Dump files go to a scratch directory of each test.
-class PsiSections : public ::testing::Test {
+// Sections with their CRC_32 behind the header given in hex: a PAT of transport_stream_id 4,
+// a PMT of PCR PID 0x100 (from program_info_length on), an SDT of original_network_id 0x20FA.
+Bytes Pat(const std::string& entries) { return WithCrc(Hex("00 b000 0004 c1 00 00 " + entries)); }
+Bytes Pmt(const std::string& program, const std::string& body = "f000") {
+  return WithCrc(Hex("02 b000 " + program + " c1 00 00 e100 " + body));
+}
+Bytes Sdt(const std::string& services, const std::string& numbers = "00 00") {
+  return WithCrc(Hex("42 f000 0007 c3 " + numbers + " 20fa ff " + services));
+}
+
+class PsiSections : public SectionTest {
  protected:
-  void SetUp() override {
-    BuildTwoPorts(tree);
+  int ParsePat(const Bytes& s, int port = 1) { return ParsePatSection(tree, s.data(), s.size(), port); }
+  int ParsePmt(const Bytes& s, uint16_t pid = 0x100, int port = 1) {
+    PmtReadState state;
+    return ParsePmtSections(tree, s.data(), s.size(), port, pid, state);
   }
-
-  ItemHandle AddSdtWithTransportStreamId(int port, uint16_t tsid) {
-    SdtSectionHeader h;
-    h.transport_stream_id = tsid;
-    return tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(port, Table::Sdt),
-                                 MakeRecord(NodeKind::SdtSection, h));
+  std::string ParsedSdt(const Bytes& s, int port = 1) {
+    EXPECT_TRUE(ParseSdtSection(tree, s.data(), s.size(), port, 0));
+    return Branch(port, Table::Sdt);
   }
-
-  TableTreeCtrl tree;
-  testing::ScratchDirectory scratch_;
+  // The section `build` writes for `port` into an area of `size` bytes of 0xFF (kept in `area`).
+  Bytes Built(Builder build, int port = 1, size_t size = 2048) {
+    area.assign(size, 0xFF);
+    result = build(tree, port, area.data(), area.size());
+    return SectionBytesOf(area);
+  }
+  Bytes area;
+  BuildResult result;
 };
 
-constexpr const char* kPatR4Branch =
-    "SECTION0:\n"
-    "  table_id: 0x0\n  section_syntax_indicator: 0x1\n  section_length: 0x29\n  transport_stream_id: 0x4\n"
-    "  version_number: 0x3\n  current_next_indicator: 0x1\n  section_number: 0x0\n  last_section_number: 0x0\n"
-    "  programs:8\n"
-    "    program_number: 0x0 (0) => pid: 0x10 (16)\n"
-    "    program_number: 0x401 (1025) => pid: 0x6e (110)\n"
-    "    program_number: 0x402 (1026) => pid: 0xd2 (210)\n"
-    "    program_number: 0x403 (1027) => pid: 0x136 (310)\n"
-    "    program_number: 0x404 (1028) => pid: 0x19a (410)\n"
-    "    program_number: 0x405 (1029) => pid: 0x1fe (510)\n"
-    "    program_number: 0x406 (1030) => pid: 0x262 (610)\n"
-    "    program_number: 0x4ff (1279) => pid: 0x3f2 (1010)\n"
-    "  crc_32: 0x3f2bbda7\n";
+TEST_F(PsiSections, PatIsWrittenWithTheSdtTransportStreamIdAndUpTo42Programs) {
+  ASSERT_EQ(ParsePat(Pat("1234 fffe")), 1);
+  ExpectLines(Branch(1, Table::Pat), {"  programs:1\n    program_number: 0x1234 (4660) => pid: 0x1ffe (8190)\n"});
+  EXPECT_EQ(Built(BuildPat), WithCrc(Hex("00 b000 0000 c1 00 00 1234 fffe")));  // no SDT on the port: 0
+  SdtSectionHeader sdt;
+  sdt.transport_stream_id = 0x5678;
+  tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(1, Table::Sdt), MakeRecord(NodeKind::SdtSection, sdt));
+  EXPECT_EQ(Built(BuildPat).at(4), 0x78);
+  EXPECT_EQ(RecordIn<PatSectionHeader>(1, Table::Pat, NodeKind::PatSection)->transport_stream_id, 0x5678);
+  ExpectLines(Branch(1, Table::Pat), {"  transport_stream_id: 0x4\n"});  // the line stays as read
 
-TEST_F(PsiSections, CapturedPatParsesAndBuildsBackToTheSameBytes) {
-  ScriptedExchange device;
-  device.Queue(0x0000, SamplePackets("pat_r4"));
-  ASSERT_EQ(ParsePat(tree, device, 1), 8);
-  EXPECT_EQ(BranchText(tree, 1, Table::Pat), kPatR4Branch);
-  ASSERT_EQ(device.requests.size(), 1u);
-  EXPECT_EQ(device.requests[0].pid, 0x0000);
-
-  // The PAT is written with the SDT's transport_stream_id: give the port an SDT of the same id.
-  AddSdtWithTransportStreamId(1, 4);
-  std::vector<uint8_t> area(204800, 0xFF);
-  const BuildResult built = BuildPat(tree, 1, area.data(), area.size());
-  ASSERT_TRUE(built.ok) << built.error;
-  EXPECT_EQ(built.count, 8);
-  EXPECT_EQ(std::vector<uint8_t>(area.begin(), area.begin() + 188), WithCountersFromZero(SamplePackets("pat_r4")));
-  EXPECT_EQ(area[188], 0x00);  // the rest of the area is cleared
+  std::string programs;
+  for (int i = 0; i < 43; ++i) programs += "0001 e100 ";
+  ASSERT_EQ(ParsePat(Pat(programs), 2), 43);
+  EXPECT_TRUE(Built(BuildPat, 2).empty() && area == Bytes(2048, 0xFF));
+  EXPECT_EQ(result.error,
+            "PAT section too long: 184 bytes, the limit is 183 bytes (one packet, 42 programs); the "
+            "table was not written.");
+  tree.DeleteItem(tree.GetChildItem(Find(2, Table::Pat, NodeKind::PatProgramList)));
+  EXPECT_EQ(Built(BuildPat, 2).size(), 180u);
+  tree.DeleteItem(tree.GetChildItem(tree.Root(2, Table::Pat)));
+  EXPECT_FALSE(Built(BuildPat, 2).size() || result.ok);
 }
 
-TEST_F(PsiSections, BuildPatTakesTheSdtTransportStreamIdButLeavesItsLine) {
-  ParsePatSection(tree, SampleSection("pat_r4").data(), SampleSection("pat_r4").size(), 2);
-  std::vector<uint8_t> area(188);
-  ASSERT_EQ(BuildPat(tree, 2, area.data(), area.size()).count, 8);
-  EXPECT_EQ(area[8] << 8 | area[9], 0);  // no SDT on the port: 0
-  AddSdtWithTransportStreamId(2, 0x1234);
-  BuildPat(tree, 2, area.data(), area.size());
-  EXPECT_EQ(area[8] << 8 | area[9], 0x1234);
-  const ItemHandle section = tree.GetChildItem(tree.Root(2, Table::Pat));
-  EXPECT_EQ(tree.RecordOf(section)->As<PatSectionHeader>()->transport_stream_id, 0x1234);
-  EXPECT_NE(BranchText(tree, 2, Table::Pat).find("transport_stream_id: 0x4\n"), std::string::npos);
+TEST_F(PsiSections, ReceivedBytesThatHoldNoTableAddNothing) {
+  const Bytes zeros(4096, 0), pat = Pat("");  // zeros: a read answered with no packets
+  EXPECT_EQ(ParsePat(zeros) + ParsePat(Hex("02 b009")) + ParsePmt(pat) + ParsePmt(zeros), 0);
+  EXPECT_FALSE(ParseCat(tree, pat.data(), pat.size(), 1) || ParseCat(tree, zeros.data(), 0, 1));
+  EXPECT_EQ(Branch(1, Table::Pat) + Branch(1, Table::Cat) + Branch(1, Table::Pmt), "");
+  for (Builder build : {BuildCat, BuildPmts, BuildSdt}) EXPECT_FALSE(Built(build).size() || result.ok);
+  const Bytes cat = WithCrc(Hex("01 b000 ffff c3 00 00"));  // no descriptors: no descriptors line
+  ASSERT_TRUE(ParseCat(tree, cat.data(), cat.size(), 1));
+  EXPECT_EQ(Branch(1, Table::Cat).find("descriptors"), std::string::npos);
+  EXPECT_EQ(Built(BuildCat), cat);
+  tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(1, Table::Sdt),
+                        MakeRecord(NodeKind::SdtSection, SdtSectionHeader{}));
+  Built(BuildSdt);  // no services holder: the area cleared
+  EXPECT_TRUE(!result.ok && area == Bytes(2048, 0));
 }
 
-TEST_F(PsiSections, EmptyPatAndAbsentPat) {
-  const std::vector<uint8_t> empty = {0x00, 0xB0, 0x09, 0x00, 0x07, 0xC1, 0x00, 0x00, 0x12, 0x34, 0x56, 0x78};
-  EXPECT_EQ(ParsePatSection(tree, empty.data(), empty.size(), 1), 0);
-  EXPECT_NE(BranchText(tree, 1, Table::Pat).find("  programs:0\n  crc_32: 0x12345678 (CRC error)\n"), std::string::npos);
-  std::vector<uint8_t> area(188, 0xFF);
-  const BuildResult built = BuildPat(tree, 1, area.data(), area.size());
-  EXPECT_TRUE(built.ok);
-  EXPECT_EQ(built.count, 0);
-  EXPECT_EQ(area[5], 0x00);
-  EXPECT_EQ(area[6], 0xB0);
-  EXPECT_EQ(area[7], 0x09);
-
-  const std::vector<uint8_t> zeros(4096, 0);  // a read answered with no packets
-  EXPECT_EQ(ParsePatSection(tree, zeros.data(), zeros.size(), 2), 0);
-  const std::vector<uint8_t> notPat = {0x02, 0xB0, 0x09};
-  EXPECT_EQ(ParsePatSection(tree, notPat.data(), notPat.size(), 2), 0);
-  EXPECT_EQ(tree.GetChildItem(tree.Root(2, Table::Pat)), kNoItem);
-  EXPECT_FALSE(BuildPat(tree, 2, area.data(), area.size()).ok);
+TEST_F(PsiSections, LengthsPastTheSectionOrTheBytesKeepWhatLiesInsideAndAreWrittenSo) {
+  // PAT: section_length 0xFFF in 13 bytes: one whole entry; section_length 5: none.
+  EXPECT_EQ(ParsePat(Hex("00 bfff 0001 c1 00 00 0001 e100 00")) + ParsePat(Hex("00 b005 0001 c1 00 00"), 2), 1);
+  // CAT: a descriptor too short for CA_system_ID and CA_PID, then one past the CRC_32.
+  const Bytes cat = Hex("01 b011 ffff c1 00 00 0902 0102 0940 0001 e002 00000000");
+  ASSERT_TRUE(ParseCat(tree, cat.data(), cat.size(), 1));
+  EXPECT_EQ(tree.ChildCount(Find(1, Table::Cat, NodeKind::CatDescriptorList)), 0);
+  // PMT: program_info_length and ES_info_length far past the section, section_length past the bytes;
+  // then sections whose program_number or section_length is 0, passed over up to offset 188.
+  ParsePmt(Hex("02 bfff 0001 c1 00 00 e100 ffff 0a010a 02 e101 ffff 0910"));
+  EXPECT_EQ(Find(1, Table::Pmt, NodeKind::PmtComponent), kNoItem);
+  ExpectLines(Branch(1, Table::Pmt), {"program_info_length: 0x3 (3)\n"});
+  Bytes walk = Hex("02 b006 0000 c1 00 00 e1");
+  while (walk.size() < 2048) walk.insert(walk.end(), {0x02, 0xB0, 0x00});
+  EXPECT_EQ(ParsePmt(walk, 0x100, 2), 0);
+  // program_info_length 5 and the first ES_info_length 5 end inside a descriptor, the second runs
+  // past the section: each keeps its one whole descriptor.
+  ParsePmt(Pmt("0001", "f005 0a010a 5205  02 fffe f005 520107 0a02  03 e101 ffff 0a010a"), 0x100, 2);
+  EXPECT_EQ(Built(BuildPmts, 2), Pmt("0001", "f003 0a010a  02 fffe f003 520107  03 e101 f003 0a010a"));
+  ExpectLines(Branch(2, Table::Pmt),
+              {"      descriptor_tag: a\n        descriptor_length(byte): 1\n        descriptor_data(hex):  a\n"
+               "    components\n      stream type:  2\n        elementary_pid: 0x1ffe (8190)\n"});
+  const ItemHandle video = Find(2, Table::Pmt, NodeKind::PmtComponent);
+  EXPECT_EQ(tree.GetItemImage(video) << 4 | tree.GetItemImage(tree.GetNextSiblingItem(video)),
+            kImageVideo << 4 | kImageAudio);
+  // SDT: descriptors_loop_length 5 ends inside a linkage_descriptor, the next 0xFFF past the section.
+  ExpectLines(ParsedSdt(Sdt("0061 fd 8005 5f0100 4a09  0062 fd 8fff 4805 01 01 50 01 53")),
+              {"      descriptors_loop_length: 0x3\n", "      descriptors_loop_length: 0x7\n"});
+  EXPECT_EQ(Built(BuildSdt), Sdt("0061 fd 8003 5f0100  0062 fd 8007 4805 01 01 50 01 53"));
+  const Bytes truncated = Hex("42 ffff 0001 c1 00 00 0001 ff 0001 fd 8f");
+  EXPECT_TRUE(ParseSdtSection(tree, truncated.data(), truncated.size(), 2, 0));
+  EXPECT_EQ(Find(2, Table::Sdt, NodeKind::SdtService), kNoItem);
 }
 
-TEST_F(PsiSections, PatOfMoreThan42ProgramsIsRefused) {
-  std::vector<uint8_t> section = {0x00, 0xB0, 0x00, 0x00, 0x01, 0xC1, 0x00, 0x00};
-  for (int i = 1; i <= 43; ++i) section.insert(section.end(), {0x00, static_cast<uint8_t>(i), 0xE1, 0x00});
-  section.insert(section.end(), 4, 0);
-  testing::SetSectionLength(section);
-  ASSERT_EQ(ParsePatSection(tree, section.data(), section.size(), 1), 43);
-  std::vector<uint8_t> area(188, 0xFF);
-  const BuildResult built = BuildPat(tree, 1, area.data(), area.size());
-  EXPECT_FALSE(built.ok);
-  EXPECT_EQ(built.count, 0);
-  EXPECT_EQ(built.error,
-            "PAT section too long: 184 bytes, the limit is 183 bytes (one packet, 42 programs); the table was not "
-            "written.");
-  EXPECT_EQ(area[0], 0xFF);  // nothing written
-
-  tree.DeleteItem(tree.GetChildItem(tree.FindChildOfKind(tree.Root(1, Table::Pat), NodeKind::PatProgramList)));
-  EXPECT_EQ(BuildPat(tree, 1, area.data(), area.size()).count, 42);
-}
-
-TEST_F(PsiSections, PatLengthFieldsBeyondTheReceivedBytesAreClipped) {
-  // section_length 0xFFF in a short buffer: only whole entries before the buffer end count.
-  const std::vector<uint8_t> bytes = {0x00, 0xBF, 0xFF, 0x00, 0x01, 0xC1, 0x00, 0x00, 0x00, 0x01, 0xE1, 0x00, 0x00};
-  EXPECT_EQ(ParsePatSection(tree, bytes.data(), bytes.size(), 1), 1);
-  EXPECT_NE(BranchText(tree, 1, Table::Pat).find("programs:1\n"), std::string::npos);
-  const std::vector<uint8_t> tiny = {0x00, 0xB0, 0x05, 0x00, 0x01, 0xC1, 0x00, 0x00};  // section_length < 9
-  EXPECT_EQ(ParsePatSection(tree, tiny.data(), tiny.size(), 2), 0);
-  EXPECT_NE(BranchText(tree, 2, Table::Pat).find("programs:0\n"), std::string::npos);
-}
-
-constexpr const char* kCatR3Branch =
-    "SECTION:0\n"
-    "  table_id: 0x1\n  section_syntax_indicator: 0x1\n  section_length: 0x1c\n"
-    "  version_number: 0x4\n  current_next_indicator: 0x1\n  section_number: 0x0\n  last_section_number: 0x0\n"
-    "  descriptors\n"
-    "    descriptor_tag: 0x9\n"
-    "      descriptor_length: 0x11\n"
-    "      descriptor_data\n"
-    "        CA_system_ID: 0x100\n"
-    "        CA_PID: 0xc1\n"
-    "        descriptor_data(hex): 03 e0 c2 01 56 e0 c3 01 57 e0 c4 01 5a\n"
-    "  crc_32: 0x6d86948f\n";
-
-TEST_F(PsiSections, CapturedCatParsesAndBuildsBackToTheSameBytes) {
-  ScriptedExchange device;
-  device.Queue(0x0001, SamplePackets("cat_r3"));
-  ASSERT_TRUE(ReadCat(tree, device, 2));
-  EXPECT_EQ(BranchText(tree, 2, Table::Cat), kCatR3Branch);
-  std::vector<uint8_t> area(4106, 0xFF);
-  const BuildResult built = BuildCat(tree, 2, area.data(), area.size());
-  ASSERT_TRUE(built.ok) << built.error;
-  EXPECT_EQ(std::vector<uint8_t>(area.begin(), area.begin() + 188), WithCountersFromZero(SamplePackets("cat_r3")));
-  EXPECT_TRUE(std::all_of(area.begin() + 188, area.end(), [](uint8_t b) { return b == 0; }));
-}
-
-TEST_F(PsiSections, CatDescriptorsOfLengthFourAndSix) {
-  const std::vector<uint8_t> bytes = {0x01, 0xB0, 0x17, 0xFF, 0xFF, 0xC1, 0x00, 0x00, 0x09, 0x04, 0x0B, 0x00,
-                                      0xE1, 0x23, 0x09, 0x06, 0x0B, 0x01, 0xE0, 0x10, 0xAB, 0x0C, 0, 0, 0, 0};
-  ASSERT_TRUE(ParseCat(tree, bytes.data(), bytes.size(), 1));
-  EXPECT_EQ(BranchText(tree, 1, Table::Cat),
-            "SECTION:0\n  table_id: 0x1\n  section_syntax_indicator: 0x1\n  section_length: 0x17\n"
-            "  version_number: 0x0\n  current_next_indicator: 0x1\n  section_number: 0x0\n  last_section_number: 0x0\n"
-            "  descriptors\n"
-            "    descriptor_tag: 0x9\n      descriptor_length: 0x4\n      descriptor_data\n"
-            "        CA_system_ID: 0xb00\n        CA_PID: 0x123\n"
-            "    descriptor_tag: 0x9\n      descriptor_length: 0x6\n      descriptor_data\n"
-            "        CA_system_ID: 0xb01\n        CA_PID: 0x10\n        descriptor_data(hex): ab 0c\n"
-            "  crc_32: 0x0 (CRC error)\n");
-}
-
-TEST_F(PsiSections, CatWithSectionLengthNineHasNoDescriptorsLine) {
-  const std::vector<uint8_t> bytes = {0x01, 0xB0, 0x09, 0xFF, 0xFF, 0xC1, 0x00, 0x00, 0xDE, 0xAD, 0xBE, 0xEF};
-  ASSERT_TRUE(ParseCat(tree, bytes.data(), bytes.size(), 1));
-  EXPECT_EQ(BranchText(tree, 1, Table::Cat).find("descriptors"), std::string::npos);
-  const std::vector<uint8_t> pat = {0x00, 0xB0, 0x09};
-  EXPECT_FALSE(ParseCat(tree, pat.data(), pat.size(), 2));
-  std::vector<uint8_t> area(1024);
-  EXPECT_FALSE(BuildCat(tree, 2, area.data(), area.size()).ok);
-  EXPECT_TRUE(BuildCat(tree, 1, area.data(), area.size()).ok);
-  EXPECT_EQ(std::vector<uint8_t>(area.begin() + 5, area.begin() + 13),
-            (std::vector<uint8_t>{0x01, 0xB0, 0x09, 0xFF, 0xFF, 0xC1, 0x00, 0x00}));
-}
-
-TEST_F(PsiSections, CatDescriptorsPastTheSectionEndOrTooShortAreLeftOut) {
-  // A length-2 descriptor (no room for CA_system_ID and CA_PID), then one running past the CRC.
-  const std::vector<uint8_t> bytes = {0x01, 0xB0, 0x11, 0xFF, 0xFF, 0xC1, 0x00, 0x00, 0x09, 0x02, 0x01,
-                                      0x02, 0x09, 0x40, 0x00, 0x01, 0xE0, 0x02, 0, 0, 0, 0};
-  ASSERT_TRUE(ParseCat(tree, bytes.data(), bytes.size(), 1));
-  EXPECT_EQ(tree.ChildCount(tree.FindChildOfKind(tree.Root(1, Table::Cat), NodeKind::CatDescriptorList)), 0);
-}
-
-// The PMT of pmt_planete.ts, program 0x304 on PID 0x0503.
-constexpr const char* kPlanetePmtBranch =
-    "program: 0x304 (772) => pid: 0x503 (1283)\n"
-    "  Section 0:\n"
-    "    table_id: 0x2\n    section_syntax_indicator: 0x1\n    section_length: 0x74\n    program_number: 0x304\n"
-    "    version_number: 0x15\n    current_next_indicator: 0x1\n    section_number: 0x0\n"
-    "    last_section_number: 0x0\n"
-    "    pcr_pid: 0xa3\n"
-    "    program_info_length: 0x7 (7)\n"
-    "    program_info_descriptors\n"
-    "      descriptor_tag: 0x9\n"
-    "        descriptor_length: 0x5\n"
-    "        descriptor_data\n"
-    "          CA_system_ID: 0x4adc\n"
-    "          CA_PID: 0x66a\n"
-    "          descriptor_data(hex): fe\n"
-    "    components\n"
-    "      stream type: 1b\n"
-    "        elementary_pid: 0xa3 (163)\n"
-    "        es_info_length: 0x2b (43)\n"
-    "        es descriptors\n"
-    "          descriptor_tag: 52\n"
-    "            descriptor_length (byte): 1\n"
-    "            descriptor_data(hex): 29\n"
-    "          descriptor_tag: 28\n"
-    "            descriptor_length (byte): 4\n"
-    "            descriptor_data(hex): 03 00 03 00\n"
-    "          descriptor_tag: 0x9\n"
-    "            descriptor_length: 0x20\n"
-    "            descriptor_data\n"
-    "              CA_system_ID: 0x100\n"
-    "              CA_PID: 0x669\n"
-    "              descriptor_data(hex): 01 6f ff 00 00 00 00 00 00 00 10 23 77 e6 68 01 57 ff 00 00 04 00 00 00 "
-    "00 04 23 77\n"
-    "      stream type:  4\n"
-    "        elementary_pid: 0x5c (92)\n"
-    "        es_info_length: 0x2b (43)\n"
-    "        es descriptors\n"
-    "          descriptor_tag: 52\n"
-    "            descriptor_length (byte): 1\n"
-    "            descriptor_data(hex): 2a\n"
-    "          descriptor_tag: 0a\n"
-    "            descriptor_length (byte): 4\n"
-    "            descriptor_data(hex): 66 72 61 00\n"
-    "          descriptor_tag: 0x9\n"
-    "            descriptor_length: 0x20\n"
-    "            descriptor_data\n"
-    "              CA_system_ID: 0x100\n"
-    "              CA_PID: 0x669\n"
-    "              descriptor_data(hex): 01 6f ff 00 00 00 00 00 00 00 10 23 77 e6 68 01 57 ff 00 00 04 00 00 00 "
-    "00 04 23 77\n"
-    "    crc_32: 0x2ae078ac\n";
-
-ItemHandle AddPatEntries(TableTreeCtrl& tree, int port, const std::vector<std::pair<int, int>>& entries) {
-  const ItemHandle section = tree.InsertRecordItem("SECTION0:", kImageSection, tree.Root(port, Table::Pat),
-                                                   MakeRecord(NodeKind::PatSection, PatSectionHeader{}));
-  const ItemHandle list = tree.InsertRecordItem("programs", kImageLine, section, MakeHolder(NodeKind::PatProgramList));
-  for (auto [number, pid] : entries) {
-    PatProgram p;
-    p.program_number = static_cast<uint16_t>(number);
-    p.pid.set(static_cast<uint32_t>(pid));
-    tree.InsertRecordItem("entry", kImageLine, list, MakeRecord(NodeKind::PatProgram, p));
-  }
-  return section;
-}
-
-TEST_F(PsiSections, CapturedPmtParsesAndBuildsBackToTheSameBytes) {
-  AddPatEntries(tree, 1, {{0, 0x0010}, {0x304, 0x0503}});
-  ScriptedExchange device;
-  device.Queue(0x0503, SamplePackets("pmt_planete"));
+TEST_F(PsiSections, SharedPmtPidsAreReadByProgramIndexAndEachProgramItemFillsItsSlot) {
+  ParsePat(Pat("0001 e100 0002 e100"));
+  ScriptedExchange device;  // program 1 in two sections, one per receive; program 2 in one
+  for (const Bytes& s :
+       {WithCrc(Hex("02 b000 0001 c1 00 01 e100 f000")), WithCrc(Hex("02 b000 0001 c1 01 01 e100 f000")), Pmt("0002")})
+    device.Queue(0x0100, Packetized(s, 0x0100));
   ASSERT_TRUE(ParsePmts(tree, device, 1, 2));
-  ASSERT_EQ(device.requests.size(), 1u);  // the NIT entry is not counted
-  EXPECT_EQ(device.requests[0].selector, 0);
-  EXPECT_EQ(BranchText(tree, 1, Table::Pmt), kPlanetePmtBranch);
-  EXPECT_EQ(tree.GetItemImage(tree.FindChildOfKind(tree.Root(1, Table::Pmt), NodeKind::PmtComponent)), kImageLine);
-  EXPECT_EQ(std::filesystem::file_size("tables/pmt0.bin"), 2048u);
-  EXPECT_FALSE(std::filesystem::exists("tables/pmt1.bin"));
-
-  std::vector<uint8_t> slots(65536, 0xFF);
-  const BuildResult built = BuildPmts(tree, 1, slots.data(), slots.size());
-  ASSERT_TRUE(built.ok) << built.error;
-  EXPECT_EQ(built.count, 1);
-  EXPECT_EQ(std::vector<uint8_t>(slots.begin(), slots.begin() + 188), WithCountersFromZero(SamplePackets("pmt_planete")));
-  EXPECT_EQ(slots[188], 0xFF);  // the rest of the slot keeps the caller's filler
-  EXPECT_EQ(slots[1024 + 8], 0xFF);
-}
-
-TEST_F(PsiSections, SharedPmtPidsCarryTheProgramIndexAndMultiSectionProgramsAreReadAgain) {
-  AddPatEntries(tree, 1, {{1, 0x0100}, {2, 0x0100}});
-  // Program 1 comes in two sections (one per receive); program 2 has a single one.
-  auto pmt = [](uint16_t program, uint8_t number, uint8_t last) {
-    std::vector<uint8_t> s = {0x02, 0xB0, 0x0D, static_cast<uint8_t>(program >> 8), static_cast<uint8_t>(program),
-                              0xC1, number, last, 0xE1, 0x00, 0xF0, 0x00, 0, 0, 0, 0};
-    return s;
-  };
-  ScriptedExchange device;
-  device.Queue(0x0100, Packetized(pmt(1, 0, 1), 0x0100));
-  device.Queue(0x0100, Packetized(pmt(1, 1, 1), 0x0100));
-  device.Queue(0x0100, Packetized(pmt(2, 0, 0), 0x0100));
-  ParsePmts(tree, device, 1, 2);
   ASSERT_EQ(device.requests.size(), 3u);
-  EXPECT_EQ(device.requests[0].selector, 1);
-  EXPECT_EQ(device.requests[1].selector, 1);
-  EXPECT_EQ(device.requests[2].selector, 2);
-  const std::string branch = BranchText(tree, 1, Table::Pmt);
-  EXPECT_NE(branch.find("program: 0x1 (1) => pid: 0x100 (256)\n  Section 0:\n"), std::string::npos);
-  EXPECT_NE(branch.find("program: 0x1 (1) => pid: 0x100 (256)\n  Section 1:\n"), std::string::npos);
-  EXPECT_NE(branch.find("program: 0x2 (2) => pid: 0x100 (256)\n  Section 0:\n"), std::string::npos);
-  // No program info: no "program_info_descriptors" line, but always "components".
-  EXPECT_EQ(branch.find("program_info_descriptors"), std::string::npos);
-  EXPECT_NE(branch.find("    program_info_length: 0x0 (0)\n    components\n    crc_32: 0x0 (CRC error)\n"), std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists("tables/pmt1.bin"));
+  EXPECT_EQ(device.requests[0].selector << 8 | device.requests[1].selector << 4 | device.requests[2].selector, 0x112);
+  ExpectLines(Branch(1, Table::Pmt), {"program: 0x1 (1) => pid: 0x100 (256)\n  Section 1:\n",
+                                      "    program_info_length: 0x0 (0)\n    components\n    crc_32: 0x"});
+  EXPECT_EQ(Branch(1, Table::Pmt).find("program_info_descriptors"), std::string::npos);
+  EXPECT_EQ(std::filesystem::file_size("tables/pmt1.bin"), kPmtReadBuffer);
+  Built(BuildPmts, 1, 4096);  // slot i holds the i-th program item, the rest of the slot kept
+  EXPECT_EQ(result.count, 3);
+  EXPECT_EQ(Bytes(area.begin() + 1024, area.begin() + 2048),
+            Join({Packetized(WithCrc(Hex("02 b000 0001 c1 01 01 e100 f000")), 0x100), Bytes(1024 - 188, 0xFF)}));
 
-  std::vector<uint8_t> slots(65536, 0xFF);
-  EXPECT_EQ(BuildPmts(tree, 1, slots.data(), slots.size()).count, 3);
-  EXPECT_EQ(slots[1024 * 1 + 11], 0x01);  // section_number of the second program item
-  EXPECT_EQ(slots[1024 * 3 + 8], 0xFF);
+  const Bytes d = Descriptor(0x52, Bytes(44, 1)), stream = Join({Hex("1b e100"), Loop12(Join({d, d, d, d, d}))});
+  ParsePmt(WithCrc(Join({Hex("02 b000 0001 c1 00 00 e100 f000"), stream, stream, stream, stream})), 0x100, 2);
+  ParsePmt(Pmt("0002"), 0x101, 2);  // 12 + 4 * 235 + 4 bytes > 919 for the first program, not the second
+  Built(BuildPmts, 2);
+  EXPECT_EQ(result.count, 1);
+  EXPECT_EQ(result.error,
+            "PMT of program 0x1 section too long: 956 bytes, the limit is 919 bytes (five packets); the "
+            "table was not written.");
+  EXPECT_EQ(area[0] << 8 | area[1024], 0xFF47);
 }
 
-TEST_F(PsiSections, PmtDescriptorLineSpellingsDifferByLoop) {
-  // Program info: tag 0x0a with data 0a; stream: tag 0x0a with data 0a; stream_type 2 (video icon).
-  const std::vector<uint8_t> s = {0x02, 0xB0, 0x18, 0x00, 0x01, 0xC1, 0x00, 0x00, 0xE1, 0x00, 0xF0, 0x03, 0x0A, 0x01,
-                                  0x0A, 0x02, 0xE1, 0x01, 0xF0, 0x03, 0x0A, 0x01, 0x0A, 0, 0, 0, 0};
-  PmtReadState state;
-  ASSERT_EQ(ParsePmtSections(tree, s.data(), s.size(), 1, 0x100, state), 1);
-  const std::string branch = BranchText(tree, 1, Table::Pmt);
-  EXPECT_NE(branch.find("      descriptor_tag: a\n        descriptor_length(byte): 1\n"
-                        "        descriptor_data(hex):  a\n"),
-            std::string::npos)
-      << branch;
-  EXPECT_NE(branch.find("      stream type:  2\n"), std::string::npos);
-  EXPECT_NE(branch.find("          descriptor_tag: 0a\n            descriptor_length (byte): 1\n"
-                        "            descriptor_data(hex): 0a\n"),
-            std::string::npos)
-      << branch;
-  EXPECT_EQ(tree.GetItemImage(tree.FindChildOfKind(tree.Root(1, Table::Pmt), NodeKind::PmtComponent)), kImageVideo);
-  std::vector<uint8_t> slots(1024, 0xFF);
-  ASSERT_TRUE(BuildPmts(tree, 1, slots.data(), slots.size()).ok);
-  const auto built = SectionBytesOf(std::vector<uint8_t>(slots.begin(), slots.begin() + 188));
-  EXPECT_EQ(std::vector<uint8_t>(built.begin(), built.end() - 4), std::vector<uint8_t>(s.begin(), s.end() - 4));
+TEST_F(PsiSections, SdtNamesUnderTheTextCodeOnlyItsFirstSectionWrittenAlwaysAsActual) {
+  SetTextCode(1);  // UCS-2 in host order
+  ExpectLines(ParsedSdt(Sdt("0040 fd 800b 4809 01 02 4100 04 42004300")), {"provider_name: A\n", "service_name: BC\n"});
+  // A service descriptor with a byte to spare (kept as bytes), a linkage_descriptor with private data.
+  const Bytes spare = Sdt("0030 fd 8013 4806 01 01 50 01 53 ee 4a09 0001 0002 0003 09 ab0c");
+  ExpectLines(ParsedSdt(spare, 2), {"descriptor_data(hex): 01 01 50 01 53 ee\n"});
+  RecordIn<SdtSectionHeader>(2, Table::Sdt, NodeKind::SdtSection)->table_id = 0x46;
+  ExpectLines(ParsedSdt(Sdt("0031 fd 8000", "01 01"), 2), {"      descriptors_loop_length: 0x0\n  crc_32: 0x"});
+  EXPECT_EQ(Built(BuildSdt, 2), spare);
 }
 
-TEST_F(PsiSections, PmtLoopsNeverRunPastTheSectionOrTheBuffer) {
-  // program_info_length and ES_info_length far beyond the section; section_length beyond the bytes.
-  const std::vector<uint8_t> s = {0x02, 0xBF, 0xFF, 0x00, 0x01, 0xC1, 0x00, 0x00, 0xE1, 0x00, 0xFF, 0xFF,
-                                  0x0A, 0x01, 0x0A, 0x02, 0xE1, 0x01, 0xFF, 0xFF, 0x09, 0x10};
-  PmtReadState state;
-  ASSERT_EQ(ParsePmtSections(tree, s.data(), s.size(), 1, 0x100, state), 1);
-  EXPECT_EQ(tree.FindChildOfKind(tree.Root(1, Table::Pmt), NodeKind::PmtComponent), kNoItem);
-  EXPECT_NE(tree.FindChildOfKind(tree.Root(1, Table::Pmt), NodeKind::PmtProgramInfoList), kNoItem);
-  EXPECT_NE(BranchText(tree, 1, Table::Pmt).find("program_info_length: 0x3 (3)\n"), std::string::npos);
+TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
+  TotRecord state;
+  state.section_syntax_indicator = 1;  // as the dialog sets it
+  state.section_length.set(0x33);      // disagrees with the 29-byte section
+  state.country_code = {'C', 'H', 'N'};
+  state.country_region_id = 0x43;  // six bits reach the section
+  state.local_time_offset_polarity = 1;
+  state.local_time_offset = MakeDate(1899, 12, 30, 5, 30, 0);
+  state.time_of_change = MakeDate(1993, 10, 13, 12, 45, 0);
+  state.next_time_offset = MakeDate(1899, 12, 30, 10, 0, 0);
+  for (int i = 0; i < 2; ++i) ShowTot(tree, tree.Root(2, Table::Tot), state);
+  const ItemHandle section = tree.GetChildItem(tree.Root(2, Table::Tot));
+  EXPECT_TRUE(Sections(2, Table::Tot) == 1 && tree.IsExpanded(section) && !tree.RecordOf(section));
+  ExpectLines(
+      Branch(2, Table::Tot),
+      {"  table_id: 0x73\n  section_syntax_indicator: 0x0\n  section_length: 0x33\n",
+       "    descriptor_tag:0x58\n      descriptor_length:0xd\n      country_code:CHN\n      country_region_id:0x43\n"
+       "      local_time_offset_polarity:0x1\n      local_time_offset:05:30:00\n      local_time_offset:1993-10-13 "
+       "12:45:00\n      next_time_offset:10:00:00\n  crc_32: 0xffffff\n"});
+  tree.utcTime[1] = MakeDate(2024, 2, 29, 23, 59, 58);
+  area.assign(188, 0xFF);
+  ASSERT_TRUE(BuildTot(tree, area.data(), area.size(), 2));
+  EXPECT_EQ(
+      Bytes(area.begin(), area.begin() + 35),
+      Join(
+          {Hex("47 4014 10 00"), WithCrc(Hex("73 7000 ebd1235958 f00f 580d 43484e 0f 0530 c079124500 1000")), {0xFF}}));
+  EXPECT_EQ(tree.TotRecordOf(section)->utc_time, tree.utcTime[1]);
 
-  // Sections with program_number 0 or section_length 0 are passed over; the walk ends at 188.
-  std::vector<uint8_t> walk = {0x02, 0xB0, 0x06, 0x00, 0x00, 0xC1, 0x00, 0x00, 0xE1};  // program_number 0
-  while (walk.size() < 2048) walk.insert(walk.end(), {0x02, 0xB0, 0x00});                  // section_length 0
-  PmtReadState other;
-  EXPECT_EQ(ParsePmtSections(tree, walk.data(), walk.size(), 2, 0x100, other), 0);
-}
-
-TEST_F(PsiSections, PmtLoopLengthsAreCutBackToTheDescriptorsRead) {
-  // program_info_length 5 and the first ES_info_length 5 end inside a descriptor; the second
-  // ES_info_length runs past the section. Each keeps one whole descriptor of 3 bytes.
-  std::vector<uint8_t> s = {0x02, 0xB0, 0x00, 0x00, 0x01, 0xC1, 0x00, 0x00, 0xE1, 0x00, 0xF0, 0x05,
-                            0x0A, 0x01, 0x0A, 0x52, 0x05,                                // program info
-                            0x1B, 0xE1, 0x00, 0xF0, 0x05, 0x52, 0x01, 0x07, 0x0A, 0x02,  // component 0x100
-                            0x03, 0xE1, 0x01, 0xFF, 0xFF, 0x0A, 0x01, 0x0A,              // component 0x101
-                            0x00, 0x00, 0x00, 0x00};
-  testing::SetSectionLength(s);
-  PmtReadState state;
-  ASSERT_EQ(ParsePmtSections(tree, s.data(), s.size(), 1, 0x100, state), 1);
-  const std::string branch = BranchText(tree, 1, Table::Pmt);
-  EXPECT_NE(branch.find("program_info_length: 0x3 (3)\n"), std::string::npos) << branch;
-  EXPECT_NE(branch.find("elementary_pid: 0x100 (256)\n        es_info_length: 0x3 (3)\n"), std::string::npos);
-  EXPECT_NE(branch.find("elementary_pid: 0x101 (257)\n        es_info_length: 0x3 (3)\n"), std::string::npos);
-
-  std::vector<uint8_t> slots(1024, 0xFF);
-  ASSERT_TRUE(BuildPmts(tree, 1, slots.data(), slots.size()).ok);
-  const auto built = SectionBytesOf(std::vector<uint8_t>(slots.begin(), slots.begin() + 188));
-  ASSERT_EQ(built.size(), 12u + 3 + 2 * (5 + 3) + 4);
-  EXPECT_TRUE(testing::DescriptorsFill(built, 12, (built[10] & 0x0Fu) << 8 | built[11]));
-  EXPECT_TRUE(testing::EntriesFillSection(built, 12 + 3, 5));
-}
-
-TEST_F(PsiSections, PmtOverFivePacketsIsRefusedAndOthersAreStillWritten) {
-  AddPatEntries(tree, 1, {{1, 0x100}, {2, 0x101}});
-  PmtReadState state;
-  const std::vector<uint8_t> small = {0x02, 0xB0, 0x0D, 0x00, 0x02, 0xC1, 0x00, 0x00, 0xE1, 0x00, 0xF0, 0x00, 0, 0, 0, 0};
-  std::vector<uint8_t> big = {0x02, 0xB3, 0xA0, 0x00, 0x01, 0xC1, 0x00, 0x00, 0xE1, 0x00, 0xF0, 0x00};
-  for (int i = 0; i < 4; ++i) {  // 4 streams of 230 descriptor bytes: 12 + 4 * 235 + 4 > 919
-    big.insert(big.end(), {0x1B, 0xE1, 0x00, 0xF0, 230});
-    for (int d = 0; d < 5; ++d) {
-      big.insert(big.end(), {0x52, 44});
-      big.insert(big.end(), 44, 0x11);
-    }
-  }
-  big.insert(big.end(), 4, 0);
-  testing::SetSectionLength(big);
-  ParsePmtSections(tree, big.data(), big.size(), 1, 0x100, state);
-  ParsePmtSections(tree, small.data(), small.size(), 1, 0x101, state);
-  std::vector<uint8_t> slots(2048, 0xFF);
-  const BuildResult built = BuildPmts(tree, 1, slots.data(), slots.size());
-  EXPECT_FALSE(built.ok);
-  EXPECT_EQ(built.count, 1);
-  EXPECT_EQ(built.error,
-            "PMT of program 0x1 section too long: 956 bytes, the limit is 919 bytes (five packets); the table was not "
-            "written.");
-  EXPECT_EQ(slots[0], 0xFF);
-  EXPECT_EQ(slots[1024], 0x47);
-  std::vector<uint8_t> oneSlot(1024, 0xFF);
-  EXPECT_FALSE(BuildPmts(tree, 2, oneSlot.data(), oneSlot.size()).ok);  // no program item on port 2
+  // The TDT carries the given time, which becomes the first port's stored time whichever port it is built for.
+  const DateTime utc = MakeDate(1993, 10, 13, 12, 45, 0);
+  ASSERT_TRUE(BuildTdtAt(tree, area.data(), area.size(), 2, utc));
+  EXPECT_EQ(Bytes(area.begin(), area.begin() + 13), Hex("47 4014 10 00 70 7005 c079124500"));
+  EXPECT_EQ(tree.utcTime[0], utc);
+  tree.utcTime[1] = MakeDate(2000, 1, 1, 0, 0, 0);
+  for (int port : {1, 2, 2}) ShowTdt(tree, tree.Root(port, Table::Tdt));
+  EXPECT_EQ(Branch(1, Table::Tdt) + Branch(2, Table::Tdt),
+            "table_id: 0x70\nsection_syntax_indicator: 0x0\nsection_length: 0x5\nUTC_time: 1993-10-13 12:45:00\n"
+            "table_id: 0x70\nsection_syntax_indicator: 0x0\nsection_length: 0x5\nUTC_time: 2000-01-01 00:00:00\n");
+  EXPECT_TRUE(BuildTdt(tree, area.data(), area.size(), 1));  // the current time
+  ScriptedExchange device, silent;
+  device.Queue(0x0014, SamplePackets("tot_tnt"));  // the TOT alone: no TDT first, nothing at offset 184
+  EXPECT_FALSE(ParseTdt(tree, device, 2) || ParseTot(tree, device, 1) || ParseTdt(tree, silent, 2) ||
+               ParseTot(tree, silent, 1));
 }
 
 }  // namespace

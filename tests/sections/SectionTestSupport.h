@@ -178,39 +178,4 @@ class SectionTest : public ::testing::Test {
   TableTreeCtrl tree;
 };
 
-
-// A capture's packets as our builders write them: the continuity counter starts at 0 with each section.
-inline Bytes WithCountersFromZero(Bytes packets) {
-  for (size_t at = 0; at + kPacketSize <= packets.size(); at += kPacketSize)
-    packets[at + 3] = static_cast<uint8_t>((packets[at + 3] & 0xF0) | ((at / kPacketSize) & 0x0F));
-  return packets;
-}
-// Sets section_length (low nibble of byte 1 and byte 2) to fit `section`, its CRC_32 included.
-inline void SetSectionLength(Bytes& section) {
-  const size_t length = section.size() - 3;
-  section[1] = static_cast<uint8_t>((section[1] & 0xF0) | ((length >> 8) & 0x0F));
-  section[2] = static_cast<uint8_t>(length & 0xFF);
-}
-// True when whole descriptors fill [from, from + length) of `section` exactly.
-inline bool DescriptorsFill(const Bytes& section, size_t from, size_t length) {
-  const size_t end = from + length;
-  if (end > section.size()) return false;
-  size_t at = from;
-  while (at + 2 <= end) at += 2u + section[at + 1];
-  return at == end;
-}
-// True when the entries from `first` on (each a `head`-byte head ending in its 12-bit descriptor
-// loop length, then that loop) fill `section` up to its CRC_32 exactly.
-inline bool EntriesFillSection(const Bytes& section, size_t first, size_t head) {
-  if (section.size() < first + 4) return false;
-  const size_t crc = section.size() - 4;
-  size_t at = first;
-  while (at + head <= crc) {
-    const size_t length = (section[at + head - 2] & 0x0Fu) << 8 | section[at + head - 1];
-    if (!DescriptorsFill(section, at + head, length)) return false;
-    at += head + length;
-  }
-  return at == crc;
-}
-
 }  // namespace quorvelin::testing
