@@ -56,6 +56,12 @@ inline Bytes Packetized(const Bytes& section, uint16_t pid) {
 }
 
 // Bytes written as hex digits, blanks between them: Hex("47 40 11").
+// A capture's packets as our builders write them: the continuity counter starts at 0 with each section.
+inline Bytes WithCountersFromZero(Bytes packets) {
+  for (size_t at = 0; at + kPacketSize <= packets.size(); at += kPacketSize)
+    packets[at + 3] = static_cast<uint8_t>((packets[at + 3] & 0xF0) | ((at / kPacketSize) & 0x0F));
+  return packets;
+}
 inline Bytes Hex(const std::string& text) {
   Bytes out;
   for (size_t at = 0; at + 1 < text.size(); at += text[at] == ' ' ? 1 : 2)
