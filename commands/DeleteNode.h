@@ -11,7 +11,4 @@ namespace quorvelin {
 // was deleted.
 bool DeleteSelectedNode(TableTreeCtrl& tree, Ui& ui);
 
-// Sum of the section sizes of the holder's children.
-int HolderSize(const TableTreeCtrl& tree, ItemHandle holder);
-
 }  // namespace quorvelin

@@ -15,13 +15,6 @@ inline ItemHandle FindBelow(const TableTreeCtrl& tree, ItemHandle item, NodeKind
   return tree.FindChildOfKind(FirstChild(tree, item), kind);
 }
 
-// The item's payload of type T, nullptr when it has none (or no record).
-template <class T>
-T* PayloadOf(const TableTreeCtrl& tree, ItemHandle item) {
-  NodeRecord* r = item == kNoItem ? nullptr : tree.RecordOf(item);
-  return r ? r->As<T>() : nullptr;
-}
-
 // Calls visit(child) for each child of `parent`, in tree order.
 template <class Visit>
 void ForEachChild(const TreeModel& tree, ItemHandle parent, Visit&& visit) {

@@ -6,6 +6,7 @@
 
 #include "sections/BranchQueries.h"
 #include "sections/Packets.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 
@@ -20,7 +21,7 @@ const LoopFamily kNitFamily{"NIT",
                             NodeKind::NitTransportStream,
                             NodeKind::NitTransportDescriptorList,
                             "network_id",
-                            "network_descriptors_length: 0x%x",
+                            kNetworkDescriptorsLengthLine,
                             "network_descriptors:"};
 
 const LoopFamily kBatFamily{"BAT",
@@ -32,7 +33,7 @@ const LoopFamily kBatFamily{"BAT",
                             NodeKind::BatTransportStream,
                             NodeKind::BatTransportDescriptorList,
                             "bouquet_id",
-                            "bouquet_descriptors_length: 0x%x",
+                            kBouquetDescriptorsLengthLine,
                             "bouquet_descriptors:"};
 
 namespace {
@@ -44,7 +45,7 @@ void AddStream(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, cons
   const ItemHandle item = tree.InsertRecordItem(Format("transport_stream_id: 0x%x", e.transport_stream_id), kImageLine,
                                                 list, MakeRecord(f.stream, e));
   tree.InsertLine(Format("original_network_id: 0x%x", e.original_network_id), item);
-  tree.InsertLine(Format("transport_descriptor_length: 0x%x", e.transport_descriptors_length.get()), item);
+  AddLengthLine(tree, item, kTransportDescriptorLengthLine, e.transport_descriptors_length.get());
   if (e.transport_descriptors_length.get() == 0) return;
   const ItemHandle holder =
       tree.InsertRecordItem("transport_descriptors:", kImageLine, item, MakeHolder(f.streamDescriptors));
@@ -107,13 +108,13 @@ bool ParseLoopSection(TableTreeCtrl& tree, const SectionBytes& s, int port, cons
 
   const ItemHandle item = tree.InsertRecordItem(parser.sectionText(h), kImageLine, root, MakeRecord(f.section, h));
   AddSectionFieldLines(tree, item, layout->fields, f.idLabel);
-  tree.InsertLine(Format(f.firstLengthLine, h.descriptors_length.get()), item);
+  AddLengthLine(tree, item, f.firstLengthLine, h.descriptors_length.get());
   if (h.descriptors_length.get() != 0) {
     const ItemHandle holder = tree.InsertRecordItem(f.firstListLine, kImageLine, item, MakeHolder(f.firstList));
     VisitDescriptors(s, layout->firstLoop, h.descriptors_length.get(),
                      [&](const DescriptorBytes& d) { parser.firstLoop(tree, holder, d); });
   }
-  tree.InsertLine(Format("transport_stream_loop_length: 0x%x", h.transport_stream_loop_length.get()), item);
+  AddLengthLine(tree, item, kTransportStreamLoopLengthLine, h.transport_stream_loop_length.get());
   if (!layout->streams.empty()) {
     const ItemHandle list = tree.InsertRecordItem("transport_streams:", kImageLine, item, MakeHolder(f.streamList));
     for (const LoopSectionLayout::Stream& stream : layout->streams) AddStream(tree, list, s, stream, parser);
@@ -143,7 +144,7 @@ void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
 }
 
 void AddDescriptorLengthLine(TableTreeCtrl& tree, ItemHandle item, const DescriptorBytes& d) {
-  tree.InsertLine(Format("descriptor_length(byte): %d", static_cast<int>(d.data.size())), item);
+  AddLengthLine(tree, item, kDescriptorLengthLine, static_cast<unsigned>(d.data.size()));
 }
 
 ItemHandle AddGenericDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,

@@ -30,7 +30,7 @@ struct LoopFamily {
   Table table;
   NodeKind section, firstList, streamList, stream, streamDescriptors;
   const char* idLabel;          // "network_id"
-  const char* firstLengthLine;  // "network_descriptors_length: 0x%x"
+  const char* firstLengthLine;  // kNetworkDescriptorsLengthLine
   const char* firstListLine;    // "network_descriptors:"
 };
 

@@ -5,6 +5,7 @@
 #include "sections/DumpFiles.h"
 #include "sections/Packets.h"
 #include "sections/SectionReader.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -31,7 +32,7 @@ void AddProgramInfoDescriptor(TableTreeCtrl& tree, ItemHandle list, const Sectio
   const int length = d.length;
   const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: %x", d.tag), kImageLine, list,
                                                 MakeRecord(NodeKind::PmtProgramInfoDescriptor, std::move(d)));
-  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  AddLengthLine(tree, item, kDescriptorLengthLine, length);
   tree.InsertLine(data, item);
 }
 
@@ -68,7 +69,7 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
     const ItemHandle item = tree.InsertRecordItem(Format("stream type: %2x", c.stream_type), ComponentImage(c.stream_type),
                                                   list, MakeRecord(NodeKind::PmtComponent, c));
     tree.InsertLine(Format("elementary_pid: 0x%x (%d)", pid, pid), item);
-    tree.InsertLine(Format("es_info_length: 0x%x (%d)", esInfoLength, esInfoLength), item);
+    AddLengthLine(tree, item, kEsInfoLengthLine, esInfoLength);
     if (esInfoLength != 0) {
       const ItemHandle esList =
           tree.InsertRecordItem("es descriptors", kImageLine, item, MakeHolder(NodeKind::PmtEsDescriptorList));
@@ -102,7 +103,7 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
                                                    MakeRecord(NodeKind::PmtSection, header));
   AddSectionFieldLines(tree, section, f, "program_number");
   tree.InsertLine(Format("pcr_pid: 0x%x", pcrPid), section);
-  tree.InsertLine(Format("program_info_length: 0x%x (%d)", infoLength, infoLength), section);
+  AddLengthLine(tree, section, kProgramInfoLengthLine, infoLength);
   if (infoLength != 0) {
     const ItemHandle list = tree.InsertRecordItem("program_info_descriptors", kImageLine, section,
                                                   MakeHolder(NodeKind::PmtProgramInfoList));

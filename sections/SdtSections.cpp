@@ -6,6 +6,7 @@
 #include "sections/BranchQueries.h"
 #include "sections/DumpFiles.h"
 #include "sections/SectionReader.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 
@@ -48,7 +49,7 @@ void AddServiceDescriptor(TableTreeCtrl& tree, ItemHandle list, SdtServiceDescri
   const int providerLength = d.provider_name_length, nameLength = d.service_name_length;
   const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, list,
                                                 MakeRecord(NodeKind::SdtServiceDescriptor, d));
-  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  AddLengthLine(tree, item, kDescriptorLengthLine, length);
   const ItemHandle data = tree.InsertLine("descriptor_data", item);
   tree.InsertLine(type == 1 ? Format("service_type: 0x%x => digital television service", type)
                             : Format("service_type: 0x%x => ", type),
@@ -68,7 +69,7 @@ void AddLinkageDescriptor(TableTreeCtrl& tree, ItemHandle list, LinkageDescripto
   const bool hasPrivate = !d.private_data.empty();
   const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>link_age_descriptor", d.tag),
                                                 kImageLine, list, MakeRecord(NodeKind::SdtLinkageDescriptor, std::move(d)));
-  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  AddLengthLine(tree, item, kDescriptorLengthLine, length);
   tree.InsertLine(Format("transport_stream_id(byte): 0x%x(%d)", tsid, tsid), item);
   tree.InsertLine(Format("original_network_id(byte): 0x%x(%d)", onid, onid), item);
   tree.InsertLine(Format("service_id(byte): 0x%x(%d)", sid, sid), item);
@@ -82,7 +83,7 @@ void AddOtherDescriptor(TableTreeCtrl& tree, ItemHandle list, GenericDescriptor 
   const int length = d.length;
   const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, list,
                                                 MakeRecord(NodeKind::SdtDescriptor, std::move(d)));
-  tree.InsertLine(Format("descriptor_length(byte): %d", length), item);
+  AddLengthLine(tree, item, kDescriptorLengthLine, length);
   tree.InsertLine("descriptor_data(hex):" + data, item);
 }
 
@@ -118,7 +119,7 @@ size_t AddService(TableTreeCtrl& tree, ItemHandle services, const SectionBytes& 
   tree.InsertLine(Format("eit_present_following_flag: 0x%x", shown.eit_present_following()), item);
   tree.InsertLine(Format("runing_status: 0x%x", shown.running_status()), item);
   tree.InsertLine(Format("free_CA_mode: 0x%x", shown.free_ca_mode()), item);
-  tree.InsertLine(Format("descriptors_loop_length: 0x%x", loopLength), item);
+  AddLengthLine(tree, item, kServiceLoopLengthLine, loopLength);
   if (loopLength != 0) AddServiceDescriptors(tree, item, s, descriptors, descriptors + loopLength);
   return descriptors + receivedLength;
 }

@@ -98,6 +98,24 @@ class TableTreeCtrl : public TreeModel {
   std::array<std::array<ItemHandle, kTableCount>, 2> roots_{};
 };
 
+// The item's payload of type T, nullptr when it has none (or no record).
+template <class T>
+T* PayloadOf(const TableTreeCtrl& tree, ItemHandle item) {
+  NodeRecord* r = item == kNoItem ? nullptr : tree.RecordOf(item);
+  return r ? r->As<T>() : nullptr;
+}
+// The same when the item's record has `kind`.
+template <class T>
+T* PayloadOf(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind) {
+  return tree.KindOf(item) == kind ? PayloadOf<T>(tree, item) : nullptr;
+}
+
+// The selected item's payload when its record has `kind`, else nullptr.
+template <class T>
+T* SelectedPayload(const TableTreeCtrl& tree, NodeKind kind) {
+  return PayloadOf<T>(tree, tree.GetSelectedItem(), kind);
+}
+
 // One line per item, indented two blanks per depth, the item text exactly as shown.
 std::string DumpTree(const TreeModel& tree, ItemHandle from = kNoItem);
 

@@ -49,7 +49,7 @@ bool CBATAddBouquetName::AddDesc() {
       InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x =>bouquet_name_descriptor", name->tag),
                           MakeRecord(NodeKind::BatBouquetName, *name),
                           {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed});
-  GrowSectionDescriptors(tree_, parent, delta, "bouquet_descriptors_length: 0x%x");
+  GrowLoop(tree_, parent, delta, kBouquetDescriptorsLengthLine);
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
   return true;

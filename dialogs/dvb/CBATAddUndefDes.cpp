@@ -52,10 +52,10 @@ bool CBATAddUndefDes::AddDesc() {
       stream ? EnsureDescriptorHolder(tree_, target, NodeKind::BatTransportDescriptorList) : target;
   const ItemHandle item = InsertTypedDescriptor(parent, NodeKind::BatDescriptor, std::move(*typed));
   if (stream)
-    GrowStreamDescriptors(tree_, *stream, delta, tree_.GetPrevSiblingItem(parent),
-                          "transport_descriptors_length: 0x%x");
+    GrowStreamDescriptors(tree_, stream->stream, delta, tree_.GetPrevSiblingItem(parent),
+                          kTransportDescriptorsLengthLine);
   else
-    GrowSectionDescriptors(tree_, parent, delta, "bouquet_descriptors_length: 0x%x");
+    GrowLoop(tree_, parent, delta, kBouquetDescriptorsLengthLine);
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
   return true;

@@ -78,7 +78,7 @@ bool CDlgNITLinkage::AddDesc() {
   RemoveItem(tree_, replaced.item);
   const ItemHandle item = InsertItemWithLines(
       tree_, parent, Format("descriptor_tag: 0x%x =>link_age_descriptor", shown.tag), MakeRecord(kind, std::move(d)),
-      {Format("descriptor_length(byte): %d", shown.length),
+      {LengthLineText(kDescriptorLengthLine, shown.length),
        Format("transport_stream_id(byte): 0x%x(%d)", shown.transport_stream_id, shown.transport_stream_id),
        Format("original_network_id(byte): 0x%x(%d)", shown.original_network_id, shown.original_network_id),
        Format("service_id(byte): 0x%x(%d)", shown.service_id, shown.service_id),
@@ -89,7 +89,7 @@ bool CDlgNITLinkage::AddDesc() {
   if (type_ == kSdtServiceLoop)
     length_ = size;
   else
-    GrowSectionDescriptors(tree_, parent, size - replaced.size, "network_descriptors_length: 0x%x");
+    GrowLoop(tree_, parent, size - replaced.size, kNetworkDescriptorsLengthLine);
   return true;
 }
 

@@ -42,7 +42,7 @@ bool CNITAddNetworkName::AddDesc() {
     if (!section) return false;
     if (!LoopSectionHasRoom(*section, size)) return Refuse(kSectionFullMessage, kName);
     item = InsertItemWithLines(tree_, parent, text, MakeRecord(NodeKind::NitNetworkName, *name), lines);
-    GrowSectionDescriptors(tree_, parent, size, "network_descriptors_length: 0x%x");
+    GrowLoop(tree_, parent, size, kNetworkDescriptorsLengthLine);
   }
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);

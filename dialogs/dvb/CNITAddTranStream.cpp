@@ -34,7 +34,7 @@ bool CNITAddTranStream::OnOK() {
       tree_, holder, Format("transport_stream_id: 0x%x", e.transport_stream_id),
       MakeRecord(bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e),
       {Format("original_network_id: 0x%x", e.original_network_id), "transport_descriptor_length: 0x0"});
-  GrowStreamLoop(tree_, holder, 6 + e.transport_descriptors_length.get(), "stransport_stream_loop_length: 0x%x");
+  GrowLoop(tree_, holder, 6 + e.transport_descriptors_length.get(), "stransport_stream_loop_length: 0x%x");
   tree_.Expand(holder, ExpandCode::Expand);
   tree_.Expand(stream, ExpandCode::Expand);
   return true;

@@ -15,7 +15,7 @@ bool CNITAddUndefDes::AddDesc() {
   if (!LoopSectionHasRoom(*section, size)) return Refuse(kSectionFullMessage, kData);
 
   const ItemHandle item = InsertTypedDescriptor(holder, NodeKind::NitNetworkDescriptor, std::move(*typed));
-  GrowSectionDescriptors(tree_, holder, size, "network_descriptors_length: 0x%x");
+  GrowLoop(tree_, holder, size, kNetworkDescriptorsLengthLine);
   tree_.Expand(holder, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
   return true;

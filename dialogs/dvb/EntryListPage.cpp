@@ -50,7 +50,7 @@ void EntryListPage::InsertDescriptor(ItemHandle parent, std::unique_ptr<NodeReco
   const EntryListDescriptor entries = *record->As<EntryListDescriptor>();
   const ItemHandle item =
       InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x =>%s", entries.tag, layout_.descriptorName),
-                          std::move(record), {Format("descriptor_length(byte): %d", entries.length)});
+                          std::move(record), {LengthLineText(kDescriptorLengthLine, entries.length)});
   const size_t size = static_cast<size_t>(layout_.entrySize);
   for (size_t i = 0; i < rows.size(); ++i) {
     const ItemHandle entry = tree_.InsertTextItem("Service_list", item);
@@ -81,8 +81,8 @@ bool EntryListPage::AddDesc() {
 
   RemoveItem(tree_, old.item);
   if (count > 0) InsertDescriptor(EnsureDescriptorHolder(tree_, stream, HolderKind()), BuildRecord(rows), rows);
-  GrowStreamDescriptors(tree_, *place, newSize - old.size, tree_.ChildAt(stream, 1),
-                        "transport_descriptor_length: 0x%x");
+  GrowStreamDescriptors(tree_, place->stream, newSize - old.size, tree_.ChildAt(stream, 1),
+                        kTransportDescriptorLengthLine);
   return true;
 }
 
@@ -95,7 +95,7 @@ bool EntryListPage::ReplaceInNetworkLoop(const ReplacedDescriptor& old) {
   if (!LoopSectionHasRoom(*section, newSize - old.size)) return Refuse(kSectionFullMessage, kServiceId);
   RemoveItem(tree_, old.item);
   if (!rows.empty()) InsertDescriptor(old.holder, BuildRecord(rows), rows);
-  GrowSectionDescriptors(tree_, old.holder, newSize - old.size, "network_descriptors_length: 0x%x");
+  GrowLoop(tree_, old.holder, newSize - old.size, kNetworkDescriptorsLengthLine);
   return true;
 }
 

@@ -1,8 +1,8 @@
 #include "dialogs/mpeg/CCatDesPMT.h"
 
-#include "dialogs/common/TreeLines.h"
 #include "dialogs/mpeg/PmtDescriptorLoops.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -18,11 +18,7 @@ bool CCatDesPMT::AddDesc() {
   InsertDescriptor(holder, NodeKind::PmtCaDescriptor, *input);
 
   if (holder == selected) {  // program-info loop: the section's length grows by the descriptor
-    NodeRecord* r = tree_.RecordOf(tree_.GetParentItem(holder));
-    if (auto* h = r ? r->As<PmtSectionHeader>() : nullptr) {
-      h->program_info_length.add(input->descriptor.length + 2);
-      RewriteLineBefore(tree_, holder, Format("program_info_length: 0x%x", h->program_info_length.get()));
-    }
+    GrowLoop(tree_, holder, input->descriptor.length + 2, "program_info_length: 0x%x");
   } else if (const ItemHandle line = UpdateEsInfoLength(tree_, selected, holder)) {
     tree_.SelectItem(line);
   }

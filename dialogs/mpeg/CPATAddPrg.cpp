@@ -1,8 +1,8 @@
 #include "dialogs/mpeg/CPATAddPrg.h"
 
 #include "dialogs/common/FieldRange.h"
-#include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {

@@ -1,8 +1,8 @@
 #include "dialogs/mpeg/CPMTAddCom.h"
 
 #include "dialogs/common/FieldRange.h"
-#include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -56,7 +56,7 @@ bool CPMTAddCom::OnOK() {
   const int image = ComponentImage(component.stream_type);
   if (add_) {
     const ItemHandle item = tree_.InsertRecordItem(line, image, target, MakeRecord(NodeKind::PmtComponent, component));
-    AppendLines(tree_, item, {pidLine, Format("es_info_length: 0x%x (%d)", 0, 0)});
+    AppendLines(tree_, item, {pidLine, LengthLineText(kEsInfoLengthLine, 0)});
     tree_.SelectItem(item);
   } else {
     *SelectedPayload<PmtComponent>(tree_, NodeKind::PmtComponent) = component;

@@ -1,9 +1,9 @@
 #include "dialogs/mpeg/CPMTAddDesc.h"
 
 #include "dialogs/common/HexDescriptorFields.h"
-#include "dialogs/common/TreeLines.h"
 #include "dialogs/mpeg/PmtDescriptorLoops.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -26,18 +26,12 @@ bool CPMTAddDesc::AddDesc() {
       tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder, MakeRecord(kind, d));
   tree_.Expand(holder, ExpandCode::Expand);
   AppendLines(tree_, item,
-              {Format("descriptor_length(byte): %d", d.length), "descriptor_data(hex): " + input->normalised});
+              {LengthLineText(kDescriptorLengthLine, d.length), "descriptor_data(hex): " + input->normalised});
   tree_.Expand(item, ExpandCode::Expand);
 
   ItemHandle lengthLine = kNoItem;
   if (programInfo) {  // the section's program_info_length := the bytes of the loop
-    NodeRecord* r = tree_.RecordOf(tree_.GetParentItem(holder));
-    if (auto* h = r ? r->As<PmtSectionHeader>() : nullptr) {
-      h->program_info_length.set(static_cast<uint32_t>(tree_.LoopBytes(holder)));
-      const int length = h->program_info_length.get();
-      lengthLine = tree_.GetPrevSiblingItem(holder);
-      RewriteLineBefore(tree_, holder, Format("program_info_length: 0x%x (%d)", length, length));
-    }
+    if (CountLoop(tree_, holder, kProgramInfoLengthLine)) lengthLine = tree_.GetPrevSiblingItem(holder);
   } else {
     lengthLine = UpdateEsInfoLength(tree_, selected, holder);
   }

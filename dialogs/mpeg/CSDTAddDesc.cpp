@@ -1,8 +1,8 @@
 #include "dialogs/mpeg/CSDTAddDesc.h"
 
-#include "dialogs/common/TreeLines.h"
 #include "dialogs/dvb/NitBatLoops.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -65,8 +65,7 @@ bool CSDTAddDesc::OnOK() {
     if (newHolder) RemoveItem(tree_, holder);
     return done;
   }
-  service->descriptors_loop_length.add(added);
-  RewriteLineBefore(tree_, holder, Format("descriptor_loop_length: 0x%x", service->descriptors_loop_length.get()));
+  GrowLoop(tree_, holder, added, "descriptor_loop_length: 0x%x");
   return true;
 }
 

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "dialogs/common/FieldRange.h"
-#include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -76,7 +76,7 @@ bool CSDTAddService::OnOK() {
   if (add_) {
     const ItemHandle item =
         tree_.InsertRecordItem(ServiceLine(service), kImageLine, target, MakeRecord(NodeKind::SdtService, service));
-    AppendLines(tree_, item, {flags[0], flags[1], flags[2], flags[3], Format("descriptors_loop_length: 0x%x", 0)});
+    AppendLines(tree_, item, {flags[0], flags[1], flags[2], flags[3], LengthLineText(kServiceLoopLengthLine, 0)});
     tree_.SelectItem(item);
     tree_.Expand(item, ExpandCode::Expand);
   } else {

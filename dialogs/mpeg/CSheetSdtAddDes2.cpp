@@ -1,7 +1,7 @@
 #include "dialogs/mpeg/CSheetSdtAddDes2.h"
 
-#include "dialogs/common/TreeLines.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -18,7 +18,7 @@ bool CSheetSdtAddDes2::AddDesc() {
   const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder_,
                                                  MakeRecord(NodeKind::SdtDescriptor, d));
   AppendLines(tree_, item,
-              {Format("descriptor_length(byte): %d", d.length), "descriptor_data(hex): " + input->normalised});
+              {LengthLineText(kDescriptorLengthLine, d.length), "descriptor_data(hex): " + input->normalised});
   tree_.SelectItem(item);
   tree_.Expand(item, ExpandCode::Expand);
   added_ = d.length + 2;

@@ -4,6 +4,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -62,7 +63,7 @@ bool CSheetSdtAddDesc1::AddDesc() {
 
   const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder_,
                                                  MakeRecord(NodeKind::SdtServiceDescriptor, d));
-  tree_.InsertLine(Format("descriptor_length(byte): %d", d.length), item);
+  AddLengthLine(tree_, item, kDescriptorLengthLine, d.length);
   const ItemHandle data = tree_.InsertLine("descriptor_data", item);
   tree_.InsertLine(d.service_type == 1 ? Format("service_type: 0x%x => digital television service", d.service_type)
                                        : Format("service_type: 0x%x => ", d.service_type),

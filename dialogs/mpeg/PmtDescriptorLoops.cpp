@@ -1,6 +1,6 @@
 #include "dialogs/mpeg/PmtDescriptorLoops.h"
 
-#include "util/Number.h"
+#include "tree/LoopLengths.h"
 
 namespace quorvelin {
 
@@ -17,13 +17,9 @@ ItemHandle PmtDescriptorHolder(TableTreeCtrl& tree, ItemHandle selected) {
 }
 
 ItemHandle UpdateEsInfoLength(TableTreeCtrl& tree, ItemHandle component, ItemHandle holder) {
-  NodeRecord* r = tree.RecordOf(component);
-  PmtComponent* c = r ? r->As<PmtComponent>() : nullptr;
-  if (!c) return kNoItem;
-  c->es_info_length.set(static_cast<uint32_t>(tree.LoopBytes(holder)));
+  if (tree.GetParentItem(holder) != component) return kNoItem;
   const ItemHandle line = tree.ChildAt(component, 1);
-  if (line) tree.SetItemText(line, Format("es_info_length: 0x%x", c->es_info_length.get()));
-  return line;
+  return CountLoop(tree, holder, "es_info_length: 0x%x", line) ? line : kNoItem;
 }
 
 }  // namespace quorvelin
