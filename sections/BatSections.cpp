@@ -4,21 +4,20 @@
 
 #include "sections/DumpFiles.h"
 #include "sections/LoopSections.h"
+#include "sections/descriptors/GenericHex.h"
+#include "sections/descriptors/Names.h"
+#include "sections/descriptors/ServiceList.h"
 #include "util/Number.h"
 
 namespace quorvelin {
 namespace {
 
-constexpr uint8_t kBouquetNameTag = 0x47;
-constexpr uint8_t kServiceListTag = 0x41;
-
 void AddBouquetDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
   if (d.tag == kBouquetNameTag) {
-    AddNameDescriptor(tree, holder, NodeKind::BatBouquetName, d, "descriptor_tag: 0x%x =>bouquet_name_descriptor",
-                      "bouquet_name: ", DisplayName(d.data, true));
+    AddName(tree, holder, NodeKind::BatBouquetName, d, "bouquet_name_descriptor", "bouquet_name: ", DisplayName(d.data));
     return;
   }
-  AddGenericDescriptor(tree, holder, NodeKind::BatDescriptor, d, HexStyle::Text);
+  AddHexDescriptor(tree, holder, NodeKind::BatDescriptor, d, kHexLines);
 }
 
 void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
@@ -26,7 +25,7 @@ void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const Descri
     AddServiceList(tree, holder, NodeKind::BatServiceList, d);
     return;
   }
-  AddGenericDescriptor(tree, holder, NodeKind::BatDescriptor, d, HexStyle::Text);
+  AddHexDescriptor(tree, holder, NodeKind::BatDescriptor, d, kHexLines);
 }
 
 std::string BatSectionText(const LoopSectionHeader& h) {

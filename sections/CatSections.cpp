@@ -1,8 +1,8 @@
 #include "sections/CatSections.h"
 
 #include "sections/BranchQueries.h"
-#include "sections/CaDescriptorLines.h"
 #include "sections/SectionReader.h"
+#include "sections/descriptors/CaDescriptor.h"
 
 namespace quorvelin {
 
@@ -26,7 +26,7 @@ bool ParseCat(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) 
     const ItemHandle list =
         tree.InsertRecordItem("descriptors", kImageLine, section, MakeHolder(NodeKind::CatDescriptorList));
     ForEachDescriptor(s, kCatLoopStart, LoopEnd(s, f), [&](size_t at, uint8_t, uint8_t length) {
-      if (length >= 4) AddCaDescriptor(tree, list, s, at, NodeKind::CatCaDescriptor);
+      if (length >= kCaFixedLength) AddCa(tree, list, NodeKind::CatCaDescriptor, DescriptorAt(s, at));
     });
   }
   AddCrcLine(tree, section, s, f);
@@ -46,7 +46,7 @@ BuildResult BuildCat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
   SectionWriter w(kFivePacketSection);
   w.WriteHeader(HeadOf(*header), kFixedBits30);
   ForEachChild(tree, FindBelow(tree, section, NodeKind::CatDescriptorList), [&](ItemHandle h) {
-    if (const auto* ca = PayloadOf<CaDescriptor>(tree, h)) WriteCaDescriptor(w, *ca);
+    if (const auto* ca = PayloadOf<CaDescriptor>(tree, h)) WriteCa(w, *ca);
   });
   return FinishIntoArea(w, "CAT", "five packets", 0x0001, area, areaSize);
 }

@@ -6,9 +6,11 @@
 
 #include "sections/BranchQueries.h"
 #include "sections/Packets.h"
+#include "sections/descriptors/GenericHex.h"
+#include "sections/descriptors/Names.h"
+#include "sections/descriptors/ServiceList.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
-#include "util/TextCode.h"
 
 namespace quorvelin {
 
@@ -54,13 +56,6 @@ void AddStream(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, cons
 }
 
 }  // namespace
-
-void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
-                      const std::function<void(const DescriptorBytes&)>& add) {
-  ForEachDescriptor(s, from, from + length, [&](size_t at, uint8_t tag, uint8_t n) {
-    add({tag, std::span<const uint8_t>(s.Pointer(at + 2), n)});
-  });
-}
 
 std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_t tableId) {
   LoopSectionLayout out;
@@ -143,82 +138,13 @@ void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
   }
 }
 
-void AddDescriptorLengthLine(TableTreeCtrl& tree, ItemHandle item, const DescriptorBytes& d) {
-  AddLengthLine(tree, item, kDescriptorLengthLine, static_cast<unsigned>(d.data.size()));
-}
-
-ItemHandle AddGenericDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                                HexStyle style) {
-  GenericDescriptor g;
-  g.tag = d.tag;
-  g.length = static_cast<uint8_t>(d.data.size());
-  g.data.assign(d.data.begin(), d.data.end());
-  const ItemHandle item =
-      tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder, MakeRecord(kind, std::move(g)));
-  AddDescriptorLengthLine(tree, item, d);
-  const int n = static_cast<int>(d.data.size());
-  std::string hex;
-  if (style == HexStyle::Chars) {
-    std::vector<char> chars(3 * d.data.size() + 100);
-    BytesToHexChars(chars.data(), d.data.data(), n);
-    hex = chars.data();
-  } else {
-    BytesToHexText(hex, d.data.data(), n);
-  }
-  tree.InsertLine("descriptor_data(hex):" + hex, item);
-  return item;
-}
-
-ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d) {
-  EntryListDescriptor list;
-  list.tag = d.tag;
-  list.length = static_cast<uint8_t>(d.data.size());
-  list.entries.assign(d.data.begin(), d.data.end());
-  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>network_service_list_descriptor", d.tag),
-                                                kImageLine, holder, MakeRecord(kind, std::move(list)));
-  AddDescriptorLengthLine(tree, item, d);
-  const SectionBytes b = d.Bytes();
-  for (size_t pos = 0; b.Has(pos, 3); pos += 3) {
-    const ItemHandle entry = tree.InsertTextItem("Service_list", item);
-    tree.InsertLine(Format("service_id: 0x%x", b.U16(pos)), entry);
-    tree.InsertLine(Format("service_type: 0x%x", b.U8(pos + 2)), entry);
-  }
-  return item;
-}
-
-ItemHandle AddNameDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                             const char* tagLine, const char* nameLabel, const std::string& shown) {
-  NameDescriptor name;
-  name.tag = d.tag;
-  name.length = static_cast<uint8_t>(d.data.size());
-  std::copy(d.data.begin(), d.data.end(), name.name.begin());
-  const ItemHandle item = tree.InsertRecordItem(Format(tagLine, d.tag), kImageLine, holder, MakeRecord(kind, name));
-  AddDescriptorLengthLine(tree, item, d);
-  tree.InsertLine(nameLabel + shown, item);
-  return item;
-}
-
-std::string DisplayName(std::span<const uint8_t> name, bool decode) {
-  std::string text = decode ? DecodeName(name.data(), name.size(), TextCode())
-                            : std::string(reinterpret_cast<const char*>(name.data()), name.size());
-  if (const size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-  return text;
-}
-
 void WriteCommonDescriptor(SectionWriter& w, const NodeRecord& record) {
-  if (const auto* name = record.As<NameDescriptor>()) {
-    w.U8(name->tag);
-    w.U8(name->length);
-    w.Bytes(name->name.data(), name->length);
-  } else if (const auto* list = record.As<EntryListDescriptor>()) {
-    w.U8(list->tag);
-    w.U8(list->length);
-    w.Padded(list->entries, list->length);
-  } else if (const auto* g = record.As<GenericDescriptor>()) {
-    w.U8(g->tag);
-    w.U8(g->length);
-    w.Padded(g->data, g->length);
-  }
+  if (const auto* name = record.As<NameDescriptor>())
+    WriteName(w, *name);
+  else if (const auto* list = record.As<EntryListDescriptor>())
+    WriteEntryList(w, *list);
+  else if (const auto* g = record.As<GenericDescriptor>())
+    WriteDescriptor(w, *g);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 
 #include "sections/SectionReader.h"
 #include "sections/SectionWriter.h"
+#include "sections/descriptors/Descriptor.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
@@ -37,14 +38,6 @@ struct LoopFamily {
 extern const LoopFamily kNitFamily;
 extern const LoopFamily kBatFamily;
 
-// One descriptor as it stands in a loop.
-struct DescriptorBytes {
-  uint8_t tag = 0;
-  std::span<const uint8_t> data;  // descriptor_length bytes
-
-  SectionBytes Bytes() const { return SectionBytes(data.data(), data.size()); }
-};
-
 // Where the parts of a NIT or BAT section lie. Loops keep only whole items: a loop length that
 // runs past its section, or ends inside an item, is cut back, and the header's loop lengths say so.
 struct LoopSectionLayout {
@@ -61,10 +54,6 @@ struct LoopSectionLayout {
 // Nothing when byte 0 is not `tableId`, or the section is shorter than 16 bytes, longer than the
 // parse buffer or longer than the bytes given.
 std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_t tableId);
-
-// Calls `add` for each whole descriptor inside [from, from + length).
-void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
-                      const std::function<void(const DescriptorBytes&)>& add);
 
 // Adds one descriptor item, with its lines, below a loop holder.
 using DescriptorAdder = void (*)(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d);
@@ -84,21 +73,6 @@ bool ParseLoopSection(TableTreeCtrl& tree, const SectionBytes& section, int port
 // byte; the walk ends after a section whose last_section_number is not above its section_number.
 void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
                   const std::function<void(std::span<const uint8_t>)>& parse);
-
-// --- descriptor items shared by both families ---
-// "descriptor_length(byte): %d"
-void AddDescriptorLengthLine(TableTreeCtrl& tree, ItemHandle item, const DescriptorBytes& d);
-// Generic descriptor: "descriptor_tag: 0x%x" with its length and "descriptor_data(hex):" lines.
-enum class HexStyle { Chars, Text };
-ItemHandle AddGenericDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                                HexStyle style);
-// Service list: one "Service_list" item per 3-byte entry.
-ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d);
-// Network or bouquet name; `shown` is the name as the user reads it.
-ItemHandle AddNameDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                             const char* tagLine, const char* nameLabel, const std::string& shown);
-// Name bytes decoded under the text code for display, up to the first zero byte.
-std::string DisplayName(std::span<const uint8_t> name, bool decode);
 
 // --- building ---
 // Ten packets of 188 bytes fit the packet store of a NIT or BAT section.

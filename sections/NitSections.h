@@ -42,20 +42,4 @@ BuildResult BuildNitSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize,
 // left as it was when the result is not ok (no section, or a message why).
 BuildResult BuildNit(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
 
-// Display values of the delivery descriptors, as the parser shows them.
-std::vector<std::string> CableDeliveryLines(const CableDelivery& d);
-std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d);
-std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d);
-// service_id, visibility and logical_channel_number of one 4-byte logical channel entry.
-std::vector<std::string> LogicalChannelEntryLines(std::span<const uint8_t, 4> entry);
-
-// Delivery records from the descriptor's data bytes (descriptor_length 11).
-CableDelivery CableDeliveryFromBytes(std::span<const uint8_t, 11> data);
-SatelliteDelivery SatelliteDeliveryFromBytes(std::span<const uint8_t, 11> data);
-TerrestrialDelivery TerrestrialDeliveryFromBytes(std::span<const uint8_t, 11> data);
-// ... and back: the 11 data bytes the builder writes, reserved bits set.
-std::array<uint8_t, 11> CableDeliveryBytes(const CableDelivery& d);
-std::array<uint8_t, 11> SatelliteDeliveryBytes(const SatelliteDelivery& d);
-std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d);
-
 }  // namespace quorvelin

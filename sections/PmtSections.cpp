@@ -1,10 +1,11 @@
 #include "sections/PmtSections.h"
 
 #include "sections/BranchQueries.h"
-#include "sections/CaDescriptorLines.h"
 #include "sections/DumpFiles.h"
 #include "sections/Packets.h"
 #include "sections/SectionReader.h"
+#include "sections/descriptors/CaDescriptor.h"
+#include "sections/descriptors/GenericHex.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -16,40 +17,14 @@ constexpr size_t kComponentHeader = 5;
 constexpr size_t kSectionWalkEnd = 188;    // a further section must start in the first packet
 constexpr size_t kComponentWalkEnd = 1024;  // components are read from the first 1024 bytes
 
-constexpr uint8_t kCaTag = 0x09;
-
 int ComponentImage(uint8_t streamType) {
   if (streamType == 1 || streamType == 2) return kImageVideo;
   if (streamType == 3 || streamType == 4) return kImageAudio;
   return kImageLine;
 }
 
-// Program-info descriptors other than CA: "descriptor_tag: %x" and the data as " %2x".
-void AddProgramInfoDescriptor(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, size_t at) {
-  GenericDescriptor d = ReadDescriptor(s, at);
-  std::string data = "descriptor_data(hex):";
-  for (uint8_t b : d.data) data += Format(" %2x", b);
-  const int length = d.length;
-  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: %x", d.tag), kImageLine, list,
-                                                MakeRecord(NodeKind::PmtProgramInfoDescriptor, std::move(d)));
-  AddLengthLine(tree, item, kDescriptorLengthLine, length);
-  tree.InsertLine(data, item);
-}
-
-// Stream descriptors other than CA: "descriptor_tag: %02x" and the data as " %02x".
-void AddEsDescriptor(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, size_t at) {
-  GenericDescriptor d = ReadDescriptor(s, at);
-  std::string data;
-  BytesToHexText(data, d.data.data(), static_cast<int>(d.data.size()));
-  const int length = d.length;
-  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: %02x", d.tag), kImageLine, list,
-                                                MakeRecord(NodeKind::PmtEsDescriptor, std::move(d)));
-  tree.InsertLine(Format("descriptor_length (byte): %d", length), item);
-  tree.InsertLine("descriptor_data(hex):" + data, item);
-}
-
 // A CA_descriptor shorter than its 4 fixed bytes is kept as a plain descriptor.
-bool IsCaDescriptor(uint8_t tag, uint8_t length) { return tag == kCaTag && length >= 4; }
+bool IsCaDescriptor(uint8_t tag, uint8_t length) { return tag == kCaTag && length >= kCaFixedLength; }
 
 void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& s, const SectionFields& f,
                    size_t sectionStart, size_t programInfoLength) {
@@ -75,9 +50,9 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
           tree.InsertRecordItem("es descriptors", kImageLine, item, MakeHolder(NodeKind::PmtEsDescriptorList));
       ForEachDescriptor(s, descriptors, descriptors + esInfoLength, [&](size_t d, uint8_t tag, uint8_t length) {
         if (IsCaDescriptor(tag, length))
-          AddCaDescriptor(tree, esList, s, d, NodeKind::PmtCaDescriptor);
+          AddCa(tree, esList, NodeKind::PmtCaDescriptor, DescriptorAt(s, d));
         else
-          AddEsDescriptor(tree, esList, s, d);
+          AddHexDescriptor(tree, esList, NodeKind::PmtEsDescriptor, DescriptorAt(s, d), kEsHexLines);
       });
     }
     at = descriptors + receivedLength;
@@ -110,9 +85,10 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
     ForEachDescriptor(s, kProgramInfoStart, kProgramInfoStart + infoLength,
                       [&](size_t at, uint8_t tag, uint8_t length) {
                         if (IsCaDescriptor(tag, length))
-                          AddCaDescriptor(tree, list, s, at, NodeKind::PmtCaDescriptor);
+                          AddCa(tree, list, NodeKind::PmtCaDescriptor, DescriptorAt(s, at));
                         else
-                          AddProgramInfoDescriptor(tree, list, s, at);
+                          AddHexDescriptor(tree, list, NodeKind::PmtProgramInfoDescriptor, DescriptorAt(s, at),
+                                           kProgramInfoHexLines);
                       });
   }
   AddComponents(tree, section, s, f, sectionStart, s.U12(10));  // components follow the received length
@@ -123,7 +99,7 @@ void WriteDescriptorLoop(const TableTreeCtrl& tree, ItemHandle list, SectionWrit
   ForEachChild(tree, list, [&](ItemHandle h) {
     const NodeKind kind = tree.KindOf(h);
     if (const auto* ca = PayloadOf<CaDescriptor>(tree, h); ca && kind == NodeKind::PmtCaDescriptor)
-      WriteCaDescriptor(w, *ca);
+      WriteCa(w, *ca);
     else if (const auto* d = PayloadOf<GenericDescriptor>(tree, h);
              d && (kind == NodeKind::PmtProgramInfoDescriptor || kind == NodeKind::PmtEsDescriptor))
       WriteDescriptor(w, *d);

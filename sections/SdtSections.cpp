@@ -6,98 +6,30 @@
 #include "sections/BranchQueries.h"
 #include "sections/DumpFiles.h"
 #include "sections/SectionReader.h"
+#include "sections/descriptors/GenericHex.h"
+#include "sections/descriptors/Linkage.h"
+#include "sections/descriptors/ServiceDescriptor.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
-#include "util/TextCode.h"
 
 namespace quorvelin {
 namespace {
 
 constexpr uint8_t kSdtActual = 0x42;
-constexpr uint8_t kServiceDescriptorTag = 0x48;
-constexpr uint8_t kLinkageDescriptorTag = 0x4A;
 constexpr size_t kServiceLoopStart = 11;
 constexpr size_t kServiceHeader = 5;
-constexpr size_t kLinkageFixed = 7;
-
-// Name text for display: decoded with the text code, up to its first zero byte.
-std::string DisplayName(const uint8_t* bytes, size_t count) {
-  std::string text = DecodeName(bytes, count, TextCode());
-  return text.substr(0, text.find('\0'));
-}
-
-// A service_descriptor is shown field by field only when its two names fill it exactly.
-bool ReadServiceDescriptor(const SectionBytes& s, size_t at, SdtServiceDescriptor& d) {
-  d.tag = s.U8(at);
-  d.length = s.U8(at + 1);
-  if (d.length < 3) return false;
-  d.service_type = s.U8(at + 2);
-  d.provider_name_length = s.U8(at + 3);
-  const size_t serviceLengthAt = at + 4 + d.provider_name_length;
-  if (serviceLengthAt >= at + 2 + d.length) return false;
-  d.service_name_length = s.U8(serviceLengthAt);
-  if (3u + d.provider_name_length + d.service_name_length != d.length) return false;
-  std::copy_n(s.Pointer(at + 4), d.provider_name_length, d.provider_name.begin());
-  std::copy_n(s.Pointer(serviceLengthAt + 1), d.service_name_length, d.service_name.begin());
-  return true;
-}
-
-void AddServiceDescriptor(TableTreeCtrl& tree, ItemHandle list, SdtServiceDescriptor d) {
-  const std::string provider = DisplayName(d.provider_name.data(), d.provider_name_length);
-  const std::string name = DisplayName(d.service_name.data(), d.service_name_length);
-  const int length = d.length, type = d.service_type;
-  const int providerLength = d.provider_name_length, nameLength = d.service_name_length;
-  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, list,
-                                                MakeRecord(NodeKind::SdtServiceDescriptor, d));
-  AddLengthLine(tree, item, kDescriptorLengthLine, length);
-  const ItemHandle data = tree.InsertLine("descriptor_data", item);
-  tree.InsertLine(type == 1 ? Format("service_type: 0x%x => digital television service", type)
-                            : Format("service_type: 0x%x => ", type),
-                  data);
-  tree.InsertLine(Format("service_provider_name_length: %d", providerLength), data);
-  tree.InsertLine("service_provider_name: " + provider, data);
-  tree.InsertLine(Format("service_name_length: %d", nameLength), data);
-  tree.InsertLine("service_name: " + name, data);
-}
-
-void AddLinkageDescriptor(TableTreeCtrl& tree, ItemHandle list, LinkageDescriptor d) {
-  const int length = d.length;
-  const uint16_t tsid = d.transport_stream_id, onid = d.original_network_id, sid = d.service_id;
-  const uint8_t type = d.linkage_type;
-  std::string privateText;
-  BytesToHexText(privateText, d.private_data.data(), static_cast<int>(d.private_data.size()));
-  const bool hasPrivate = !d.private_data.empty();
-  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x =>link_age_descriptor", d.tag),
-                                                kImageLine, list, MakeRecord(NodeKind::SdtLinkageDescriptor, std::move(d)));
-  AddLengthLine(tree, item, kDescriptorLengthLine, length);
-  tree.InsertLine(Format("transport_stream_id(byte): 0x%x(%d)", tsid, tsid), item);
-  tree.InsertLine(Format("original_network_id(byte): 0x%x(%d)", onid, onid), item);
-  tree.InsertLine(Format("service_id(byte): 0x%x(%d)", sid, sid), item);
-  tree.InsertLine(Format("link_type(byte): 0x%x(%d)", type, type), item);
-  if (hasPrivate) tree.InsertLine(privateText, tree.InsertLine("private_data", item));
-}
-
-void AddOtherDescriptor(TableTreeCtrl& tree, ItemHandle list, GenericDescriptor d) {
-  std::string data;
-  BytesToHexText(data, d.data.data(), static_cast<int>(d.data.size()));
-  const int length = d.length;
-  const ItemHandle item = tree.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, list,
-                                                MakeRecord(NodeKind::SdtDescriptor, std::move(d)));
-  AddLengthLine(tree, item, kDescriptorLengthLine, length);
-  tree.InsertLine("descriptor_data(hex):" + data, item);
-}
 
 void AddServiceDescriptors(TableTreeCtrl& tree, ItemHandle service, const SectionBytes& s, size_t from, size_t end) {
   const ItemHandle list =
       tree.InsertRecordItem("descriptors", kImageLine, service, MakeHolder(NodeKind::SdtServiceDescriptorList));
-  ForEachDescriptor(s, from, end, [&](size_t at, uint8_t tag, uint8_t length) {
-    SdtServiceDescriptor decoded;
-    if (tag == kServiceDescriptorTag && ReadServiceDescriptor(s, at, decoded))
-      AddServiceDescriptor(tree, list, decoded);
-    else if (tag == kLinkageDescriptorTag && length >= kLinkageFixed)
-      AddLinkageDescriptor(tree, list, ReadLinkageDescriptor(s, at));
+  VisitDescriptors(s, from, end - from, [&](const DescriptorBytes& d) {
+    const auto named = d.tag == kServiceDescriptorTag ? ReadServiceDescriptor(d) : std::nullopt;
+    if (named)
+      AddServiceDescriptor(tree, list, *named);
+    else if (d.tag == kLinkageTag && d.data.size() >= kLinkageFixedLength)
+      AddLinkage(tree, list, NodeKind::SdtLinkageDescriptor, d);
     else
-      AddOtherDescriptor(tree, list, ReadDescriptor(s, at));
+      AddHexDescriptor(tree, list, NodeKind::SdtDescriptor, d, kHexLines);
   });
 }
 
@@ -124,19 +56,6 @@ size_t AddService(TableTreeCtrl& tree, ItemHandle services, const SectionBytes& 
   return descriptors + receivedLength;
 }
 
-// The serialised service_descriptor, cut or padded to its descriptor_length.
-void WriteServiceDescriptor(SectionWriter& w, const SdtServiceDescriptor& d) {
-  std::vector<uint8_t> body;
-  body.push_back(d.service_type);
-  body.push_back(d.provider_name_length);
-  body.insert(body.end(), d.provider_name.begin(), d.provider_name.begin() + d.provider_name_length);
-  body.push_back(d.service_name_length);
-  body.insert(body.end(), d.service_name.begin(), d.service_name.begin() + d.service_name_length);
-  w.U8(d.tag);
-  w.U8(d.length);
-  w.Padded(body, d.length);
-}
-
 void WriteService(const TableTreeCtrl& tree, ItemHandle item, const SdtService& service, SectionWriter& w) {
   const uint16_t loopLength = service.descriptors_loop_length.get();
   w.U16(service.service_id);
@@ -152,7 +71,7 @@ void WriteService(const TableTreeCtrl& tree, ItemHandle item, const SdtService& 
         if (const auto* d = PayloadOf<GenericDescriptor>(tree, h)) WriteDescriptor(w, *d);
         break;
       case NodeKind::SdtLinkageDescriptor:
-        if (const auto* d = PayloadOf<LinkageDescriptor>(tree, h)) WriteLinkageDescriptor(w, *d);
+        if (const auto* d = PayloadOf<LinkageDescriptor>(tree, h)) WriteLinkage(w, *d);
         break;
       default:
         break;

@@ -30,36 +30,6 @@ size_t NextSectionStart(const SectionBytes& s, size_t from, uint8_t tableId) {
   return at < s.size() && s.U8(at) == tableId ? at : kNoSection;
 }
 
-GenericDescriptor ReadDescriptor(const SectionBytes& s, size_t at) {
-  GenericDescriptor d;
-  d.tag = s.U8(at);
-  d.length = s.U8(at + 1);
-  d.data = s.Copy(at + 2, d.length);
-  return d;
-}
-
-CaDescriptor ReadCaDescriptor(const SectionBytes& s, size_t at) {
-  CaDescriptor d;
-  d.tag = s.U8(at);
-  d.length = s.U8(at + 1);
-  d.ca_system_id = s.U16(at + 2);
-  d.ca_pid.set(s.U13(at + 4));
-  if (d.length > 4) d.private_data = s.Copy(at + 6, d.length - 4u);
-  return d;
-}
-
-LinkageDescriptor ReadLinkageDescriptor(const SectionBytes& s, size_t at) {
-  LinkageDescriptor d;
-  d.tag = s.U8(at);
-  d.length = s.U8(at + 1);
-  d.transport_stream_id = s.U16(at + 2);
-  d.original_network_id = s.U16(at + 4);
-  d.service_id = s.U16(at + 6);
-  d.linkage_type = s.U8(at + 8);
-  if (d.length > 7) d.private_data = s.Copy(at + 9, d.length - 7u);
-  return d;
-}
-
 std::optional<std::vector<uint8_t>> ReceiveTable(TableExchange& exchange, size_t size, uint16_t pid,
                                                  uint8_t selector, int port, bool bat) {
   std::vector<uint8_t> buffer(size, 0xFF);

@@ -105,12 +105,6 @@ inline constexpr size_t kNoSection = static_cast<size_t>(-1);
 // (0xFF) and the pointer_field of the packet it starts in; kNoSection when none does.
 size_t NextSectionStart(const SectionBytes& s, size_t from, uint8_t tableId);
 
-// Descriptor records from a descriptor that ForEachDescriptor found at `at` (its bytes are
-// all there). A CA_descriptor needs length >= 4, a linkage_descriptor length >= 7.
-GenericDescriptor ReadDescriptor(const SectionBytes& s, size_t at);
-CaDescriptor ReadCaDescriptor(const SectionBytes& s, size_t at);
-LinkageDescriptor ReadLinkageDescriptor(const SectionBytes& s, size_t at);
-
 // Receives one table through `exchange` into a buffer of `size` bytes filled with 0xFF first;
 // nothing when the read fails.
 std::optional<std::vector<uint8_t>> ReceiveTable(TableExchange& exchange, size_t size, uint16_t pid,

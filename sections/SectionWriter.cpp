@@ -83,32 +83,6 @@ bool SectionWriter::Finish() {
   return true;
 }
 
-void WriteDescriptor(SectionWriter& w, const GenericDescriptor& d) {
-  w.U8(d.tag);
-  w.U8(d.length);
-  w.Padded(d.data, d.length);
-}
-
-void WriteCaDescriptor(SectionWriter& w, const CaDescriptor& d) {
-  const uint8_t length = std::max<uint8_t>(d.length, 4);
-  w.U8(d.tag);
-  w.U8(length);
-  w.U16(d.ca_system_id);
-  w.Pid13(d.ca_pid.get());
-  w.Padded(d.private_data, length - 4u);
-}
-
-void WriteLinkageDescriptor(SectionWriter& w, const LinkageDescriptor& d) {
-  const uint8_t length = std::max<uint8_t>(d.length, 7);
-  w.U8(d.tag);
-  w.U8(length);
-  w.U16(d.transport_stream_id);
-  w.U16(d.original_network_id);
-  w.U16(d.service_id);
-  w.U8(d.linkage_type);
-  w.Padded(d.private_data, length - 7u);
-}
-
 std::string SectionTooLongMessage(const char* table, const SectionWriter& w, const char* store) {
   return Format("%s section too long: %zu bytes, the limit is %zu bytes (%s); the table was not written.", table,
                 w.needed(), w.limit(), store);

@@ -92,16 +92,6 @@ class SectionWriter {
   bool finished_ = false;
 };
 
-// Descriptors as their records hold them: tag, length, then exactly `length` data bytes
-// (zero bytes for any the record lacks), so the length byte always matches what follows.
-void WriteDescriptor(SectionWriter& w, const GenericDescriptor& d);
-// CA_descriptor: CA_system_ID, reserved bits and CA_PID, length - 4 private bytes. A length
-// below 4 is written as 4: the two fixed fields are always there.
-void WriteCaDescriptor(SectionWriter& w, const CaDescriptor& d);
-// linkage_descriptor: transport_stream_id, original_network_id, service_id, linkage_type,
-// length - 7 private bytes; a length below 7 is written as 7.
-void WriteLinkageDescriptor(SectionWriter& w, const LinkageDescriptor& d);
-
 // What a builder reports: ok, or why nothing was written. `error` is empty when there simply
 // was no section to build; otherwise it is the text to show the user.
 struct BuildResult {

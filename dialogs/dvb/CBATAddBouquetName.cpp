@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NameDescriptorText.h"
+#include "sections/descriptors/Names.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -14,8 +15,8 @@ void CBATAddBouquetName::OnInitDialog() {
   if (r && r->kind == NodeKind::BatBouquetName)
     if (const auto* name = r->As<NameDescriptor>()) {
       stored_ = *name;
-      shown_ = Trim(StoredNameText(*name));
-      SetText(kName, StoredNameText(*name));
+      shown_ = Trim(NameText(*name));
+      SetText(kName, NameText(*name));
     }
 }
 
@@ -46,7 +47,7 @@ bool CBATAddBouquetName::AddDesc() {
 
   RemoveItem(tree_, replaced.item);
   const ItemHandle item =
-      InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x =>bouquet_name_descriptor", name->tag),
+      InsertItemWithLines(tree_, parent, NamedTagText(name->tag, "bouquet_name_descriptor"),
                           MakeRecord(NodeKind::BatBouquetName, *name),
                           {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed});
   GrowLoop(tree_, parent, delta, kBouquetDescriptorsLengthLine);

@@ -4,6 +4,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NitBatLoops.h"
+#include "sections/descriptors/Linkage.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -72,20 +73,12 @@ bool CDlgNITLinkage::AddDesc() {
   d.service_id = static_cast<uint16_t>(*serviceId);
   d.linkage_type = static_cast<uint8_t>(*linkageType);
   d.private_data = std::move(data);
-  const LinkageDescriptor shown = d;
+  const int size = d.length + 2;
   const NodeKind kind = type_ == kSdtServiceLoop ? NodeKind::SdtLinkageDescriptor : NodeKind::NitLinkageDescriptor;
 
   RemoveItem(tree_, replaced.item);
-  const ItemHandle item = InsertItemWithLines(
-      tree_, parent, Format("descriptor_tag: 0x%x =>link_age_descriptor", shown.tag), MakeRecord(kind, std::move(d)),
-      {LengthLineText(kDescriptorLengthLine, shown.length),
-       Format("transport_stream_id(byte): 0x%x(%d)", shown.transport_stream_id, shown.transport_stream_id),
-       Format("original_network_id(byte): 0x%x(%d)", shown.original_network_id, shown.original_network_id),
-       Format("service_id(byte): 0x%x(%d)", shown.service_id, shown.service_id),
-       Format("link_type(byte): 0x%x(%d)", shown.linkage_type, shown.linkage_type)});
-  if (n > 0) tree_.InsertLine(hex, tree_.InsertLine("private_data", item));
+  AddLinkage(tree_, parent, kind, std::move(d), hex);
 
-  const int size = shown.length + 2;
   if (type_ == kSdtServiceLoop)
     length_ = size;
   else

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/EntryListPage.h"
 
+#include "sections/descriptors/Descriptor.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -49,7 +50,7 @@ void EntryListPage::InsertDescriptor(ItemHandle parent, std::unique_ptr<NodeReco
                                      const std::vector<std::vector<std::string>>& rows) {
   const EntryListDescriptor entries = *record->As<EntryListDescriptor>();
   const ItemHandle item =
-      InsertItemWithLines(tree_, parent, Format("descriptor_tag: 0x%x =>%s", entries.tag, layout_.descriptorName),
+      InsertItemWithLines(tree_, parent, NamedTagText(entries.tag, layout_.descriptorName),
                           std::move(record), {LengthLineText(kDescriptorLengthLine, entries.length)});
   const size_t size = static_cast<size_t>(layout_.entrySize);
   for (size_t i = 0; i < rows.size(); ++i) {

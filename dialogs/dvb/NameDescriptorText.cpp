@@ -21,8 +21,4 @@ std::optional<NameDescriptor> EncodeTypedName(Form& form, int id, const std::str
   return d;
 }
 
-std::string StoredNameText(const NameDescriptor& name) {
-  return DecodeName(name.name.data(), std::min<size_t>(name.length, name.name.size()), TextCode());
-}
-
 }  // namespace quorvelin

@@ -17,7 +17,5 @@ inline constexpr int kMaxNameBytes = 255;
 // character has no form in the text code, or when the encoded name exceeds 255 bytes:
 // "<field> can't be longer than 255 bytes!".
 std::optional<NameDescriptor> EncodeTypedName(Form& form, int id, const std::string& typed, const char* field);
-// The stored name bytes decoded for display under the text code.
-std::string StoredNameText(const NameDescriptor& name);
 
 }  // namespace quorvelin

@@ -14,6 +14,7 @@
 #include "sections/SectionWriter.h"
 #include "sections/SectionTestSupport.h"
 #include "sections/TimeSections.h"
+#include "sections/descriptors/GenericHex.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 

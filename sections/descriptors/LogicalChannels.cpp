@@ -1,0 +1,25 @@
+#include "sections/descriptors/LogicalChannels.h"
+
+#include "sections/descriptors/ServiceList.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+std::vector<std::string> LogicalChannelEntryLines(std::span<const uint8_t, 4> e) {
+  return {Format("service_id: 0x%x", e[0] << 8 | e[1]),
+          std::string("is_service_visible: ") + ((e[2] & 0x80) ? "TRUE" : "FALSE"),
+          Format("logical_channel_number: %x", (e[2] & 0x03) << 8 | e[3])};
+}
+
+ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
+  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, "logical_channel_number_descriptor"),
+                                            d.length(), MakeRecord(NodeKind::NitLogicalChannels, ReadEntryList(d)));
+  for (size_t pos = 0; d.data.size() - pos >= 4; pos += 4) {
+    const ItemHandle entry = tree.InsertTextItem("Service_list", item);
+    for (const std::string& line : LogicalChannelEntryLines(d.data.subspan(pos).first<4>()))
+      tree.InsertLine(line, entry);
+  }
+  return item;
+}
+
+}  // namespace quorvelin
