@@ -33,15 +33,7 @@ using T = Table;
 
 // A section written as hex digits (table_id on, blanks between groups), with its section_length
 // and CRC_32, as packets on `pid`.
-Bytes SectionPackets(const std::string& hex, uint16_t pid) {
-  Bytes s;
-  for (size_t at = 0; at + 1 < hex.size(); at += hex[at] == ' ' ? 1 : 2)
-    if (hex[at] != ' ') s.push_back(static_cast<uint8_t>(std::stoi(hex.substr(at, 2), nullptr, 16)));
-  s[1] = static_cast<uint8_t>((s[1] & 0xF0) | (s.size() + 1) >> 8), s[2] = static_cast<uint8_t>(s.size() + 1);
-  const uint32_t crc = Crc32Mpeg(s.data(), s.size());
-  for (int shift = 24; shift >= 0; shift -= 8) s.push_back(static_cast<uint8_t>(crc >> shift));
-  return testing::Packetized(s, pid);
-}
+Bytes SectionPackets(const std::string& hex, uint16_t pid) { return testing::Packetized(testing::WithCrc(testing::Hex(hex)), pid); }
 
 class SampleDevice : public TableExchange {
  public:

@@ -10,31 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "device/DeviceLink.h"
 
 namespace quorvelin::testing {
 
 using namespace std::chrono_literals;
-
-// A fresh directory, the current one while the object lives (dumps and exchange files go there).
-class TempDir {
- public:
-  TempDir() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvelin-device-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    std::filesystem::current_path(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::filesystem::path previous_;
-  std::string path_;
-};
 
 inline uint32_t Loopback(int n) { return htonl(0x7F000000u | static_cast<uint32_t>(n)); }
 

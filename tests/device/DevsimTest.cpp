@@ -18,19 +18,13 @@ namespace {
 
 Packets Capture(const char* name) { return testing::SamplePackets(name); }
 
-Packets Concatenated(std::initializer_list<Packets> parts) {
-  Packets out;
-  for (const Packets& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
 // Real captures with a PMT and an SDT of two sections, loaded on port B: every section is held
 // (counted from 0, as the builders write), served one per request in turn and read back once;
 // Submit then leaves a TOT with section_syntax_indicator 0 and the time of the TDT written with
 // it, taken during Submit.
 TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirTime) {
   const Packets pat = Capture("pat_r4"), cat = Capture("cat_r3"), nit = Capture("nit_tntv23");
-  const Packets bat = Capture("bat_tvnum"), time = Concatenated({Capture("tdt_tnt"), Capture("tot_tnt")});
+  const Packets bat = Capture("bat_tvnum"), time = testing::Join({Capture("tdt_tnt"), Capture("tot_tnt")});
   auto sdt = [](int n) { return PacketsOf(SectionWriter(0x42, 0x70, 1, n, 1).U16(1).U8(0xFF).Finish(), 0x11); };
   auto pmt = [](int n) { return PacketsOf(SectionWriter(2, 0x30, 4, n, 1).U16(0xE100).U16(0xF000).Finish(), 0x503); };
   Packets broken = pat;
@@ -38,13 +32,13 @@ TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirT
   // Every table twice, as a capture repeats them: each section is taken once, the first copy
   // whose CRC_32 checks.
   const Packets stream =
-      Concatenated({broken, pat, cat, pmt(1), sdt(1), nit, bat, time, pmt(0), sdt(0), pat, nit, sdt(1), pmt(1)});
+      testing::Join({broken, pat, cat, pmt(1), sdt(1), nit, bat, time, pmt(0), sdt(0), pat, nit, sdt(1), pmt(1)});
   PortTables t;
   ASSERT_TRUE(LoadTransportBytes(stream.data(), stream.size(), t));
   for (const auto& [held, captured] : {std::pair{t.pat, pat}, {t.cat, cat}, {t.nit, nit}, {t.bat, bat}, {t.time, time}})
     EXPECT_EQ(held, testing::WithCountersFromZero(captured));
   EXPECT_EQ(std::pair(t.sdt, t.pmts.at(0).packets),
-            std::pair(Concatenated({sdt(0), sdt(1)}), Concatenated({pmt(0), pmt(1)})));
+            std::pair(testing::Join({sdt(0), sdt(1)}), testing::Join({pmt(0), pmt(1)})));
 
   t.pat = PacketsOf(SectionWriter(0x00, 0x30, 1).U16(4).U16(0xE503).Finish(), kPatPid);  // lists the PMT
   DeviceStore store;
@@ -112,7 +106,7 @@ TEST(DevsimCommandLine, BadOptionsAndTheSaveDirectory) {
   const PortTables b = SamplePortB();
   std::ifstream in(save + "/port2.ts", std::ios::binary);
   EXPECT_EQ(Packets(std::istreambuf_iterator<char>(in), {}),
-            Concatenated({b.pat, b.pmts[0].packets, b.pmts[1].packets, b.sdt, b.cat, b.nit, b.bat, b.time}));
+            testing::Join({b.pat, b.pmts[0].packets, b.pmts[1].packets, b.sdt, b.cat, b.nit, b.bat, b.time}));
   s.saveDir = save + "/port2.ts/below";
   EXPECT_FALSE(StartOnFreeLoopback(s, error));
   EXPECT_NE(error.find(s.saveDir), std::string::npos) << error;

@@ -11,7 +11,6 @@
 #include "sections/PatSections.h"
 #include "sections/PmtSections.h"
 #include "sections/SdtSections.h"
-#include "sections/SectionWriter.h"
 #include "sections/SectionTestSupport.h"
 #include "sections/TimeSections.h"
 #include "sections/descriptors/GenericHex.h"
@@ -136,76 +135,9 @@ ItemHandle MpegTree::Find(Where w) const {
   return found;
 }
 
-ItemHandle MpegTree::At(ItemHandle from, std::initializer_list<int> path) const {
-  for (int row : path) from = tree.ChildAt(from, row);
-  return from;
-}
-
 ItemHandle MpegTree::Select(ItemHandle item) {
   EXPECT_TRUE(tree.SelectItem(item));
   return item;
-}
-
-NodeRecord& MpegTree::Record(ItemHandle item) const {
-  static NodeRecord none(NodeKind::None);
-  EXPECT_NE(tree.RecordOf(item), nullptr);
-  return tree.RecordOf(item) ? *tree.RecordOf(item) : none;
-}
-
-namespace {
-
-// A descriptor loop with its 12-bit length in front; `high` goes into the top bits of the length word.
-void WriteLoop(SectionWriter& w, const std::vector<GenericDescriptor>& loop, int high = 0xF) {
-  int bytes = 0;
-  for (const GenericDescriptor& d : loop) bytes += d.length + 2;
-  w.U16(static_cast<uint16_t>(high << 12 | bytes));
-  for (const GenericDescriptor& d : loop) WriteDescriptor(w, d);
-}
-
-}  // namespace
-
-ItemHandle MpegTree::AddPat(int port, uint16_t transportStreamId, const std::vector<ProgramEntry>& programs) {
-  SectionWriter w(kMaxSectionBytes);
-  w.WriteHeader({0x00, 1, transportStreamId, 1, 1, 0, 0}, kFixedBits30);
-  for (const ProgramEntry& e : programs) w.U16(static_cast<uint16_t>(e.number)), w.Pid13(static_cast<uint16_t>(e.pid));
-  EXPECT_TRUE(w.Finish());
-  ParsePatSection(tree, w.data(), w.size(), port);
-  return tree.ChildAt(tree.Root(port, Table::Pat), tree.ChildCount(tree.Root(port, Table::Pat)) - 1);
-}
-
-ItemHandle MpegTree::AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
-                            const std::vector<GenericDescriptor>& programInfo,
-                            const std::vector<ComponentEntry>& components) {
-  SectionWriter w(kMaxSectionBytes);
-  w.WriteHeader({0x02, 1, static_cast<uint16_t>(programNumber), 3, 1, 0, 0}, kFixedBits30);
-  w.Pid13(static_cast<uint16_t>(pcrPid));
-  WriteLoop(w, programInfo);
-  for (const ComponentEntry& c : components) {
-    w.U8(static_cast<uint8_t>(c.streamType));
-    w.Pid13(static_cast<uint16_t>(c.pid));
-    WriteLoop(w, c.descriptors);
-  }
-  EXPECT_TRUE(w.Finish());
-  PmtReadState state;
-  EXPECT_EQ(ParsePmtSections(tree, w.data(), w.size(), port, static_cast<uint16_t>(pmtPid), state), 1);
-  const ItemHandle root = tree.Root(port, Table::Pmt);
-  return tree.GetChildItem(tree.ChildAt(root, tree.ChildCount(root) - 1));
-}
-
-ItemHandle MpegTree::AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId,
-                            const std::vector<ServiceEntry>& services) {
-  SectionWriter w(kMaxSectionBytes);
-  w.WriteHeader({0x42, 1, transportStreamId, 2, 1, 0, 0}, kFixedBits70);
-  w.U16(originalNetworkId);
-  w.U8(0xFF);
-  for (const ServiceEntry& s : services) {
-    w.U16(static_cast<uint16_t>(s.id));
-    w.U8(0xFD);  // EIT_present_following_flag
-    WriteLoop(w, s.descriptors, s.running << 1);
-  }
-  EXPECT_TRUE(w.Finish());
-  EXPECT_TRUE(ParseSdtSection(tree, w.data(), w.size(), port, 0));
-  return tree.ChildAt(tree.Root(port, Table::Sdt), tree.ChildCount(tree.Root(port, Table::Sdt)) - 1);
 }
 
 std::string MpegTree::Snapshot() {
@@ -255,13 +187,6 @@ bool RunOn(MpegTree& t, Where w, const Factory& make, int page, const Fields& fi
 }
 
 
-
-std::vector<uint8_t> BuiltPackets(TableTreeCtrl& tree, Table table, int port) {
-  std::string error;
-  std::vector<uint8_t> area = Built(tree, table, port, error);
-  area.resize(CountPackets(area.data(), area.size()));
-  return area;
-}
 
 void ExpectBranchesWellFormed(const TableTreeCtrl& tree) {
   Walk(tree, tree.GetRootItem(), [&tree](ItemHandle h) {
@@ -386,24 +311,8 @@ std::vector<std::string> Decoded(TableTreeCtrl& tree, Table table, int port) {
   return out;
 }
 
-OracleTable DecodeOne(const std::vector<uint8_t>& packets) {
-  OracleTable nit;
-  for (const std::string& entry : DecodedPackets(packets, Table::Nit)) {
-    unsigned a = 0, b = 0, tag = 0;
-    int at = 0;
-    EXPECT_FALSE(entry.starts_with("error")) << entry;
-    if (std::sscanf(entry.c_str(), "ts=%x/%x", &a, &b) == 2) nit.streams.push_back({uint16_t(a), uint16_t(b), {}});
-    if (std::sscanf(entry.c_str(), "%*[nt0-9].%2x:%n", &tag, &at) != 1 || !at) continue;
-    OracleDescriptor d{static_cast<uint8_t>(tag), {}};
-    for (size_t i = static_cast<size_t>(at); i + 1 < entry.size(); i += 2)
-      d.data.push_back(static_cast<uint8_t>(std::stoi(entry.substr(i, 2), nullptr, 16)));
-    (entry[0] == 'n' ? nit.first : nit.streams.back().descriptors).push_back(d);
-  }
-  return nit;
-}
 #else
 std::vector<std::string> Decoded(TableTreeCtrl&, Table, int) { return {"no libdvbpsi to decode with"}; }
-OracleTable DecodeOne(const std::vector<uint8_t>&) { return {}; }
 #endif
 
 namespace {
@@ -438,13 +347,6 @@ bool Matches(const std::string& actual, std::string expected) {
 
 }  // namespace
 
-void ExpectRefusal(const RecordingUi& ui, const Form& form, const std::string& text, int focus) {
-  ASSERT_EQ(ui.messages.size(), 1u) << text;
-  EXPECT_EQ(ui.messages[0].text + " / " + ui.messages[0].caption, text + " / " + kSystemInfo);
-  EXPECT_EQ(ui.messages[0].icon, MsgIcon::Information);
-  EXPECT_EQ(form.focusId, focus);
-}
-
 void ExpectRefused(const Refusal& r) {
   MpegTree t(true);
   if (r.setup) r.setup(t);
@@ -459,9 +361,17 @@ void ExpectRefused(const Refusal& r) {
     EXPECT_EQ(t.ui.messages[0].text + " / " + t.ui.messages[0].caption,
               r.message + " / " + (appBox ? kApplicationTitle : kSystemInfo));
   }
-  EXPECT_TRUE(!r.focus || Target(*dialog, r.page).focusId == r.focus) << Target(*dialog, r.page).focusId;
+  Form& fields = Target(*dialog, r.page);
+  EXPECT_TRUE(!r.focus || fields.focusId == r.focus) << fields.focusId;
+  const auto typed = std::find_if(r.fields.rbegin(), r.fields.rend(), [&r](const auto& f) { return f.first == r.focus; });
+  if (typed != r.fields.rend() && std::string("#@![").find(typed->second.substr(0, 1)) == std::string::npos) {
+    EXPECT_EQ(fields.Text(r.focus), typed->second);  // the typed text stays
+  }
   EXPECT_EQ(t.Snapshot(), before);
   ExpectInTemplate(*dialog);
+  if (!r.largest) return;
+  fields.SetText(r.focus, r.largest);
+  EXPECT_TRUE(dialog->OnOK()) << r.largest << ": " << t.ui.LastText();
 }
 
 void ExpectBlanks(Where w, const Factory& make, int page, const Fields& fields,

@@ -25,38 +25,14 @@ struct Where {
   int nth = 0, port = 1;
 };
 
-struct ProgramEntry {
-  int number, pid;
-};
-struct ComponentEntry {
-  int streamType, pid;
-  std::vector<GenericDescriptor> descriptors;
-};
-struct ServiceEntry {
-  int id, running;
-  std::vector<GenericDescriptor> descriptors;
-};
-
 class MpegTree {
  public:
   explicit MpegTree(bool samples = false, int portMode = 1);
   ~MpegTree();
 
-  // Each adds the branch that the parser makes of a section written with these fields and returns
-  // its section item: a PAT (version 1), a PMT (version 3), an SDT (version 2, services with
-  // EIT_present_following_flag).
-  ItemHandle AddPat(int port, uint16_t transportStreamId, const std::vector<ProgramEntry>& programs);
-  ItemHandle AddPmt(int port, int programNumber, int pmtPid, int pcrPid,
-                    const std::vector<GenericDescriptor>& programInfo, const std::vector<ComponentEntry>& components);
-  ItemHandle AddSdt(int port, uint16_t transportStreamId, uint16_t originalNetworkId,
-                    const std::vector<ServiceEntry>& services = {});
-
   ItemHandle Find(Where w) const;
-  // Child `path` below `from`: {2, 0} is the first child of the third child.
-  ItemHandle At(ItemHandle from, std::initializer_list<int> path) const;
   ItemHandle Select(Where w) { return Select(Find(w)); }
   ItemHandle Select(ItemHandle item);
-  NodeRecord& Record(ItemHandle item) const;
   // The lines shown and the bytes built of every table.
   std::string Snapshot();
 
@@ -84,33 +60,16 @@ bool RunOk(Form& dialog, int page, const Fields& fields);
 // The same on the item `w` selected.
 bool RunOn(MpegTree& t, Where w, const Factory& make, int page, const Fields& fields);
 
-// What the builders write for the port's table: whole packets in an area of 0xFF.
-std::vector<uint8_t> BuiltPackets(TableTreeCtrl& tree, Table table, int port = 1);
 // libdvbpsi's reading of the port's table as built: one entry per field and descriptor, each
 // descriptor named by its loop ("i." program info, "e<n>." component n, "s<n>." service n,
 // "n." the network or bouquet loop, "t<n>." transport stream n); "error ..." for what it refused.
 std::vector<std::string> Decoded(TableTreeCtrl& tree, Table table, int port = 1);
-// libdvbpsi's reading of the one NIT or BAT that whole packets carry, without an error.
-struct OracleDescriptor {
-  uint8_t tag = 0;
-  std::vector<uint8_t> data;
-};
-struct OracleStream {
-  uint16_t tsid = 0, onid = 0;
-  std::vector<OracleDescriptor> descriptors;
-};
-struct OracleTable {
-  std::vector<OracleDescriptor> first;  // network or bouquet descriptors
-  std::vector<OracleStream> streams;
-};
-OracleTable DecodeOne(const std::vector<uint8_t>& packets);
 // The length line before each loop holder shows the bytes of the holder's items; a crc_32 line
 // ends its section.
 void ExpectBranchesWellFormed(const TableTreeCtrl& tree);
 
-// The one message a refusal shows, with the SystemInfo caption and the information icon.
-void ExpectRefusal(const RecordingUi& ui, const Form& form, const std::string& text, int focus);
-// A dialog refusing what was typed: one message, the focus on the field, the tree unchanged.
+// A dialog refusing what was typed: one message, the focus on the field, its text kept, the tree
+// unchanged; then, with `largest` typed into that field, taking it.
 struct Refusal {
   Where where;
   Factory make;
@@ -119,6 +78,7 @@ struct Refusal {
   std::string message;  // "": the focus moves without a message
   int focus = 0;        // 0: not compared
   std::function<void(MpegTree&)> setup = nullptr;
+  const char* largest = nullptr;
 };
 void ExpectRefused(const Refusal& r);
 // The emptiness checks of a form in the order of its fields: with `fields` typed but field n and

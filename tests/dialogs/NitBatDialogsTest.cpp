@@ -124,15 +124,20 @@ TEST(NitBatDialogs, Edits) {
        "...+descriptor_length: 0xb | +frequency: 474.0000 mhz | +FEC_outer: 0x2 | +modulation: 0x3 | "
        "+symbol_rate: 6.8750 msymbol/s | +FEC_inner: 0x3"},
       {kStream, Make<S>(), S::kCablePage, Cable("9999.9999", "999.9999"), Table::Nit, "+t0.44:99999999fff20399999993"},
-      {kStream, Make<S>(), S::kSatellitePage, Satellite("11.75725", "192", "27.5"), Table::Nit,
-       "+t0.43:011757250192a102750003"},
-      {kStream, Make<S>(), S::kTerrestrialPage,
-       {{TD::kCentreFrequency, "47400000"}, {TD::kConstellation, "#2"}, {TD::kCodeRateHp, "#1"},
-        {TD::kGuardInterval, "#3"}, {TD::kTransmissionMode, "#1"}},
-       Table::Nit, "+t0.5a:02d344401f811affffffff"},
-      {kStream, Make<S>(), S::kTerrestrialPage,
-       {{TD::kCentreFrequency, "1"}, {TD::kBandwidth, "#1"}, {TD::kHierarchy, "#3"}, {TD::kCodeRateLp, "#4"},
-        {TD::kOtherFrequency, "[x]"}}, Table::Nit, "+t0.5a:000000013f1881ffffffff"},
+      // delivery descriptors with a distinct value in every field
+      {kStream, Make<S>(), S::kCablePage,
+       {{CB::kFrequency, "858.25"}, {CB::kFecOuter, "2"}, {CB::kModulation, "#3"}, {CB::kSymbolRate, "6.9"},
+        {CB::kFecInner, "5"}},
+       Table::Nit, "+t0.44:08582500fff20400690005"},
+      {kStream, Make<S>(), S::kSatellitePage,
+       {{ST::kFrequency, "11.75725"}, {ST::kOrbitalPosition, "192"}, {ST::kWestEastFlag, "1"},
+        {ST::kPolarization, "#2"}, {ST::kModulation, "#3"}, {ST::kSymbolRate, "27.5"}, {ST::kFecInner, "4"}},
+       Table::Nit, "+t0.43:011757250192c302750004"},
+      {kStream, Make<S>(), S::kTerrestrialPage,  // 4294967290 Hz: more than 31 bits
+       {{TD::kCentreFrequency, "429496729"}, {TD::kBandwidth, "#1"}, {TD::kConstellation, "#2"}, {TD::kHierarchy, "#3"},
+        {TD::kCodeRateHp, "#4"}, {TD::kCodeRateLp, "#3"}, {TD::kGuardInterval, "#2"}, {TD::kTransmissionMode, "#1"},
+        {TD::kOtherFrequency, "[x]"}},
+       Table::Nit, "+t0.5a:199999993f9c73ffffffff", "...+centre_frequency: 4294967290 HZ..."},
       {kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "3", "00 00 00"), Table::Nit, "+t0.5f:000000"},
       {kStream, Make<S>(), S::kServiceListPage, Join(ServiceRow("0x0101", "#1"), ServiceRow("2", "0x19")), Table::Nit,
        "+t0.41:010101000219"},
@@ -169,6 +174,8 @@ TEST(NitBatDialogs, Edits) {
       {{K::BatBouquetName, 1}, Mode(&B::add, 0), B::kBouquetNamePage, {}, Table::Bat, "",
        "-descriptor_tag: 0x47 =>bouquet_name_descriptor + * | +descriptor_tag: 0x47 =>bouquet_name_descriptor +", 10,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "ab"}})); }},
+      {{K::BatBouquetName, 1}, Mode(&B::add, 0), B::kBouquetNamePage, {}, Table::Bat, "", "*", 4,  // Big5 shown
+       [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "\xC5\x5F\x9E\xB3"}})); }},
       {kBouquet, Make<B>(), B::kOtherPage, Hex("0x5f", "2", "0a0b"), Table::Bat, "+n.5f:0a0b"},
       {{K::BatDescriptor, 2}, Mode(&BS::otherModify), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
        "-n.5f:000000a2 | +n.5f:0a"},
@@ -199,6 +206,7 @@ std::function<void(MpegTree&)> Fill(bool bat, int free) {
 }
 
 TEST(NitBatDialogs, Refusals) {
+  testing::ScratchDirectory scratch;  // setting.ini with the channel width
   const Fields nit{{N::kVersionNumber, "1"}, {N::kNetworkId, "1"}, {N::kCurrentNext, "1"}};
   ExpectBlanks(kNit, Make<N>(), -1, nit, {"VersionNumber", "network_id"}, " can't be NULL!");
   ExpectBlanks(kStreams, Make<TS>(), -1, Ids("1", "1"), {"stransport_stream_id", "original_network_id"});
@@ -221,7 +229,34 @@ TEST(NitBatDialogs, Refusals) {
   const char* full = "The section can't be longer than 1024 bytes!";
   const std::string seven(14, '0');
   const Refusal refusals[] = {
+      // values that do not fit their field; then the largest that fits
       {kNit, Make<N>(), -1, Join(nit, {{N::kNetworkId, "65532"}}), "Network_id must be 0 to 65531!", N::kNetworkId},
+      {kNit, Make<CNITAdd>(), -1, {{CNITAdd::kSectionNumber, "0"}, {CNITAdd::kNetworkId, "65536"}},
+       "Network_id must be 0 to 65535!", CNITAdd::kNetworkId, nullptr, "65535"},
+      {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "1"}, {CAddBat::kVersionNumber, "32"}},  // decimal
+       "version_number must be 0 to 31!", CAddBat::kVersionNumber, nullptr, "31"},
+      {kNetwork, Make<NW>(), 2, Join(Linkage("#1", "0", ""), {{L::kLinkageType, "256"}}),
+       "Linkage_type must be 0 to 255!", L::kLinkageType, nullptr, "0xff"},
+      {kStream, Make<S>(), S::kCablePage, Join(Cable("474", "6.875"), {{CB::kFecOuter, "16"}}),
+       "FEC_outer must be 0 to 15!", CB::kFecOuter, nullptr, "15"},
+      {kStream, Make<S>(), S::kCablePage, Cable("474.00001", "6.875"), "Frequency must be 0 to 9999.9999 (MHz)!",
+       CB::kFrequency, nullptr, "9999.9999"},
+      {kStream, Make<S>(), S::kSatellitePage, Join(Satellite("11.75725", "192", "27.5"), {{ST::kWestEastFlag, "2"}}),
+       "west_east_flag must be 0 to 1!", ST::kWestEastFlag, nullptr, "1"},
+      {kStream, Make<S>(), S::kSatellitePage, Satellite("11.75725", "19.2", "27.5"),
+       "orbital_position must be 0 to 9999 (unit 0.1 degree)!", ST::kOrbitalPosition, nullptr, "9999"},
+      {kStream, Make<S>(), S::kSatellitePage, Join(Satellite("11.75725", "192", "27.5"), {{ST::kFecInner, "16"}}),
+       "FEC_inner must be 0 to 15!", ST::kFecInner, nullptr, "15"},
+      {kStream, Make<S>(), S::kTerrestrialPage, {{TD::kCentreFrequency, "4294967296"}},
+       "Center Frequency must be 0 to 4294967295 (unit 10Hz)!", TD::kCentreFrequency, nullptr, "4294967295"},
+      // a channel number is checked against the width chosen when Ok is pressed
+      {kStream, Make<S>(), S::kLogicalChannelPage,
+       Join(Join({{LC::k14Bit, "!"}}, ChannelRow("16", "1024", "[x]")), {{LC::k10Bit, "!"}}),
+       "Channel_Number must be 0 to 1023!", LC::kChannelNumber},
+      // under text code 4 a character with no Big5 form is refused by name
+      {kNetwork, Make<NW>(), 0, {{NN::kName, "a\xDF\xC7\xCC\xA8"}},
+       "Network_name: text code 4 has no form for the character \"\xDF\xC7\"!", NN::kName,
+       [](MpegTree&) { SetTextCode(4); }},
       {kNit, Make<G>(), -1, {{G::kType, "#0"}}, "network_descriptors is exist!", G::kType},
       {kNit, Make<G>(), -1, {{G::kType, "#1"}}, "transport_streams is exist!", G::kType},
       {{K::BatSection}, Make<CBATAddGather>(), -1, {{CBATAddGather::kType, "#0"}}, "bouqet_descriptors is exist!"},

@@ -2,17 +2,22 @@
 // builders write those sections back.
 #ifdef QUORVELIN_HAVE_DVBPSI
 
-// The oracle brings dvbpsi.h, psi.h, descriptor.h, demux.h, sdt.h and tot.h (libdvbpsi's
-// headers refuse a second inclusion).
-#include "DvbpsiOracle.h"
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 
-extern "C" {
+// clang-format off
+extern "C" {  // libdvbpsi's headers need this order
+#include <dvbpsi/dvbpsi.h>
+#include <dvbpsi/psi.h>
+#include <dvbpsi/descriptor.h>
 #include <dvbpsi/dr_43.h>
 #include <dvbpsi/dr_44.h>
 #include <dvbpsi/dr_5a.h>
 #include <dvbpsi/dr_83.h>
 #include <dvbpsi/nit.h>
 }
+// clang-format on
 
 #include "SectionTestSupport.h"
 
@@ -20,8 +25,17 @@ namespace quorvelin {
 namespace {
 using namespace testing;
 
+// The bytes of every section libdvbpsi generated, one after the other (then released).
+Bytes GeneratedSections(dvbpsi_psi_section_t* sections) {
+  Bytes bytes;
+  for (const dvbpsi_psi_section_t* s = sections; s != nullptr; s = s->p_next)
+    bytes.insert(bytes.end(), s->p_data, s->p_data + 3 + ((s->p_data[1] & 0x0F) << 8 | s->p_data[2]));
+  dvbpsi_DeletePSISections(sections);
+  return bytes;
+}
+
 TEST_F(SectionTest, DvbpsiGeneratesANitThatIsShownAndBuiltBack) {
-  Oracle oracle;
+  const std::unique_ptr<dvbpsi_t, void (*)(dvbpsi_t*)> handle(dvbpsi_new(nullptr, DVBPSI_MSG_NONE), dvbpsi_delete);
   dvbpsi_nit_t* nit = dvbpsi_nit_new(0x40, 0x0042, 0x0042, 2, true);
   dvbpsi_nit_ts_t* ts = dvbpsi_nit_ts_add(nit, 0x0007, 0x0042);
   const auto add = [&](dvbpsi_descriptor_t* d) {
@@ -42,7 +56,7 @@ TEST_F(SectionTest, DvbpsiGeneratesANitThatIsShownAndBuiltBack) {
   uint8_t services[30] = {};
   for (uint16_t id = 0x10; id < 0x28; ++id)  // enough streams for five packets
     dvbpsi_nit_ts_descriptor_add(dvbpsi_nit_ts_add(nit, id, 0x0042), 0x41, sizeof services, services);
-  Bytes bytes = GeneratedSections(dvbpsi_nit_sections_generate(oracle.handle(), nit, 0x40));
+  Bytes bytes = GeneratedSections(dvbpsi_nit_sections_generate(handle.get(), nit, 0x40));
   dvbpsi_nit_delete(nit);
   ScriptedExchange device;
   device.Queue(kNitPid, Packetized(bytes, kNitPid));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "sections/BatSections.h"
 #include "sections/CatSections.h"
 #include "sections/DumpFiles.h"
@@ -130,24 +131,7 @@ class ScriptedExchange : public TableExchange {
   std::map<uint16_t, std::deque<Bytes>> replies_;
 };
 
-// Runs a test inside a fresh directory, so that dump and table files land there.
-class ScratchDirectory {
- public:
-  ScratchDirectory() : previous_(std::filesystem::current_path()) {
-    static int counter = 0;
-    const std::string name = "quorvelin-sections-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    std::filesystem::create_directories(dir_ = std::filesystem::temp_directory_path() / name);
-    std::filesystem::current_path(dir_);
-  }
-  ~ScratchDirectory() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(dir_, ec);
-  }
-
- private:
-  std::filesystem::path previous_, dir_;
-};
+using ScratchDirectory = TempDir;  // dump and table files land there
 
 inline void BuildTwoPorts(TableTreeCtrl& tree) {
   tree.portMode = 1;

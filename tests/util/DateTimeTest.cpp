@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <string>
 
 #include "util/DateTime.h"
 
@@ -53,13 +55,24 @@ TEST(MakeDate, RefusesWhatIsNoCalendarDate) {
   EXPECT_EQ(MakeDate(1899, 12, 30, 0, 0, 0).days, 0.0);
 }
 
-TEST(LocalToUtc, AddsTheBiasAndKeepsTimeOfDayBeforeTheBaseDay) {
-  const DateTime local = MakeDate(2020, 6, 1, 10, 30, 0);
-  EXPECT_EQ(FormatDateTime(AddMinutes(local, -480), "%Y-%m-%d %H:%M:%S"), "2020-06-01 02:30:00");
-  EXPECT_EQ(FormatDateTime(AddMinutes(local, -660), "%Y-%m-%d %H:%M:%S"), "2020-05-31 23:30:00");
-
+// The zone's standard offset, in summer too: daylight saving is not applied.
+TEST(LocalToUtc, AddsTheStandardBiasInSummerTooAndKeepsTimeOfDayBeforeTheBaseDay) {
+  const std::string saved = std::getenv("TZ") ? std::getenv("TZ") : "";
+  const struct {
+    const char *zone, *utc;
+  } rows[] = {{"CST-8", "2020-06-01 02:30:00"},
+              {"CET-1CEST,M3.5.0,M10.5.0/3", "2020-06-01 09:30:00"},
+              {"EST+5EDT,M3.2.0,M11.1.0", "2020-06-01 15:30:00"},
+              {"UTC0", "2020-06-01 10:30:00"}};
+  for (const auto& r : rows) {
+    setenv("TZ", r.zone, 1);
+    EXPECT_EQ(FormatDateTime(LocalToUtc(MakeDate(2020, 6, 1, 10, 30, 0)), "%Y-%m-%d %H:%M:%S"), r.utc) << r.zone;
+  }
+  saved.empty() ? unsetenv("TZ") : setenv("TZ", saved.c_str(), 1);
+  tzset();
+  EXPECT_EQ(FormatDateTime(AddMinutes(MakeDate(2020, 6, 1, 10, 30, 0), -660), "%Y-%m-%d %H:%M:%S"),
+            "2020-05-31 23:30:00");
   const DateTime old = MakeDate(1899, 12, 29, 6, 0, 0);
-  ASSERT_LT(old.days, 0);
   EXPECT_DOUBLE_EQ(old.days, -1.25);
   EXPECT_EQ(FormatDateTime(AddMinutes(old, 60), "%Y-%m-%d %H:%M:%S"), "1899-12-29 07:00:00");
   EXPECT_EQ(FormatDateTime(AddMinutes(old, 24 * 60), "%Y-%m-%d %H:%M:%S"), "1899-12-30 06:00:00");

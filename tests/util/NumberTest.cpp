@@ -7,28 +7,15 @@
 namespace quorvelin {
 namespace {
 
-TEST(ParseNumber, PrefixSelectsHexOtherwiseDecimal) {
-  EXPECT_EQ(ParseNumber("0x10"), 16);
-  EXPECT_EQ(ParseNumber("0X10"), 16);
-  EXPECT_EQ(ParseNumber("010"), 10);
-  EXPECT_EQ(ParseNumber("16"), 16);
-  EXPECT_EQ(ParseNumber("-1"), -1);
-  EXPECT_EQ(ParseNumber("  42"), 42);
-  EXPECT_EQ(ParseNumber("12ab"), 12);
-  EXPECT_EQ(ParseNumber("0x1Fz"), 0x1F);
-  EXPECT_EQ(ParseNumber("x10"), 0);
-  EXPECT_EQ(ParseNumber(""), 0);
-  EXPECT_EQ(ParseNumber("0xFFFFFFFF"), -1);
-}
-
-TEST(ParseHex, WholeTextIsHexadecimal) {
-  EXPECT_EQ(ParseHex("10"), 16);
-  EXPECT_EQ(ParseHex(""), 0);
-  EXPECT_EQ(ParseHex("0x10"), 16);
-  EXPECT_EQ(ParseHex("1f"), 31);
-  EXPECT_EQ(ParseHex("0x1f"), 31);
-  EXPECT_EQ(ParseHex("zz"), 0);
-  EXPECT_EQ(ParseHex("1000"), 0x1000);
+TEST(ParseNumber, APrefixSelectsHexOtherwiseDecimalWhileParseHexReadsHex) {
+  const struct {
+    const char* text;
+    int32_t number, hex;
+  } rows[] = {{"0x10", 16, 16},    {"0X10", 16, 16},         {"010", 10, 16},   {"16", 16, 22},  {"-1", -1, -1},
+              {"  42", 42, 0x42},  {"12ab", 12, 0x12ab},     {"0x1Fz", 31, 31}, {"x10", 0, 0},   {"", 0, 0},
+              {"1f", 1, 31},       {"0x1f", 31, 31},         {"zz", 0, 0},      {"1000", 1000, 0x1000},
+              {"0xFFFFFFFF", -1, -1}};
+  for (const auto& r : rows) EXPECT_EQ(std::pair(ParseNumber(r.text), ParseHex(r.text)), std::pair(r.number, r.hex)) << r.text;
 }
 
 TEST(BytesToHexText, BlankBeforeEveryLowerCasePair) {
@@ -44,36 +31,28 @@ TEST(BytesToHexText, BlankBeforeEveryLowerCasePair) {
   EXPECT_STREQ(chars, " 0a ff");
 }
 
-TEST(HexTextToBytes, ExactSurplusShortAndLineBreaks) {
-  std::array<uint8_t, 3> b{9, 9, 9};
-  std::string norm = "untouched";
-  EXPECT_EQ(HexTextToBytes("01 02 03", norm, 3, b.data()), 1);
-  EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
-  EXPECT_EQ(norm, "01 02 03 ");
-
-  EXPECT_EQ(HexTextToBytes("010203FF", norm, 3, b.data()), 1);
-  EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
-
-  norm = "untouched";
-  b = {9, 9, 9};
-  EXPECT_EQ(HexTextToBytes("01 02", norm, 3, b.data()), 0);
-  EXPECT_EQ(b, (std::array<uint8_t, 3>{0, 0, 0}));
-  EXPECT_EQ(norm, "untouched");
-
-  EXPECT_EQ(HexTextToBytes("01\r\n02 03", norm, 3, b.data()), 1);
-  EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
-
-  EXPECT_EQ(HexTextToBytes("aBzz0G", norm, 3, b.data()), 0);  // no hexadecimal digits: refused
-
-  EXPECT_EQ(HexTextToBytes("0x01 0X02\n0x3", norm, 3, b.data()), 1);  // "0x" groups are whole bytes
-  EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
-  EXPECT_EQ(norm, "01 02 03 ");
-  EXPECT_EQ(HexTextToBytes("0x10203", norm, 3, b.data()), 1);
-  EXPECT_EQ(b, (std::array<uint8_t, 3>{1, 2, 3}));
-  EXPECT_EQ(HexTextToBytes("0x 01 02 03", norm, 3, b.data()), 0);
-
-  EXPECT_EQ(HexTextToBytes("anything", norm, 0, b.data()), 1);
-  EXPECT_EQ(norm, "");
+TEST(HexTextToBytes, TakesExactlyTheBytesAskedForOrRefuses) {
+  const struct {
+    const char* text;
+    int n, ok;
+    std::array<uint8_t, 3> bytes;
+    const char* normalized;  // nullptr: left as it was
+  } rows[] = {{"01 02 03", 3, 1, {1, 2, 3}, "01 02 03 "},
+              {"010203FF", 3, 1, {1, 2, 3}, "01 02 03 "},  // surplus ignored
+              {"01\r\n02 03", 3, 1, {1, 2, 3}, "01 02 03 "},
+              {"0x01 0X02\n0x3", 3, 1, {1, 2, 3}, "01 02 03 "},  // "0x" groups are whole bytes
+              {"0x10203", 3, 1, {1, 2, 3}, "01 02 03 "},
+              {"01 02", 3, 0, {0, 0, 0}, nullptr},  // short: cleared
+              {"aBzz0G", 3, 0, {0, 0, 0}, nullptr},
+              {"0x 01 02 03", 3, 0, {0, 0, 0}, nullptr},
+              {"anything", 0, 1, {9, 9, 9}, ""}};
+  for (const auto& r : rows) {
+    std::array<uint8_t, 3> b{9, 9, 9};
+    std::string normalized = "untouched";
+    EXPECT_EQ(HexTextToBytes(r.text, normalized, r.n, b.data()), r.ok) << r.text;
+    EXPECT_EQ(b, r.bytes) << r.text;
+    EXPECT_EQ(normalized, r.normalized ? r.normalized : "untouched") << r.text;
+  }
 }
 
 TEST(DigitsToBcd, RightAlignedAndNeverInFrontOfTheField) {
