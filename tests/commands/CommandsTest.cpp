@@ -33,7 +33,9 @@ using T = Table;
 
 // A section written as hex digits (table_id on, blanks between groups), with its section_length
 // and CRC_32, as packets on `pid`.
-Bytes SectionPackets(const std::string& hex, uint16_t pid) { return testing::Packetized(testing::WithCrc(testing::Hex(hex)), pid); }
+Bytes SectionPackets(const std::string& hex, uint16_t pid) {
+  return testing::Packetized(testing::WithCrc(testing::Hex(hex)), pid);
+}
 
 class SampleDevice : public TableExchange {
  public:

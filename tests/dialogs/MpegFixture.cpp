@@ -363,7 +363,8 @@ void ExpectRefused(const Refusal& r) {
   }
   Form& fields = Target(*dialog, r.page);
   EXPECT_TRUE(!r.focus || fields.focusId == r.focus) << fields.focusId;
-  const auto typed = std::find_if(r.fields.rbegin(), r.fields.rend(), [&r](const auto& f) { return f.first == r.focus; });
+  const auto typed =
+      std::find_if(r.fields.rbegin(), r.fields.rend(), [&r](const auto& f) { return f.first == r.focus; });
   if (typed != r.fields.rend() && std::string("#@![").find(typed->second.substr(0, 1)) == std::string::npos) {
     EXPECT_EQ(fields.Text(r.focus), typed->second);  // the typed text stays
   }

@@ -1,11 +1,10 @@
-#include "util/MaskEdit.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
 
+#include "util/MaskEdit.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -23,14 +22,23 @@ CMaskEdit Masked(const std::string& mask, const std::string& inputTemplate, cons
 
 // Plays `script` on the edit: characters are typed; {Key}, {S-Key} (shift), {C-Key} (control) go to
 // KeyDown; {Sel a,c} selects from anchor a to caret c; {Click n}, {Drop} (button up after a drag),
-// {Focus}, {Free} (selection not by group), {Remask M} (mask M, same template). Returns the text,
-// the selection, the caret, the beeps, and what each key and character returned.
+// {Focus}, {Free} (selection not by group), {Remask M} (mask M, same template). Returns, at each
+// "|" and at the end, the text, the selection, the caret, the beeps and what each key and
+// character returned so far.
 std::string Play(CMaskEdit& e, const std::string& inputTemplate, const std::string& script) {
   const std::map<std::string, Key> keys = {{"Del", Key::Delete}, {"Bs", Key::Backspace}, {"Home", Key::Home},
-                                           {"End", Key::End},    {"Left", Key::Left},     {"Right", Key::Right},
+                                           {"End", Key::End},    {"Left", Key::Left},    {"Right", Key::Right},
                                            {"Up", Key::Up},      {"Down", Key::Down}};
-  std::string handled;
+  std::string handled, states;
+  const auto state = [&] {
+    return Format("%s %d-%d^%d b%d %s", e.Text().c_str(), e.SelectionStart(), e.SelectionEnd(), e.Caret(),
+                  e.BeepCount(), handled.c_str());
+  };
   for (size_t i = 0, end; i < script.size(); i = end + 1) {
+    if (script[end = i] == '|') {
+      states += state() + "| ";
+      continue;
+    }
     if (script[i] != '{') {
       handled += e.Char(script[end = i]) ? '1' : '0';
       continue;
@@ -47,8 +55,7 @@ std::string Play(CMaskEdit& e, const std::string& inputTemplate, const std::stri
     if (const auto key = keys.find(k.substr(modified ? 2 : 0)); key != keys.end())
       handled += e.KeyDown(key->second, modified && k[0] == 'S', modified && k[0] == 'C') ? '1' : '0';
   }
-  return Format("%s %d-%d^%d b%d %s", e.Text().c_str(), e.SelectionStart(), e.SelectionEnd(), e.Caret(),
-                e.BeepCount(), handled.c_str());
+  return states + state();
 }
 
 TEST(MaskEdit, KeysClicksAndTypingKeepToTheGroups) {
@@ -59,56 +66,42 @@ TEST(MaskEdit, KeysClicksAndTypingKeepToTheGroups) {
       // a misfit beeps and keeps the placeholder
       {"DD", "__", "", "1x", "1_ 1-1^1 b1 11"},
       // typing runs through the groups, over the slash; no group after the last one
-      {date, dateTemplate, "", "{Focus}", "__/__ 0-2^2 b0 "},
-      {date, dateTemplate, "", "{Focus}12", "12/__ 3-3^3 b0 11"},
-      {date, dateTemplate, "", "{Focus}1234", "12/34 5-5^5 b0 1111"},
-      {date, dateTemplate, "", "{Focus}12345", "12/34 5-5^5 b1 11111"},
+      {date, dateTemplate, "", "{Focus}|12|34|5",
+       "__/__ 0-2^2 b0 | 12/__ 3-3^3 b0 11| 12/34 5-5^5 b0 1111| 12/34 5-5^5 b1 11111"},
       {date, dateTemplate, "", "{Focus}1234{Sel 2,2}9", "12/94 4-4^4 b0 11111"},  // at a group's end: the next
       // typing over a selection keeps the group's length
-      {"DDDD", "____", "1234", "{Sel 3,1}7", "17_4 2-2^2 b0 1"},
-      {"DDDD", "____", "1234", "{Sel 0,2}x", "1234 0-2^2 b1 1"},
+      {"DDDD", "____", "1234", "{Sel 3,1}7|{Sel 0,2}x", "17_4 2-2^2 b0 1| 17_4 0-2^2 b1 11"},
       // typing outside a group returns into one; a selection across the slash shrinks to its group
       {spaced, spacedTemplate, "", "{Sel 3,3}1", "__ - __ 5-5^5 b1 1"},
       {date, dateTemplate, "12/34", "{Sel 1,4}5", "12/34 1-2^2 b1 1"},
       // a click in a fixed stretch moves into the next group; a drag across it starts there
-      {spaced, spacedTemplate, "", "{Click 3}", "__ - __ 5-5^5 b0 "},
-      {spaced, spacedTemplate, "", "{Click 2}", "__ - __ 2-2^2 b0 "},
-      {spaced, spacedTemplate, "", "{Sel 1,6}{Drop}", "__ - __ 5-6^6 b0 "},
-      {spaced, spacedTemplate, "", "{Free}{Click 3}", "__ - __ 3-3^3 b0 "},
-      {spaced, spacedTemplate, "", "{Free}{Focus}", "__ - __ 0-7^7 b0 "},
+      {spaced, spacedTemplate, "", "{Click 3}|{Click 2}|{Sel 1,6}{Drop}",
+       "__ - __ 5-5^5 b0 | __ - __ 2-2^2 b0 | __ - __ 5-6^6 b0 "},
+      {spaced, spacedTemplate, "", "{Free}{Click 3}|{Focus}", "__ - __ 3-3^3 b0 | __ - __ 0-7^7 b0 "},
       // Delete shifts the run of its kind only; behind the last position it beeps
-      {"DDDaa", "_____", "123ab", "{Sel 0,0}{Del}", "23_ab 0-0^0 b0 1"},
-      {"DDDaa", "_____", "123ab", "{Sel 0,0}{Del}{Sel 3,3}{Del}", "23_b_ 3-3^3 b0 11"},
-      {"DDDaa", "_____", "123ab", "{Sel 5,5}{Del}", "123ab 5-5^5 b1 1"},
+      {"DDDaa", "_____", "123ab", "{Sel 0,0}{Del}|{Sel 3,3}{Del}|{Sel 5,5}{Del}",
+       "23_ab 0-0^0 b0 1| 23_b_ 3-3^3 b0 11| 23_b_ 5-5^5 b1 111"},
       // a character that would not fit one to the left stays; the last one has nothing behind it
-      {"aa", "__", "1b", "{Remask DD}{Sel 0,0}{Del}", "1b 0-0^0 b1 1"},
-      {"aa", "__", "1b", "{Remask DD}{Sel 2,2}{Bs}", "1_ 1-1^1 b0 1"},
+      {"aa", "__", "1b", "{Remask DD}{Sel 0,0}{Del}|{Sel 2,2}{Bs}", "1b 0-0^0 b1 1| 1_ 1-1^1 b1 11"},
       // Backspace at a group's start goes to the previous group; at the first position it beeps
-      {date, dateTemplate, "12/34", "{Sel 4,4}{Bs}", "12/4_ 3-3^3 b0 1"},
-      {date, dateTemplate, "12/34", "{Sel 4,4}{Bs}{Bs}", "12/4_ 2-2^2 b0 11"},
-      {date, dateTemplate, "12/34", "{Sel 4,4}{Bs}{Bs}{Bs}", "1_/4_ 1-1^1 b0 111"},
+      {date, dateTemplate, "12/34", "{Sel 4,4}{Bs}|{Bs}|{Bs}",
+       "12/4_ 3-3^3 b0 1| 12/4_ 2-2^2 b0 11| 1_/4_ 1-1^1 b0 111"},
       {date, dateTemplate, "12/34", "{Sel 0,0}{Bs}\b", "12/34 0-0^0 b1 11"},  // the key's character consumed
       // deleting a selection: within a run, longer than the run, across the slash
       {"DDDD", "____", "1234", "{Sel 1,3}{Bs}", "14__ 1-1^1 b0 1"},
       {"DDaa", "____", "12ab", "{Sel 1,3}{Del}", "12ab 1-2^2 b1 1"},
       {date, dateTemplate, "12/34", "{Sel 1,4}{Del}", "12/34 1-2^2 b1 1"},
       // Home and End stay in the group; a caret at a group's end belongs to that group
-      {date, dateTemplate, "12/34", "{Sel 4,4}{Home}", "12/34 3-3^3 b0 1"},
-      {date, dateTemplate, "12/34", "{Sel 4,4}{Home}{End}", "12/34 5-5^5 b0 11"},
-      {date, dateTemplate, "12/34", "{Sel 2,2}{Home}", "12/34 0-0^0 b0 1"},
-      {"xDDx", "(__)", "", "{Sel 0,0}{Home}", "(__) 1-1^1 b0 1"},
-      {"xDDx", "(__)", "", "{Sel 4,4}{End}", "(__) 3-3^3 b0 1"},
+      {date, dateTemplate, "12/34", "{Sel 4,4}{Home}|{End}|{Sel 2,2}{Home}",
+       "12/34 3-3^3 b0 1| 12/34 5-5^5 b0 11| 12/34 0-0^0 b0 111"},
+      {"xDDx", "(__)", "", "{Sel 0,0}{Home}|{Sel 4,4}{End}", "(__) 1-1^1 b0 1| (__) 3-3^3 b0 11"},
       // arrows move over fixed stretches and beep at the ends; control moves by group
-      {spaced, spacedTemplate, "", "{Sel 5,5}{Left}", "__ - __ 2-2^2 b0 1"},
-      {spaced, spacedTemplate, "", "{Sel 5,5}{Left}{Down}", "__ - __ 5-5^5 b0 11"},
-      {spaced, spacedTemplate, "", "{Sel 0,0}{Up}", "__ - __ 0-0^0 b1 1"},
-      {spaced, spacedTemplate, "", "{Sel 7,7}{Right}", "__ - __ 7-7^7 b1 1"},
-      {spaced, spacedTemplate, "", "{Sel 1,1}{C-Right}", "__ - __ 5-5^5 b0 1"},
-      {spaced, spacedTemplate, "", "{Sel 1,1}{C-Right}{C-Left}{C-Left}", "__ - __ 0-0^0 b1 111"},
+      {spaced, spacedTemplate, "", "{Sel 5,5}{Left}|{Down}|{Sel 0,0}{Up}|{Sel 7,7}{Right}",
+       "__ - __ 2-2^2 b0 1| __ - __ 5-5^5 b0 11| __ - __ 0-0^0 b1 111| __ - __ 7-7^7 b2 1111"},
+      {spaced, spacedTemplate, "", "{Sel 1,1}{C-Right}|{C-Left}{C-Left}", "__ - __ 5-5^5 b0 1| __ - __ 0-0^0 b1 111"},
       // shift extends the selection inside the group; an arrow collapses it to its start
-      {spaced, spacedTemplate, "", "{Sel 0,0}{S-Right}{S-Right}", "__ - __ 0-2^2 b0 11"},
-      {spaced, spacedTemplate, "", "{Sel 0,0}{S-Right}{S-Right}{S-Right}", "__ - __ 0-2^2 b1 111"},
-      {spaced, spacedTemplate, "", "{Sel 0,0}{S-Right}{S-Right}{Left}", "__ - __ 0-0^0 b0 111"},
+      {spaced, spacedTemplate, "", "{Sel 0,0}{S-Right}{S-Right}|{S-Right}|{Left}",
+       "__ - __ 0-2^2 b0 11| __ - __ 0-2^2 b1 111| __ - __ 0-0^0 b1 1111"},
       {spaced, spacedTemplate, "", "{Free}{Sel 0,2}{S-Right}", "__ - __ 0-5^5 b0 1"},
       // without editable positions every key beeps
       {"xx", "ab", "", "{Left}{Del}1", "ab 0-0^0 b3 111"},
@@ -140,7 +133,7 @@ TEST(MaskEdit, MaskCharactersAndValidCharacters) {
     char mask;
     const char *accepted, *refused;
   } cases[] = {
-      {'D', "09", " aZ+"}, {'d', "5 ", "a+"},   {'C', "aZ", " 5-"},  {'c', "q ", "5_"},
+      {'D', "09", " aZ+"}, {'d', "5 ", "a+"},  {'C', "aZ", " 5-"}, {'c', "q ", "5_"},
       {'A', "a5", " -"},   {'a', "a5 ", "-_"}, {'+', "+- ", "5a"}, {'x', "", "x5 "},
   };
   for (const auto& c : cases) {

@@ -11,11 +11,12 @@ TEST(ParseNumber, APrefixSelectsHexOtherwiseDecimalWhileParseHexReadsHex) {
   const struct {
     const char* text;
     int32_t number, hex;
-  } rows[] = {{"0x10", 16, 16},    {"0X10", 16, 16},         {"010", 10, 16},   {"16", 16, 22},  {"-1", -1, -1},
-              {"  42", 42, 0x42},  {"12ab", 12, 0x12ab},     {"0x1Fz", 31, 31}, {"x10", 0, 0},   {"", 0, 0},
-              {"1f", 1, 31},       {"0x1f", 31, 31},         {"zz", 0, 0},      {"1000", 1000, 0x1000},
-              {"0xFFFFFFFF", -1, -1}};
-  for (const auto& r : rows) EXPECT_EQ(std::pair(ParseNumber(r.text), ParseHex(r.text)), std::pair(r.number, r.hex)) << r.text;
+  } rows[] = {
+      {"0x10", 16, 16},   {"0X10", 16, 16},     {"010", 10, 16},   {"16", 16, 22},         {"-1", -1, -1},
+      {"  42", 42, 0x42}, {"12ab", 12, 0x12ab}, {"0x1Fz", 31, 31}, {"x10", 0, 0},          {"", 0, 0},
+      {"1f", 1, 31},      {"0x1f", 31, 31},     {"zz", 0, 0},      {"1000", 1000, 0x1000}, {"0xFFFFFFFF", -1, -1}};
+  for (const auto& r : rows)
+    EXPECT_EQ(std::pair(ParseNumber(r.text), ParseHex(r.text)), std::pair(r.number, r.hex)) << r.text;
 }
 
 TEST(BytesToHexText, BlankBeforeEveryLowerCasePair) {
@@ -71,12 +72,6 @@ TEST(DigitsToBcd, RightAlignedAndNeverInFrontOfTheField) {
   std::array<uint8_t, 6> guarded{0x55, 0, 0, 0, 0, 0x55};
   EXPECT_FALSE(DigitsToBcd("10000.0000", guarded.data() + 1, 4));
   EXPECT_EQ(guarded, (std::array<uint8_t, 6>{0x55, 0, 0, 0, 0, 0x55}));
-}
-
-TEST(ShiftNibblesLeft, SymbolRateLeavesTheLowNibbleFree) {
-  std::array<uint8_t, 4> f{0x00, 0x27, 0x50, 0x00};
-  ShiftNibblesLeft(f.data(), 4);
-  EXPECT_EQ(f, (std::array<uint8_t, 4>{0x02, 0x75, 0x00, 0x00}));
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "util/Settings.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +6,7 @@
 #include <string>
 
 #include "TempDir.h"
+#include "util/Settings.h"
 
 namespace quorvelin {
 namespace {
@@ -25,11 +24,14 @@ std::string ReadFile(const std::string& path) {
 TEST(Settings, ReadsLikeAPrivateProfile) {
   testing::TempDir dir;
   EXPECT_EQ(ReadProfileString("setting.ini", "Setting", "Code", "***"), "***");  // no file
-  WriteFile("setting.ini", "; comment\r\n[ setting ]\r\n;Code=7\r\n  CODE =  10  \r\nCode=11\r\nQuoted=\"a b\"\r\n"
-                           "Empty=\r\n[Setting]\r\nLate=1\r\n");
+  WriteFile("setting.ini",
+            "; comment\r\n[ setting ]\r\n;Code=7\r\n  CODE =  10  \r\nCode=11\r\nQuoted=\"a b\"\r\n"
+            "Empty=\r\n[Setting]\r\nLate=1\r\n");
   const struct {
     const char *section, *key, *value;
-  } reads[] = {{"Setting", "code", "10"},  {"SETTING", "quoted", "a b"}, {"Setting", "Empty", ""},
+  } reads[] = {{"Setting", "code", "10"},
+               {"SETTING", "quoted", "a b"},
+               {"Setting", "Empty", ""},
                {"Setting", "Late", "***"},  // only the first section counts
                {"Missing", "Code", "***"}};
   for (const auto& r : reads) EXPECT_EQ(ReadProfileString("setting.ini", r.section, r.key, "***"), r.value) << r.key;
