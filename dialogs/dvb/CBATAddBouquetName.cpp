@@ -11,13 +11,11 @@ void CBATAddBouquetName::OnInitDialog() {
   DescriptorPage::OnInitDialog();
   SetText(kTag, "0x47");
   if (add) return;
-  const NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
-  if (r && r->kind == NodeKind::BatBouquetName)
-    if (const auto* name = r->As<NameDescriptor>()) {
-      stored_ = *name;
-      shown_ = Trim(NameText(*name));
-      SetText(kName, NameText(*name));
-    }
+  if (const auto* name = SelectedPayload<NameDescriptor>(tree_, NodeKind::BatBouquetName)) {
+    stored_ = *name;
+    shown_ = Trim(NameText(*name));
+    SetText(kName, NameText(*name));
+  }
 }
 
 bool CBATAddBouquetName::AddDesc() {

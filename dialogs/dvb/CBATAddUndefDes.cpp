@@ -19,9 +19,7 @@ int BatDescriptorLoop(const TableTreeCtrl& tree, ItemHandle descriptor) {
 void CBATAddUndefDes::OnInitDialog() {
   HexDescriptorPage::OnInitDialog();
   if (add) return;
-  const NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
-  if (r && r->kind == NodeKind::BatDescriptor)
-    if (const auto* d = r->As<GenericDescriptor>()) ShowDescriptor(*d);
+  if (const auto* d = SelectedPayload<GenericDescriptor>(tree_, NodeKind::BatDescriptor)) ShowDescriptor(*d);
 }
 
 bool CBATAddUndefDes::AddDesc() {

@@ -9,8 +9,7 @@ void EntryListPage::OnInitDialog() {
   DescriptorPage::OnInitDialog();
   SetText(kTag, Format("0x%x", layout_.tag));
   if (add) return;
-  const NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
-  const EntryListDescriptor* d = r && r->kind == RecordKind() ? r->As<EntryListDescriptor>() : nullptr;
+  const EntryListDescriptor* d = SelectedPayload<EntryListDescriptor>(tree_, RecordKind());
   if (!d) return;
   auto& rows = Rows(kList);
   rows.clear();

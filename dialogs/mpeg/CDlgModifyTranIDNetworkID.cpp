@@ -12,8 +12,7 @@ using namespace mpeg_ids::transport_network_id;
 CDlgModifyTranIDNetworkID::CDlgModifyTranIDNetworkID(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
 
 TransportStreamEntry* CDlgModifyTranIDNetworkID::SelectedEntry() {
-  NodeRecord* r = tree_.RecordOf(tree_.GetSelectedItem());
-  return r ? r->As<TransportStreamEntry>() : nullptr;
+  return PayloadOf<TransportStreamEntry>(tree_, tree_.GetSelectedItem());
 }
 
 void CDlgModifyTranIDNetworkID::OnInitDialog() {
