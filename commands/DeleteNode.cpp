@@ -151,9 +151,14 @@ bool DeleteSelectedNode(TableTreeCtrl& tree, Ui& ui) {
       MsgAnswer::Yes)
     return false;
 
+  // The selection moves on to the next sibling, else the previous one, else the parent.
+  ItemHandle next = tree.GetNextSiblingItem(item);
+  if (next == kNoItem) next = tree.GetPrevSiblingItem(item);
+  if (next == kNoItem) next = tree.GetParentItem(item);
   FixLengths(tree, item, kind);
   tree.ReleaseItemRecords(item);
   tree.DeleteItem(item);
+  if (tree.IsValid(next)) tree.SelectItem(next);
   return true;
 }
 

@@ -30,9 +30,12 @@
 #include "dialogs/mpeg/CSetChannel.h"
 #include "dialogs/mpeg/CTDTModifyTime.h"
 #include "device/Flows.h"
+#include "device/Framing.h"
+#include "device/UdpSocket.h"
 #include "sections/NewSections.h"
 #include "sections/TableFiles.h"
 #include "sections/TimeSections.h"
+#include "tree/TreePlace.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -191,19 +194,51 @@ void TreeCommands::ModifyBat(NodeKind kind) {
 
 void TreeCommands::ModifyNit() { Run<CDlgModifyNIT>(runner_, tree_, ui_); }
 
-void TreeCommands::Refresh() { quorvelin::Refresh(tree_, exchange_, ui_); }
+bool TreeCommands::MayDiscardEdits(const std::vector<int>& ports) {
+  std::string names;
+  int edited = 0;
+  for (int port : ports) {
+    if (!tree_.HasUnsubmittedEdits(port)) continue;
+    names += (edited++ ? " and " : "") + tree_.PortName(port);
+  }
+  if (edited == 0) return true;
+  const std::string text = names + (edited > 1 ? " have" : " has") + " changes that were not submitted. Discard them?";
+  return ui_.MessageBox(text, kSystemInfo, MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
 
-void TreeCommands::Submit() { quorvelin::Submit(tree_, exchange_, ui_); }
+void TreeCommands::Refresh() {
+  if (!MayDiscardAllEdits()) return;
+  const TreePlace place = TreePlace::Take(tree_);
+  lastResult_ = quorvelin::Refresh(tree_, exchange_, ui_, progress_);
+  place.Restore(tree_);
+}
+
+void TreeCommands::Submit() {
+  std::string result = SubmitAndVerify(tree_, exchange_, ui_, progress_);
+  if (!result.empty()) lastResult_ = std::move(result);
+}
+
+std::string TreeCommands::StatusLine() const {
+  std::string line = tree_.deviceAddress ? "Device " + Ipv4Text(tree_.deviceAddress) : std::string("Exchange file");
+  line += tree_.protocolMode == kFragmentedProtocol ? ", fragmented framing" : ", plain framing";
+  if (tree_.portMode == 1)
+    line += ", ports A and B";
+  else if (tree_.channelNumber >= 1)
+    line += ", channel " + std::to_string(tree_.channelNumber);
+  return lastResult_.empty() ? line : line + "  |  " + lastResult_;
+}
 
 void TreeCommands::SetChannel() {
   CSetChannel dialog(tree_, ui_, tree_.channelNumber);
-  if (!runner_.RunModal(dialog)) return;
-  ApplyChannel(tree_, exchange_, ui_, dialog.channel);
+  if (!runner_.RunModal(dialog) || !MayDiscardAllEdits()) return;
+  lastResult_ = ApplyChannel(tree_, exchange_, ui_, dialog.channel, progress_);
 }
 
 void TreeCommands::SaveCurrentTable() { quorvelin::SaveCurrentTable(tree_, ui_); }
 
-void TreeCommands::LoadCurrentTable() { quorvelin::LoadCurrentTable(tree_, ui_); }
+void TreeCommands::LoadCurrentTable() {
+  if (MayDiscardEdits({tree_.PortOf(tree_.GetSelectedItem())})) quorvelin::LoadCurrentTable(tree_, ui_);
+}
 
 namespace {
 void ShowExists(Ui& ui, const char* text) {

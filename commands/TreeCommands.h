@@ -3,7 +3,9 @@
 #pragma once
 
 #include <map>
+#include <vector>
 
+#include "device/FlowLog.h"
 #include "dialogs/common/Form.h"
 #include "resources/Menu.h"
 #include "sections/TableExchange.h"
@@ -26,6 +28,11 @@ class TreeCommands {
   // Double-click: runs the Modify dispatch; true stops the default expand/collapse.
   bool OnDoubleClick() { return ModifyNode(); }
 
+  // Asks "PortA has changes that were not submitted. Discard them?" (naming every port of
+  // `ports` with such edits); true when there are none or the user answered Yes.
+  bool MayDiscardEdits(const std::vector<int>& ports);
+  bool MayDiscardAllEdits() { return MayDiscardEdits({1, 2}); }
+
   void AddNode();
   void DeleteNode();
   bool ModifyNode();
@@ -35,6 +42,11 @@ class TreeCommands {
   void SetChannel();
   void SaveCurrentTable();
   void LoadCurrentTable();
+
+  // Shown while Refresh and Submit run (none: nothing is shown).
+  void SetProgress(FlowProgress* progress) { progress_ = progress; }
+  // The status line: device address, framing, ports or channel, and the last flow's result.
+  std::string StatusLine() const;
 
   bool CreatePat(ItemHandle root);
   bool CreateSdt(ItemHandle root);
@@ -50,6 +62,8 @@ class TreeCommands {
   Ui& ui_;
   DialogRunner& runner_;
   TableExchange& exchange_;
+  FlowProgress* progress_ = nullptr;
+  std::string lastResult_;
 };
 
 }  // namespace quorvelin

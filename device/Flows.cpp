@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/UdpSocket.h"
+#include "tree/TreePlace.h"
 #include "sections/BatSections.h"
 #include "sections/CatSections.h"
 #include "sections/NitSections.h"
@@ -63,11 +64,10 @@ struct PortBuild {
 // when the port has neither table (and no TDT packet in front of a lone TOT: the area then
 // starts with filler and carries nothing). Both carry the current UTC time, which becomes the
 // port's stored time; built just before their write, so that the time is that of the write.
-void BuildTimeTables(TableTreeCtrl& tree, int port, Area& area) {
+void BuildTimeTables(TableTreeCtrl& tree, int port, Area& area, const DateTime& now) {
   const bool tdt = HasChildren(tree, port, Table::Tdt), tot = HasChildren(tree, port, Table::Tot);
   if (!tdt && !tot) return;
   Area first = Filled(kSmallArea);
-  const DateTime now = LocalToUtc(CurrentLocalDate());
   BuildTdtAt(tree, first.data(), first.size(), port, now);
   tree.utcTime[port - 1] = now;
   if (!tdt) first = Filled(kSmallArea);
@@ -129,79 +129,234 @@ class SilenceWatch final : public TableExchange {
   int reads_ = 0, unheard_ = 0;
 };
 
+// The tables of one port in the order they are read, each read once through `exchange`.
+struct TableRead {
+  const char* name;
+  void (*read)(TableTreeCtrl& tree, TableExchange& exchange, int port);
+};
+constexpr TableRead kTableReads[kTableCount] = {
+    {"PAT",
+     [](TableTreeCtrl& t, TableExchange& x, int port) {
+       const int programs = ParsePat(t, x, port);
+       if (programs > t.programCount[port - 1]) t.programCount[port - 1] = programs;
+     }},
+    {"PMT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParsePmts(t, x, port, t.programCount[port - 1]); }},
+    {"SDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParseSdt(t, x, port); }},
+    {"CAT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadCat(t, x, port); }},
+    {"NIT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadNit(t, x, port); }},
+    {"BAT",
+     [](TableTreeCtrl& t, TableExchange& x, int port) {
+       t.batFlag = 1;
+       ReadBat(t, x, port);
+     }},
+    {"TDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParseTdt(t, x, port); }},
+    {"TOT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParseTot(t, x, port); }},
+};
+
+// Reads table `t` of the port as one step of the log; false once the user cancelled.
+bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port, int t) {
+  if (log.Cancelled()) return false;
+  log.BeginTable(tree.PortName(port) + ' ' + kTableReads[t].name);
+  kTableReads[t].read(tree, exchange, port);
+  return true;
+}
+
+// Every table of one port, in the order of a Refresh.
+void ReadPortTables(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port) {
+  for (int t = 0; t < kTableCount && ReadStep(tree, exchange, log, port, t); ++t) {
+  }
+}
+
 }  // namespace
 
 std::string SilentDeviceText(uint32_t address) { return "The device at " + Ipv4Text(address) + " does not answer."; }
 
-void Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui) {
-  if (!Refresh(tree, exchange))
+std::string Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress) {
+  FlowLog log(exchange, progress);
+  if (!Refresh(tree, log)) {
     ui.MessageBox(SilentDeviceText(tree.deviceAddress), kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
+    return "Refresh: " + SilentDeviceText(tree.deviceAddress);
+  }
+  return RefreshReport(log);
 }
 
 bool Refresh(TableTreeCtrl& tree, TableExchange& link) {
-  SilenceWatch exchange(link);
+  FlowLog log(link);
+  return Refresh(tree, log);
+}
+
+bool Refresh(TableTreeCtrl& tree, FlowLog& log) {
+  SilenceWatch exchange(log);
   tree.programCount = {0, 0};
   ForgetTree(tree);
   tree.BuildRoots();
   const std::vector<int> ports = PortsOf(tree);
-  for (int port : ports) {
-    const int programs = ParsePat(tree, exchange, port);
-    if (programs > tree.programCount[port - 1]) tree.programCount[port - 1] = programs;
-  }
-  for (int port : ports) ParsePmts(tree, exchange, port, tree.programCount[port - 1]);
-  for (int port : ports) ParseSdt(tree, exchange, port);
-  for (int port : ports) ReadCat(tree, exchange, port);
-  for (int port : ports) ReadNit(tree, exchange, port);
-  for (int port : ports) {
-    tree.batFlag = 1;
-    ReadBat(tree, exchange, port);
-  }
-  for (int port : ports) {
-    ParseTdt(tree, exchange, port);
-    ParseTot(tree, exchange, port);
-  }
+  log.AddSteps(static_cast<int>(ports.size()) * kTableCount);
+  // Table by table, each for every port in turn; the TDT and TOT last, port by port.
+  constexpr int kTimeTables = 6;
+  bool going = true;
+  for (int t = 0; t < kTimeTables; ++t)
+    for (int port : ports) going = going && ReadStep(tree, exchange, log, port, t);
+  for (int port : ports)
+    for (int t = kTimeTables; t < kTableCount; ++t) going = going && ReadStep(tree, exchange, log, port, t);
+  for (int port : ports) tree.MarkSubmitted(port);
   return !exchange.Silent();
 }
 
-bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui) {
+int SubmitPortOf(const TableTreeCtrl& tree) {
   const ItemHandle top = tree.TopLevelItem(tree.GetSelectedItem());
-  if (top == kNoItem) return false;
-  if (top == tree.PortNode(1) && (tree.portMode >= 1 && tree.portMode <= 3)) return SubmitPort(tree, exchange, ui, 1);
-  if (top == tree.PortNode(2) && tree.portMode == 1) return SubmitPort(tree, exchange, ui, 2);
-  return false;
+  if (top == kNoItem) return 0;
+  if (top == tree.PortNode(1) && (tree.portMode >= 1 && tree.portMode <= 3)) return 1;
+  if (top == tree.PortNode(2) && tree.portMode == 1) return 2;
+  return 0;
 }
 
-bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) {
+bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui) {
+  const int port = SubmitPortOf(tree);
+  return port != 0 && SubmitPort(tree, exchange, ui, port);
+}
+
+namespace {
+
+// Writes every table of the port, built first into `b`; the result of the writes that count.
+bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b) {
   tree.batFlag = 0;
-  PortBuild b = BuildPort(tree, port);
+  b = BuildPort(tree, port);
   if (!b.refusal.empty()) {
     ui.MessageBox(b.refusal, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
     return false;
   }
   const bool firstPort = port == 1;
-  auto write = [&](const Area& area, size_t length, uint16_t pid, bool counts) {
-    return exchange.WriteTable(area.data(), length, pid, port, 0) || !counts;
+  const std::string name = tree.PortName(port) + ' ';
+  log.AddSteps(kTableCount - 1);
+  auto write = [&](const char* table, const Area& area, size_t length, uint16_t pid, bool counts) {
+    log.BeginTable(name + table);
+    return log.WriteTable(area.data(), length, pid, port, 0) || !counts;
   };
   bool ok = true;
   if (b.programs > 0) {
-    ok = write(b.pat, kPacketSize, kPatPid, firstPort);
-    ok = ok && (WritePmts(exchange, b, port) || !firstPort);
+    ok = write("PAT", b.pat, kPacketSize, kPatPid, firstPort);
+    if (ok) log.BeginTable(name + "PMT");
+    ok = ok && (WritePmts(log, b, port) || !firstPort);
   }
   tree.batFlag = 0;
-  ok = ok && write(b.sdt, kTableArea, kSdtBatPid, firstPort);
-  ok = ok && write(b.cat, kSmallArea, kCatPid, firstPort);
-  ok = ok && write(b.nit, kTableArea, kNitPid, true);
+  ok = ok && write("SDT", b.sdt, kTableArea, kSdtBatPid, firstPort);
+  ok = ok && write("CAT", b.cat, kSmallArea, kCatPid, firstPort);
+  ok = ok && write("NIT", b.nit, kTableArea, kNitPid, true);
   if (ok) tree.batFlag = 1;
-  ok = ok && write(b.bat, kTableArea, kSdtBatPid, true);
-  if (ok) BuildTimeTables(tree, port, b.time);
-  ok = ok && write(b.time, kSmallArea, kTimePid, true);
-  if (!ok) ui.MessageBox(kSubmitFailedText, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
+  ok = ok && write("BAT", b.bat, kTableArea, kSdtBatPid, true);
+  if (ok) BuildTimeTables(tree, port, b.time, LocalToUtc(CurrentLocalDate()));
+  ok = ok && write("TDT/TOT", b.time, kSmallArea, kTimePid, true) && !log.Cancelled();
+  if (!ok && !log.Cancelled()) ui.MessageBox(kSubmitFailedText, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
+  if (ok) tree.MarkSubmitted(port);
   return ok;
 }
 
-void ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber) {
+// Answers of reads, taken from the link once and then handed out again in the same order.
+class RecordedReads final : public TableExchange {
+ public:
+  explicit RecordedReads(TableExchange& link) : link_(&link) {}
+  void Replay() {
+    link_ = nullptr;
+    next_ = 0;
+  }
+  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    if (link_) {
+      const bool ok = link_->ReadTable(buffer, size, pid, selector, port, bat);
+      answers_.push_back({ok, std::vector<uint8_t>(buffer, buffer + size)});
+      return ok;
+    }
+    if (next_ >= answers_.size()) return false;
+    const Answer& a = answers_[next_++];
+    const size_t n = std::min(size, a.bytes.size());
+    std::copy_n(a.bytes.begin(), n, buffer);
+    std::fill(buffer + n, buffer + size, uint8_t{0});
+    return a.ok;
+  }
+  bool WriteTable(const uint8_t*, size_t, uint16_t, int, uint8_t) override { return false; }
+  bool HeardNothing() const override { return link_ && link_->HeardNothing(); }
+
+ private:
+  struct Answer {
+    bool ok;
+    std::vector<uint8_t> bytes;
+  };
+  TableExchange* link_;
+  std::vector<Answer> answers_;
+  size_t next_ = 0;
+};
+
+// Reads the port back into a tree of its own and builds it as Submit built the port: the names
+// of the tables whose packets differ from those sent. When none differs, the port's branch is
+// replaced by what was read, its open items and selection kept.
+std::vector<std::string> VerifyPort(TableTreeCtrl& tree, FlowLog& log, int port, const PortBuild& sent) {
+  TableTreeCtrl back;
+  back.portMode = tree.portMode;
+  back.channelNumber = tree.channelNumber;
+  back.deviceAddress = tree.deviceAddress;
+  back.protocolMode = tree.protocolMode;
+  back.BuildRoots();
+  RecordedReads reads(log);
+  log.AddSteps(kTableCount);
+  ReadPortTables(back, reads, log, port);
+  if (log.Cancelled()) return {"every table (the read-back was cancelled)"};
+  back.utcTime = tree.utcTime;
+  PortBuild got = BuildPort(back, port);
+  BuildTimeTables(back, port, got.time, tree.utcTime[port - 1]);
+  const std::pair<const char*, bool> same[] = {
+      {"PAT", got.pat == sent.pat}, {"PMT", got.pmts == sent.pmts}, {"SDT", got.sdt == sent.sdt},
+      {"CAT", got.cat == sent.cat}, {"NIT", got.nit == sent.nit},   {"BAT", got.bat == sent.bat},
+      {"TDT/TOT", std::equal(got.time.begin(), got.time.begin() + kSmallArea, sent.time.begin())}};
+  std::vector<std::string> differing;
+  for (const auto& [table, equal] : same)
+    if (!equal) differing.push_back(table);
+  if (!differing.empty()) return differing;
+
+  const TreePlace place = TreePlace::Take(tree);
+  for (int t = 0; t < kTableCount; ++t) tree.DeleteChildren(tree.Root(port, static_cast<Table>(t)));
+  tree.programCount[port - 1] = 0;
+  reads.Replay();
+  FlowLog replay(reads);
+  ReadPortTables(tree, reads, replay, port);
+  place.Restore(tree);
+  tree.MarkSubmitted(port);
+  return {};
+}
+
+}  // namespace
+
+bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) {
+  FlowLog log(exchange);
+  PortBuild b;
+  return WritePort(tree, log, ui, port, b);
+}
+
+std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress) {
+  const int port = SubmitPortOf(tree);
+  if (port == 0) return {};
+  const std::string name = tree.PortName(port);
+  FlowLog log(exchange, progress);
+  PortBuild sent;
+  const bool written = WritePort(tree, log, ui, port, sent);
+  const std::string counts = std::to_string(log.WritesAnswered()) + " tables, " +
+                             std::to_string(log.PacketsWritten()) + " packets";
+  if (log.Cancelled()) return "Submit of " + name + " cancelled: " + counts + " written (" + log.Elapsed() + ")";
+  if (!written) {
+    const std::vector<std::string> failed = log.TablesFailed();
+    return "Submit of " + name + " failed" + (failed.empty() ? "" : ": " + JoinNames(failed) + " not answered") +
+           " (" + log.Elapsed() + ")";
+  }
+  const std::vector<std::string> differing = VerifyPort(tree, log, port, sent);
+  if (differing.empty()) return "Submitted " + name + ": " + counts + ", verified (" + log.Elapsed() + ")";
+  const std::string what = name + ": the device holds other " + JoinNames(differing) + " than was sent";
+  ui.MessageBox(what + "; the tree keeps what was sent.", kSubmitFailedCaption, MsgIcon::Warning, MsgButtons::Ok);
+  return "Submitted " + name + ": " + counts + "; " + what + " (" + log.Elapsed() + ")";
+}
+
+std::string ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber,
+                         FlowProgress* progress) {
   tree.channelNumber = channelNumber;
-  Refresh(tree, exchange, ui);
+  return Refresh(tree, exchange, ui, progress);
 }
 
 }  // namespace quorvelin

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/FlowLog.h"
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
 #include "util/Ui.h"
@@ -20,11 +21,16 @@ inline constexpr const char* kSubmitFailedCaption = "system information";
 // left out without a message. Sets the program counts. When the first two reads both got no
 // datagram at all, the other reads are not tried and the result is false.
 bool Refresh(TableTreeCtrl& tree, TableExchange& exchange);
-// The same, and a device that does not answer is reported once through `ui`.
-void Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui);
+// The same through a log: each table a step of its progress; a Cancel ends it before the next.
+bool Refresh(TableTreeCtrl& tree, FlowLog& log);
+// The same, and a device that does not answer is reported once through `ui`. The result names
+// what was read and what was not, for the status line.
+std::string Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress = nullptr);
 // "The device at ADDR does not answer." with the dotted address.
 std::string SilentDeviceText(uint32_t address);
 
+// The port Submit writes: that of the selected item's top-level node (0: none).
+int SubmitPortOf(const TableTreeCtrl& tree);
 // Writes the tables of the port of the selected item (nothing when it belongs to no port).
 // True when Submit ended quietly.
 bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui);
@@ -35,7 +41,15 @@ bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui);
 // went through.
 bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port);
 
+// Submit as the editor runs it: SubmitPort on the selected item's port, then the port read back
+// and compared table by table with what was sent. When all match, the port's branch becomes
+// what was read (lengths, CRCs and counters as the device holds them); otherwise the tree keeps
+// what was sent and a message names the differing tables. The result is the status line's text
+// (empty when the selection lies under no port).
+std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress = nullptr);
+
 // After the channel dialog was confirmed: the new channel number, then Refresh.
-void ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber);
+std::string ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber,
+                         FlowProgress* progress = nullptr);
 
 }  // namespace quorvelin

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QResizeEvent>
+#include <algorithm>
 
 #include "editor/IconStrip.h"
 #include "editor/ModalHook.h"
@@ -16,7 +17,8 @@ CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int p
       second_(second),
       ui_(this),
       runner_(this),
-      model_(tree_) {
+      model_(tree_),
+      progress_(this, nullptr) {
   tree_.portMode = portMode;
   tree_.channelNumber = portMode == 3 ? 1 : -1;
   tree_.protocolMode = protocolMode;
@@ -29,6 +31,12 @@ CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int p
   resize(500, 294);  // 250 x 147 dialog units
   view_ = std::make_unique<TableTreeView>(model_, this);
   view_->SetCommandTarget(this);
+  status_ = std::make_unique<QLabel>(this);
+  status_->setObjectName(QStringLiteral("status"));
+  status_->setTextFormat(Qt::PlainText);
+  status_->setContentsMargins(4, 2, 4, 2);
+  progress_.SetView(view_.get());
+  commands_->SetProgress(&progress_);
   OnSize(width(), height());
 }
 
@@ -51,10 +59,10 @@ bool CDlgQuorvelin::OnInitDialog() {
   tree_.menu = {};
 
   model_.SetImages(IconImages());
-  {
-    const ModelBatch batch(model_);
+  RunCommand([this] {
     commands_->Refresh();
-  }
+    return true;
+  });
   view_->TakeStateFromTree();
 
   setWindowTitle(QString::fromLatin1(kEditorCaption));
@@ -63,20 +71,36 @@ bool CDlgQuorvelin::OnInitDialog() {
   return true;
 }
 
+template <class Command>
+bool CDlgQuorvelin::RunCommand(Command command) {
+  if (busy_) return false;
+  busy_ = true;
+  bool handled = false;
+  {
+    const ModelBatch batch(model_);
+    handled = command();
+    progress_.End();
+  }
+  busy_ = false;
+  status_->setText(QString::fromStdString(commands_->StatusLine()));
+  return handled;
+}
+
 bool CDlgQuorvelin::OnCmdMsg(int id) {
-  const ModelBatch batch(model_);
-  return commands_->OnCommand(id);
+  return RunCommand([this, id] { return commands_->OnCommand(id); });
 }
 
 MenuState CDlgQuorvelin::UpdateMenuState() { return commands_->UpdateMenuState(); }
 
 bool CDlgQuorvelin::OnDoubleClick() {
-  const ModelBatch batch(model_);
-  return commands_->OnDoubleClick();
+  return RunCommand([this] { return commands_->OnDoubleClick(); });
 }
 
 void CDlgQuorvelin::OnSize(int width, int height) {
-  if (view_) view_->setGeometry(0, 0, width, height);
+  if (!view_ || !status_) return;
+  const int line = status_->sizeHint().height();
+  view_->setGeometry(0, 0, width, std::max(0, height - line));
+  status_->setGeometry(0, std::max(0, height - line), width, line);
 }
 
 void CDlgQuorvelin::OnClose() {
@@ -89,11 +113,13 @@ void CDlgQuorvelin::resizeEvent(QResizeEvent* event) {
 }
 
 void CDlgQuorvelin::closeEvent(QCloseEvent* event) {
-  OnClose();
-  QDialog::closeEvent(event);
+  if (busy_) return event->ignore();  // a flow runs: its progress dialog offers Cancel
+  QDialog::closeEvent(event);  // runs reject(), which asks before edits are dropped
 }
 
+// Escape and the close box: a port with edits not submitted is dropped only when the user says so.
 void CDlgQuorvelin::reject() {
+  if (busy_ || !commands_->MayDiscardAllEdits()) return;
   OnClose();
   QDialog::reject();
 }

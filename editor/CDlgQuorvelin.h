@@ -5,9 +5,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <memory>
 
 #include "device/DeviceLink.h"
+#include "editor/FlowProgressDialog.h"
 #include "editor/QtDialogRunner.h"
 #include "editor/QtUi.h"
 #include "editor/TableTreeView.h"
@@ -38,7 +40,7 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   virtual bool OnInitDialog();
   // Offers the command to the tree first; true when it was handled.
   bool OnCmdMsg(int id) override;
-  // Keeps the tree filling the client area; ignored before the tree exists.
+  // Keeps the tree filling the client area above the status line; ignored before the tree exists.
   void OnSize(int width, int height);
   // Releases the record of every item of the tree.
   void OnClose();
@@ -52,6 +54,8 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   TableTreeCtrl& Tree() { return tree_; }
   TreeItemModel& Model() { return model_; }
   TableTreeView* TreeView() const { return view_.get(); }
+  QLabel* StatusLine() const { return status_.get(); }
+  FlowProgressDialog& Progress() { return progress_; }
   TreeCommands& Commands() { return *commands_; }
   QtUi& GetUi() { return ui_; }
   bool Initialised() const { return initialised_; }
@@ -75,8 +79,15 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   WaitCursorExchange exchange_;
   std::unique_ptr<TreeCommands> commands_;
   TreeItemModel model_;
-  std::unique_ptr<TableTreeView> view_;  // declared last: goes before the model and the tree it shows
+  std::unique_ptr<TableTreeView> view_;  // goes before the model and the tree it shows
+  std::unique_ptr<QLabel> status_;
+  FlowProgressDialog progress_;
   bool initialised_ = false;
+  bool busy_ = false;  // a command runs: no second one, no closing
+
+  // Runs a command in one model batch; the status line shows its result afterwards.
+  template <class Command>
+  bool RunCommand(Command command);
 };
 
 }  // namespace quorvelin

@@ -87,36 +87,86 @@ void TableTreeView::OnViewExpansion(const QModelIndex& index, bool expanded) {
 
 // --- menu, double-click, keys ---
 
+namespace {
+
+// The keys of the commands that have one, as the menu shows them.
+struct CommandKey {
+  int id;
+  Qt::Key key;
+};
+constexpr CommandKey kCommandKeys[] = {
+    {kCmdAddData, Qt::Key_Insert}, {kCmdDeleteData, Qt::Key_Delete}, {kCmdModifyData, Qt::Key_Enter}, {kCmdRefresh, Qt::Key_F5}};
+
+int CommandOfKey(int key) {
+  if (key == Qt::Key_Return) key = Qt::Key_Enter;
+  for (const CommandKey& k : kCommandKeys)
+    if (k.key == key) return k.id;
+  return 0;
+}
+
+QKeySequence KeyOfCommand(int id) {
+  for (const CommandKey& k : kCommandKeys)
+    if (k.id == id) return QKeySequence(k.key);
+  return {};
+}
+
+}  // namespace
+
+QMenu* TableTreeView::NewMenu() {
+  if (menu_) menu_->deleteLater();
+  menu_ = new QMenu(this);
+  menu_->setObjectName(QStringLiteral("menu%1").arg(kContextMenuId));
+  return menu_;
+}
+
+void TableTreeView::AddCommand(QMenu& menu, const MenuItem& item, bool enabled) {
+  QAction* action = menu.addAction(QString::fromLatin1(item.text));
+  action->setData(item.id);
+  action->setEnabled(enabled);
+  // Shown beside the text; the key works in the menu while it is open, and in the tree.
+  action->setShortcut(KeyOfCommand(item.id));
+  action->setShortcutContext(Qt::WidgetShortcut);
+  action->setShortcutVisibleInContextMenu(true);
+  const int id = item.id;
+  connect(action, &QAction::triggered, this, [this, id] {
+    if (menu_) menu_->close();
+    if (target_) target_->OnCmdMsg(id);
+  });
+}
+
 void TableTreeView::ShowContextMenu(ItemHandle item, const QPoint& globalPos) {
   if (!target_ || !tree_.IsValid(item)) return;
   tree_.SelectItem(item);
   const MenuState state = target_->UpdateMenuState();
-  if (menu_) menu_->deleteLater();
-  menu_ = new QMenu(this);
-  menu_->setObjectName(QStringLiteral("menu%1").arg(kContextMenuId));
+  QMenu* menu = NewMenu();
   for (const MenuItem& m : kContextMenu) {
-    QAction* action = menu_->addAction(QString::fromLatin1(m.text));
-    action->setData(m.id);
     const auto it = state.find(m.id);
-    action->setEnabled(it == state.end() || it->second);
-    const int id = m.id;
-    connect(action, &QAction::triggered, this, [this, id] {
-      if (target_) target_->OnCmdMsg(id);
-    });
+    AddCommand(*menu, m, it == state.end() || it->second);
   }
-  menu_->popup(globalPos);
+  menu->popup(globalPos);
+}
+
+void TableTreeView::ShowSpaceMenu(const QPoint& globalPos) {
+  if (!target_) return;
+  QMenu* menu = NewMenu();
+  for (const MenuItem& m : kContextMenu)
+    if (m.id == kCmdRefresh) AddCommand(*menu, m, true);
+  menu->popup(globalPos);
+}
+
+void TableTreeView::ShowKeyboardMenu() {
+  // The menu opens inside the view's corner, for the selected item (none: Refresh only).
+  const QPoint at = viewport()->mapToGlobal(QPoint(kMenuKeyOffset, kMenuKeyOffset));
+  const ItemHandle item = tree_.GetSelectedItem();
+  if (item != kNoItem) return ShowContextMenu(item, at);
+  ShowSpaceMenu(at);
 }
 
 void TableTreeView::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
-  if (event->reason() == QContextMenuEvent::Keyboard) {
-    // The menu key works on the selected item; the menu opens inside the view's corner.
-    const ItemHandle item = tree_.GetSelectedItem();
-    if (item != kNoItem) ShowContextMenu(item, viewport()->mapToGlobal(QPoint(kMenuKeyOffset, kMenuKeyOffset)));
-    return;
-  }
+  if (event->reason() == QContextMenuEvent::Keyboard) return ShowKeyboardMenu();
   const QModelIndex hit = indexAt(event->pos());
-  if (!hit.isValid()) return;  // empty space: no menu
+  if (!hit.isValid()) return ShowSpaceMenu(event->globalPos());
   ShowContextMenu(model_.HandleOf(hit), event->globalPos());
 }
 
@@ -145,26 +195,12 @@ bool TableTreeView::RunIfEnabled(int id) {
 }
 
 void TableTreeView::keyPressEvent(QKeyEvent* event) {
-  int id = 0;
-  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-    switch (event->key()) {
-      case Qt::Key_Insert:
-        id = kCmdAddData;
-        break;
-      case Qt::Key_Delete:
-        id = kCmdDeleteData;
-        break;
-      case Qt::Key_Return:
-      case Qt::Key_Enter:
-        id = kCmdModifyData;
-        break;
-      case Qt::Key_F5:
-        id = kCmdRefresh;
-        break;
-      default:
-        break;
-    }
+  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  if (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier && target_) {
+    event->accept();
+    return ShowKeyboardMenu();
   }
+  const int id = mods == Qt::NoModifier ? CommandOfKey(event->key()) : 0;
   if (id == 0 || !target_) {
     QTreeView::keyPressEvent(event);
     return;

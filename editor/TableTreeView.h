@@ -9,6 +9,7 @@
 
 #include "editor/TreeItemModel.h"
 #include "commands/TreeCommands.h"
+#include "resources/Menu.h"
 
 namespace quorvelin {
 
@@ -38,6 +39,10 @@ class TableTreeView : public QTreeView {
   QMenu* ContextMenu() const { return menu_.data(); }
   // Selects the item and opens the context menu for it at `globalPos`.
   void ShowContextMenu(ItemHandle item, const QPoint& globalPos);
+  // The menu of empty space: Refresh only; the selection stays.
+  void ShowSpaceMenu(const QPoint& globalPos);
+  // The menu key and Shift+F10: the selected item's menu inside the view's top-left corner.
+  void ShowKeyboardMenu();
   // The view follows the tree's expansion of every item and its selection.
   void TakeStateFromTree();
 
@@ -51,6 +56,9 @@ class TableTreeView : public QTreeView {
   void ApplyTreeSelection(const QModelIndex& index);
   void OnCurrentChanged(const QModelIndex& current);
   void OnViewExpansion(const QModelIndex& index, bool expanded);
+  QMenu* NewMenu();
+  // One command of the menu, with its key shown beside the text.
+  void AddCommand(QMenu& menu, const MenuItem& item, bool enabled);
   // Runs the command when the menu would enable it; true when it ran.
   bool RunIfEnabled(int id);
 

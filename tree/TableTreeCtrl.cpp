@@ -1,5 +1,6 @@
 #include "tree/TableTreeCtrl.h"
 
+#include "tree/TreePlace.h"
 #include "util/Number.h"
 #include "util/Settings.h"
 #include "util/TextCode.h"
@@ -55,6 +56,21 @@ int TableTreeCtrl::PortOf(ItemHandle item) const {
   if (top == ports_[0]) return 1;
   if (top == ports_[1]) return 2;
   return 0;
+}
+
+std::string TableTreeCtrl::PortName(int port) const {
+  const ItemHandle node = PortNode(port);
+  return node != kNoItem && IsValid(node) ? GetItemText(node) : std::string();
+}
+
+void TableTreeCtrl::MarkSubmitted(int port) {
+  if (port == 1 || port == 2) submitted_[port - 1] = BranchDigest(*this, PortNode(port));
+}
+
+bool TableTreeCtrl::HasUnsubmittedEdits(int port) const {
+  if (port != 1 && port != 2) return false;
+  const ItemHandle node = PortNode(port);
+  return node != kNoItem && IsValid(node) && BranchDigest(*this, node) != submitted_[port - 1];
 }
 
 NodeRecord* TableTreeCtrl::RecordOf(ItemHandle item) const { return dynamic_cast<NodeRecord*>(GetItemData(item)); }

@@ -47,6 +47,14 @@ class TableTreeCtrl : public TreeModel {
   ItemHandle Root(int port, Table table) const;
   // 1 when the item lies under the first port node, 2 under the second, else 0.
   int PortOf(ItemHandle item) const;
+  // The port node's text ("PortA", "Port3"); empty when the port has no node.
+  std::string PortName(int port) const;
+
+  // --- edits not yet on the device ---
+  // The port's branch is what the device holds now (after a Refresh or a Submit of the port).
+  void MarkSubmitted(int port);
+  // The port's branch shows something other than what the last Refresh or Submit left.
+  bool HasUnsubmittedEdits(int port) const;
 
   // --- records ---
   NodeRecord* RecordOf(ItemHandle item) const;
@@ -95,6 +103,7 @@ class TableTreeCtrl : public TreeModel {
 
  private:
   std::array<ItemHandle, 2> ports_{};
+  std::array<uint64_t, 2> submitted_{};  // BranchDigest of each port node when last marked
   std::array<std::array<ItemHandle, kTableCount>, 2> roots_{};
 };
 

@@ -149,5 +149,28 @@ TEST(Flows, SubmitSendsOnlyWhatTheTreeHolds) {
   EXPECT_EQ(Requests(device, 0xA4)[writes], Key(0, 0, 0x11));  // neither PAT nor PMTs
 }
 
+// The Refresh report names the read nobody answered. Submit reads the port back: a device that
+// holds what was sent gives the branch back; one that keeps its old CAT is named, and the tree
+// keeps what was sent.
+TEST(Flows, TheReportsNameFailedReadsAndTablesTheDeviceDidNotTake) {
+  TempDir dir;
+  ScriptedDevice device(false, Sample().first);
+  Editor e(device.Address());
+  device.mute = Key(1, 0, 1);
+  const std::string refresh = Refresh(e.tree, *e.link, e.ui);
+  EXPECT_EQ(refresh.substr(0, refresh.find('(')), "Refresh: 15 tables read, PortB CAT not answered ") << refresh;
+  device.mute = 0xFFFFFFFF;
+  e.tree.SelectItem(e.tree.Root(1, Table::Cat));
+  const std::string same = SubmitAndVerify(e.tree, *e.link, e.ui);
+  EXPECT_EQ(same.substr(0, same.find('(')), "Submitted PortA: 9 tables, 12 packets, verified ") << same;
+  e.tree.DeleteChildren(e.tree.Root(1, Table::Cat));
+  const std::string sent = DumpTree(e.tree);
+  const std::string other = SubmitAndVerify(e.tree, *e.link, e.ui);
+  EXPECT_NE(other.find("; PortA: the device holds other CAT than was sent ("), std::string::npos) << other;
+  EXPECT_EQ(e.ui.LastText(), "PortA: the device holds other CAT than was sent; the tree keeps what was sent.");
+  EXPECT_EQ(DumpTree(e.tree), sent);
+  EXPECT_FALSE(e.tree.HasUnsubmittedEdits(1));
+}
+
 }  // namespace
 }  // namespace quorvelin

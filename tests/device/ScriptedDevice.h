@@ -67,7 +67,7 @@ class ScriptedDevice {
     std::lock_guard lock(mutex_);
     return seen_;
   }
-  std::atomic<uint32_t> mute{~0u};  // the write taken without a reply
+  std::atomic<uint32_t> mute{~0u};  // the request taken without a reply
 
  private:
   void Serve() {
@@ -82,6 +82,7 @@ class ScriptedDevice {
     seen_.received.push_back(d);
     const uint32_t key = KeyOf(d.data());
     if (d[1] == 0xA3) {
+      if (key == mute) return;
       for (Bytes a : fragmented_ ? FragmentAnswer(d.data(), tables_[key], sequence_++)
                                  : PlainAnswer(d.data(), tables_[key], per_)) {
         Bytes spoiled = a;

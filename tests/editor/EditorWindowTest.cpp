@@ -8,6 +8,7 @@
 #include "editor/CDlgQuorvelin.h"
 #include "editor/FormDialog.h"
 #include "editor/QtText.h"
+#include "resources/Menu.h"
 #include "tests/device/StoreExchange.h"
 #include "tools/devsim/ExchangeFileHost.h"
 
@@ -83,7 +84,10 @@ class EditorWindowTest : public QObject {
     QVERIFY(!e.editor->Model().IndexOf(e.Tree().PortNode(1)).data(Qt::DecorationRole).isNull());
     e.editor->setWindowState(Qt::WindowNoState);
     e.editor->resize(640, 480);
-    QCOMPARE(e.View().geometry(), QRect(0, 0, 640, 480));  // the tree fills the window
+    const int line = e.editor->StatusLine()->height();  // the tree fills the window above the status line
+    QCOMPARE(e.View().geometry(), QRect(0, 0, 640, 480 - line));
+    QCOMPARE(e.editor->StatusLine()->geometry(), QRect(0, 480 - line, 640, line));
+    QVERIFY(e.editor->StatusLine()->text().contains(QLatin1String(", plain framing, ports A and B  |  Refresh: 16 tables read")));
 
     const ItemHandle program = e.First(Table::Pat, NodeKind::PatProgram);
     const ItemHandle list = e.Tree().GetParentItem(program);
@@ -95,9 +99,19 @@ class EditorWindowTest : public QObject {
     QVERIFY(!e.View().isExpanded(e.editor->Model().IndexOf(list)));
     e.Tree().SelectItem(e.Tree().PortNode(1));
     QCOMPARE(e.View().currentIndex(), e.editor->Model().IndexOf(e.Tree().PortNode(1)));
-    e.Menu(QContextMenuEvent::Keyboard, {});
+    QTest::keyClick(&e.View(), Qt::Key_F10, Qt::ShiftModifier);
     QCOMPARE(e.View().ContextMenu()->pos(), e.View().viewport()->mapToGlobal(QPoint(5, 5)));
+    QStringList keys;  // the menu shows the keys of its commands
+    for (QAction* a : e.View().ContextMenu()->actions()) keys << a->text() + QLatin1Char(' ') + a->shortcut().toString();
+    QCOMPARE(keys.join(QLatin1Char(',')), QStringLiteral("Add Data Ins,Delete Data Del,Modify Data Enter,Modify NIT ,Submit "
+                                                         ",Refresh F5,SetChannel ,SaveCurrentTable ,LoadCurrentTable "));
     e.View().ContextMenu()->close();
+    for (int port : {1, 2}) e.Tree().Expand(e.Tree().PortNode(port), ExpandCode::Collapse);
+    e.Menu(QContextMenuEvent::Mouse, QPoint(5, e.View().viewport()->height() - 5));  // empty space: Refresh alone
+    QCOMPARE(e.View().ContextMenu()->actions().size(), 1);
+    QCOMPARE(e.View().ContextMenu()->actions()[0]->data().toInt(), int(kCmdRefresh));
+    e.View().ContextMenu()->close();
+    for (int port : {1, 2}) e.Tree().Expand(e.Tree().PortNode(port), ExpandCode::Expand);
     test::ModalScript script;
     QTest::keyClick(&e.View(), Qt::Key_Delete);  // Delete Data is greyed on a port: nothing
     const auto accept = [](QDialog& d) { d.accept(); };
@@ -115,6 +129,7 @@ class EditorWindowTest : public QObject {
 
     const ItemHandle pat = e.Tree().Root(1, Table::Pat);
     QVERIFY(e.Tree().GetItemData(pat));
+    script.Then([](QDialog& box) { test::ClickButton(box, QStringLiteral("&Yes")); });  // the TDT was edited
     e.editor->close();
     QVERIFY(!e.Tree().GetItemData(pat) && !e.Tree().GetItemData(e.First(Table::Bat, NodeKind::BatSection, 2)));
   }
@@ -130,9 +145,13 @@ class EditorWindowTest : public QObject {
     script.Then([](QDialog& box) { test::ClickButton(box, QStringLiteral("&Yes")); });
     e.Choose(descriptor, "Delete Data");
     QVERIFY(!e.Tree().IsValid(descriptor));
-    QVERIFY(!e.View().selectionModel()->hasSelection());  // the deleted item was selected: nothing is now
+    QCOMPARE(e.Tree().PortOf(e.Tree().GetSelectedItem()), 1);  // a neighbour is selected
+    QVERIFY(e.Tree().HasUnsubmittedEdits(1) && !e.Tree().HasUnsubmittedEdits(2));
     e.Choose(e.Tree().PortNode(1), "Submit");
-    QVERIFY(script.Done());  // no failure message
+    QVERIFY(script.Done());  // no failure message, no differing table
+    QVERIFY2(e.editor->StatusLine()->text().contains(QRegularExpression("Submitted PortA: 9 tables, \\d+ packets, verified")),
+             qPrintable(e.editor->StatusLine()->text()));
+    QVERIFY(!e.Tree().HasUnsubmittedEdits(1));  // the branch is what the device read back
     // The device holds exactly what the builders make of the edited tree (the same Submit into a
     // store with nothing in between): the CAT without the descriptor.
     devsim::DeviceStore expected;
@@ -250,6 +269,72 @@ class EditorWindowTest : public QObject {
     e.Choose(nitB, "LoadCurrentTable");
     QVERIFY(script.Done());
     QCOMPARE(e.Tree().ChildCount(nitB), sections);
+  }
+
+  // Edits not submitted go only when the user says so: F5, Escape and the close box ask, and No
+  // leaves everything as it was. F5 keeps the open items and the selection; after a Delete the
+  // next sibling, else the previous one, is selected.
+  void EditsAreKeptAndTheRefreshKeepsThePlace() {
+    EditorOnDevice e;
+    test::ModalScript script;
+    const auto List = [&] { return e.First(Table::Sdt, NodeKind::SdtServiceList); };
+    const ItemHandle list = List();
+    const auto texts = [&](ItemHandle parent) {
+      QStringList out;
+      for (int r = 0; r < e.Tree().ChildCount(parent); ++r) out << QString::fromStdString(e.Tree().GetItemText(e.Tree().ChildAt(parent, r)));
+      return out.join(QLatin1Char('|'));
+    };
+    const QString programs = texts(list);
+    QVERIFY(e.Tree().ChildCount(list) >= 3);
+    e.Tree().Expand(e.Tree().Root(2, Table::Tot), ExpandCode::Collapse);
+    e.Tree().SelectItem(e.Tree().ChildAt(list, 1));
+    QTest::keyClick(&e.View(), Qt::Key_F5);  // nothing edited: no question
+    QVERIFY(!e.Tree().IsExpanded(e.Tree().Root(2, Table::Tot)));
+    QCOMPARE(e.Tree().GetParentItem(e.Tree().GetSelectedItem()), List());
+    QCOMPARE(e.Tree().RowOf(e.Tree().GetSelectedItem()), 1);
+    const auto answer = [&](const char* button) {
+      return [&, button](QDialog& box) {
+        if (test::MessageText(box).startsWith(QLatin1String("PortA has changes")))
+          QCOMPARE(test::MessageText(box), QStringLiteral("PortA has changes that were not submitted. Discard them?"));
+        test::ClickButton(box, QString::fromLatin1(button));
+      };
+    };
+    script.Then(answer("&Yes")).Then(answer("&Yes"));
+    const int services = e.Tree().ChildCount(List());
+    QTest::keyClick(&e.View(), Qt::Key_Delete);
+    QCOMPARE(e.Tree().ChildCount(List()), services - 1);
+    QCOMPARE(e.Tree().GetSelectedItem(), e.Tree().ChildAt(List(), 1));  // the next service
+    e.Tree().SelectItem(e.Tree().ChildAt(List(), services - 2));
+    QTest::keyClick(&e.View(), Qt::Key_Delete);
+    QCOMPARE(e.Tree().GetSelectedItem(), e.Tree().ChildAt(List(), services - 3));  // the last went: the previous one
+    const QString edited = e.Held();
+    script.Then(answer("&No")).Then(answer("&No")).Then(answer("&No"));
+    QTest::keyClick(&e.View(), Qt::Key_F5);
+    QTest::keyClick(e.editor.get(), Qt::Key_Escape);
+    e.editor->close();
+    QVERIFY(e.editor->isVisible());
+    QCOMPARE(e.Held(), edited);
+    script.Then(answer("&Yes"));
+    QTest::keyClick(&e.View(), Qt::Key_F5);
+    QCOMPARE(texts(List()), programs);
+    QVERIFY(script.Done());
+  }
+
+  // A slow device: after about half a second the progress dialog offers Cancel; the Refresh stops
+  // after the exchange in flight and the status line says so.
+  void ASlowRefreshCanBeCancelled() {
+    auto sim = test::StartSampleDevice(150);
+    CDlgQuorvelin editor(sim->Address().address, nullptr, 1, nullptr, nullptr, 0);
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+      if (QProgressDialog* d = editor.Progress().Dialog())
+        if (auto* cancel = d->findChild<QPushButton*>(); cancel && d->isVisible()) cancel->click();
+    });
+    press.start(50);
+    editor.show();
+    QVERIFY2(editor.StatusLine()->text().contains(QLatin1String("Refresh cancelled after")), qPrintable(editor.StatusLine()->text()));
+    QVERIFY(!editor.Tree().ItemHasChildren(editor.Tree().Root(2, Table::Tot)));
+    sim->Stop();
   }
 
   void ReadsThroughTheExchangeFileWithTheHostsCallbacks() {

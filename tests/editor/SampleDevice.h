@@ -9,10 +9,12 @@
 
 namespace quorvelin::test {
 
-// Started and filled, or nullptr with the reason on stderr.
-inline std::unique_ptr<devsim::Simulator> StartSampleDevice() {
+// Started and filled, or nullptr with the reason on stderr; every datagram `delayMs` late.
+inline std::unique_ptr<devsim::Simulator> StartSampleDevice(int delayMs = 0) {
   std::string error;
-  auto sim = devsim::StartOnFreeLoopback({}, error);
+  devsim::SimulatorOptions options;
+  options.faults.delayMs = delayMs;
+  auto sim = devsim::StartOnFreeLoopback(options, error);
   if (sim) devsim::LoadSample(sim->Store());
   if (!sim) std::fprintf(stderr, "simulator: %s\n", error.c_str());
   return sim;

@@ -1,0 +1,63 @@
+#include "editor/FlowProgressDialog.h"
+
+#include <QCoreApplication>
+
+namespace quorvelin {
+
+FlowProgressDialog::~FlowProgressDialog() { End(); }
+
+void FlowProgressDialog::Step(const std::string& table, int done, int total) {
+  if (!running_) {
+    running_ = true;
+    cancelled_ = false;
+    clock_.start();
+    if (view_) view_->setUpdatesEnabled(false);  // its rows change under it until the flow ends
+  }
+  label_ = QStringLiteral("%1 of %2: %3").arg(done + 1).arg(total).arg(QString::fromStdString(table));
+  done_ = done;
+  total_ = total;
+  if (dialog_) {
+    dialog_->setMaximum(total_);
+    dialog_->setValue(done_);
+    dialog_->setLabelText(label_);
+  }
+  LetTheWindowRepaint();
+}
+
+bool FlowProgressDialog::CancelRequested() {
+  if (running_) LetTheWindowRepaint();
+  return cancelled_;
+}
+
+void FlowProgressDialog::ShowWhenDue() {
+  if (dialog_ || !running_ || clock_.elapsed() < kShowAfterMs) return;
+  dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("Cancel"), 0, total_, owner_.data());
+  dialog_->setObjectName(QStringLiteral("progress"));
+  dialog_->setWindowTitle(QStringLiteral("Quorvelin"));
+  dialog_->setWindowModality(Qt::WindowModal);
+  dialog_->setAutoReset(false);
+  dialog_->setAutoClose(false);
+  dialog_->setMinimumDuration(0);
+  dialog_->setValue(done_);
+  QObject::connect(dialog_.get(), &QProgressDialog::canceled, [this] {
+    cancelled_ = true;
+    if (dialog_) dialog_->setLabelText(QStringLiteral("Stopping after the exchange in flight..."));
+  });
+  dialog_->show();
+}
+
+void FlowProgressDialog::LetTheWindowRepaint() {
+  ShowWhenDue();
+  // Before the dialog is up nothing the user types may reach the tree in the middle of a flow;
+  // once it is up, it is modal and takes the input itself.
+  QCoreApplication::processEvents(dialog_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
+
+void FlowProgressDialog::End() {
+  if (!running_) return;
+  running_ = false;
+  dialog_.reset();
+  if (view_) view_->setUpdatesEnabled(true);
+}
+
+}  // namespace quorvelin
