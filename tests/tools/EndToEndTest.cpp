@@ -135,6 +135,9 @@ TEST(EndToEnd, CopyAndDumpInBothFramings) {
   const Launch demo("demo");  // the built-in device on a free loopback address
   EXPECT_EQ(demo.out.rfind("simulated device on 127.0.0.", 0), 0u);
   EXPECT_EQ(demo.out.substr(demo.out.find('\n') + 1), Cp936ToUtf8(SampleDump()));
+  const Launch one("demo --port-mode 2 --channel 2 --fragmented");  // its port B, in fragments
+  EXPECT_EQ(one.out.find("\nPort2\n  PAT\n"), one.out.find('\n')) << one.out.substr(0, 60);
+  EXPECT_NE(one.out.find("transport_stream_id: 0x2"), std::string::npos);
 }
 
 TEST(EndToEnd, ASilentDeviceOrABadArgumentFailsTheCommand) {

@@ -97,7 +97,7 @@ bool TakeAddress(const std::optional<std::string>& text, uint32_t& into) {
 }  // namespace
 
 const char* const kLauncherUsage =
-    "usage: quorvelin demo\n"
+    "usage: quorvelin demo [--port-mode N] [--channel N] [--fragmented]\n"
     "       quorvelin dump --device ADDR [options]\n"
     "       quorvelin copy --from ADDR --to ADDR [options]\n"
     "options:\n"
@@ -203,7 +203,9 @@ int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err
 
 int RunDemo(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
   std::string error;
-  auto sim = devsim::StartOnFreeLoopback(devsim::SimulatorOptions{}, error);
+  devsim::SimulatorOptions simulator;
+  simulator.fragmented = options.fragmented;  // the device answers in the framing the reader asks for
+  auto sim = devsim::StartOnFreeLoopback(simulator, error);
   if (!sim) {
     err << "quorvelin: " << error << '\n';
     return 1;
@@ -211,9 +213,6 @@ int RunDemo(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   devsim::LoadSample(sim->Store());
   HeadlessOptions dump = options;
   dump.device = sim->Address().address;
-  dump.portMode = 1;
-  dump.channelNumber = -1;
-  dump.fragmented = false;
   out << "simulated device on " << Ipv4Text(dump.device) << '\n';
   return RunDump(dump, out, err);
 }

@@ -48,10 +48,7 @@ int RunDemoEditor(const HeadlessOptions& o, std::ostream& out, std::ostream& err
   }
   devsim::LoadSample(sim->Store());
   out << "simulated device on " << Ipv4Text(sim->Address().address) << '\n' << std::flush;
-  HeadlessOptions shown = o;
-  shown.portMode = 1;
-  shown.channelNumber = -1;
-  return OpenEditor(shown, sim->Address().address, err);
+  return OpenEditor(o, sim->Address().address, err);
 }
 
 }  // namespace
