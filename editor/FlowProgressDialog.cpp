@@ -48,9 +48,9 @@ void FlowProgressDialog::ShowWhenDue() {
 
 void FlowProgressDialog::LetTheWindowRepaint() {
   ShowWhenDue();
-  // Before the dialog is up nothing the user types may reach the tree in the middle of a flow;
-  // once it is up, it is modal and takes the input itself.
-  QCoreApplication::processEvents(dialog_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+  // Only once the dialog is up: it is modal and takes the input itself, so nothing the user
+  // types reaches the tree in the middle of a flow (a short flow handles no events at all).
+  if (dialog_) QCoreApplication::processEvents();
 }
 
 void FlowProgressDialog::End() {

@@ -1,6 +1,6 @@
 // The progress of a Refresh or Submit in the editor window: once a flow has run for about half
-// a second, a modal progress dialog names the table in hand and offers Cancel. Between two
-// exchanges the window repaints; the tree view itself stays still until the flow is over.
+// a second, a modal progress dialog names the table in hand and offers Cancel; from then on the
+// window repaints between two exchanges. The tree view itself stays still until the flow is over.
 #pragma once
 
 #include <QElapsedTimer>
