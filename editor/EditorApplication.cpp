@@ -6,9 +6,12 @@
 #include <QThread>
 #include <clocale>
 #include <cstdlib>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 
 namespace quorvelin {
 namespace {
@@ -52,6 +55,33 @@ bool XServerAnswers() {
   return ok;
 }
 
+char* const* ApplicationArguments(int*& argc) {
+  static int count = 1;
+  static char name[] = "quorvelin";
+  static char* argv[] = {name, nullptr};
+  argc = &count;
+  return argv;
+}
+
+// The Qt application on a thread of the library's own, for a host without one: its event loop
+// runs for the life of the process. Returns the object whose thread runs the loop.
+QObject* StartGuiThread() {
+  auto ready = std::make_shared<std::promise<QObject*>>();
+  std::future<QObject*> anchor = ready->get_future();
+  std::thread([ready] {
+    int* argc = nullptr;
+    char* const* argv = ApplicationArguments(argc);
+    static Immortal<QApplication> application;
+    QApplication* app = application.Construct(*argc, const_cast<char**>(argv));
+    app->setQuitOnLastWindowClosed(false);
+    std::setlocale(LC_NUMERIC, "C");  // number formats stay those of the "%.4f" lines
+    static Immortal<QObject> object;
+    ready->set_value(object.Construct());
+    for (;;) app->exec();
+  }).detach();
+  return anchor.get();
+}
+
 }  // namespace
 
 bool DisplayAvailable() {
@@ -73,12 +103,33 @@ const char* PrepareApplication() {
     return nullptr;
   }
   if (!DisplayAvailable()) return "no display";
-  static int argc = 1;
-  static char name[] = "quorvelin";
-  static char* argv[] = {name, nullptr};
+  int* argc = nullptr;
+  char* const* argv = ApplicationArguments(argc);
   static Immortal<QApplication> application;
-  application.Construct(argc, argv);
+  application.Construct(*argc, const_cast<char**>(argv));
   std::setlocale(LC_NUMERIC, "C");  // number formats stay those of the "%.4f" lines
+  return nullptr;
+}
+
+const char* RunOnGuiThread(const std::function<void()>& work) {
+  QObject* anchor = nullptr;
+  {
+    static std::mutex mutex;
+    static QObject* own = nullptr;  // the anchor of the library's own GUI thread
+    const std::lock_guard lock(mutex);
+    if (!QCoreApplication::instance()) {
+      if (!DisplayAvailable()) return "no display";
+      own = StartGuiThread();
+    }
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!qobject_cast<QApplication*>(app)) return "the process's Qt application has no widgets";
+    anchor = own ? own : app;
+  }
+  if (QThread::currentThread() == anchor->thread()) {
+    work();
+  } else {
+    QMetaObject::invokeMethod(anchor, [&work] { work(); }, Qt::BlockingQueuedConnection);
+  }
   return nullptr;
 }
 

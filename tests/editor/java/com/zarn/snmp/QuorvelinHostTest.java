@@ -1,8 +1,8 @@
 package com.zarn.snmp;
 
-// Opens the editor twice in a row through the JNI entry point on the simulated device, checks that
-// each call returns 1 after the window showed the device's tables, and that a call from a second
-// thread returns 1 at once, refused.
+// Opens the editor through the JNI entry point on the simulated device from the main thread, then
+// from a second thread, then through the editor class: each shows the device's tables and returns
+// when the window closes; a call while an editor is open is refused with a message.
 public final class QuorvelinHostTest {
     static {
         System.loadLibrary("quorvelin_probe");
@@ -15,8 +15,15 @@ public final class QuorvelinHostTest {
     // Stops the device; the number of reads it answered.
     static native int stopDevice();
 
-    // The top three levels of the tree the last editor window showed, one line per item.
+    // The top three levels of the tree the last editor window showed, one line per item (then
+    // forgotten).
     static native String shownTree();
+
+    // The texts of the message boxes shown so far, one a line.
+    static native String boxesShown();
+
+    // Opens the editor through the class CDlgQuorvelin; its DoModal result.
+    static native int showThroughClass();
 
     static void check(boolean ok, String what) {
         if (!ok) throw new AssertionError(what);
@@ -26,18 +33,23 @@ public final class QuorvelinHostTest {
         int address = startDevice();
         check(address != 0, "the simulated device starts");
         Quorvelin host = new Quorvelin();
-        for (int run = 1; run <= 2; ++run) {
-            int result = host.ShowQuorvelin(address, 4242, 1);
+        int[] result = new int[1];
+        Runnable open = () -> result[0] = host.ShowQuorvelin(address, 4242, 1);
+        for (int run = 1; run <= 3; ++run) {
+            if (run == 1) open.run();
+            if (run == 2) {
+                Thread second = new Thread(open);
+                second.start();
+                second.join(120000);
+                check(!second.isAlive(), "the call from a second thread returns");
+            }
+            if (run == 3) result[0] = showThroughClass() + 1;
             String tree = shownTree();
-            System.out.println("run " + run + " returned " + result + "\n" + tree);
-            check(result == 1, "ShowQuorvelin returns 1");
+            System.out.println("run " + run + " returned " + result[0] + "\n" + tree);
+            check(result[0] == 1, "the editor returns when closed");
             check(tree.contains("PortA\n") && tree.contains("PortB\n") && tree.contains("    SECTION0:"), "the tables shown");
         }
-        int[] other = new int[1];
-        Thread second = new Thread(() -> other[0] = host.ShowQuorvelin(address, 0, 1));
-        second.start();
-        second.join(30000);
-        check(!second.isAlive() && other[0] == 1, "a call from another thread returns 1 at once");
+        check(boxesShown().equals("The editor is already open: close it first.\n".repeat(3)), "a second editor refused");
         check(stopDevice() > 0, "the device answered reads");
         System.exit(0);
     }
