@@ -203,6 +203,16 @@ bool Refresh(TableTreeCtrl& tree, FlowLog& log) {
   return !exchange.Silent();
 }
 
+bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+  if (tree.PortNode(port) == kNoItem) return false;
+  for (int t = 0; t < kTableCount; ++t) tree.DeleteChildren(tree.Root(port, static_cast<Table>(t)));
+  tree.programCount[port - 1] = 0;
+  FlowLog log(exchange);
+  log.AddSteps(kTableCount);
+  ReadPortTables(tree, exchange, log, port);
+  return true;
+}
+
 int SubmitPortOf(const TableTreeCtrl& tree) {
   const ItemHandle top = tree.TopLevelItem(tree.GetSelectedItem());
   if (top == kNoItem) return 0;

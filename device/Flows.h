@@ -26,6 +26,9 @@ bool Refresh(TableTreeCtrl& tree, FlowLog& log);
 // The same, and a device that does not answer is reported once through `ui`. The result names
 // what was read and what was not, for the status line.
 std::string Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress = nullptr);
+// The tables of one port only: its table branches are thrown away and read again through
+// `exchange` in the order of Refresh; the other port stays as it is. False without the port.
+bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port);
 // "The device at ADDR does not answer." with the dotted address.
 std::string SilentDeviceText(uint32_t address);
 

@@ -8,104 +8,19 @@
 #include "sections/Packets.h"
 
 namespace quorvelin::devsim {
-namespace {
-
-const PmtEntry* FindPmt(const PortTables& t, uint16_t pid, uint8_t selector) {
-  std::vector<const PmtEntry*> onPid;
-  for (const PmtEntry& e : t.pmts)
-    if (e.pid == pid) onPid.push_back(&e);
-  if (onPid.empty()) return nullptr;
-  const auto entries = PatEntries(t.pat);
-  auto byProgram = [&](uint16_t number) -> const PmtEntry* {
-    for (const PmtEntry* e : onPid)
-      if (e->programNumber == number) return e;
-    return nullptr;
-  };
-  if (selector > 0) {
-    int k = 0;
-    for (auto [number, entryPid] : entries) {
-      if (entryPid == kNitPid) continue;
-      if (++k == selector) return entryPid == pid ? byProgram(number) : nullptr;
-    }
-    return nullptr;
-  }
-  for (auto [number, entryPid] : entries)
-    if (entryPid == pid)
-      if (const PmtEntry* e = byProgram(number)) return e;
-  return onPid.front();
-}
-
-// The table a request names, or nothing for PMTs and other PIDs.
-template <typename Tables>
-auto FixedTable(Tables& t, uint16_t pid, bool bat) -> decltype(&t.pat) {
-  switch (pid) {
-    case kPatPid:
-      return &t.pat;
-    case kCatPid:
-      return &t.cat;
-    case kNitPid:
-      return &t.nit;
-    case kSdtBatPid:
-      return bat ? &t.bat : &t.sdt;
-    case kTimePid:
-      return &t.time;
-    default:
-      return nullptr;
-  }
-}
-
-}  // namespace
-
-std::vector<Packets> SectionPackets(const Packets& table) {
-  std::vector<Packets> out;
-  for (size_t at = 0; at + kPacketSize <= table.size(); at += kPacketSize) {
-    const auto packet = table.begin() + static_cast<long>(at);
-    if ((packet[1] & 0x40) != 0 || out.empty()) out.emplace_back();  // payload_unit_start_indicator
-    out.back().insert(out.back().end(), packet, packet + kPacketSize);
-  }
-  return out;
-}
-
-std::vector<std::pair<uint16_t, uint16_t>> PatEntries(const Packets& pat) {
-  std::vector<std::pair<uint16_t, uint16_t>> out;
-  if (pat.size() < kPacketSize) return out;
-  std::vector<uint8_t> s(pat);
-  UnpackPackets(static_cast<int>(s.size() / kPacketSize), s.data(), s.size());
-  if (s[0] != 0x00) return out;
-  const size_t length = static_cast<size_t>(s[1] & 0x0F) << 8 | s[2];
-  const size_t end = std::min(s.size(), length + 3);
-  for (size_t at = 8; end >= 4 && at + 4 <= end - 4; at += 4)
-    out.emplace_back(static_cast<uint16_t>(s[at] << 8 | s[at + 1]),
-                     static_cast<uint16_t>((s[at + 2] & 0x1F) << 8 | s[at + 3]));
-  return out;
-}
-
-Packets DeviceStore::InTurn(const Packets& table, const uint8_t* request) {
-  const std::vector<Packets> sections = SectionPackets(table);
-  if (sections.size() <= 1) return table;
-  size_t& turn = turns_[{request[2], RequestPid(request), request[3]}];
-  return sections[turn++ % sections.size()];
-}
 
 Packets DeviceStore::Answer(const uint8_t* request) {
   const std::lock_guard lock(mutex_);
   const auto it = ports_.find(request[2]);
   if (it == ports_.end()) return {};
-  const PortTables& t = it->second;
-  const uint16_t pid = RequestPid(request);
-  const bool bat = HasBatMarker(request);
-  if (pid == kSdtBatPid && !bat) return InTurn(t.sdt, request);
-  if (const Packets* table = FixedTable(t, pid, bat)) return *table;
-  if (const PmtEntry* e = FindPmt(t, pid, request[3])) return InTurn(e->packets, request);
-  const auto other = t.other.find(pid);
-  return other == t.other.end() ? Packets{} : other->second;
+  return AnswerRead(it->second, RequestPid(request), request[3], HasBatMarker(request), turns_[request[2]]);
 }
 
 void DeviceStore::Take(const uint8_t* request, const uint8_t* packets, size_t bytes) {
   const std::lock_guard lock(mutex_);
   PortTables& t = ports_[request[2]];
   ++writes_;
-  std::erase_if(turns_, [&](const auto& turn) { return std::get<0>(turn.first) == request[2]; });
+  turns_.erase(request[2]);
   const uint16_t pid = RequestPid(request);
   if (pid != kPmtWritePid) {
     if (pid == kPatPid) t.pmts.clear();
@@ -131,7 +46,7 @@ PortTables DeviceStore::Port(int portIndex) const {
 void DeviceStore::SetPort(int portIndex, PortTables tables) {
   const std::lock_guard lock(mutex_);
   ports_[portIndex] = std::move(tables);
-  std::erase_if(turns_, [&](const auto& turn) { return std::get<0>(turn.first) == portIndex; });
+  turns_.erase(portIndex);
 }
 
 std::vector<int> DeviceStore::PortIndices() const {

@@ -8,33 +8,17 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <tuple>
 #include <vector>
+
+#include "sections/PortTables.h"
 
 namespace quorvelin::devsim {
 
-using Packets = std::vector<uint8_t>;  // whole 188-byte transport packets, end to end
-
-struct PmtEntry {
-  uint16_t pid = 0;
-  uint16_t programNumber = 0;
-  Packets packets;
-  bool operator==(const PmtEntry&) const = default;
-};
-
-struct PortTables {
-  Packets pat, cat, nit, sdt, bat;
-  Packets time;  // the TDT packet, then the TOT packet (PID 0x0014)
-  std::vector<PmtEntry> pmts;
-  std::map<uint16_t, Packets> other;  // writes for any other PID
-  bool operator==(const PortTables&) const = default;
-};
-
-// The packets of each section of a table, split where a packet starts a section.
-std::vector<Packets> SectionPackets(const Packets& table);
-
-// (program_number, PID) of every entry of a PAT held as packets.
-std::vector<std::pair<uint16_t, uint16_t>> PatEntries(const Packets& pat);
+using quorvelin::Packets;
+using quorvelin::PatEntries;
+using quorvelin::PmtEntry;
+using quorvelin::PortTables;
+using quorvelin::SectionPackets;
 
 class DeviceStore {
  public:
@@ -57,20 +41,16 @@ class DeviceStore {
   int Writes() const;
 
  private:
-  // The next section of a table served in turn, by port index, PID and selector.
-  Packets InTurn(const Packets& table, const uint8_t* request);
-
   mutable std::mutex mutex_;
   std::map<int, PortTables> ports_;
-  std::map<std::tuple<int, uint16_t, uint8_t>, size_t> turns_;
+  std::map<int, ReadTurns> turns_;  // by port index
   int writes_ = 0;
 };
 
 // The tables of a file of transport packets merged into `tables`: the PAT, CAT, SDT, BAT, NIT
-// (on the network PID of the PAT, else 0x0010), TDT, TOT and every PMT, each with all its
-// sections. Each section is taken once (the first whole copy with a good CRC_32) and stored
-// repacketised as the device holds it. False, with a message, when the file cannot be read or
-// holds no table.
+// (on the network PID of the PAT, else 0x0010), TDT, TOT and every PMT on any PID, each the
+// complete set of sections of its current version, stored repacketised as the device holds it.
+// False, with a message, when the file cannot be read or holds no complete table.
 bool LoadTransportFile(const std::string& path, PortTables& tables, std::string& error);
 bool LoadTransportBytes(const uint8_t* data, size_t size, PortTables& tables);
 

@@ -114,12 +114,6 @@ std::vector<uint8_t> SectionWriter::Finish() {
   return bytes_;
 }
 
-Packets PacketsOf(const std::vector<uint8_t>& section, uint16_t pid) {
-  Packets out(static_cast<size_t>(PacketsForSection(section.size())) * kPacketSize);
-  PacketizeSection(section.data(), section.size(), pid, out.data(), out.size());
-  return out;
-}
-
 PortTables SamplePortA() {
   PortTables t;
   t.pat = PacketsOf(SectionWriter(0x00, 0x30, 0x0001)

@@ -50,8 +50,7 @@ class SectionWriter {
   std::vector<uint8_t> bytes_;
 };
 
-// Packets of one section on `pid` (pointer_field 0, continuity_counter from 0).
-Packets PacketsOf(const std::vector<uint8_t>& section, uint16_t pid);
+using quorvelin::PacketsOf;
 
 // Port A is index 0, port B index 1.
 PortTables SamplePortA();

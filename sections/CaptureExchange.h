@@ -1,0 +1,28 @@
+// Serves one port's tables held as the device holds them (out of a capture) to the normal
+// Refresh: reads of that port are answered as the device answers them; reads of any other port
+// fail and writes are refused.
+#pragma once
+
+#include "sections/PortTables.h"
+#include "sections/TableExchange.h"
+
+namespace quorvelin {
+
+class CaptureExchange final : public TableExchange {
+ public:
+  CaptureExchange(PortTables tables, int port) : tables_(std::move(tables)), port_(port) {}
+
+  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    if (port != port_) return false;
+    PutAnswer(AnswerRead(tables_, pid, selector, bat, turns_), buffer, size);
+    return true;
+  }
+  bool WriteTable(const uint8_t*, size_t, uint16_t, int, uint8_t) override { return false; }
+
+ private:
+  PortTables tables_;
+  int port_;
+  ReadTurns turns_;
+};
+
+}  // namespace quorvelin
