@@ -32,6 +32,7 @@
 #include "device/Flows.h"
 #include "device/Framing.h"
 #include "device/UdpSocket.h"
+#include "device/PortFiles.h"
 #include "sections/NewSections.h"
 #include "sections/TableFiles.h"
 #include "sections/TimeSections.h"
@@ -55,6 +56,11 @@ bool Run(DialogRunner& runner, TableTreeCtrl& tree, Ui& ui, Args&&... args) {
 TreeCommands::TreeCommands(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, TableExchange& exchange)
     : tree_(tree), ui_(ui), runner_(runner), exchange_(exchange) {}
 
+bool TreeCommands::PortNodeSelected() const {
+  const ItemHandle selected = tree_.GetSelectedItem();
+  return selected != kNoItem && (selected == tree_.PortNode(1) || selected == tree_.PortNode(2));
+}
+
 MenuState TreeCommands::UpdateMenuState() {
   const ItemHandle selected = tree_.GetSelectedItem();
   const NodeRecord* record = tree_.RecordOf(selected);
@@ -70,6 +76,8 @@ MenuState TreeCommands::UpdateMenuState() {
       {kCmdSetChannel, tree_.channelNumber != -1},
       {kCmdSaveCurrentTable, f.saveLoad},
       {kCmdLoadCurrentTable, f.saveLoad},
+      {kCmdImportCapture, PortNodeSelected()},
+      {kCmdExportStream, PortNodeSelected()},
   };
 }
 
@@ -84,6 +92,8 @@ bool TreeCommands::OnCommand(int id) {
     case kCmdSetChannel: SetChannel(); return true;
     case kCmdSaveCurrentTable: SaveCurrentTable(); return true;
     case kCmdLoadCurrentTable: LoadCurrentTable(); return true;
+    case kCmdImportCapture: ImportPortCapture(tree_, ui_, tree_.PortOf(tree_.GetSelectedItem())); return true;
+    case kCmdExportStream: ExportPortStream(tree_, ui_, tree_.PortOf(tree_.GetSelectedItem())); return true;
     default: return false;
   }
 }

@@ -21,7 +21,8 @@ class TreeCommands {
  public:
   TreeCommands(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, TableExchange& exchange);
 
-  // Recomputes the six flags of the tree and says which of the nine items are enabled.
+  // Recomputes the six flags of the tree and says which of the items are enabled (import and
+  // export on a port node only).
   MenuState UpdateMenuState();
   // Routes a menu command to its handler; false when the id is not one of the menu's.
   bool OnCommand(int id);
@@ -54,6 +55,7 @@ class TreeCommands {
   bool CreateNitSection(ItemHandle root);
 
  private:
+  bool PortNodeSelected() const;
   void ModifyTdt(ItemHandle root);
   void ModifyTot(ItemHandle root);
   void ModifyBat(NodeKind kind);

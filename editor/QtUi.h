@@ -3,14 +3,18 @@
 #pragma once
 
 #include <QPointer>
+#include <QProgressDialog>
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
+#include "util/ProgressDisplay.h"
 #include "util/Ui.h"
 
 namespace quorvelin {
 
-class QtUi : public Ui {
+class QtUi : public Ui, public ProgressDisplay {
  public:
   explicit QtUi(QWidget* owner = nullptr) : owner_(owner) {}
 
@@ -20,12 +24,15 @@ class QtUi : public Ui {
                        MsgButtons buttons) override;
   std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
   void Beep() override;
+  // A modal progress dialog, shown when the task lasts longer than half a second (QtProgress.cpp).
+  bool Progress(const std::string& text, uint64_t done, uint64_t total) override;
 
  private:
   // The dialog that is up (a rendered form), else the editor window.
   QWidget* Parent() const;
 
   QPointer<QWidget> owner_;
+  std::unique_ptr<QProgressDialog> progress_;
 };
 
 // "All Files (*.data)|*.data|" (description|patterns| pairs, patterns split by ';') as Qt name

@@ -120,7 +120,7 @@ QMenu* TableTreeView::NewMenu() {
 }
 
 void TableTreeView::AddCommand(QMenu& menu, const MenuItem& item, bool enabled) {
-  QAction* action = menu.addAction(QString::fromLatin1(item.text));
+  QAction* action = menu.addAction(QString::fromUtf8(item.text));
   action->setData(item.id);
   action->setEnabled(enabled);
   // Shown beside the text; the key works in the menu while it is open, and in the tree.

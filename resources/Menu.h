@@ -1,4 +1,4 @@
-// Context menu 4004 of the tree: ids, texts and order.
+// Context menu 4004 of the tree: ids, texts (UTF-8) and order.
 #pragma once
 
 #include <array>
@@ -15,6 +15,8 @@ enum MenuCommand : int {
   kCmdSetChannel = 32786,
   kCmdSaveCurrentTable = 32787,
   kCmdLoadCurrentTable = 32788,
+  kCmdImportCapture = 32789,
+  kCmdExportStream = 32790,
 };
 
 struct MenuItem {
@@ -23,7 +25,7 @@ struct MenuItem {
 };
 
 inline constexpr int kContextMenuId = 4004;
-inline constexpr std::array<MenuItem, 9> kContextMenu = {{
+inline constexpr std::array<MenuItem, 11> kContextMenu = {{
     {kCmdAddData, "Add Data"},
     {kCmdDeleteData, "Delete Data"},
     {kCmdModifyData, "Modify Data"},
@@ -33,6 +35,8 @@ inline constexpr std::array<MenuItem, 9> kContextMenu = {{
     {kCmdSetChannel, "SetChannel"},
     {kCmdSaveCurrentTable, "SaveCurrentTable"},
     {kCmdLoadCurrentTable, "LoadCurrentTable"},
+    {kCmdImportCapture, "Import from capture\u2026"},  // on a port node
+    {kCmdExportStream, "Export to .ts\u2026"},
 }};
 
 }  // namespace quorvelin

@@ -182,7 +182,8 @@ TEST_F(CommandsTest, MenuEnablesWhatTheCommandsDoAndTheyOpenTheDialogOfTheKind) 
   EXPECT_EQ(FormatDateTime(tree.utcTime[1], "%F %T"), "2021-07-14 09:30:05");
   EXPECT_EQ(tree.GetItemText(tree.ChildAt(tree.Root(2, T::Tdt), 3)), "UTC_time: 2021-07-14 09:30:05");
   tree.SelectItem(tree.PortNode(1));
-  for (auto [id, on] : commands.UpdateMenuState()) EXPECT_EQ(on, id == kCmdSubmit || id == kCmdRefresh) << id;
+  for (auto [id, on] : commands.UpdateMenuState())
+    EXPECT_EQ(on, id == kCmdSubmit || id == kCmdRefresh || id == kCmdImportCapture || id == kCmdExportStream) << id;
 }
 
 // Each modify dialog opens on the selected record, not as an add: Ok without changes keeps the

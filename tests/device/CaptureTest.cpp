@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "device/CaptureSupport.h"
+#include "device/DeviceTestSupport.h"
+#include "device/PortFiles.h"
 #include "device/StoreExchange.h"
 #include "sections/CaptureExchange.h"
 #include "sections/CaptureTables.h"
@@ -115,6 +117,25 @@ TEST(Capture, BadFilesAreNamedNeverACrash) {
   };
   for (const auto& [bytes, expected] : cases)
     EXPECT_THAT(Report(LoadCaptureBytes(bytes.data(), bytes.size(), {})), ::testing::HasSubstr(expected));
+}
+
+// Port A exported as Submit builds it and imported into port B of another editor: every table
+// but the times shows as it did; a "No" to the question leaves the port as it was.
+TEST(Capture, AnExportedPortImportsIntoAnotherPortAsTheSameTables) {
+  SampleTree device;
+  TempDir dir;
+  RecordingUi ui;
+  ASSERT_TRUE(ExportPortStreamTo(device.tree, ui, 1, "portA.ts")) << ui.LastText();
+  TableTreeCtrl tree;
+  tree.BuildRoots();
+  ui.answers = {MsgAnswer::No};
+  EXPECT_FALSE(ImportPortCaptureFrom(tree, ui, 2, "portA.ts"));
+  EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pat)), 0);
+  ASSERT_TRUE(ImportPortCaptureFrom(tree, ui, 2, "portA.ts"));
+  EXPECT_THAT(ui.LastText(), ::testing::HasSubstr("Replace the tables of PortB with those of portA.ts?"));
+  for (Table t : {Table::Pat, Table::Pmt, Table::Sdt, Table::Cat, Table::Nit, Table::Bat})
+    EXPECT_EQ(DumpTree(tree, tree.Root(2, t)), DumpTree(device.tree, device.tree.Root(1, t)));
+  EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Tot)), 1);
 }
 
 }  // namespace

@@ -1,97 +1,47 @@
 #include "tools/launcher/HeadlessCommands.h"
 
+#include <charconv>
 #include <ostream>
 
 #include "device/Flows.h"
 #include "tools/common/Arguments.h"
 #include "tools/devsim/SampleMultiplex.h"
 #include "tools/devsim/Simulator.h"
+#include "tools/launcher/BackupRestore.h"
 #include "tools/launcher/ConsoleUi.h"
+#include "tools/launcher/DeviceSession.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 
 namespace quorvelin {
 namespace {
 
-std::string PortName(const TableTreeCtrl& tree, int port) {
-  if (tree.channelNumber != -1) return Format("Port%d", tree.channelNumber);
-  return port == 2 ? "PortB" : "PortA";
-}
-
-// Forwards every exchange to the link and says what each write carried.
-class ReportingExchange : public TableExchange {
- public:
-  ReportingExchange(TableExchange& link, const TableTreeCtrl& tree, std::ostream& out)
-      : link_(link), tree_(tree), out_(out) {}
-  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
-    return link_.ReadTable(buffer, size, pid, selector, port, bat);
-  }
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
-    const bool ok = link_.WriteTable(packets, length, pid, port, selector);
-    const size_t count = CountPackets(packets, length) / kPacketSize;
-    out_ << PortName(tree_, port) << ' ' << TableName(pid, selector) << ": " << count
-         << (count == 1 ? " packet" : " packets") << (ok ? " written" : " NOT written") << '\n';
-    failures_ += ok ? 0 : 1;
-    return ok;
-  }
-  int Failures() const { return failures_; }
-
- private:
-  std::string TableName(uint16_t pid, uint8_t selector) const {
-    switch (pid) {
-      case kPatPid:
-        return "PAT";
-      case kCatPid:
-        return "CAT";
-      case kNitPid:
-        return "NIT";
-      case kSdtBatPid:
-        return tree_.batFlag == 1 ? "BAT" : "SDT";
-      case kTimePid:
-        return "TDT/TOT";
-      default:
-        return Format("PMT %d", selector);
-    }
-  }
-  TableExchange& link_;
-  const TableTreeCtrl& tree_;
-  std::ostream& out_;
-  int failures_ = 0;
-};
-
-void PrepareTree(TableTreeCtrl& tree, const HeadlessOptions& o, uint32_t address) {
-  tree.deviceAddress = address;
-  tree.portMode = o.portMode;
-  tree.channelNumber = o.channelNumber != -1 ? o.channelNumber : (o.portMode == 3 ? 1 : -1);
-  tree.protocolMode = o.fragmented ? kFragmentedProtocol : 0;
-}
-
-int TablesShown(const TableTreeCtrl& tree) {
-  int n = 0;
-  for (int port : {1, 2})
-    for (int t = 0; t < kTableCount; ++t) {
-      const ItemHandle root = tree.Root(port, static_cast<Table>(t));
-      if (root != kNoItem && tree.ItemHasChildren(root)) ++n;
-    }
-  return n;
-}
-
-// Refresh of the device at `address`; false, with a message, when not one table came.
-bool ReadDevice(TableTreeCtrl& tree, DeviceLink& link, uint32_t address, std::ostream& err) {
-  if (!link.HasSocket()) return false;
-  if (!Refresh(tree, link)) {
-    err << SilentDeviceText(address) << '\n';
-    return false;
-  }
-  if (TablesShown(tree) > 0) return true;
-  err << "quorvelin: no table could be read from " << Ipv4Text(address) << '\n';
-  return false;
-}
-
 bool TakeAddress(const std::optional<std::string>& text, uint32_t& into) {
   const auto a = text ? ParseIpv4(text->c_str()) : std::nullopt;
   if (a && *a != 0) into = *a;
   return a && *a != 0;
+}
+
+// --port A or B (two ports), or N, the channel of a one-port device.
+bool TakePort(const std::optional<std::string>& text, HeadlessOptions& o) {
+  if (!text) return false;
+  if (*text == "A" || *text == "a" || *text == "B" || *text == "b") {
+    o.port = (*text == "B" || *text == "b") ? 2 : 1;
+    return true;
+  }
+  const auto channel = ParseInteger(*text, 1, 32);
+  if (!channel) return false;
+  o.port = 1;
+  o.channelNumber = static_cast<int>(*channel);
+  if (o.portMode == 1) o.portMode = 3;
+  return true;
+}
+
+std::optional<long> ParseHexInteger(const std::string& digits, long high) {
+  long v = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v, 16);
+  if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty() || v > high) return std::nullopt;
+  return v;
 }
 
 }  // namespace
@@ -100,6 +50,8 @@ const char* const kLauncherUsage =
     "usage: quorvelin demo [--port-mode N] [--channel N] [--fragmented]\n"
     "       quorvelin dump --device ADDR [options]\n"
     "       quorvelin copy --from ADDR --to ADDR [options]\n"
+    "       quorvelin backup --device ADDR --out DIR [options]\n"
+    "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts [--bouquet ID] [options]\n"
     "options:\n"
     "  --port-mode N          1: ports A and B (default); 2 or 3: one port, the channel\n"
     "  --channel N            the channel of a one-port device (default 1)\n"
@@ -116,7 +68,8 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
   }
   HeadlessOptions o;
   o.command = args[0];
-  if (o.command != "dump" && o.command != "copy" && o.command != "demo") {
+  if (o.command != "dump" && o.command != "copy" && o.command != "backup" && o.command != "restore" &&
+      o.command != "demo") {
     error = "unknown command " + o.command;
     return std::nullopt;
   }
@@ -130,7 +83,23 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
     };
     bool ok = true, known = true;
     auto& t = o.link.timeouts;
-    if (a == "--device" || a == "--from") {
+    if (a == "--from" && o.command == "restore") {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.file = *v;
+    } else if (a == "--out" && o.command == "backup") {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.directory = *v;
+    } else if (a == "--port" && o.command == "restore") {
+      ok = TakePort(value(), o);
+    } else if (a == "--bouquet" && o.command == "restore") {
+      const auto v = value();
+      const auto id = v ? ParseInteger(*v, 0, 0xFFFF) : std::nullopt;
+      const auto hex = v && v->rfind("0x", 0) == 0 ? ParseHexInteger(v->substr(2), 0xFFFF) : std::nullopt;
+      ok = id || hex;
+      if (ok) o.bouquet = static_cast<uint16_t>(hex ? *hex : *id);
+    } else if (a == "--device" || a == "--from") {
       ok = TakeAddress(value(), o.device);
     } else if (a == "--to") {
       ok = TakeAddress(value(), o.target);
@@ -158,6 +127,14 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
   }
   if (o.channelNumber != -1 && o.portMode == 1) {
     error = "--channel needs --port-mode 2 or 3";
+    return std::nullopt;
+  }
+  if (o.command == "backup" && (o.device == 0 || o.directory.empty())) {
+    error = "backup needs --device ADDR and --out DIR";
+    return std::nullopt;
+  }
+  if (o.command == "restore" && (o.device == 0 || o.file.empty() || o.port == 0)) {
+    error = "restore needs --device ADDR, --port A|B|N and --from FILE.ts";
     return std::nullopt;
   }
   if ((o.command == "dump" && o.device == 0) || (o.command == "copy" && (o.device == 0 || o.target == 0))) {
@@ -230,6 +207,8 @@ int RunLauncher(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   if (options->command == "dump") return RunDump(*options, out, err);
   if (options->command == "copy") return RunCopy(*options, out, err);
+  if (options->command == "backup") return RunBackup(*options, out, err);
+  if (options->command == "restore") return RunRestore(*options, out, err);
   return RunDemo(*options, out, err);
 }
 

@@ -1,5 +1,6 @@
 // The headless commands of the `quorvelin` launcher: dump a device's tables, copy every table
-// of one device to another, and a demo against the built-in simulated device.
+// of one device to another, back a device up to transport-stream files and restore a port from
+// one, and a demo against the built-in simulated device.
 #pragma once
 
 #include <chrono>
@@ -14,13 +15,18 @@
 namespace quorvelin {
 
 struct HeadlessOptions {
-  std::string command;            // dump, copy or demo
+  std::string command;            // dump, copy, backup, restore or demo
   uint32_t device = 0;            // dump: the device; copy: the source
   uint32_t target = 0;            // copy: the destination
   int portMode = 1;
   int channelNumber = -1;         // set by --channel in port modes 2 and 3
   bool fragmented = false;
   LinkOptions link;
+  std::string directory;          // backup: where the files go
+  std::string file;               // restore: the capture
+  int port = 1;                   // restore: 1 (A, or the channel) or 2 (B)
+  std::optional<uint16_t> bouquet;  // restore: the BAT's bouquet_id
+
 };
 
 // Nothing, with a message in `error`, for an unknown command or option or a bad value.

@@ -1,0 +1,121 @@
+// What the headless commands share: the tree prepared for a device, its Refresh with a message
+// when nothing came, and exchanges that report or record what passes through them.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "device/DeviceLink.h"
+#include "device/Flows.h"
+#include "sections/Packets.h"
+#include "tools/launcher/HeadlessCommands.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+
+inline std::string PortName(const TableTreeCtrl& tree, int port) {
+  if (tree.channelNumber != -1) return Format("Port%d", tree.channelNumber);
+  return port == 2 ? "PortB" : "PortA";
+}
+
+// Forwards every exchange to the link and says what each write carried.
+class ReportingExchange : public TableExchange {
+ public:
+  ReportingExchange(TableExchange& link, const TableTreeCtrl& tree, std::ostream& out)
+      : link_(link), tree_(tree), out_(out) {}
+  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    return link_.ReadTable(buffer, size, pid, selector, port, bat);
+  }
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
+    const bool ok = link_.WriteTable(packets, length, pid, port, selector);
+    const size_t count = CountPackets(packets, length) / kPacketSize;
+    out_ << PortName(tree_, port) << ' ' << TableName(pid, selector) << ": " << count
+         << (count == 1 ? " packet" : " packets") << (ok ? " written" : " NOT written") << '\n';
+    failures_ += ok ? 0 : 1;
+    return ok;
+  }
+  int Failures() const { return failures_; }
+
+ private:
+  std::string TableName(uint16_t pid, uint8_t selector) const {
+    switch (pid) {
+      case kPatPid:
+        return "PAT";
+      case kCatPid:
+        return "CAT";
+      case kNitPid:
+        return "NIT";
+      case kSdtBatPid:
+        return tree_.batFlag == 1 ? "BAT" : "SDT";
+      case kTimePid:
+        return "TDT/TOT";
+      default:
+        return Format("PMT %d", selector);
+    }
+  }
+  TableExchange& link_;
+  const TableTreeCtrl& tree_;
+  std::ostream& out_;
+  int failures_ = 0;
+};
+
+inline void PrepareTree(TableTreeCtrl& tree, const HeadlessOptions& o, uint32_t address) {
+  tree.deviceAddress = address;
+  tree.portMode = o.portMode;
+  tree.channelNumber = o.channelNumber != -1 ? o.channelNumber : (o.portMode == 3 ? 1 : -1);
+  tree.protocolMode = o.fragmented ? kFragmentedProtocol : 0;
+}
+
+inline int TablesShown(const TableTreeCtrl& tree) {
+  int n = 0;
+  for (int port : {1, 2})
+    for (int t = 0; t < kTableCount; ++t) {
+      const ItemHandle root = tree.Root(port, static_cast<Table>(t));
+      if (root != kNoItem && tree.ItemHasChildren(root)) ++n;
+    }
+  return n;
+}
+
+// Refresh of the device at `address`; false, with a message, when not one table came.
+inline bool ReadDevice(TableTreeCtrl& tree, DeviceLink& link, uint32_t address, std::ostream& err) {
+  if (!link.HasSocket()) return false;
+  if (!Refresh(tree, link)) {
+    err << SilentDeviceText(address) << '\n';
+    return false;
+  }
+  if (TablesShown(tree) > 0) return true;
+  err << "quorvelin: no table could be read from " << Ipv4Text(address) << '\n';
+  return false;
+}
+
+// Forwards every exchange to the link and keeps what each read delivered and each write carried.
+class RecordingExchange : public TableExchange {
+ public:
+  struct Exchange {
+    int port;
+    uint16_t pid;
+    bool bat;
+    std::vector<uint8_t> bytes;  // a read's section bytes, a write's packets
+  };
+  explicit RecordingExchange(TableExchange& link, const TableTreeCtrl& tree) : link_(link), tree_(tree) {}
+  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    const bool ok = link_.ReadTable(buffer, size, pid, selector, port, bat);
+    if (ok) reads.push_back({port, pid, bat, std::vector<uint8_t>(buffer, buffer + size)});
+    return ok;
+  }
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
+    const bool ok = link_.WriteTable(packets, length, pid, port, selector);
+    writes.push_back({port, pid, tree_.batFlag == 1, std::vector<uint8_t>(packets, packets + CountPackets(packets, length))});
+    return ok;
+  }
+  bool HeardNothing() const override { return link_.HeardNothing(); }
+
+  std::vector<Exchange> reads, writes;
+
+ private:
+  TableExchange& link_;
+  const TableTreeCtrl& tree_;
+};
+
+}  // namespace quorvelin
