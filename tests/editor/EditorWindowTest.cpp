@@ -104,7 +104,8 @@ class EditorWindowTest : public QObject {
     QStringList keys;  // the menu shows the keys of its commands
     for (QAction* a : e.View().ContextMenu()->actions()) keys << a->text() + QLatin1Char(' ') + a->shortcut().toString();
     QCOMPARE(keys.join(QLatin1Char(',')), QStringLiteral("Add Data Ins,Delete Data Del,Modify Data Enter,Modify NIT ,Submit "
-                                                         ",Refresh F5,SetChannel ,SaveCurrentTable ,LoadCurrentTable "));
+                                                         ",Refresh F5,SetChannel ,SaveCurrentTable ,LoadCurrentTable ,") +
+                                              QString::fromUtf8("Import from capture\u2026 ,Export to .ts\u2026 "));
     e.View().ContextMenu()->close();
     for (int port : {1, 2}) e.Tree().Expand(e.Tree().PortNode(port), ExpandCode::Collapse);
     e.Menu(QContextMenuEvent::Mouse, QPoint(5, e.View().viewport()->height() - 5));  // empty space: Refresh alone
