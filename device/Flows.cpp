@@ -163,8 +163,8 @@ bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int po
 
 // Every table of one port, in the order of a Refresh.
 void ReadPortTables(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port) {
-  for (int t = 0; t < kTableCount && ReadStep(tree, exchange, log, port, t); ++t) {
-  }
+  for (int t = 0; t < kTableCount; ++t)
+    if (!ReadStep(tree, exchange, log, port, t)) return;
 }
 
 }  // namespace
