@@ -68,10 +68,10 @@ void BuildTimeTables(TableTreeCtrl& tree, int port, Area& area, const DateTime& 
   const bool tdt = HasChildren(tree, port, Table::Tdt), tot = HasChildren(tree, port, Table::Tot);
   if (!tdt && !tot) return;
   Area first = Filled(kSmallArea);
-  BuildTdtAt(tree, first.data(), first.size(), port, now);
+  BuildTdtAt(tree, port, first.data(), first.size(), now);
   tree.utcTime[port - 1] = now;
   if (!tdt) first = Filled(kSmallArea);
-  BuildTot(tree, area.data() + kPacketSize, kSmallArea - kPacketSize, port);
+  BuildTot(tree, port, area.data() + kPacketSize, kSmallArea - kPacketSize);
   area[kPacketSize + 3] = static_cast<uint8_t>(area[kPacketSize + 3] + 1);  // continues the TDT's count
   if (!tot) area = Filled(kTableArea);
   std::copy(first.begin(), first.begin() + kPacketSize, area.begin());
@@ -137,11 +137,11 @@ struct TableRead {
 constexpr TableRead kTableReads[kTableCount] = {
     {"PAT",
      [](TableTreeCtrl& t, TableExchange& x, int port) {
-       const int programs = ParsePat(t, x, port);
+       const int programs = ReadPat(t, x, port);
        if (programs > t.programCount[port - 1]) t.programCount[port - 1] = programs;
      }},
-    {"PMT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParsePmts(t, x, port, t.programCount[port - 1]); }},
-    {"SDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParseSdt(t, x, port); }},
+    {"PMT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadPmts(t, x, port, t.programCount[port - 1]); }},
+    {"SDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadSdt(t, x, port); }},
     {"CAT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadCat(t, x, port); }},
     {"NIT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadNit(t, x, port); }},
     {"BAT",
@@ -149,8 +149,8 @@ constexpr TableRead kTableReads[kTableCount] = {
        t.batFlag = 1;
        ReadBat(t, x, port);
      }},
-    {"TDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParseTdt(t, x, port); }},
-    {"TOT", [](TableTreeCtrl& t, TableExchange& x, int port) { ParseTot(t, x, port); }},
+    {"TDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadTdt(t, x, port); }},
+    {"TOT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadTot(t, x, port); }},
 };
 
 // Reads table `t` of the port as one step of the log; false once the user cancelled.

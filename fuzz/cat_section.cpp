@@ -4,7 +4,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quorvelin::fuzzing::FreshTree t;
-  quorvelin::ParseCat(t.tree, data, size, 2);
+  quorvelin::ParseCatSection(t.tree, data, size, 2);
   std::vector<uint8_t> area(4106, 0xFF);
   quorvelin::BuildCat(t.tree, 2, area.data(), area.size());
   return 0;

@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quorvelin::fuzzing::FreshTree t;
-  quorvelin::ReadNit(t.tree, 2, size, data);
+  quorvelin::ParseNitPackets(t.tree, data, size, 2);
   std::vector<uint8_t> area(4106, 0xFF);
   quorvelin::BuildNit(t.tree, 2, area.data(), area.size());
   return 0;

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > quorvelin::kTotOffset)
     quorvelin::ParseTotSection(t.tree, data + quorvelin::kTotOffset, size - quorvelin::kTotOffset, 2);
   std::vector<uint8_t> area(1024, 0xFF);
-  quorvelin::BuildTot(t.tree, area.data(), area.size(), 1);
-  quorvelin::BuildTot(t.tree, area.data() + 188, area.size() - 188, 2);
+  quorvelin::BuildTot(t.tree, 1, area.data(), area.size());
+  quorvelin::BuildTot(t.tree, 2, area.data() + 188, area.size() - 188);
   return 0;
 }

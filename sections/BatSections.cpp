@@ -35,6 +35,14 @@ std::string BatSectionText(const LoopSectionHeader& h) {
 const LoopParser kBatParser{&kBatFamily, BatSectionText, AddBouquetDescriptor, AddTransportDescriptor};
 const LoopBuilder kBatBuilder{&kBatFamily, WriteCommonDescriptor};
 
+// The BAT section of `section` with section_number = `index` and last_section_number =
+// count - 1 as packets of PID 0x0011 at the start of `area`; count = packets.
+BuildResult BuildBatSection(TableTreeCtrl& tree, ItemHandle section, int sectionCount, int index, uint8_t* area,
+                            size_t areaSize) {
+  return BuildLoopSection(tree, section, kBatBuilder, static_cast<uint8_t>(index),
+                          static_cast<uint8_t>(sectionCount - 1), kBatPid, area, areaSize);
+}
+
 }  // namespace
 
 bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
@@ -50,16 +58,10 @@ bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   return true;
 }
 
-BuildResult BuildBatSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, ItemHandle section, int sectionCount,
-                            int index) {
-  return BuildLoopSection(tree, section, kBatBuilder, static_cast<uint8_t>(index),
-                          static_cast<uint8_t>(sectionCount - 1), kBatPid, area, areaSize);
-}
-
 BuildResult BuildBat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
   return BuildLoopTable(tree, port, kBatFamily, area, areaSize,
                         [&](ItemHandle section, int count, int index, uint8_t* store, size_t size) {
-                          return BuildBatSection(tree, store, size, section, count, index);
+                          return BuildBatSection(tree, section, count, index, store, size);
                         });
 }
 

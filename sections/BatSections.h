@@ -24,11 +24,6 @@ bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 // buffer to tables/bat.bin and adds every section. False when the read fails.
 bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
-// Writes the BAT section of `section` with section_number = `index` and last_section_number =
-// count - 1 as packets of PID 0x0011 at the start of `area`; count = packets. Not ok for an item
-// that is no BAT section, and not ok with a message when the section passes 1839 bytes.
-BuildResult BuildBatSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, ItemHandle section, int sectionCount,
-                            int index);
 // Every BAT section of the port, numbered by position, packets one after the other from the start
 // of `area`; `area` is left as it was when the result is not ok.
 BuildResult BuildBat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);

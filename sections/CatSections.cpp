@@ -11,7 +11,7 @@ constexpr size_t kCatLoopStart = 8;
 constexpr size_t kCatReadBuffer = 4096;
 }  // namespace
 
-bool ParseCat(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
+bool ParseCatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
   const SectionBytes s(bytes, size);
   const ItemHandle root = tree.Root(port, Table::Cat);
   if (!root || s.size() == 0 || s.U8(0) != 0x01) return false;
@@ -35,7 +35,7 @@ bool ParseCat(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) 
 
 bool ReadCat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   const auto bytes = ReceiveTable(exchange, kCatReadBuffer, 0x0001, 0, port);
-  return bytes && ParseCat(tree, bytes->data(), bytes->size(), port);
+  return bytes && ParseCatSection(tree, bytes->data(), bytes->size(), port);
 }
 
 BuildResult BuildCat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {

@@ -59,11 +59,10 @@ std::string NitSectionText(const LoopSectionHeader& h) { return Format("SECTION:
 
 const LoopParser kNitParser{&kNitFamily, NitSectionText, AddNetworkDescriptor, AddTransportDescriptor};
 
-int ParseNitBuffer(TableTreeCtrl& tree, std::span<const uint8_t> buffer, int port) {
+void ParseNitBuffer(TableTreeCtrl& tree, std::span<const uint8_t> buffer, int port) {
   WriteDumpFile(kNitDumpName, buffer.data(), buffer.size());
   WalkSections(buffer, kNitTableId,
                [&](std::span<const uint8_t> section) { ParseNitSection(tree, section.data(), section.size(), port); });
-  return 1;
 }
 
 void WriteNitDescriptor(SectionWriter& w, const NodeRecord& r) {
@@ -87,18 +86,20 @@ bool ParseNitSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return ParseLoopSection(tree, SectionBytes(bytes, size), port, kNitParser);
 }
 
-int ReadNit(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+bool ReadNit(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   std::vector<uint8_t> buffer(kNitBufferSize, 0);
-  if (!exchange.ReadTable(buffer.data(), buffer.size(), kNitPid, 0, port, false)) return 0;
-  return ParseNitBuffer(tree, buffer, port);
+  if (!exchange.ReadTable(buffer.data(), buffer.size(), kNitPid, 0, port, false)) return false;
+  ParseNitBuffer(tree, buffer, port);
+  return true;
 }
 
-int ReadNit(TableTreeCtrl& tree, int port, size_t count, const uint8_t* bytes) {
-  if (count > kNitBufferSize || (bytes == nullptr && count > 0)) return 0;
+bool ParseNitPackets(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
+  if (size > kNitBufferSize || (bytes == nullptr && size > 0)) return false;
   std::vector<uint8_t> buffer(kNitBufferSize, 0);
-  if (count > 0) std::memcpy(buffer.data(), bytes, count);
-  UnpackPackets(static_cast<int>(count / kPacketSize), buffer.data(), buffer.size());
-  return ParseNitBuffer(tree, buffer, port);
+  if (size > 0) std::memcpy(buffer.data(), bytes, size);
+  UnpackPackets(static_cast<int>(size / kPacketSize), buffer.data(), buffer.size());
+  ParseNitBuffer(tree, buffer, port);
+  return true;
 }
 
 uint16_t NitPid(const TableTreeCtrl& tree, int port) {
@@ -108,8 +109,10 @@ uint16_t NitPid(const TableTreeCtrl& tree, int port) {
 
 namespace {
 
-BuildResult BuildNitSectionOnPid(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, uint16_t pid, ItemHandle section,
-                                 int sectionCount) {
+// The NIT section of `section` (its section_number, last_section_number = count - 1) as packets
+// of `pid` at the start of `area`.
+BuildResult BuildNitSection(TableTreeCtrl& tree, ItemHandle section, int sectionCount, uint16_t pid, uint8_t* area,
+                            size_t areaSize) {
   const auto* h = PayloadOf<LoopSectionHeader>(tree, section);
   if (h == nullptr) return {};
   return BuildLoopSection(tree, section, kNitBuilder, h->section_number, static_cast<uint8_t>(sectionCount - 1), pid,
@@ -118,16 +121,11 @@ BuildResult BuildNitSectionOnPid(TableTreeCtrl& tree, uint8_t* area, size_t area
 
 }  // namespace
 
-BuildResult BuildNitSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port, ItemHandle section,
-                            int sectionCount) {
-  return BuildNitSectionOnPid(tree, area, areaSize, NitPid(tree, port), section, sectionCount);
-}
-
 BuildResult BuildNit(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
   const uint16_t pid = NitPid(tree, port);  // the PAT is searched once, not per section
   return BuildLoopTable(tree, port, kNitFamily, area, areaSize,
                         [&](ItemHandle section, int count, int, uint8_t* store, size_t size) {
-                          return BuildNitSectionOnPid(tree, store, size, pid, section, count);
+                          return BuildNitSection(tree, section, count, pid, store, size);
                         });
 }
 

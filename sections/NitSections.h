@@ -25,19 +25,14 @@ inline constexpr const char* kNitDumpName = "nit.bin";
 bool ParseNitSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 
 // Reads the port's NIT from the device (PID 0x0010, 5120-byte buffer), dumps the buffer to
-// tables/nit.bin and adds every section. 0 when the read fails, else 1.
-int ReadNit(TableTreeCtrl& tree, TableExchange& exchange, int port);
-// The same from transport packets of a table file: 0 when `count` exceeds 5120 bytes.
-int ReadNit(TableTreeCtrl& tree, int port, size_t count, const uint8_t* bytes);
+// tables/nit.bin and adds every section. False when the read fails.
+bool ReadNit(TableTreeCtrl& tree, TableExchange& exchange, int port);
+// The same from the transport packets of a table file: false when `size` exceeds 5120 bytes.
+bool ParseNitPackets(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 
 // The PID of the port's NIT: the PAT's network entry (program_number 0), else 0x0010.
 uint16_t NitPid(const TableTreeCtrl& tree, int port);
 
-// Writes the NIT section of `section` (its section_number, last_section_number = count - 1) as
-// packets at the start of `area`; count = packets. Not ok for an item that is no NIT section, and
-// not ok with a message when the section passes 1839 bytes (ten packets) or the area.
-BuildResult BuildNitSection(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port, ItemHandle section,
-                            int sectionCount);
 // Every NIT section of the port, packets one after the other from the start of `area`; `area` is
 // left as it was when the result is not ok (no section, or a message why).
 BuildResult BuildNit(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);

@@ -52,7 +52,7 @@ int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int 
   return static_cast<int>(count);
 }
 
-int ParsePat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+int ReadPat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   const auto bytes = ReceiveTable(exchange, kPsiReadBuffer, 0x0000, 0, port);
   return bytes ? ParsePatSection(tree, bytes->data(), bytes->size(), port) : 0;
 }

@@ -17,7 +17,7 @@ inline constexpr size_t kPsiReadBuffer = 4096;  // PAT, SDT, CAT, TDT and TOT re
 // nothing added when byte 0 is not 0x00 or bytes 1 to 3 are all 0.
 int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 // Reads the port's PAT through the exchange and adds its branch; 0 when the read fails.
-int ParsePat(TableTreeCtrl& tree, TableExchange& exchange, int port);
+int ReadPat(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Writes the port's first PAT section as one packet at the start of `area` (the rest of the
 // area cleared). The record's transport_stream_id is first set to that of the port's SDT

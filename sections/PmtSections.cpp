@@ -148,7 +148,7 @@ int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return added;
 }
 
-bool ParsePmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count) {
+bool ReadPmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count) {
   for (int k = 1; k <= count; ++k) {
     const TableTreeCtrl::PmtPid pmt = tree.PmtPidOf(k, port);
     if (pmt.pid < 0) continue;

@@ -30,7 +30,7 @@ int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 // Reads the PMT of each of the first `count` programs of the port's PAT branch (the NIT entry
 // not counted), dumping each receive to tables/pmt%d.bin, until a section comes again, every
 // section 0..last_section_number is in, or a receive adds nothing.
-bool ParsePmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count);
+bool ReadPmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count);
 
 // Writes the first section of each program item of the port into its 1024-byte slot (slot i at
 // 1024 * i), on the record's PMT PID, leaving the rest of the slot as it was. Not ok without a

@@ -119,7 +119,7 @@ int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return added;
 }
 
-bool ParseSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+bool ReadSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   SectionTally tally;
   int sectionIndex = 0;
   for (int pass = 0; pass < kMostSectionReads && !tally.Over(); ++pass) {

@@ -28,7 +28,7 @@ int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 // Reads the port's SDT, dumping each receive to tables/sdt%d.bin, until a section_number comes
 // again, every section 0..last_section_number is in, or a receive adds nothing. False when a
 // read fails or a receive does not start with 0x42 (what was added before stays).
-bool ParseSdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
+bool ReadSdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Clears `area` and writes the port's first SDT section (always as table_id 0x42) as packets
 // at its start. Not ok without an SDT section or without its "services" holder (the area is

@@ -99,13 +99,13 @@ void LoadCurrentTable(TableTreeCtrl& tree, Ui& ui) {
   if (missing != nullptr) {
     if (const std::optional<size_t> n = ReadTableFile(s->path, buffer)) {
       if (s->kind == NodeKind::NitRoot) {
-        ReadNit(tree, s->port, buffer.size(), buffer.data());
+        ParseNitPackets(tree, buffer.data(), buffer.size(), s->port);
       } else {
         UnpackPackets(static_cast<int>(*n / kPacketSize), buffer.data(), buffer.size());
         if (s->kind == NodeKind::BatRoot)
           ParseBatSection(tree, buffer.data(), buffer.size(), s->port);
         else
-          ParseCat(tree, buffer.data(), buffer.size(), s->port);
+          ParseCatSection(tree, buffer.data(), buffer.size(), s->port);
       }
     } else {
       Tell(ui, missing);

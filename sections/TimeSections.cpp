@@ -26,6 +26,7 @@ constexpr size_t kTotSectionSize = 29;
 constexpr uint8_t kTimeSectionByte1 = 0x70;
 constexpr uint8_t kTotSectionLength = kTotSectionSize - 3;
 constexpr uint8_t kLocalTimeOffsetLength = 13;
+BuildResult OnePacket() { return {true, 1, {}}; }
 
 int StoredTimeIndex(const TableTreeCtrl& tree, ItemHandle root) {
   return tree.GetParentItem(root) == tree.PortNode(1) ? 0 : 1;
@@ -109,7 +110,7 @@ bool ParseTdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return true;
 }
 
-bool ParseTdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+bool ReadTdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, 0x0014, 0, port);
   return bytes && ParseTdtSection(tree, bytes->data(), bytes->size(), port);
 }
@@ -123,7 +124,7 @@ bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return true;
 }
 
-bool ParseTot(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+bool ReadTot(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, 0x0014, 0, port);
   if (!bytes || bytes->size() <= kTotOffset) return false;
   return ParseTotSection(tree, bytes->data() + kTotOffset, bytes->size() - kTotOffset, port);
@@ -144,8 +145,8 @@ void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state) {
   AddTotBranch(tree, totRoot, std::move(shown), "crc_32: 0xffffff");
 }
 
-bool BuildTdtAt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int, const DateTime& utc) {
-  if (area == nullptr || areaSize < sizeof kTimePacketStart + kTdtSectionSize) return false;
+BuildResult BuildTdtAt(TableTreeCtrl& tree, int, uint8_t* area, size_t areaSize, const DateTime& utc) {
+  if (area == nullptr || areaSize < sizeof kTimePacketStart + kTdtSectionSize) return {};
   tree.utcTime[0] = utc;
   std::memcpy(area, kTimePacketStart, sizeof kTimePacketStart);
   uint8_t* section = area + sizeof kTimePacketStart;
@@ -153,19 +154,19 @@ bool BuildTdtAt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int, const 
   section[1] = kTimeSectionByte1;
   section[2] = 0x05;
   DateToUtcTime(utc, section, 3);
-  return true;
+  return OnePacket();
 }
 
-bool BuildTdt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port) {
-  return BuildTdtAt(tree, area, areaSize, port, LocalToUtc(CurrentLocalDate()));
+BuildResult BuildTdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
+  return BuildTdtAt(tree, port, area, areaSize, LocalToUtc(CurrentLocalDate()));
 }
 
-bool BuildTot(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port) {
+BuildResult BuildTot(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
   const ItemHandle root = tree.Root(port, Table::Tot);
-  if (!root || area == nullptr || areaSize < sizeof kTimePacketStart + kTotSectionSize) return false;
+  if (!root || area == nullptr || areaSize < sizeof kTimePacketStart + kTotSectionSize) return {};
   std::memcpy(area, kTimePacketStart, sizeof kTimePacketStart);
   TotRecord* t = tree.TotRecordOf(FirstChild(tree, root));
-  if (!t) return true;
+  if (!t) return OnePacket();
 
   uint8_t* s = area + sizeof kTimePacketStart;
   s[0] = t->table_id;
@@ -185,7 +186,7 @@ bool BuildTot(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port) {
   uint32_t crc = 0;
   CRC_crc32Calculate(s, kTotSectionSize - 4, &crc);
   for (int i = 0; i < 4; ++i) s[25 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
-  return true;
+  return OnePacket();
 }
 
 }  // namespace quorvelin

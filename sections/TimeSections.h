@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sections/SectionWriter.h"
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
 
@@ -19,14 +20,14 @@ inline constexpr size_t kTotOffset = 184;
 // Adds the four TDT lines under the port's TDT root for the section at the start of `bytes` and
 // stores its UTC time as the first port's stored time. False, nothing added, unless byte 0 is 0x70.
 bool ParseTdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
-bool ParseTdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
+bool ReadTdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Adds "SECTION:0" with a TotRecord and the TOT lines for the section at the start of `bytes`
 // (only the first region entry of the first descriptor is read); expands the branch. False,
 // nothing added, unless byte 0 is 0x73.
 bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 // Reads PID 0x0014 and parses the TOT found at kTotOffset of the received bytes.
-bool ParseTot(TableTreeCtrl& tree, TableExchange& exchange, int port);
+bool ReadTot(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Rebuild the TDT branch from the port's stored UTC time, and the TOT branch from `state`
 // (a fresh copy is attached; the crc_32 line shows 0xffffff until the TOT is read again).
@@ -34,14 +35,16 @@ void ShowTdt(TableTreeCtrl& tree, ItemHandle tdtRoot);
 void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state);
 
 // One TDT packet carrying the current UTC time, which becomes the first port's stored time;
-// the rest of the area keeps the caller's filler. False when the area is shorter than the packet.
-bool BuildTdt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port);
+// the rest of the area keeps the caller's filler. count = 1; not ok when the area is shorter
+// than the packet.
+BuildResult BuildTdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
 // The same with the time given.
-bool BuildTdtAt(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port, const DateTime& utc);
+BuildResult BuildTdtAt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize, const DateTime& utc);
 
 // One TOT packet from the TotRecord of the port's TOT section, with the port's stored UTC
 // time (written into the record too). Without a TOT section only the packet header and
-// pointer_field are written. False when the port has no TOT root or the area is too short.
-bool BuildTot(TableTreeCtrl& tree, uint8_t* area, size_t areaSize, int port);
+// pointer_field are written. count = 1; not ok when the port has no TOT root or the area is
+// too short.
+BuildResult BuildTot(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
 
 }  // namespace quorvelin

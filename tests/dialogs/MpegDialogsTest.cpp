@@ -289,7 +289,7 @@ TEST(MpegDialogs, TotStateOfTheDialogIsWhatTheTotCarries) {
   EXPECT_EQ(t.tree.ChildCount(t.tree.GetChildItem(root)), 0);  // the command rebuilds the branch
   ShowTot(t.tree, root, dlg.state);
   std::vector<uint8_t> area(188, 0xFF);
-  ASSERT_TRUE(BuildTot(t.tree, area.data(), area.size(), 1));
+  ASSERT_TRUE(BuildTot(t.tree, 1, area.data(), area.size()));
   std::string hex;
   BytesToHexText(hex, area.data() + 5, 25);
   EXPECT_EQ(hex, " 73 70 1a dc 3d 23 00 00 f0 0f 58 0d 46 52 41 17 01 30 dc 3e 01 00 00 02 00");

@@ -114,7 +114,7 @@ MpegTree::MpegTree(bool samples, int portMode) {
     ParsePatSection(tree, s.data(), s.size(), 1);
     ParsePmtSections(tree, s.data(), s.size(), 1, 0x503, pmt);
     ParseSdtSection(tree, s.data(), s.size(), 1, 0);
-    ParseCat(tree, s.data(), s.size(), 1);
+    ParseCatSection(tree, s.data(), s.size(), 1);
     ParseNitSection(tree, s.data(), s.size(), 1);
     ParseBatSection(tree, s.data(), s.size(), 1);
     ParseTotSection(tree, s.data(), s.size(), 1);

@@ -60,7 +60,7 @@ TEST_F(SectionTest, DvbpsiGeneratesANitThatIsShownAndBuiltBack) {
   dvbpsi_nit_delete(nit);
   ScriptedExchange device;
   device.Queue(kNitPid, Packetized(bytes, kNitPid));
-  ASSERT_EQ(ReadNit(tree, device, 1), 1);
+  ASSERT_TRUE(ReadNit(tree, device, 1));
   ExpectLines(
       Branch(1, Table::Nit),
       {"  network_id: 0x42\n  version_number: 0x2\n", "    transport_stream_id: 0x27\n",

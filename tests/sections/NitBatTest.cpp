@@ -85,7 +85,7 @@ TEST_F(NitBat, ReadingWalksTheSectionsUpToTheLastOnePassingOverWhatCannotBeReadA
   ScriptedExchange device, silent, foreign, oversized;
   device.Queue(0x0010, Packetized(nits, 0x0010));
   device.Queue(0x0011, Packetized(bats, 0x0011));
-  ASSERT_TRUE(ReadNit(tree, device, 2) == 1 && ReadBat(tree, device, 2) && device.requests.size() == 2);
+  ASSERT_TRUE(ReadNit(tree, device, 2) && ReadBat(tree, device, 2) && device.requests.size() == 2);
   for (auto [r, expected] : {std::pair{device.requests[0], 0x100020}, {device.requests[1], 0x110021}})
     EXPECT_EQ(r.pid << 16 | r.selector << 8 | r.port << 4 | r.bat, expected);
   EXPECT_EQ(Sections(2, Table::Nit) << 4 | Sections(2, Table::Bat), 0x33);  // none behind the last one
@@ -97,9 +97,10 @@ TEST_F(NitBat, ReadingWalksTheSectionsUpToTheLastOnePassingOverWhatCannotBeReadA
   EXPECT_FALSE(ReadNit(tree, silent, 1) || ReadBat(tree, silent, 1) || std::filesystem::exists("tables"));
   foreign.Queue(0x0010, Packetized(LoopSection(0x41, 0, 0), 0x0010));
   foreign.Queue(0x0011, Packetized(LoopSection(0x42, 0, 0), 0x0011));
-  EXPECT_TRUE(ReadNit(tree, foreign, 1) == 1 && ReadBat(tree, foreign, 1) && std::filesystem::exists("tables/nit.bin"));
+  EXPECT_TRUE(ReadNit(tree, foreign, 1) && ReadBat(tree, foreign, 1) && std::filesystem::exists("tables/nit.bin"));
   const Bytes tooMany(kNitBufferSize + 1, 0x47);
-  EXPECT_EQ(ReadNit(tree, 1, tooMany.size(), tooMany.data()) + Sections(1, Table::Nit) + Sections(1, Table::Bat), 0);
+  EXPECT_EQ(ParseNitPackets(tree, tooMany.data(), tooMany.size(), 1) + Sections(1, Table::Nit) + Sections(1, Table::Bat),
+            0);
 
   // A section past the 1024-byte parse buffer is passed over; one cut off by the end of the buffer is read with
   // zeros behind.
@@ -107,7 +108,7 @@ TEST_F(NitBat, ReadingWalksTheSectionsUpToTheLastOnePassingOverWhatCannotBeReadA
   for (uint16_t ts = 1; ts <= 5; ++ts) streams = Join({streams, Stream(ts, 1, Descriptor(0x5F, Bytes(200, 0)))});
   const Bytes big = LoopSection(0x40, 0, 1, {}, streams), last = LoopSection(0x40, 1, 1);  // big: past 1024 bytes
   oversized.Queue(0x0010, Packetized(Join({big, Bytes(7, 0xFF), last}), 0x0010));
-  ASSERT_EQ(ReadNit(tree, oversized, 1), 1);
+  ASSERT_TRUE(ReadNit(tree, oversized, 1));
   EXPECT_EQ(Branch(1, Table::Nit).substr(0, 10) + std::to_string(Sections(1, Table::Nit)), "SECTION:1\n1");
   const Bytes first = LoopSection(0x40, 0, 1);
   Bytes cut = Join({first, LoopSection(0x40, 1, 1, {}, Stream(1, 2, Descriptor(0x5F, Bytes(40, 1))))});

@@ -66,11 +66,11 @@ TEST_F(PsiSections, PatIsWrittenWithTheSdtTransportStreamIdAndUpTo42Programs) {
 TEST_F(PsiSections, ReceivedBytesThatHoldNoTableAddNothing) {
   const Bytes zeros(4096, 0), pat = Pat("");  // zeros: a read answered with no packets
   EXPECT_EQ(ParsePat(zeros) + ParsePat(Hex("02 b009")) + ParsePmt(pat) + ParsePmt(zeros), 0);
-  EXPECT_FALSE(ParseCat(tree, pat.data(), pat.size(), 1) || ParseCat(tree, zeros.data(), 0, 1));
+  EXPECT_FALSE(ParseCatSection(tree, pat.data(), pat.size(), 1) || ParseCatSection(tree, zeros.data(), 0, 1));
   EXPECT_EQ(Branch(1, Table::Pat) + Branch(1, Table::Cat) + Branch(1, Table::Pmt), "");
   for (Builder build : {BuildCat, BuildPmts, BuildSdt}) EXPECT_FALSE(Built(build).size() || result.ok);
   const Bytes cat = WithCrc(Hex("01 b000 ffff c3 00 00"));  // no descriptors: no descriptors line
-  ASSERT_TRUE(ParseCat(tree, cat.data(), cat.size(), 1));
+  ASSERT_TRUE(ParseCatSection(tree, cat.data(), cat.size(), 1));
   EXPECT_EQ(Branch(1, Table::Cat).find("descriptors"), std::string::npos);
   EXPECT_EQ(Built(BuildCat), cat);
   tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(1, Table::Sdt),
@@ -84,7 +84,7 @@ TEST_F(PsiSections, LengthsPastTheSectionOrTheBytesKeepWhatLiesInsideAndAreWritt
   EXPECT_EQ(ParsePat(Hex("00 bfff 0001 c1 00 00 0001 e100 00")) + ParsePat(Hex("00 b005 0001 c1 00 00"), 2), 1);
   // CAT: a descriptor too short for CA_system_ID and CA_PID, then one past the CRC_32.
   const Bytes cat = Hex("01 b011 ffff c1 00 00 0902 0102 0940 0001 e002 00000000");
-  ASSERT_TRUE(ParseCat(tree, cat.data(), cat.size(), 1));
+  ASSERT_TRUE(ParseCatSection(tree, cat.data(), cat.size(), 1));
   EXPECT_EQ(tree.ChildCount(Find(1, Table::Cat, NodeKind::CatDescriptorList)), 0);
   // PMT: program_info_length and ES_info_length far past the section, section_length past the bytes;
   // then sections whose program_number or section_length is 0, passed over up to offset 188.
@@ -119,7 +119,7 @@ TEST_F(PsiSections, SharedPmtPidsAreReadByProgramIndexAndEachProgramItemFillsIts
   for (const Bytes& s :
        {WithCrc(Hex("02 b000 0001 c1 00 01 e100 f000")), WithCrc(Hex("02 b000 0001 c1 01 01 e100 f000")), Pmt("0002")})
     device.Queue(0x0100, Packetized(s, 0x0100));
-  ASSERT_TRUE(ParsePmts(tree, device, 1, 2));
+  ASSERT_TRUE(ReadPmts(tree, device, 1, 2));
   ASSERT_EQ(device.requests.size(), 3u);
   EXPECT_EQ(device.requests[0].selector << 8 | device.requests[1].selector << 4 | device.requests[2].selector, 0x112);
   ExpectLines(Branch(1, Table::Pmt), {"program: 0x1 (1) => pid: 0x100 (256)\n  Section 1:\n",
@@ -174,7 +174,7 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
        "12:45:00\n      next_time_offset:10:00:00\n  crc_32: 0xffffff\n"});
   tree.utcTime[1] = MakeDate(2024, 2, 29, 23, 59, 58);
   area.assign(188, 0xFF);
-  ASSERT_TRUE(BuildTot(tree, area.data(), area.size(), 2));
+  ASSERT_TRUE(BuildTot(tree, 2, area.data(), area.size()));
   EXPECT_EQ(
       Bytes(area.begin(), area.begin() + 35),
       Join(
@@ -183,7 +183,7 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
 
   // The TDT carries the given time, which becomes the first port's stored time whichever port it is built for.
   const DateTime utc = MakeDate(1993, 10, 13, 12, 45, 0);
-  ASSERT_TRUE(BuildTdtAt(tree, area.data(), area.size(), 2, utc));
+  ASSERT_TRUE(BuildTdtAt(tree, 2, area.data(), area.size(), utc));
   EXPECT_EQ(Bytes(area.begin(), area.begin() + 13), Hex("47 4014 10 00 70 7005 c079124500"));
   EXPECT_EQ(tree.utcTime[0], utc);
   tree.utcTime[1] = MakeDate(2000, 1, 1, 0, 0, 0);
@@ -191,11 +191,11 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
   EXPECT_EQ(Branch(1, Table::Tdt) + Branch(2, Table::Tdt),
             "table_id: 0x70\nsection_syntax_indicator: 0x0\nsection_length: 0x5\nUTC_time: 1993-10-13 12:45:00\n"
             "table_id: 0x70\nsection_syntax_indicator: 0x0\nsection_length: 0x5\nUTC_time: 2000-01-01 00:00:00\n");
-  EXPECT_TRUE(BuildTdt(tree, area.data(), area.size(), 1));  // the current time
+  EXPECT_TRUE(BuildTdt(tree, 1, area.data(), area.size()));  // the current time
   ScriptedExchange device, silent;
   device.Queue(0x0014, SamplePackets("tot_tnt"));  // the TOT alone: no TDT first, nothing at offset 184
-  EXPECT_FALSE(ParseTdt(tree, device, 2) || ParseTot(tree, device, 1) || ParseTdt(tree, silent, 2) ||
-               ParseTot(tree, silent, 1));
+  EXPECT_FALSE(ReadTdt(tree, device, 2) || ReadTot(tree, device, 1) || ReadTdt(tree, silent, 2) ||
+               ReadTot(tree, silent, 1));
 }
 
 }  // namespace

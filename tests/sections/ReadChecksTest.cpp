@@ -57,9 +57,9 @@ TEST(MultiSectionReads, EndWhenASectionComesAgainOrAllAreIn) {
     for (const Bytes& answer : c.answers) device.Queue(c.table == Table::Sdt ? 0x11 : 0x503, answer);
     ASSERT_EQ(ParsePatSection(tree, pat.data(), pat.size(), 1), 1);
     if (c.table == Table::Sdt)
-      EXPECT_TRUE(ParseSdt(tree, device, 1)) << c.device;
+      EXPECT_TRUE(ReadSdt(tree, device, 1)) << c.device;
     else
-      ParsePmts(tree, device, 1, 1);
+      ReadPmts(tree, device, 1, 1);
     EXPECT_EQ(tree.ChildCount(tree.Root(1, c.table)), c.sections) << c.device;
     EXPECT_EQ(device.requests.size(), c.reads) << c.device;
   }
@@ -74,7 +74,7 @@ TEST(CrcCheck, EverySectionReadShowsWhetherItsCrcChecks) {
       if (damaged) s.back() ^= 0x01;
       PmtReadState state;  // each parser takes only its own table_id
       ParsePatSection(tree, s.data(), s.size(), 1), ParsePmtSections(tree, s.data(), s.size(), 1, 0x503, state);
-      ParseCat(tree, s.data(), s.size(), 1), ParseSdtSection(tree, s.data(), s.size(), 1, 0);
+      ParseCatSection(tree, s.data(), s.size(), 1), ParseSdtSection(tree, s.data(), s.size(), 1, 0);
       ParseNitSection(tree, s.data(), s.size(), 1), ParseBatSection(tree, s.data(), s.size(), 1);
       ParseTotSection(tree, s.data(), s.size(), 1);
       const std::string shown = DumpTree(tree);

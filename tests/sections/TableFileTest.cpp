@@ -30,7 +30,7 @@ class TableFile : public SectionTest {
 
 TEST_F(TableFile, TablesAreSavedAsTheirPacketsWithFillerAndLoadedIntoAnyPort) {
   const Bytes cat = SampleSection("cat_r3");
-  ASSERT_TRUE(ParseCat(tree, cat.data(), cat.size(), 1));
+  ASSERT_TRUE(ParseCatSection(tree, cat.data(), cat.size(), 1));
   Run(SaveCurrentTable, 1, Table::Cat);
   const FileDialogRequest& r = ui.fileRequests.at(0);
   EXPECT_EQ(std::tuple(r.save, r.defaultExtension, r.initialName, r.filter),
