@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "device/Framing.h"
 #include "device/UdpSocket.h"
 #include "tree/TreePlace.h"
 #include "sections/BatSections.h"
@@ -100,7 +101,7 @@ bool WritePmts(TableExchange& exchange, const PortBuild& b, int port) {
     const uint8_t* slot = b.pmts.data() + static_cast<size_t>(i) * kPmtSlotSize;
     if (port == 1 && slot[8] == 0xFF && slot[9] == 0xFF) continue;
     const uint8_t selector = static_cast<uint8_t>(port == 1 ? ++written : i + 1);
-    if (!exchange.WriteTable(slot, kPmtSlotSize, 0xFFFF, port, selector)) {
+    if (!exchange.WriteTable(slot, kPmtSlotSize, kPmtWritePid, port, selector)) {
       ok = false;
       if (port == 1) return false;
     }
@@ -256,7 +257,7 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
   if (ok) tree.batFlag = 1;
   ok = ok && write("BAT", b.bat, kTableArea, kSdtBatPid, true);
   if (ok) BuildTimeTables(tree, port, b.time, LocalToUtc(CurrentLocalDate()));
-  ok = ok && write("TDT/TOT", b.time, kSmallArea, kTimePid, true) && !log.Cancelled();
+  ok = ok && write("TDT/TOT", b.time, kSmallArea, kTdtTotPid, true) && !log.Cancelled();
   if (!ok && !log.Cancelled()) ui.MessageBox(kSubmitFailedText, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
   if (ok) tree.MarkSubmitted(port);
   return ok;

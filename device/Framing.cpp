@@ -41,7 +41,7 @@ uint8_t WriteSelector(uint16_t pid, uint8_t selector) {
     case kCatPid:
     case kNitPid:
     case kSdtBatPid:
-    case kTimePid:
+    case kTdtTotPid:
       return 0;
     default:
       return selector;

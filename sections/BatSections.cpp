@@ -40,7 +40,7 @@ const LoopBuilder kBatBuilder{&kBatFamily, WriteCommonDescriptor};
 BuildResult BuildBatSection(TableTreeCtrl& tree, ItemHandle section, int sectionCount, int index, uint8_t* area,
                             size_t areaSize) {
   return BuildLoopSection(tree, section, kBatBuilder, static_cast<uint8_t>(index),
-                          static_cast<uint8_t>(sectionCount - 1), kBatPid, area, areaSize);
+                          static_cast<uint8_t>(sectionCount - 1), kSdtBatPid, area, areaSize);
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 
 bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   std::vector<uint8_t> buffer(kBatBufferSize, 0);
-  if (!exchange.ReadTable(buffer.data(), buffer.size(), kBatPid, 0, port, true)) return false;
+  if (!exchange.ReadTable(buffer.data(), buffer.size(), kSdtBatPid, 0, port, true)) return false;
   WriteDumpFile(kBatDumpName, buffer.data(), buffer.size());
   WalkSections(buffer, kBatTableId,
                [&](std::span<const uint8_t> section) { ParseBatSection(tree, section.data(), section.size(), port); });

@@ -6,13 +6,12 @@
 #include <cstdint>
 
 #include "sections/SectionWriter.h"
+#include "sections/TableIds.h"
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
 
-inline constexpr uint8_t kBatTableId = 0x4A;
-inline constexpr uint16_t kBatPid = 0x0011;
 inline constexpr size_t kBatBufferSize = 204800;
 inline constexpr const char* kBatDumpName = "bat.bin";
 

@@ -15,31 +15,31 @@ uint16_t PidOf(const uint8_t* p) { return static_cast<uint16_t>((p[1] & 0x1F) <<
 size_t SectionSize(const uint8_t* s) { return 3 + (static_cast<size_t>(s[1] & 0x0F) << 8 | s[2]); }
 
 // Sections in the long form, and the TOT, end in a CRC_32; the TDT has none.
-bool HasCrc(const uint8_t* s) { return (s[1] & 0x80) != 0 || s[0] == 0x73; }
+bool HasCrc(const uint8_t* s) { return (s[1] & 0x80) != 0 || s[0] == kTotTableId; }
 
 }  // namespace
 
 std::string TableIdName(uint8_t tableId) {
   switch (tableId) {
-    case 0x00:
+    case kPatTableId:
       return "PAT (0x00)";
-    case 0x01:
+    case kCatTableId:
       return "CAT (0x01)";
-    case 0x02:
+    case kPmtTableId:
       return "PMT (0x02)";
-    case 0x40:
+    case kNitTableId:
       return "NIT actual (0x40)";
     case 0x41:
       return "NIT other (0x41)";
-    case 0x42:
+    case kSdtTableId:
       return "SDT actual (0x42)";
     case 0x46:
       return "SDT other (0x46)";
-    case 0x4A:
+    case kBatTableId:
       return "BAT (0x4A)";
-    case 0x70:
+    case kTdtTableId:
       return "TDT (0x70)";
-    case 0x73:
+    case kTotTableId:
       return "TOT (0x73)";
     default:
       return tableId >= 0x4E && tableId <= 0x6F ? Format("EIT (0x%02X)", tableId) : Format("table 0x%02X", tableId);
@@ -51,7 +51,7 @@ CaptureReader::CaptureReader(Sink sink, Pids pids) : sink_(std::move(sink)) {
     watched_.set();
     return;
   }
-  for (uint16_t pid : {kPatPid, kCatPid, kNitPid, kSdtBatPid, kTimePid}) watched_.set(pid);
+  for (uint16_t pid : {kPatPid, kCatPid, kNitPid, kSdtBatPid, kTdtTotPid}) watched_.set(pid);
 }
 
 size_t CaptureReader::NextSync(const uint8_t* data, size_t from, size_t size) const {

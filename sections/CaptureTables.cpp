@@ -10,8 +10,6 @@
 namespace quorvelin {
 namespace {
 
-constexpr uint8_t kPatId = 0x00, kCatId = 0x01, kPmtId = 0x02, kNitId = 0x40, kSdtId = 0x42, kBatId = 0x4A;
-constexpr uint8_t kTdtId = 0x70, kTotId = 0x73;
 constexpr size_t kChunk = 1 << 20;
 
 uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] << 8 | b[at + 1]); }
@@ -28,15 +26,15 @@ std::vector<std::pair<uint16_t, uint16_t>> PatSectionEntries(const std::vector<u
 
 bool Wanted(uint8_t tableId, uint16_t pid) {
   switch (tableId) {
-    case kPatId:
+    case kPatTableId:
       return pid == kPatPid;
-    case kCatId:
+    case kCatTableId:
       return pid == kCatPid;
-    case kPmtId:
-    case kNitId:
+    case kPmtTableId:
+    case kNitTableId:
       return true;
-    case kSdtId:
-    case kBatId:
+    case kSdtTableId:
+    case kBatTableId:
       return pid == kSdtBatPid;
     default:
       return false;
@@ -47,8 +45,8 @@ bool Wanted(uint8_t tableId, uint16_t pid) {
 
 void CaptureSelection::Take(const CapturedSection& s) {
   const uint8_t tableId = s.bytes[0];
-  if (s.pid == kTimePid && (tableId == kTdtId || tableId == kTotId)) {
-    (tableId == kTdtId ? tdt_ : tot_) = s.bytes;
+  if (s.pid == kTdtTotPid && (tableId == kTdtTableId || tableId == kTotTableId)) {
+    (tableId == kTdtTableId ? tdt_ : tot_) = s.bytes;
     return;
   }
   if (!Wanted(tableId, s.pid) || (s.bytes[1] & 0x80) == 0) {
@@ -66,7 +64,7 @@ void CaptureSelection::TakeLong(const CapturedSection& s) {
                       TableIdName(tableId).c_str(), version)];
     return;
   }
-  const uint16_t id = tableId == kPatId || tableId == kCatId ? 0 : U16(b, 3);
+  const uint16_t id = tableId == kPatTableId || tableId == kCatTableId ? 0 : U16(b, 3);
   Versions& v = tables_[{tableId, s.pid, id}];
   if (v.order == 0) v.order = ++seen_;
   auto& sections = v.sections[version];
@@ -79,7 +77,7 @@ void CaptureSelection::TakeLong(const CapturedSection& s) {
   }
   sections[number] = b;
   v.last[version] = last;
-  if (tableId == kPatId)
+  if (tableId == kPatTableId)
     for (auto [program, pid] : PatSectionEntries(b))
       if (named_.insert(pid).second) newPids_.insert(pid);
   if (sections.size() == last + 1u && v.complete != version) {
@@ -116,7 +114,7 @@ std::vector<const std::vector<uint8_t>*> CaptureSelection::Chosen(const Versions
 
 std::vector<std::pair<uint16_t, uint16_t>> CaptureSelection::Programs() const {
   std::vector<std::pair<uint16_t, uint16_t>> out;
-  for (const auto* s : Chosen(Find(kPatId, kPatPid, std::nullopt)))
+  for (const auto* s : Chosen(Find(kPatTableId, kPatPid, std::nullopt)))
     for (const auto& entry : PatSectionEntries(*s)) out.push_back(entry);
   return out;
 }
@@ -129,7 +127,7 @@ uint16_t CaptureSelection::NetworkPid() const {
 
 std::optional<uint16_t> CaptureSelection::ChosenBouquet() const {
   if (options_.bouquet) return options_.bouquet;
-  if (const Versions* v = Find(kBatId, kSdtBatPid, std::nullopt))
+  if (const Versions* v = Find(kBatTableId, kSdtBatPid, std::nullopt))
     for (const auto& [key, other] : tables_)
       if (&other == v) return std::get<2>(key);
   return std::nullopt;
@@ -140,12 +138,12 @@ bool CaptureSelection::Complete() const {
     const Versions* v = Find(tableId, pid, id);
     return v != nullptr && v->complete.has_value();
   };
-  if (!complete(kPatId, kPatPid, std::nullopt) || !complete(kCatId, kCatPid, std::nullopt) ||
-      !complete(kSdtId, kSdtBatPid, std::nullopt) || !complete(kNitId, NetworkPid(), std::nullopt) ||
-      !complete(kBatId, kSdtBatPid, ChosenBouquet()) || tdt_.empty() || tot_.empty())
+  if (!complete(kPatTableId, kPatPid, std::nullopt) || !complete(kCatTableId, kCatPid, std::nullopt) ||
+      !complete(kSdtTableId, kSdtBatPid, std::nullopt) || !complete(kNitTableId, NetworkPid(), std::nullopt) ||
+      !complete(kBatTableId, kSdtBatPid, ChosenBouquet()) || tdt_.empty() || tot_.empty())
     return false;
   for (auto [program, pid] : Programs())
-    if (program != 0 && !complete(kPmtId, pid, program)) return false;
+    if (program != 0 && !complete(kPmtTableId, pid, program)) return false;
   return true;
 }
 
@@ -160,27 +158,27 @@ Packets CaptureSelection::Joined(const Versions* v, uint16_t pid) const {
 
 PortTables CaptureSelection::Tables() const {
   PortTables t;
-  t.pat = Joined(Find(kPatId, kPatPid, std::nullopt), kPatPid);
-  t.cat = Joined(Find(kCatId, kCatPid, std::nullopt), kCatPid);
-  t.sdt = Joined(Find(kSdtId, kSdtBatPid, std::nullopt), kSdtBatPid);
-  t.nit = Joined(Find(kNitId, NetworkPid(), std::nullopt), NetworkPid());
-  if (const auto bouquet = ChosenBouquet()) t.bat = Joined(Find(kBatId, kSdtBatPid, bouquet), kSdtBatPid);
+  t.pat = Joined(Find(kPatTableId, kPatPid, std::nullopt), kPatPid);
+  t.cat = Joined(Find(kCatTableId, kCatPid, std::nullopt), kCatPid);
+  t.sdt = Joined(Find(kSdtTableId, kSdtBatPid, std::nullopt), kSdtBatPid);
+  t.nit = Joined(Find(kNitTableId, NetworkPid(), std::nullopt), NetworkPid());
+  if (const auto bouquet = ChosenBouquet()) t.bat = Joined(Find(kBatTableId, kSdtBatPid, bouquet), kSdtBatPid);
   if (options_.everyPmt) {
     std::vector<std::pair<uint64_t, PmtEntry>> found;
     for (const auto& [key, v] : tables_)
-      if (std::get<0>(key) == kPmtId && v.complete)
+      if (std::get<0>(key) == kPmtTableId && v.complete)
         found.push_back({v.order, PmtEntry{std::get<1>(key), std::get<2>(key), Joined(&v, std::get<1>(key))}});
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [order, entry] : found) t.pmts.push_back(std::move(entry));
   } else {
     for (auto [program, pid] : Programs())
       if (program != 0)
-        if (const Versions* v = Find(kPmtId, pid, program); v && v->complete)
+        if (const Versions* v = Find(kPmtTableId, pid, program); v && v->complete)
           t.pmts.push_back(PmtEntry{pid, program, Joined(v, pid)});
   }
-  if (!tdt_.empty()) t.time = PacketsOf(tdt_, kTimePid);
+  if (!tdt_.empty()) t.time = PacketsOf(tdt_, kTdtTotPid);
   if (!tot_.empty()) {
-    Packets p = PacketsOf(tot_, kTimePid);
+    Packets p = PacketsOf(tot_, kTdtTotPid);
     if (!t.time.empty()) p[3] = static_cast<uint8_t>(0x10 | ((t.time[3] + 1) & 0x0F));  // continues the TDT's count
     t.time.insert(t.time.end(), p.begin(), p.end());
   }
@@ -220,39 +218,39 @@ std::vector<std::string> CaptureSelection::Report() const {
                    Sections(v->sections.at(*v->complete).size()) + detail);
   };
   const auto programs = Programs();
-  table("PAT", Find(kPatId, kPatPid, std::nullopt), Format(", %d programs", static_cast<int>(programs.size())));
+  table("PAT", Find(kPatTableId, kPatPid, std::nullopt), Format(", %d programs", static_cast<int>(programs.size())));
   std::set<std::pair<uint16_t, uint16_t>> listed;
   for (auto [program, pid] : programs) {
     if (program == 0) continue;
     listed.insert({pid, program});
-    const Versions* v = Find(kPmtId, pid, program);
+    const Versions* v = Find(kPmtTableId, pid, program);
     if (v == nullptr) left.push_back(Format("PMT of program 0x%04X (PID 0x%04X) not in the capture", program, pid));
     table(Format("PMT of program 0x%04X", program), v, Format(", PID 0x%04X", pid));
   }
   for (const auto& [key, v] : tables_) {
     const auto [tableId, pid, id] = key;
-    if (tableId == kPmtId && !listed.count({pid, id}))
+    if (tableId == kPmtTableId && !listed.count({pid, id}))
       (options_.everyPmt ? took : left)
           .push_back(options_.everyPmt ? Format("took PMT of program 0x%04X (PID 0x%04X)", id, pid)
                                        : Format("PMT of program 0x%04X on PID 0x%04X left out: not a program of the PAT", id, pid));
   }
-  const Versions* sdt = Find(kSdtId, kSdtBatPid, std::nullopt);
+  const Versions* sdt = Find(kSdtTableId, kSdtBatPid, std::nullopt);
   table("SDT actual", sdt, "");
-  table("CAT", Find(kCatId, kCatPid, std::nullopt), "");
+  table("CAT", Find(kCatTableId, kCatPid, std::nullopt), "");
   const uint16_t networkPid = NetworkPid();
-  table(Format("NIT actual (PID 0x%04X)", networkPid), Find(kNitId, networkPid, std::nullopt), "");
+  table(Format("NIT actual (PID 0x%04X)", networkPid), Find(kNitTableId, networkPid, std::nullopt), "");
   const auto bouquet = ChosenBouquet();
   if (bouquet) {
-    const Versions* bat = Find(kBatId, kSdtBatPid, bouquet);
+    const Versions* bat = Find(kBatTableId, kSdtBatPid, bouquet);
     if (bat == nullptr) left.push_back(Format("BAT of bouquet 0x%04X not in the capture", *bouquet));
     table(Format("BAT of bouquet 0x%04X", *bouquet), bat, "");
   }
   for (const auto& [key, v] : tables_) {
     const auto [tableId, pid, id] = key;
-    if (tableId == kBatId && bouquet != id)
+    if (tableId == kBatTableId && bouquet != id)
       left.push_back(Format("BAT of bouquet 0x%04X left out: one bouquet per port", id));
-    if (tableId == kSdtId && &v != sdt) left.push_back(Format("SDT actual of transport_stream_id 0x%04X left out", id));
-    if (tableId == kNitId && pid != networkPid) left.push_back(Format("NIT actual on PID 0x%04X left out: the network PID is 0x%04X", pid, networkPid));
+    if (tableId == kSdtTableId && &v != sdt) left.push_back(Format("SDT actual of transport_stream_id 0x%04X left out", id));
+    if (tableId == kNitTableId && pid != networkPid) left.push_back(Format("NIT actual on PID 0x%04X left out: the network PID is 0x%04X", pid, networkPid));
   }
   if (!tdt_.empty()) took.push_back("took TDT: the latest");
   if (!tot_.empty()) took.push_back("took TOT: the latest");

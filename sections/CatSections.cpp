@@ -2,6 +2,7 @@
 
 #include "sections/BranchQueries.h"
 #include "sections/SectionReader.h"
+#include "sections/TableIds.h"
 #include "sections/descriptors/CaDescriptor.h"
 
 namespace quorvelin {
@@ -14,7 +15,7 @@ constexpr size_t kCatReadBuffer = 4096;
 bool ParseCatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
   const SectionBytes s(bytes, size);
   const ItemHandle root = tree.Root(port, Table::Cat);
-  if (!root || s.size() == 0 || s.U8(0) != 0x01) return false;
+  if (!root || s.size() == 0 || s.U8(0) != kCatTableId) return false;
 
   const SectionFields f = ReadSectionFields(s);
   CatSectionHeader header;
@@ -34,7 +35,7 @@ bool ParseCatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 }
 
 bool ReadCat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
-  const auto bytes = ReceiveTable(exchange, kCatReadBuffer, 0x0001, 0, port);
+  const auto bytes = ReceiveTable(exchange, kCatReadBuffer, kCatPid, 0, port);
   return bytes && ParseCatSection(tree, bytes->data(), bytes->size(), port);
 }
 
@@ -48,7 +49,7 @@ BuildResult BuildCat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
   ForEachChild(tree, FindBelow(tree, section, NodeKind::CatDescriptorList), [&](ItemHandle h) {
     if (const auto* ca = PayloadOf<CaDescriptor>(tree, h)) WriteCa(w, *ca);
   });
-  return FinishIntoArea(w, "CAT", "five packets", 0x0001, area, areaSize);
+  return FinishIntoArea(w, "CAT", "five packets", kCatPid, area, areaSize);
 }
 
 }  // namespace quorvelin

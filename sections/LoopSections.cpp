@@ -6,6 +6,7 @@
 
 #include "sections/BranchQueries.h"
 #include "sections/Packets.h"
+#include "sections/TableIds.h"
 #include "sections/descriptors/GenericHex.h"
 #include "sections/descriptors/Names.h"
 #include "sections/descriptors/ServiceList.h"
@@ -15,7 +16,7 @@
 namespace quorvelin {
 
 const LoopFamily kNitFamily{"NIT",
-                            0x40,
+                            kNitTableId,
                             Table::Nit,
                             NodeKind::NitSection,
                             NodeKind::NitNetworkDescriptorList,
@@ -27,7 +28,7 @@ const LoopFamily kNitFamily{"NIT",
                             "network_descriptors:"};
 
 const LoopFamily kBatFamily{"BAT",
-                            0x4A,
+                            kBatTableId,
                             Table::Bat,
                             NodeKind::BatSection,
                             NodeKind::BatBouquetDescriptorList,

@@ -1,6 +1,7 @@
 #include "sections/NewSections.h"
 
 #include "sections/SectionReader.h"
+#include "sections/TableIds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -33,7 +34,7 @@ void Finish(TableTreeCtrl& tree, ItemHandle root, ItemHandle section) {
 }  // namespace
 
 void InsertNewPatSection(TableTreeCtrl& tree, ItemHandle root, uint16_t transportStreamId) {
-  const SectionFields f = NewSectionFields(0x00, transportStreamId, 1);
+  const SectionFields f = NewSectionFields(kPatTableId, transportStreamId, 1);
   const auto h = HeaderFrom<PatSectionHeader>(f);
   const ItemHandle section =
       tree.InsertRecordItem("SECTION0:", kImageSection, root, MakeRecord(NodeKind::PatSection, h));
@@ -44,7 +45,7 @@ void InsertNewPatSection(TableTreeCtrl& tree, ItemHandle root, uint16_t transpor
 
 void InsertNewSdtSection(TableTreeCtrl& tree, ItemHandle root, uint16_t transportStreamId,
                          uint16_t originalNetworkId) {
-  const SectionFields f = NewSectionFields(0x42, transportStreamId, 1);
+  const SectionFields f = NewSectionFields(kSdtTableId, transportStreamId, 1);
   auto h = HeaderFrom<SdtSectionHeader>(f);
   h.original_network_id = originalNetworkId;
   const ItemHandle section =
@@ -56,7 +57,7 @@ void InsertNewSdtSection(TableTreeCtrl& tree, ItemHandle root, uint16_t transpor
 }
 
 void InsertNewCatSection(TableTreeCtrl& tree, ItemHandle root) {
-  const SectionFields f = NewSectionFields(0x01, 0, 0);
+  const SectionFields f = NewSectionFields(kCatTableId, 0, 0);
   const auto h = HeaderFrom<CatSectionHeader>(f);
   const ItemHandle section = tree.InsertRecordItem("SECTION:0", kImageLine, root, MakeRecord(NodeKind::CatSection, h));
   AddSectionFieldLines(tree, section, f, nullptr);
@@ -64,7 +65,7 @@ void InsertNewCatSection(TableTreeCtrl& tree, ItemHandle root) {
 }
 
 void InsertNewNitSection(TableTreeCtrl& tree, ItemHandle root, uint16_t networkId, uint8_t sectionNumber) {
-  SectionFields f = NewSectionFields(0x40, networkId, 0);
+  SectionFields f = NewSectionFields(kNitTableId, networkId, 0);
   f.section_number = sectionNumber;
   const auto h = HeaderFrom<LoopSectionHeader>(f);
   const ItemHandle section = tree.InsertRecordItem(Format("SECTION:%d", sectionNumber), kImageLine, root,

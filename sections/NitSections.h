@@ -16,7 +16,6 @@
 
 namespace quorvelin {
 
-inline constexpr uint8_t kNitTableId = 0x40;
 inline constexpr size_t kNitBufferSize = 5120;
 inline constexpr const char* kNitDumpName = "nit.bin";
 

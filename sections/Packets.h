@@ -4,17 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sections/TableIds.h"
+
 namespace quorvelin {
 
 inline constexpr size_t kPacketSize = 188;
 inline constexpr size_t kPacketPayload = 184;
-
-// PIDs of the tables (ISO/IEC 13818-1, ETSI EN 300 468).
-inline constexpr uint16_t kPatPid = 0x0000;
-inline constexpr uint16_t kCatPid = 0x0001;
-inline constexpr uint16_t kNitPid = 0x0010;
-inline constexpr uint16_t kSdtBatPid = 0x0011;  // SDT and BAT
-inline constexpr uint16_t kTimePid = 0x0014;    // TDT and TOT
 
 // CRC_32 of ISO/IEC 13818-1 Annex A (poly 0x04C11DB7, init 0xFFFFFFFF, no reflection, no final xor):
 // over a whole section including its CRC field the result is 0.

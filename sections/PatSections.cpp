@@ -2,6 +2,7 @@
 
 #include "sections/BranchQueries.h"
 #include "sections/SectionReader.h"
+#include "sections/TableIds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -26,7 +27,7 @@ uint16_t SdtTransportStreamId(const TableTreeCtrl& tree, int port) {
 int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
   const SectionBytes s(bytes, size);
   const ItemHandle root = tree.Root(port, Table::Pat);
-  if (!root || s.size() < 4 || s.U8(0) != 0x00 || (s.U8(1) == 0 && s.U8(2) == 0 && s.U8(3) == 0)) return 0;
+  if (!root || s.size() < 4 || s.U8(0) != kPatTableId || (s.U8(1) == 0 && s.U8(2) == 0 && s.U8(3) == 0)) return 0;
 
   const SectionFields f = ReadSectionFields(s);
   PatSectionHeader header;
@@ -53,7 +54,7 @@ int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int 
 }
 
 int ReadPat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
-  const auto bytes = ReceiveTable(exchange, kPsiReadBuffer, 0x0000, 0, port);
+  const auto bytes = ReceiveTable(exchange, kPsiReadBuffer, kPatPid, 0, port);
   return bytes ? ParsePatSection(tree, bytes->data(), bytes->size(), port) : 0;
 }
 
@@ -73,7 +74,7 @@ BuildResult BuildPat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
       ++programs;
     }
   });
-  BuildResult result = FinishIntoArea(w, "PAT", "one packet, 42 programs", 0x0000, area, areaSize);
+  BuildResult result = FinishIntoArea(w, "PAT", "one packet, 42 programs", kPatPid, area, areaSize);
   result.count = result.ok ? programs : 0;
   return result;
 }

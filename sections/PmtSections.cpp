@@ -4,6 +4,7 @@
 #include "sections/DumpFiles.h"
 #include "sections/Packets.h"
 #include "sections/SectionReader.h"
+#include "sections/TableIds.h"
 #include "sections/descriptors/CaDescriptor.h"
 #include "sections/descriptors/GenericHex.h"
 #include "tree/LoopLengths.h"
@@ -134,7 +135,7 @@ int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   const SectionBytes received(bytes, size);
   if (!tree.Root(port, Table::Pmt)) return 0;
   int added = 0;
-  for (size_t at = 0; at < kSectionWalkEnd && received.U8(at) == 0x02;) {
+  for (size_t at = 0; at < kSectionWalkEnd && received.U8(at) == kPmtTableId;) {
     const SectionBytes s = received.From(at);
     const SectionFields f = ReadSectionFields(s);
     if (f.id != 0 && f.section_length != 0) {

@@ -6,6 +6,7 @@
 #include "sections/BranchQueries.h"
 #include "sections/DumpFiles.h"
 #include "sections/SectionReader.h"
+#include "sections/TableIds.h"
 #include "sections/descriptors/GenericHex.h"
 #include "sections/descriptors/Linkage.h"
 #include "sections/descriptors/ServiceDescriptor.h"
@@ -15,7 +16,6 @@
 namespace quorvelin {
 namespace {
 
-constexpr uint8_t kSdtActual = 0x42;
 constexpr size_t kServiceLoopStart = 11;
 constexpr size_t kServiceHeader = 5;
 
@@ -85,7 +85,7 @@ bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
                      SectionFields* fields) {
   const SectionBytes s(bytes, size);
   const ItemHandle root = tree.Root(port, Table::Sdt);
-  if (!root || s.size() == 0 || s.U8(0) != kSdtActual) return false;
+  if (!root || s.size() == 0 || s.U8(0) != kSdtTableId) return false;
 
   const SectionFields f = ReadSectionFields(s);
   if (fields) *fields = f;
@@ -114,7 +114,7 @@ int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
     if (!tally.Take(f) || !ParseSdtSection(tree, s.Pointer(0), s.size(), port, sectionIndex)) break;
     ++sectionIndex;
     ++added;
-    at = NextSectionStart(received, at + f.TotalSize(), kSdtActual);
+    at = NextSectionStart(received, at + f.TotalSize(), kSdtTableId);
   }
   return added;
 }
@@ -123,10 +123,10 @@ bool ReadSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   SectionTally tally;
   int sectionIndex = 0;
   for (int pass = 0; pass < kMostSectionReads && !tally.Over(); ++pass) {
-    const auto bytes = ReceiveTable(exchange, kSdtReadBuffer, 0x0011, 0, port);
+    const auto bytes = ReceiveTable(exchange, kSdtReadBuffer, kSdtBatPid, 0, port);
     if (!bytes) return false;
     WriteDumpFile(Format("sdt%d.bin", pass), bytes->data(), bytes->size());
-    if (bytes->front() != kSdtActual) return false;
+    if (bytes->front() != kSdtTableId) return false;
     if (ParseSdtSections(tree, bytes->data(), bytes->size(), port, tally, sectionIndex) == 0) break;
   }
   return true;
@@ -142,7 +142,7 @@ BuildResult BuildSdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
     return {};
   }
   SectionHead head = HeadOf(*header);
-  head.table_id = kSdtActual;
+  head.table_id = kSdtTableId;
   SectionWriter w(kFivePacketSection);
   w.WriteHeader(head, kFixedBits70);
   w.U16(header->original_network_id);
@@ -150,7 +150,7 @@ BuildResult BuildSdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
   ForEachChild(tree, services, [&](ItemHandle h) {
     if (const auto* service = PayloadOf<SdtService>(tree, h)) WriteService(tree, h, *service, w);
   });
-  return FinishIntoArea(w, "SDT", "five packets", 0x0011, area, areaSize);
+  return FinishIntoArea(w, "SDT", "five packets", kSdtBatPid, area, areaSize);
 }
 
 }  // namespace quorvelin

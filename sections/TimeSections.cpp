@@ -12,8 +12,6 @@
 namespace quorvelin {
 namespace {
 
-constexpr uint8_t kTdtTableId = 0x70;
-constexpr uint8_t kTotTableId = 0x73;
 constexpr const char* kDateFormat = "%Y-%m-%d %H:%M:%S";
 constexpr const char* kOffsetFormat = "%H:%M:%S";
 
@@ -111,7 +109,7 @@ bool ParseTdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 }
 
 bool ReadTdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
-  const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, 0x0014, 0, port);
+  const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, kTdtTotPid, 0, port);
   return bytes && ParseTdtSection(tree, bytes->data(), bytes->size(), port);
 }
 
@@ -125,7 +123,7 @@ bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 }
 
 bool ReadTot(TableTreeCtrl& tree, TableExchange& exchange, int port) {
-  const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, 0x0014, 0, port);
+  const auto bytes = ReceiveTable(exchange, kTimeReadBuffer, kTdtTotPid, 0, port);
   if (!bytes || bytes->size() <= kTotOffset) return false;
   return ParseTotSection(tree, bytes->data() + kTotOffset, bytes->size() - kTotOffset, port);
 }

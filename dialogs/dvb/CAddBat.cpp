@@ -1,6 +1,7 @@
 #include "dialogs/dvb/CAddBat.h"
 
 #include "dialogs/common/FieldRange.h"
+#include "sections/TableIds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -19,7 +20,7 @@ bool CAddBat::OnOK() {
   const auto version = static_cast<uint8_t>(*versionNumber);
 
   LoopSectionHeader h;
-  h.table_id = 0x4A;
+  h.table_id = kBatTableId;
   h.section_syntax_indicator = 1;
   h.section_length.set(0);
   h.id = bouquetId;

@@ -5,6 +5,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/TableIds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -70,7 +71,7 @@ bool CDlgModifyTOT::OnOK() {
   state.time_of_change = MakeDate(day.year, day.month, day.day, time.hour, time.minute, time.second);
   state.next_time_offset = OffsetOfDay(Value(kNextTimeOffset).time);
 
-  state.table_id = 0x73;
+  state.table_id = kTotTableId;
   state.section_syntax_indicator |= 1;
   state.section_length.set(kTotSectionLength);
   const std::string port = tree_.GetItemText(tree_.TopLevelItem(root_));

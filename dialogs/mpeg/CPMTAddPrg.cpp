@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/TableIds.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -13,7 +14,7 @@ using namespace mpeg_ids::pmt_program;
 // The header of a new PMT section: version 1, current, one section, no descriptors yet.
 PmtSectionHeader NewPmtHeader(uint16_t programNumber, uint32_t pcrPid, uint32_t pmtPid) {
   PmtSectionHeader h;
-  h.table_id = 0x02;
+  h.table_id = kPmtTableId;
   h.section_syntax_indicator = 1;
   h.program_number() = programNumber;
   h.set_version(1);

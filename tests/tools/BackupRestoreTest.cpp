@@ -56,7 +56,7 @@ class FileOracle {
  public:
   explicit FileOracle(const Bytes& stream) {
     dvbpsi_pat_attach(Handle(kPatPid), &OnPat, this);
-    for (uint16_t pid : {kNitPid, kSdtBatPid, kTimePid}) dvbpsi_AttachDemux(Handle(pid), &OnSubtable, this);
+    for (uint16_t pid : {kNitPid, kSdtBatPid, kTdtTotPid}) dvbpsi_AttachDemux(Handle(pid), &OnSubtable, this);
     for (size_t at = 0; at + kPacketSize <= stream.size(); at += kPacketSize)
       for (size_t i = 0; i < handles_.size(); ++i)  // the PAT adds handles
         if (handles_[i].first == PacketPid(stream.data() + at))
@@ -65,7 +65,7 @@ class FileOracle {
   ~FileOracle() {
     for (const auto& [pid, h] : handles_) {
       if (pid == kPatPid) dvbpsi_pat_detach(h);
-      else if (pid == kNitPid || pid == kSdtBatPid || pid == kTimePid) DetachDemux(h);
+      else if (pid == kNitPid || pid == kSdtBatPid || pid == kTdtTotPid) DetachDemux(h);
       else dvbpsi_pmt_detach(h);
       dvbpsi_delete(h);
     }

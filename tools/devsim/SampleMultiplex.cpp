@@ -59,10 +59,10 @@ void SdtService(SectionWriter& w, uint16_t id, bool scrambled, Fill descriptors)
 }
 
 Packets TimeTables(const DateTime& utc, const DateTime& change) {
-  std::vector<uint8_t> tdt = {0x70, 0x70, 0x05, 0, 0, 0, 0, 0};
+  std::vector<uint8_t> tdt = {kTdtTableId, 0x70, 0x05, 0, 0, 0, 0, 0};
   DateToUtcTime(utc, tdt.data(), 3);
   std::vector<uint8_t> tot(25);
-  tot[0] = 0x73;
+  tot[0] = kTotTableId;
   tot[1] = 0x70;  // section_syntax_indicator 0 (ETSI EN 300 468 5.2.6)
   tot[2] = 0x1A;
   DateToUtcTime(utc, tot.data(), 3);
@@ -73,8 +73,8 @@ Packets TimeTables(const DateTime& utc, const DateTime& change) {
   tot[24] = 0x00;
   const uint32_t crc = Crc32Mpeg(tot.data(), tot.size());
   for (int shift = 24; shift >= 0; shift -= 8) tot.push_back(static_cast<uint8_t>(crc >> shift));
-  Packets out = PacketsOf(tdt, kTimePid);
-  Packets second = PacketsOf(tot, kTimePid);
+  Packets out = PacketsOf(tdt, kTdtTotPid);
+  Packets second = PacketsOf(tot, kTdtTotPid);
   second[3] = 0x11;  // the TOT packet continues the TDT packet's continuity count
   out.insert(out.end(), second.begin(), second.end());
   return out;
@@ -116,7 +116,7 @@ std::vector<uint8_t> SectionWriter::Finish() {
 
 PortTables SamplePortA() {
   PortTables t;
-  t.pat = PacketsOf(SectionWriter(0x00, 0x30, 0x0001)
+  t.pat = PacketsOf(SectionWriter(kPatTableId, 0x30, 0x0001)
                         .U16(0x0000).U16(0xE010)
                         .U16(0x0065).U16(0xE100)
                         .U16(0x0066).U16(0xE200)  // two programs whose PMTs share PID 0x0200
@@ -124,7 +124,7 @@ PortTables SamplePortA() {
                         .Finish(),
                     kPatPid);
 
-  SectionWriter news(0x02, 0x30, 0x0065);
+  SectionWriter news(kPmtTableId, 0x30, 0x0065);
   news.U16(0xE101).LengthPrefixed([](SectionWriter& w) {
     CaDescriptor(w, 0x0B00, 0x0900, {0x01, 0x02});
     w.Descriptor(0x0E, [](SectionWriter& d) { d.Bytes({0xC0, 0x1F, 0x40}); });  // maximum_bitrate
@@ -132,7 +132,7 @@ PortTables SamplePortA() {
   Stream(news, 0x02, 0x0101, [](SectionWriter& w) { w.Descriptor(0x52, [](SectionWriter& d) { d.U8(0x01); }); });
   Stream(news, 0x04, 0x0102, [](SectionWriter& w) { Language(w, "chi"); });
 
-  SectionWriter chinese(0x02, 0x30, 0x0066);
+  SectionWriter chinese(kPmtTableId, 0x30, 0x0066);
   chinese.U16(0xE201).LengthPrefixed([](SectionWriter&) {});
   Stream(chinese, 0x1B, 0x0201);
   Stream(chinese, 0x03, 0x0202, [](SectionWriter& w) {
@@ -140,7 +140,7 @@ PortTables SamplePortA() {
     Language(w, "eng");
   });
 
-  SectionWriter radio(0x02, 0x30, 0x0067);
+  SectionWriter radio(kPmtTableId, 0x30, 0x0067);
   radio.U16(0xE301).LengthPrefixed([](SectionWriter& w) {
     w.Descriptor(0x05, [](SectionWriter& d) { d.Text("CUEI"); });  // registration
   });
@@ -153,7 +153,7 @@ PortTables SamplePortA() {
             {0x0200, 0x0066, PacketsOf(chinese.Finish(), 0x0200)},
             {0x0200, 0x0067, PacketsOf(radio.Finish(), 0x0200)}};
 
-  SectionWriter sdt(0x42, 0x70, 0x0001);
+  SectionWriter sdt(kSdtTableId, 0x70, 0x0001);
   sdt.U16(kOriginalNetwork).U8(0xFF);
   SdtService(sdt, 0x0065, false, [](SectionWriter& w) { ServiceDescriptor(w, 0x01, "News One"); });
   SdtService(sdt, 0x0066, true, [](SectionWriter& w) {
@@ -166,12 +166,12 @@ PortTables SamplePortA() {
   });
   t.sdt = PacketsOf(sdt.Finish(), kSdtBatPid);
 
-  SectionWriter cat(0x01, 0x30, 0xFFFF);
+  SectionWriter cat(kCatTableId, 0x30, 0xFFFF);
   CaDescriptor(cat, 0x0B00, 0x0901, {0x10, 0x20, 0x30});
   CaDescriptor(cat, 0x0604, 0x0902, {});
   t.cat = PacketsOf(cat.Finish(), kCatPid);
 
-  SectionWriter nit0(0x40, 0x70, kOriginalNetwork, 0, 1);
+  SectionWriter nit0(kNitTableId, 0x70, kOriginalNetwork, 0, 1);
   nit0.LengthPrefixed([](SectionWriter& w) {
     w.Descriptor(0x40, [](SectionWriter& d) { d.Text(kNetworkName); });
     w.Descriptor(0x4A, [](SectionWriter& d) { d.U16(0x0001).U16(kOriginalNetwork).U16(0x0065).U8(0x04); });
@@ -187,7 +187,7 @@ PortTables SamplePortA() {
       });
     });
   });
-  SectionWriter nit1(0x40, 0x70, kOriginalNetwork, 1, 1);
+  SectionWriter nit1(kNitTableId, 0x70, kOriginalNetwork, 1, 1);
   nit1.LengthPrefixed([](SectionWriter&) {});
   nit1.LengthPrefixed([](SectionWriter& w) {
     w.U16(0x0002).U16(kOriginalNetwork).LengthPrefixed([](SectionWriter& d) {
@@ -204,14 +204,14 @@ PortTables SamplePortA() {
   const Packets second = PacketsOf(nit1.Finish(), kNitPid);
   t.nit.insert(t.nit.end(), second.begin(), second.end());
 
-  SectionWriter bat0(0x4A, 0x70, 0x1001, 0, 1);
+  SectionWriter bat0(kBatTableId, 0x70, 0x1001, 0, 1);
   bat0.LengthPrefixed([](SectionWriter& w) { w.Descriptor(0x47, [](SectionWriter& d) { d.Text("Family Pack"); }); });
   bat0.LengthPrefixed([](SectionWriter& w) {
     w.U16(0x0001).U16(kOriginalNetwork).LengthPrefixed([](SectionWriter& d) {
       ServiceList(d, {{0x0065, 0x01}, {0x0066, 0x01}});
     });
   });
-  SectionWriter bat1(0x4A, 0x70, 0x1001, 1, 1);
+  SectionWriter bat1(kBatTableId, 0x70, 0x1001, 1, 1);
   bat1.LengthPrefixed([](SectionWriter& w) {
     w.Descriptor(0x5F, [](SectionWriter& d) { d.Bytes({0x00, 0x00, 0x00, 0x28}); });
   });
@@ -228,35 +228,35 @@ PortTables SamplePortA() {
 
 PortTables SamplePortB() {
   PortTables t;
-  t.pat = PacketsOf(SectionWriter(0x00, 0x30, 0x0002)
+  t.pat = PacketsOf(SectionWriter(kPatTableId, 0x30, 0x0002)
                         .U16(0x0000).U16(0xE010)
                         .U16(0x00C9).U16(0xE400)
                         .U16(0x00CA).U16(0xE410)
                         .Finish(),
                     kPatPid);
 
-  SectionWriter sports(0x02, 0x30, 0x00C9);
+  SectionWriter sports(kPmtTableId, 0x30, 0x00C9);
   sports.U16(0xE401).LengthPrefixed([](SectionWriter&) {});
   Stream(sports, 0x02, 0x0401);
   Stream(sports, 0x04, 0x0402, [](SectionWriter& w) { Language(w, "chi"); });
-  SectionWriter general(0x02, 0x30, 0x00CA);
+  SectionWriter general(kPmtTableId, 0x30, 0x00CA);
   general.U16(0xE411).LengthPrefixed([](SectionWriter& w) { CaDescriptor(w, 0x0604, 0x0904, {0x55}); });
   Stream(general, 0x1B, 0x0411);
   Stream(general, 0x0F, 0x0412);
   t.pmts = {{0x0400, 0x00C9, PacketsOf(sports.Finish(), 0x0400)},
             {0x0410, 0x00CA, PacketsOf(general.Finish(), 0x0410)}};
 
-  SectionWriter sdt(0x42, 0x70, 0x0002);
+  SectionWriter sdt(kSdtTableId, 0x70, 0x0002);
   sdt.U16(kOriginalNetwork).U8(0xFF);
   SdtService(sdt, 0x00C9, false, [](SectionWriter& w) { ServiceDescriptor(w, 0x01, "Sports Plus"); });
   SdtService(sdt, 0x00CA, true, [](SectionWriter& w) { ServiceDescriptor(w, 0x01, kGeneralChannelGbk); });
   t.sdt = PacketsOf(sdt.Finish(), kSdtBatPid);
 
-  SectionWriter cat(0x01, 0x30, 0xFFFF);
+  SectionWriter cat(kCatTableId, 0x30, 0xFFFF);
   CaDescriptor(cat, 0x0604, 0x0904, {});
   t.cat = PacketsOf(cat.Finish(), kCatPid);
 
-  SectionWriter nit(0x40, 0x70, kOriginalNetwork);
+  SectionWriter nit(kNitTableId, 0x70, kOriginalNetwork);
   nit.LengthPrefixed([](SectionWriter& w) { w.Descriptor(0x40, [](SectionWriter& d) { d.Text(kNetworkName); }); });
   nit.LengthPrefixed([](SectionWriter& w) {
     w.U16(0x0002).U16(kOriginalNetwork).LengthPrefixed([](SectionWriter& d) {
@@ -266,7 +266,7 @@ PortTables SamplePortB() {
   });
   t.nit = PacketsOf(nit.Finish(), kNitPid);
 
-  SectionWriter bat(0x4A, 0x70, 0x1002);
+  SectionWriter bat(kBatTableId, 0x70, 0x1002);
   bat.LengthPrefixed([](SectionWriter& w) { w.Descriptor(0x47, [](SectionWriter& d) { d.Text("Sports Pack"); }); });
   bat.LengthPrefixed([](SectionWriter& w) {
     w.U16(0x0002).U16(kOriginalNetwork).LengthPrefixed([](SectionWriter& d) { ServiceList(d, {{0x00C9, 0x01}}); });

@@ -122,17 +122,17 @@ bool ReadBack(const HeadlessOptions& options, const RecordingExchange& written, 
 std::vector<uint8_t> TableIdsOfRead(uint16_t pid, bool bat) {
   switch (pid) {
     case kPatPid:
-      return {0x00};
+      return {kPatTableId};
     case kCatPid:
-      return {0x01};
+      return {kCatTableId};
     case kNitPid:
-      return {0x40};
+      return {kNitTableId};
     case kSdtBatPid:
-      return {static_cast<uint8_t>(bat ? 0x4A : 0x42)};
-    case kTimePid:
-      return {0x70, 0x73};
+      return {bat ? kBatTableId : kSdtTableId};
+    case kTdtTotPid:
+      return {kTdtTableId, kTotTableId};
     default:
-      return {0x02};
+      return {kPmtTableId};
   }
 }
 

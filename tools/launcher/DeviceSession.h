@@ -48,7 +48,7 @@ class ReportingExchange : public TableExchange {
         return "NIT";
       case kSdtBatPid:
         return tree_.batFlag == 1 ? "BAT" : "SDT";
-      case kTimePid:
+      case kTdtTotPid:
         return "TDT/TOT";
       default:
         return Format("PMT %d", selector);
