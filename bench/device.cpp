@@ -35,11 +35,11 @@ class CountingExchange : public TableExchange {
     inExchanges += std::chrono::duration<double>(Clock::now() - start).count();
     return ok;
   }
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
     ++exchanges;
     if (CountPackets(packets, length) + kFrameHeaderSize < kPlainWriteLimit) fixedWaitMs += pid == kNitPid ? 5000 : 10;
     const auto start = Clock::now();
-    const bool ok = link_.WriteTable(packets, length, pid, port, selector);
+    const bool ok = link_.WriteTable(packets, length, pid, selector, port, bat);
     inExchanges += std::chrono::duration<double>(Clock::now() - start).count();
     return ok;
   }
@@ -59,10 +59,9 @@ struct Bench {
     sim = devsim::StartOnFreeLoopback(o, error);
     if (!sim) return;
     devsim::LoadSample(sim->Store());
-    tree.deviceAddress = sim->Address().address;
-    tree.protocolMode = fragmented ? kFragmentedProtocol : 0;
     tree.portMode = 1;
-    link = std::make_unique<DeviceLink>(tree, ui, LinkOptions{});
+    link = std::make_unique<DeviceLink>(
+        ui, LinkSettings{.deviceAddress = sim->Address().address, .protocolMode = fragmented ? kFragmentedProtocol : 0});
   }
   // Median wall time of one read of a table the device does not hold (request and empty answer).
   double RoundTripSeconds() {

@@ -241,6 +241,7 @@ std::string TreeCommands::StatusLine() const {
 void TreeCommands::SetChannel() {
   CSetChannel dialog(tree_, ui_, tree_.channelNumber);
   if (!runner_.RunModal(dialog) || !MayDiscardAllEdits()) return;
+  if (channelChanged_) channelChanged_(dialog.channel);
   lastResult_ = ApplyChannel(tree_, exchange_, ui_, dialog.channel, progress_);
 }
 

@@ -2,6 +2,7 @@
 // and table creation. Dialogs run through a DialogRunner (the editor's renderer, or a test).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -20,6 +21,10 @@ using MenuState = std::map<int, bool>;
 class TreeCommands {
  public:
   TreeCommands(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, TableExchange& exchange);
+
+  // Told the channel that SetChannel confirms, before the tables are read again (the editor
+  // hands it to its device link).
+  void OnChannelChange(std::function<void(int channel)> tell) { channelChanged_ = std::move(tell); }
 
   // Recomputes the six flags of the tree and says which of the items are enabled (import and
   // export on a port node only).
@@ -66,6 +71,7 @@ class TreeCommands {
   TableExchange& exchange_;
   FlowProgress* progress_ = nullptr;
   std::string lastResult_;
+  std::function<void(int)> channelChanged_;
 };
 
 }  // namespace quorvelin

@@ -67,9 +67,9 @@ bool Gather(Assembly& assembly, const std::function<std::optional<size_t>(Deadli
 
 }  // namespace
 
-DeviceLink::DeviceLink(TableTreeCtrl& tree, Ui& ui, LinkOptions options)
-    : tree_(tree), ui_(ui), options_(std::move(options)), area_(kDatagramArea) {
-  if (tree_.deviceAddress == 0) return;
+DeviceLink::DeviceLink(Ui& ui, LinkSettings settings)
+    : ui_(ui), settings_(std::move(settings)), area_(kDatagramArea) {
+  if (settings_.deviceAddress == 0) return;
   socket_ = UdpSocket::Open();
   if (!socket_.IsOpen()) ui_.MessageBox(kSocketFailedText, kSystemMessageCaption, MsgIcon::Error, MsgButtons::Ok);
 }
@@ -82,18 +82,19 @@ void DeviceLink::SetHostCallbacks(HostCallback first, HostCallback second) {
 bool DeviceLink::ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) {
   unheard_ = false;
   if (buffer == nullptr || size < kFrameHeaderSize) return false;
-  const FrameHeader request = MakeReadRequest(PortIndex(tree_.channelNumber, port), selector, pid, bat);
-  const bool ok = tree_.deviceAddress != 0 ? ReadOverUdp(request, buffer, size) : ReadThroughFile(request, buffer, size);
+  const FrameHeader request = MakeReadRequest(PortIndex(settings_.channelNumber, port), selector, pid, bat);
+  const bool ok =
+      settings_.deviceAddress != 0 ? ReadOverUdp(request, buffer, size) : ReadThroughFile(request, buffer, size);
   if (!ok) std::memset(buffer, 0, size);
   return ok;
 }
 
-bool DeviceLink::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) {
-  const FrameHeader request =
-      MakeWriteRequest(PortIndex(tree_.channelNumber, port), selector, pid, tree_.batFlag == 1);
+bool DeviceLink::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port,
+                            bool bat) {
+  const FrameHeader request = MakeWriteRequest(PortIndex(settings_.channelNumber, port), selector, pid, bat);
   const size_t bytes = CountPackets(packets, length);
-  return tree_.deviceAddress != 0 ? WriteOverUdp(request, packets, bytes, pid)
-                                  : WriteThroughFile(request, packets, bytes);
+  return settings_.deviceAddress != 0 ? WriteOverUdp(request, packets, bytes, pid, bat)
+                                      : WriteThroughFile(request, packets, bytes);
 }
 
 // --- UDP ---
@@ -106,7 +107,7 @@ std::optional<size_t> DeviceLink::ReceiveFromDevice(Deadline deadline) {
   for (;;) {
     const auto r = socket_.ReceiveUntil(area_.data(), area_.size(), deadline);
     if (!r) return std::nullopt;
-    if (r->from.address != tree_.deviceAddress) continue;  // not the device: never an answer
+    if (r->from.address != settings_.deviceAddress) continue;  // not the device: never an answer
     unheard_ = false;
     // A datagram larger than the area cannot be a whole answer; an empty length fails it.
     return r->truncated ? std::optional<size_t>(0) : std::optional<size_t>(r->length);
@@ -127,7 +128,7 @@ bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t
   if (!socket_.SendTo(Device(), request.data(), request.size())) return false;
   unheard_ = true;
   const auto receive = [this](Deadline d) { return ReceiveFromDevice(d); };
-  const auto wait = options_.timeouts.readDatagram;
+  const auto wait = settings_.timeouts.readDatagram;
   FragmentReadAssembly fragments(buffer, size);
   PlainReadAssembly plain(buffer, size);
   const bool ok = Fragmented() ? Gather(fragments, receive, area_, wait) : Gather(plain, receive, area_, wait);
@@ -136,7 +137,7 @@ bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t
 }
 
 void DeviceLink::LetTheAnswerEnd() {
-  const auto wait = options_.timeouts.readDatagram;
+  const auto wait = settings_.timeouts.readDatagram;
   const Deadline limit = DeadlineAfter(kSettleWaits * wait);
   while (ReceiveFromDevice(std::min(DeadlineAfter(wait), limit))) {
   }
@@ -148,10 +149,11 @@ bool DeviceLink::SendFragments(const FrameHeader& request, const uint8_t* data, 
   return true;
 }
 
-bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid) {
+bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid,
+                              bool bat) {
   if (!socket_.IsOpen()) return false;
-  const size_t least = tree_.batFlag == 1 ? 1 : kFrameHeaderSize;  // a BAT write: a 1-byte reply is enough
-  const auto& t = options_.timeouts;
+  const size_t least = bat ? 1 : kFrameHeaderSize;  // with the BAT flag a 1-byte reply is enough
+  const auto& t = settings_.timeouts;
   const auto replyWait = pid == kNitPid ? t.nitWriteReply : t.writeReply;
   socket_.Drain();
   if (Fragmented()) return SendFragments(request, packets, bytes) && AwaitReply(DeadlineAfter(replyWait), least);
@@ -168,16 +170,16 @@ bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets
 // --- exchange file ---
 
 bool DeviceLink::PutRequestFile(const uint8_t* data, size_t bytes) {
-  FileHandle file(options_.exchangeFile, O_CREAT | O_RDWR | O_TRUNC);
+  FileHandle file(settings_.exchangeFile, O_CREAT | O_RDWR | O_TRUNC);
   return file.IsOpen() && file.WriteAll(data, bytes);
 }
 
 bool DeviceLink::PollHost(const HostCallback& callback) {
   const Deadline start = SteadyClock::now();
-  const auto limit = options_.timeouts.hostLimit;
+  const auto limit = settings_.timeouts.hostLimit;
   while (!callback()) {
     if (limit.count() > 0 && SteadyClock::now() - start >= limit) return false;
-    std::this_thread::sleep_for(options_.timeouts.hostPoll);
+    std::this_thread::sleep_for(settings_.timeouts.hostPoll);
   }
   return true;
 }
@@ -191,7 +193,7 @@ bool DeviceLink::ReadThroughFile(const FrameHeader& request, uint8_t* buffer, si
   if (!PutRequestFile(request.data(), request.size())) ui_.AppMessageBox(kOpenFileFailedText);
   if (!WaitForHost()) return false;
   std::memset(buffer, 0, size);
-  FileHandle file(options_.exchangeFile, O_RDWR);
+  FileHandle file(settings_.exchangeFile, O_RDWR);
   const size_t read = file.IsOpen() ? file.ReadUpTo(buffer, size) : 0;
   return UnpackFileAnswer(buffer, size, read);
 }

@@ -1,7 +1,6 @@
 // The link to the head-end device: ReadTable and WriteTable over plain UDP datagrams, over UDP
 // fragments (protocol mode 0x47), or through the exchange file that the host carries to the
-// device (device address 0). It reads the exchange state (address, channel number, protocol
-// mode, BAT flag) from the tree control at every call.
+// device (device address 0), as its settings say.
 #pragma once
 
 #include <chrono>
@@ -15,7 +14,6 @@
 #include "device/Framing.h"
 #include "device/UdpSocket.h"
 #include "sections/TableExchange.h"
-#include "tree/TableTreeCtrl.h"
 #include "util/Ui.h"
 
 namespace quorvelin {
@@ -38,7 +36,10 @@ struct LinkTimeouts {
   std::chrono::milliseconds hostLimit{0};         // 0: wait on the host as long as it takes
 };
 
-struct LinkOptions {
+struct LinkSettings {
+  uint32_t deviceAddress = 0;  // network byte order; 0 selects the exchange file
+  int protocolMode = 0;        // kFragmentedProtocol: UDP fragments
+  int channelNumber = -1;      // the channel of a one-port device; -1: ports A and B
   LinkTimeouts timeouts;
   uint16_t udpPort = kDeviceUdpPort;
   std::string exchangeFile = kExchangeFileName;  // relative to the current directory
@@ -48,23 +49,25 @@ using HostCallback = std::function<bool()>;
 
 class DeviceLink final : public TableExchange {
  public:
-  // Opens the UDP socket when the tree holds a device address; a refusal is reported to the user
-  // and leaves every network exchange failing.
-  DeviceLink(TableTreeCtrl& tree, Ui& ui, LinkOptions options = {});
+  // Opens the UDP socket when the settings hold a device address; a refusal is reported to the
+  // user and leaves every network exchange failing.
+  explicit DeviceLink(Ui& ui, LinkSettings settings = {});
 
   // The two host callbacks of the file exchange, in the order the host passes them.
   void SetHostCallbacks(HostCallback first, HostCallback second);
-  LinkOptions& Options() { return options_; }
+  // Whoever changes the device address, protocol mode or channel changes them here too (a new
+  // address takes no new socket: the link for the exchange file has none).
+  LinkSettings& Settings() { return settings_; }
   bool HasSocket() const { return socket_.IsOpen(); }
 
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override;
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override;
   // The last read was sent and not one datagram came back from the device address.
   bool HeardNothing() const override { return unheard_; }
 
  private:
-  bool Fragmented() const { return tree_.protocolMode == kFragmentedProtocol; }
-  Endpoint Device() const { return {tree_.deviceAddress, options_.udpPort}; }
+  bool Fragmented() const { return settings_.protocolMode == kFragmentedProtocol; }
+  Endpoint Device() const { return {settings_.deviceAddress, settings_.udpPort}; }
 
   bool ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size);
   // After an answer that failed part way: the rest of it may still be on its way and would be
@@ -72,7 +75,7 @@ class DeviceLink final : public TableExchange {
   // for one datagram wait, for at most kSettleWaits datagram waits.
   void LetTheAnswerEnd();
   static constexpr int kSettleWaits = 10;
-  bool WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid);
+  bool WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat);
   bool SendFragments(const FrameHeader& request, const uint8_t* data, size_t bytes);
   bool SendDatagram(const Datagram& datagram);
   // Length of the first datagram from the device address before the deadline.
@@ -86,9 +89,8 @@ class DeviceLink final : public TableExchange {
   bool WaitForHost();
   bool PollHost(const HostCallback& callback);
 
-  TableTreeCtrl& tree_;
   Ui& ui_;
-  LinkOptions options_;
+  LinkSettings settings_;
   UdpSocket socket_;
   HostCallback first_, second_;
   std::vector<uint8_t> area_;  // one received datagram

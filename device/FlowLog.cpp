@@ -30,9 +30,9 @@ bool FlowLog::ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t sele
   return ok;
 }
 
-bool FlowLog::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) {
+bool FlowLog::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) {
   if (!MayExchange()) return false;
-  const bool ok = link_.WriteTable(packets, length, pid, port, selector);
+  const bool ok = link_.WriteTable(packets, length, pid, selector, port, bat);
   if (ok) {
     ++writes_;
     packets_ += static_cast<int>(CountPackets(packets, length) / kPacketSize);

@@ -33,7 +33,7 @@ class FlowLog final : public TableExchange {
   bool Cancelled() const { return cancelled_; }
 
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override;
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override;
   bool HeardNothing() const override { return !cancelled_ && link_.HeardNothing(); }
 
   // Tables with at least one answered exchange, and those whose every exchange failed.

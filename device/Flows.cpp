@@ -101,7 +101,7 @@ bool WritePmts(TableExchange& exchange, const PortBuild& b, int port) {
     const uint8_t* slot = b.pmts.data() + static_cast<size_t>(i) * kPmtSlotSize;
     if (port == 1 && slot[8] == 0xFF && slot[9] == 0xFF) continue;
     const uint8_t selector = static_cast<uint8_t>(port == 1 ? ++written : i + 1);
-    if (!exchange.WriteTable(slot, kPmtSlotSize, kPmtWritePid, port, selector)) {
+    if (!exchange.WriteTable(slot, kPmtSlotSize, kPmtWritePid, selector, port, false)) {
       ok = false;
       if (port == 1) return false;
     }
@@ -120,8 +120,8 @@ class SilenceWatch final : public TableExchange {
     if (reads_++ < 2 && link_.HeardNothing()) ++unheard_;
     return ok;
   }
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
-    return link_.WriteTable(packets, length, pid, port, selector);
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    return link_.WriteTable(packets, length, pid, selector, port, bat);
   }
   bool Silent() const { return unheard_ == 2; }
 
@@ -145,11 +145,7 @@ constexpr TableRead kTableReads[kTableCount] = {
     {"SDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadSdt(t, x, port); }},
     {"CAT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadCat(t, x, port); }},
     {"NIT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadNit(t, x, port); }},
-    {"BAT",
-     [](TableTreeCtrl& t, TableExchange& x, int port) {
-       t.batFlag = 1;
-       ReadBat(t, x, port);
-     }},
+    {"BAT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadBat(t, x, port); }},
     {"TDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadTdt(t, x, port); }},
     {"TOT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadTot(t, x, port); }},
 };
@@ -231,7 +227,6 @@ namespace {
 
 // Writes every table of the port, built first into `b`; the result of the writes that count.
 bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b) {
-  tree.batFlag = 0;
   b = BuildPort(tree, port);
   if (!b.refusal.empty()) {
     ui.MessageBox(b.refusal, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
@@ -240,9 +235,9 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
   const bool firstPort = port == 1;
   const std::string name = tree.PortName(port) + ' ';
   log.AddSteps(kTableCount - 1);
-  auto write = [&](const char* table, const Area& area, size_t length, uint16_t pid, bool counts) {
+  auto write = [&](const char* table, const Area& area, size_t length, uint16_t pid, bool counts, bool bat = false) {
     log.BeginTable(name + table);
-    return log.WriteTable(area.data(), length, pid, port, 0) || !counts;
+    return log.WriteTable(area.data(), length, pid, 0, port, bat) || !counts;
   };
   bool ok = true;
   if (b.programs > 0) {
@@ -250,14 +245,13 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
     if (ok) log.BeginTable(name + "PMT");
     ok = ok && (WritePmts(log, b, port) || !firstPort);
   }
-  tree.batFlag = 0;
   ok = ok && write("SDT", b.sdt, kTableArea, kSdtBatPid, firstPort);
   ok = ok && write("CAT", b.cat, kSmallArea, kCatPid, firstPort);
   ok = ok && write("NIT", b.nit, kTableArea, kNitPid, true);
-  if (ok) tree.batFlag = 1;
-  ok = ok && write("BAT", b.bat, kTableArea, kSdtBatPid, true);
+  ok = ok && write("BAT", b.bat, kTableArea, kSdtBatPid, true, true);
   if (ok) BuildTimeTables(tree, port, b.time, LocalToUtc(CurrentLocalDate()));
-  ok = ok && write("TDT/TOT", b.time, kSmallArea, kTdtTotPid, true) && !log.Cancelled();
+  // The BAT flag stays set after the BAT.
+  ok = ok && write("TDT/TOT", b.time, kSmallArea, kTdtTotPid, true, true) && !log.Cancelled();
   if (!ok && !log.Cancelled()) ui.MessageBox(kSubmitFailedText, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
   if (ok) tree.MarkSubmitted(port);
   return ok;
@@ -284,7 +278,7 @@ class RecordedReads final : public TableExchange {
     std::fill(buffer + n, buffer + size, uint8_t{0});
     return a.ok;
   }
-  bool WriteTable(const uint8_t*, size_t, uint16_t, int, uint8_t) override { return false; }
+  bool WriteTable(const uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
   bool HeardNothing() const override { return link_ && link_->HeardNothing(); }
 
  private:

@@ -22,7 +22,7 @@ std::string PortLabel(const TableTreeCtrl& tree, int port) { return tree.GetItem
 class StreamCollector final : public TableExchange {
  public:
   bool ReadTable(uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t, int, uint8_t) override {
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t, uint8_t, int, bool) override {
     CaptureReader reader([&](const CapturedSection& s) { writer.Add(s.pid, s.bytes); }, CaptureReader::Pids::All);
     reader.Feed(packets, CountPackets(packets, length));
     return true;

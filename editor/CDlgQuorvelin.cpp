@@ -52,7 +52,12 @@ void CDlgQuorvelin::setVisible(bool visible) {
 bool CDlgQuorvelin::OnInitDialog() {
   initialised_ = true;
   tree_.deviceAddress = deviceAddress_;
-  link_ = std::make_unique<DeviceLink>(tree_, ui_, linkOptions_);
+  LinkSettings settings = linkSettings_;
+  settings.deviceAddress = tree_.deviceAddress;
+  settings.protocolMode = tree_.protocolMode;
+  settings.channelNumber = tree_.channelNumber;
+  link_ = std::make_unique<DeviceLink>(ui_, std::move(settings));
+  commands_->OnChannelChange([this](int channel) { link_->Settings().channelNumber = channel; });
   link_->SetHostCallbacks(first_ ? HostCallback(first_) : HostCallback(), second_ ? HostCallback(second_) : HostCallback());
   exchange_.SetLink(link_.get());
   tree_.ForgetPorts();

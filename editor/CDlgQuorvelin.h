@@ -48,8 +48,9 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   MenuState UpdateMenuState() override;
   bool OnDoubleClick() override;
 
-  // The link's waits (tests shorten them); takes effect at OnInitDialog.
-  void SetLinkOptions(LinkOptions options) { linkOptions_ = std::move(options); }
+  // The link's waits, UDP port and exchange file (tests shorten the waits); the device address,
+  // protocol mode and channel come from the host. Takes effect at OnInitDialog.
+  void SetLinkSettings(LinkSettings settings) { linkSettings_ = std::move(settings); }
 
   TableTreeCtrl& Tree() { return tree_; }
   TreeItemModel& Model() { return model_; }
@@ -74,7 +75,7 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   TableTreeCtrl tree_;
   QtUi ui_;
   QtDialogRunner runner_;
-  LinkOptions linkOptions_;
+  LinkSettings linkSettings_;
   std::unique_ptr<DeviceLink> link_;
   WaitCursorExchange exchange_;
   std::unique_ptr<TreeCommands> commands_;

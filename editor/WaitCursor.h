@@ -20,7 +20,7 @@ class WaitCursorExchange final : public TableExchange {
  public:
   void SetLink(TableExchange* link) { link_ = link; }
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override;
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override;
 
  private:
   TableExchange* link_ = nullptr;

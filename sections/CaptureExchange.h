@@ -17,7 +17,7 @@ class CaptureExchange final : public TableExchange {
     PutAnswer(AnswerRead(tables_, pid, selector, bat, turns_), buffer, size);
     return true;
   }
-  bool WriteTable(const uint8_t*, size_t, uint16_t, int, uint8_t) override { return false; }
+  bool WriteTable(const uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
 
  private:
   PortTables tables_;

@@ -10,11 +10,13 @@ namespace quorvelin {
 class TableExchange {
  public:
   virtual ~TableExchange() = default;
+  // Both take the table's PID, the selector of the request (a PMT's slot, else 0), the port (1
+  // or 2) and the BAT flag: a request for PID 0x0011 with the flag is the BAT's, and a write with
+  // the flag counts with a reply of 1 byte.
   // Fills `buffer` with the table's section bytes from offset 0 (zero bytes behind them).
-  // `port` is 1 or 2; `bat` marks a BAT read on PID 0x0011.
   virtual bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) = 0;
   // Sends the run of whole 188-byte packets at the start of `packets`.
-  virtual bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) = 0;
+  virtual bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) = 0;
   // The last ReadTable got no datagram at all (not even an empty answer) from the device.
   virtual bool HeardNothing() const { return false; }
 };

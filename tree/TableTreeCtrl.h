@@ -92,13 +92,12 @@ class TableTreeCtrl : public TreeModel {
 
   // --- state ---
   std::array<DateTime, 2> utcTime{};  // stored UTC time of each port
-  uint32_t deviceAddress = 0;         // network byte order; 0 selects the exchange file
+  uint32_t deviceAddress = 0;         // as the host passed it; the device link holds its own copy
   std::array<int, 2> programCount{};
   int portMode = 1;
   int channelNumber = -1;
   int protocolMode = 0;
   MenuFlags menu;
-  uint32_t batFlag = 0;
   CMaskEdit maskEdit;  // constructed and destroyed with the tree; nothing sets its mask
 
  private:

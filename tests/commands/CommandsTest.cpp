@@ -68,7 +68,7 @@ class SampleDevice : public TableExchange {
     UnpackPacketsWithHeader(static_cast<int>(packets.size() / kPacketSize), buffer, size);
     return true;
   }
-  bool WriteTable(const uint8_t*, size_t, uint16_t, int, uint8_t) override { return true; }
+  bool WriteTable(const uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return true; }
 
  private:
   static constexpr uint16_t kPmt = 0xFFFF;  // the PMT answered on every other PID

@@ -39,19 +39,19 @@ inline std::vector<uint8_t> NumberedPackets(int count, uint16_t pid) {
   return out;
 }
 
-inline LinkOptions QuickLink(std::chrono::milliseconds wait = 500ms) {
-  LinkOptions o;
+inline LinkSettings QuickLink(std::chrono::milliseconds wait = 500ms) {
+  LinkSettings o;
   o.timeouts = {.readDatagram = wait, .writeReply = wait, .nitWriteReply = wait, .chunkReply = wait, .hostPoll = 1ms};
   return o;
 }
 
 // The editor's tree with its link to the device at `address` (0: the exchange file).
 struct Editor {
-  explicit Editor(uint32_t address, int protocol = 0, LinkOptions options = QuickLink()) {
-    tree.deviceAddress = address;
-    tree.protocolMode = protocol;
+  explicit Editor(uint32_t address, int protocol = 0, LinkSettings settings = QuickLink()) {
+    tree.deviceAddress = settings.deviceAddress = address;
+    tree.protocolMode = settings.protocolMode = protocol;
     tree.portMode = 1;
-    link = std::make_unique<DeviceLink>(tree, ui, std::move(options));
+    link = std::make_unique<DeviceLink>(ui, std::move(settings));
   }
   TableTreeCtrl tree;
   RecordingUi ui;

@@ -68,9 +68,9 @@ TEST(Flows, RefreshAndSubmitCarryEveryTableInBothFramings) {
     EXPECT_TRUE(written.count(Key(1, 3, 0xFFFF)) && !written.count(Key(0, 4, 0xFFFF)));  // port B: every slot
     EXPECT_TRUE(e.ui.messages.empty());
     const size_t before = device.Snapshot().received.size();
-    e.tree.batFlag = 1;  // a BAT of 11 packets: chunks of five, each acknowledged with two bytes
+    // A BAT of 11 packets: chunks of five, each acknowledged with two bytes.
     const Bytes bat = NumberedPackets(11, 0x0011);
-    ASSERT_TRUE(e.link->WriteTable(bat.data(), bat.size(), 0x0011, 2, 0));
+    ASSERT_TRUE(e.link->WriteTable(bat.data(), bat.size(), 0x0011, 0, 2, true));
     const ScriptedDevice::Seen seen = device.Snapshot();
     EXPECT_EQ(seen.written.at(Key(1, 0, 0x4011)), bat);
     std::vector<Bytes> tails;

@@ -22,8 +22,8 @@ class StoreExchange : public TableExchange {
     UnpackPacketsWithHeader(static_cast<int>(packets.size() / kPacketSize), buffer, size);
     return true;
   }
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
-    const FrameHeader h = MakeWriteRequest(PortIndex(tree_.channelNumber, port), selector, pid, tree_.batFlag == 1);
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    const FrameHeader h = MakeWriteRequest(PortIndex(tree_.channelNumber, port), selector, pid, bat);
     store_.Take(h.data(), packets, CountPackets(packets, length));
     return true;
   }

@@ -123,7 +123,7 @@ class ScriptedExchange : public TableExchange {
     if (queue.size() > 1) queue.pop_front();
     return true;
   }
-  bool WriteTable(const uint8_t*, size_t, uint16_t, int, uint8_t) override { return false; }
+  bool WriteTable(const uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
 
   std::vector<Request> requests;
 

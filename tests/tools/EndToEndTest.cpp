@@ -106,7 +106,7 @@ TEST(EndToEnd, RefreshGivesTheFullTreeInEveryFraming) {
   EXPECT_EQ(DumpTree(e.tree), expected);
   EXPECT_EQ(calls.substr(0, 4), "2221");
   const auto packets = NumberedPackets(2, 0x0001);
-  ASSERT_TRUE(e.link->WriteTable(packets.data(), packets.size(), 0x0001, 2, 0));
+  ASSERT_TRUE(e.link->WriteTable(packets.data(), packets.size(), 0x0001, 0, 2, false));
   EXPECT_EQ(store.Port(1).cat, packets);
   EXPECT_EQ(host.Requests(), 19 + 1);
 }

@@ -69,9 +69,10 @@ TEST(FaultRun, RefreshAndSubmitCycles) {
     readers[f] =
         std::make_unique<Editor>(sims[f]->Address().address, f == 1 ? kFragmentedProtocol : 0, QuickLink(40ms));
   }
-  sample.tree.deviceAddress = sims[0]->Address().address;  // the writer's socket opens for a device address
+  LinkSettings settings = QuickLink(40ms);
+  settings.deviceAddress = sims[0]->Address().address;  // the writer's socket opens for a device address
   Editor writer(0);
-  DeviceLink link(sample.tree, writer.ui, QuickLink(40ms));
+  DeviceLink link(writer.ui, settings);
   int shortReads = 0, failedSubmits = 0, misplaced = 0, lost = 0, shown = 0;
   for (int cycle = 0; cycle < cycles; ++cycle) {
     const int f = cycle % 2, before = shown;
@@ -85,8 +86,8 @@ TEST(FaultRun, RefreshAndSubmitCycles) {
         ++shown;
       }
     shortReads += shown - before < tables;
-    sample.tree.deviceAddress = sims[f]->Address().address;
-    sample.tree.protocolMode = readers[f]->tree.protocolMode;
+    link.Settings().deviceAddress = sims[f]->Address().address;
+    link.Settings().protocolMode = readers[f]->tree.protocolMode;
     failedSubmits += SubmitPort(sample.tree, link, writer.ui, 1 + cycle / 2 % 2) ? 0 : 1;
     const int spoiled = Spoiled(sims[f]->Store());
     EXPECT_EQ(spoiled, 0) << "cycle " << cycle;

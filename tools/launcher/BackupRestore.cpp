@@ -101,8 +101,8 @@ bool ReadBack(const HeadlessOptions& options, const RecordingExchange& written, 
   TableTreeCtrl tree;
   PrepareTree(tree, options, options.device);
   ConsoleUi ui(err);
-  DeviceLink link(tree, ui, options.link);
-  RecordingExchange back(link, tree);
+  DeviceLink link(ui, LinkFor(tree, options));
+  RecordingExchange back(link);
   if (!link.HasSocket() || !Refresh(tree, back)) {
     err << "quorvelin: reading " << Ipv4Text(options.device) << " back failed\n";
     return false;
@@ -140,8 +140,8 @@ int RunBackup(const HeadlessOptions& options, std::ostream& out, std::ostream& e
   TableTreeCtrl tree;
   PrepareTree(tree, options, options.device);
   ConsoleUi ui(err);
-  DeviceLink link(tree, ui, options.link);
-  RecordingExchange recording(link, tree);
+  DeviceLink link(ui, LinkFor(tree, options));
+  RecordingExchange recording(link);
   if (!link.HasSocket()) return 1;
   if (!Refresh(tree, recording)) {
     err << SilentDeviceText(options.device) << '\n';
@@ -189,9 +189,9 @@ int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& 
   CaptureExchange capture(load.tables, options.port);
   RefreshPort(tree, capture, options.port);
   ConsoleUi ui(err);
-  DeviceLink link(tree, ui, options.link);
+  DeviceLink link(ui, LinkFor(tree, options));
   if (!link.HasSocket()) return 1;
-  RecordingExchange recording(link, tree);
+  RecordingExchange recording(link);
   ReportingExchange reporting(recording, tree, out);
   if (!SubmitPort(tree, reporting, ui, options.port) || reporting.Failures() > 0) {
     err << "quorvelin: restoring " << PortName(tree, options.port) << " of " << Ipv4Text(options.device) << " failed\n";

@@ -27,10 +27,10 @@ class ReportingExchange : public TableExchange {
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
     return link_.ReadTable(buffer, size, pid, selector, port, bat);
   }
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
-    const bool ok = link_.WriteTable(packets, length, pid, port, selector);
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    const bool ok = link_.WriteTable(packets, length, pid, selector, port, bat);
     const size_t count = CountPackets(packets, length) / kPacketSize;
-    out_ << PortName(tree_, port) << ' ' << TableName(pid, selector) << ": " << count
+    out_ << PortName(tree_, port) << ' ' << TableName(pid, selector, bat) << ": " << count
          << (count == 1 ? " packet" : " packets") << (ok ? " written" : " NOT written") << '\n';
     failures_ += ok ? 0 : 1;
     return ok;
@@ -38,7 +38,7 @@ class ReportingExchange : public TableExchange {
   int Failures() const { return failures_; }
 
  private:
-  std::string TableName(uint16_t pid, uint8_t selector) const {
+  static std::string TableName(uint16_t pid, uint8_t selector, bool bat) {
     switch (pid) {
       case kPatPid:
         return "PAT";
@@ -47,7 +47,7 @@ class ReportingExchange : public TableExchange {
       case kNitPid:
         return "NIT";
       case kSdtBatPid:
-        return tree_.batFlag == 1 ? "BAT" : "SDT";
+        return bat ? "BAT" : "SDT";
       case kTdtTotPid:
         return "TDT/TOT";
       default:
@@ -65,6 +65,15 @@ inline void PrepareTree(TableTreeCtrl& tree, const HeadlessOptions& o, uint32_t 
   tree.portMode = o.portMode;
   tree.channelNumber = o.channelNumber != -1 ? o.channelNumber : (o.portMode == 3 ? 1 : -1);
   tree.protocolMode = o.fragmented ? kFragmentedProtocol : 0;
+}
+
+// The link to the device of the prepared tree.
+inline LinkSettings LinkFor(const TableTreeCtrl& tree, const HeadlessOptions& o) {
+  LinkSettings s = o.link;
+  s.deviceAddress = tree.deviceAddress;
+  s.protocolMode = tree.protocolMode;
+  s.channelNumber = tree.channelNumber;
+  return s;
 }
 
 inline int TablesShown(const TableTreeCtrl& tree) {
@@ -98,15 +107,15 @@ class RecordingExchange : public TableExchange {
     bool bat;
     std::vector<uint8_t> bytes;  // a read's section bytes, a write's packets
   };
-  explicit RecordingExchange(TableExchange& link, const TableTreeCtrl& tree) : link_(link), tree_(tree) {}
+  explicit RecordingExchange(TableExchange& link) : link_(link) {}
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
     const bool ok = link_.ReadTable(buffer, size, pid, selector, port, bat);
     if (ok) reads.push_back({port, pid, bat, std::vector<uint8_t>(buffer, buffer + size)});
     return ok;
   }
-  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, int port, uint8_t selector) override {
-    const bool ok = link_.WriteTable(packets, length, pid, port, selector);
-    writes.push_back({port, pid, tree_.batFlag == 1, std::vector<uint8_t>(packets, packets + CountPackets(packets, length))});
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    const bool ok = link_.WriteTable(packets, length, pid, selector, port, bat);
+    writes.push_back({port, pid, bat, std::vector<uint8_t>(packets, packets + CountPackets(packets, length))});
     return ok;
   }
   bool HeardNothing() const override { return link_.HeardNothing(); }
@@ -115,7 +124,6 @@ class RecordingExchange : public TableExchange {
 
  private:
   TableExchange& link_;
-  const TableTreeCtrl& tree_;
 };
 
 }  // namespace quorvelin

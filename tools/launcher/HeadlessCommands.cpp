@@ -148,7 +148,7 @@ int RunDump(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   TableTreeCtrl tree;
   PrepareTree(tree, options, options.device);
   ConsoleUi ui(err);
-  DeviceLink link(tree, ui, options.link);
+  DeviceLink link(ui, LinkFor(tree, options));
   const bool read = ReadDevice(tree, link, options.device, err);
   out << Cp936ToUtf8(DumpTree(tree));
   return read ? 0 : 1;
@@ -158,10 +158,11 @@ int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   TableTreeCtrl tree;
   PrepareTree(tree, options, options.device);
   ConsoleUi ui(err);
-  DeviceLink link(tree, ui, options.link);
+  DeviceLink link(ui, LinkFor(tree, options));
   if (!ReadDevice(tree, link, options.device, err)) return 1;
   out << "read " << TablesShown(tree) << " tables from " << Ipv4Text(options.device) << '\n';
   tree.deviceAddress = options.target;
+  link.Settings().deviceAddress = options.target;
   ReportingExchange reporting(link, tree, out);
   const std::vector<int> ports = options.portMode == 1 ? std::vector<int>{1, 2} : std::vector<int>{1};
   for (int port : ports) {

@@ -21,7 +21,7 @@ struct HeadlessOptions {
   int portMode = 1;
   int channelNumber = -1;         // set by --channel in port modes 2 and 3
   bool fragmented = false;
-  LinkOptions link;
+  LinkSettings link;  // waits and UDP port; the address, mode and channel are set from the others
   std::string directory;          // backup: where the files go
   std::string file;               // restore: the capture
   int port = 1;                   // restore: 1 (A, or the channel) or 2 (B)

@@ -32,7 +32,7 @@ int OpenEditor(const HeadlessOptions& o, uint32_t device, std::ostream& err) {
   }
   CDlgQuorvelin editor(device, nullptr, o.portMode, nullptr, nullptr, o.fragmented ? kFragmentedProtocol : 0);
   if (o.channelNumber >= 1 && o.portMode != 1) editor.Tree().channelNumber = o.channelNumber;
-  editor.SetLinkOptions(o.link);
+  editor.SetLinkSettings(o.link);
   editor.DoModal();
   return 0;
 }
