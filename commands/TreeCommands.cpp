@@ -123,12 +123,7 @@ void TreeCommands::AddNode() {
     case K::BatRoot: Run<CAddBat>(runner_, tree_, ui_); break;
     case K::BatSection: Run<CBATAddGather>(runner_, tree_, ui_); break;
     case K::BatBouquetDescriptorList: Run<CBATAddBouquetDes>(runner_, tree_, ui_); break;
-    case K::BatTransportStreamList: {
-      CNITAddTranStream dialog(tree_, ui_);
-      dialog.familyMode = CNITAddTranStream::kBatMode;
-      runner_.RunModal(dialog);
-      break;
-    }
+    case K::BatTransportStreamList: Run<CNITAddTranStream>(runner_, tree_, ui_, Table::Bat); break;
     case K::BatTransportStream: Run<CBATAddStreamDes>(runner_, tree_, ui_); break;
     default: break;
   }
@@ -156,33 +151,31 @@ bool TreeCommands::ModifyNode() {
   const NodeRecord* record = tree_.RecordOf(selected);
   if (!record) return false;
   const K kind = record->kind;
+  using F = TableFamily;
   switch (KindFamily(kind)) {
-    case 1:
+    case F::Pat:
       if (kind == K::PatSection) Run<CDlgModifyTransID>(runner_, tree_, ui_);
       if (kind == K::PatProgram) return Run<CPATAddPrg>(runner_, tree_, ui_, false), true;
       return false;
-    case 2:
+    case F::Pmt:
       if (kind == K::PmtSection) Run<CDlgModifyPmtSection>(runner_, tree_, ui_);
       if (kind == K::PmtComponent) return Run<CPMTAddCom>(runner_, tree_, ui_, false), true;
       return false;
-    case 3:
+    case F::Sdt:
       if (kind == K::SdtSection) Run<CDlgModifySdtSection>(runner_, tree_, ui_);
       if (kind == K::SdtService) return Run<CSDTAddService>(runner_, tree_, ui_, false), true;
       return false;
-    case 5:
+    case F::Nit:
       if (kind == K::NitTransportStream) return Run<CDlgModifyTranIDNetworkID>(runner_, tree_, ui_), true;
-      if (kind == K::NitServiceList || kind == K::NitLogicalChannels) {
-        CNITAddStreamDes dialog(tree_, ui_);
-        (kind == K::NitServiceList ? dialog.serviceListModify : dialog.logicalChannelModify) = 1;
-        runner_.RunModal(dialog);
-        return true;
-      }
+      if (kind == K::NitServiceList) return Run<CNITAddStreamDes>(runner_, tree_, ui_, CNITAddStreamDes::Mode::ModifyServiceList), true;
+      if (kind == K::NitLogicalChannels)
+        return Run<CNITAddStreamDes>(runner_, tree_, ui_, CNITAddStreamDes::Mode::ModifyLogicalChannels), true;
       return false;
-    case 6:
-    case 7:
+    case F::Tdt:
+    case F::Tot:
       AddNode();
       return false;
-    case 8:
+    case F::Bat:
       ModifyBat(kind);
       return false;
     default:
@@ -191,15 +184,10 @@ bool TreeCommands::ModifyNode() {
 }
 
 void TreeCommands::ModifyBat(NodeKind kind) {
-  if (kind == K::BatBouquetName) {
-    CBATAddBouquetDes dialog(tree_, ui_);
-    dialog.add = 0;
-    runner_.RunModal(dialog);
-  } else if (kind == K::BatServiceList || kind == K::BatDescriptor) {
-    CBATAddStreamDes dialog(tree_, ui_);
-    (kind == K::BatServiceList ? dialog.serviceListModify : dialog.otherModify) = 1;
-    runner_.RunModal(dialog);
-  }
+  using Mode = CBATAddStreamDes::Mode;
+  if (kind == K::BatBouquetName) Run<CBATAddBouquetDes>(runner_, tree_, ui_, CBATAddBouquetDes::Mode::ModifyName);
+  if (kind == K::BatServiceList) Run<CBATAddStreamDes>(runner_, tree_, ui_, Mode::ModifyServiceList);
+  if (kind == K::BatDescriptor) Run<CBATAddStreamDes>(runner_, tree_, ui_, Mode::ModifyDescriptor);
 }
 
 void TreeCommands::ModifyNit() { Run<CDlgModifyNIT>(runner_, tree_, ui_); }

@@ -2,18 +2,16 @@
 
 namespace quorvelin {
 
-CBATAddBouquetDes::CBATAddBouquetDes(TableTreeCtrl& tree, Ui& ui)
-    : DescriptorTabDialog(kTemplate, tree, ui), name_(tree, ui), other_(tree, ui) {}
+CBATAddBouquetDes::CBATAddBouquetDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
+    : DescriptorTabDialog(kTemplate, tree, ui), name_(tree, ui), other_(tree, ui), mode_(mode) {}
 
 void CBATAddBouquetDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
-  if (add == 0) name_.add = 0;
-  if (otherModify) other_.add = 0;
+  if (mode_ == Mode::ModifyName) name_.add = 0;
   AddPage("bouquet_name Descriptor", name_);
   AddPage("other Descriptor", other_);
   other_.loopMode = CBATAddUndefDes::kBouquetLoop;
   sheet_.Show();
-  if (otherModify) sheet_.SetCurSel(kOtherPage);
 }
 
 }  // namespace quorvelin

@@ -13,15 +13,12 @@ class CBATAddBouquetDes : public DescriptorTabDialog {
   static constexpr int kTemplate = 4042;
   enum PageIndex { kBouquetNamePage = 0, kOtherPage = 1 };
 
-  // Add on a `BatBouquetDescriptorList` (add 1); Modify on a `BatBouquetName` (add 0). A
-  // bouquet-loop `BatDescriptor` may also be modified here (otherModify 1); CBATAddStreamDes
-  // serves it as well.
-  CBATAddBouquetDes(TableTreeCtrl& tree, Ui& ui);
+  // Add on a `BatBouquetDescriptorList`; Modify on a `BatBouquetName` (a bouquet-loop
+  // `BatDescriptor` is modified through CBATAddStreamDes).
+  enum class Mode { Add, ModifyName };
+  CBATAddBouquetDes(TableTreeCtrl& tree, Ui& ui, Mode mode = Mode::Add);
 
   void OnInitDialog() override;
-
-  uint8_t add = 1;
-  uint8_t otherModify = 0;
 
   CBATAddBouquetName& BouquetNamePage() { return name_; }
   CBATAddUndefDes& OtherPage() { return other_; }
@@ -29,6 +26,7 @@ class CBATAddBouquetDes : public DescriptorTabDialog {
  private:
   CBATAddBouquetName name_;
   CBATAddUndefDes other_;
+  Mode mode_;
 };
 
 }  // namespace quorvelin

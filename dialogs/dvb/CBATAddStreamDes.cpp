@@ -2,24 +2,23 @@
 
 namespace quorvelin {
 
-CBATAddStreamDes::CBATAddStreamDes(TableTreeCtrl& tree, Ui& ui)
-    : DescriptorTabDialog(kTemplate, tree, ui), other_(tree, ui), serviceList_(tree, ui) {}
+CBATAddStreamDes::CBATAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
+    : DescriptorTabDialog(kTemplate, tree, ui), other_(tree, ui), serviceList_(tree, ui, Table::Bat), mode_(mode) {}
 
 void CBATAddStreamDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   AddPage("Other Descriptor", other_);
   AddPage("ServiceList", serviceList_);
   other_.loopMode = CBATAddUndefDes::kTransportLoop;
-  serviceList_.familyMode = CDlgNITAddServiceList::kBatMode;
-  if (otherModify) {
+  if (mode_ == Mode::ModifyDescriptor) {
     other_.add = 0;
     if (BatDescriptorLoop(tree_, tree_.GetSelectedItem()) == CBATAddUndefDes::kBouquetLoop)
       other_.loopMode = CBATAddUndefDes::kBouquetLoop;
   }
-  if (serviceListModify) serviceList_.add = 0;
+  if (mode_ == Mode::ModifyServiceList) serviceList_.add = 0;
   sheet_.Show();
-  if (serviceListModify) sheet_.SetCurSel(kServiceListPage);
-  if (otherModify) sheet_.SetCurSel(kOtherPage);
+  if (mode_ == Mode::ModifyServiceList) sheet_.SetCurSel(kServiceListPage);
+  if (mode_ == Mode::ModifyDescriptor) sheet_.SetCurSel(kOtherPage);
 }
 
 }  // namespace quorvelin

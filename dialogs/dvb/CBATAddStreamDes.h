@@ -13,15 +13,13 @@ class CBATAddStreamDes : public DescriptorTabDialog {
   static constexpr int kTemplate = 4039;
   enum PageIndex { kOtherPage = 0, kServiceListPage = 1 };
 
-  // Add on a `BatTransportStream`; Modify on a `BatServiceList` (serviceListModify 1) or on a
-  // `BatDescriptor` (otherModify 1), whichever loop holds it: a descriptor of the bouquet loop is
-  // replaced there (its page runs in bouquet-loop mode).
-  CBATAddStreamDes(TableTreeCtrl& tree, Ui& ui);
+  // Add on a `BatTransportStream`; Modify on a `BatServiceList` or on a `BatDescriptor`,
+  // whichever loop holds it: a descriptor of the bouquet loop is replaced there (its page runs in
+  // bouquet-loop mode).
+  enum class Mode { Add, ModifyServiceList, ModifyDescriptor };
+  CBATAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode = Mode::Add);
 
   void OnInitDialog() override;
-
-  uint8_t serviceListModify = 0;
-  uint8_t otherModify = 0;
 
   CBATAddUndefDes& OtherPage() { return other_; }
   CDlgNITAddServiceList& ServiceListPage() { return serviceList_; }
@@ -29,6 +27,7 @@ class CBATAddStreamDes : public DescriptorTabDialog {
  private:
   CBATAddUndefDes other_;
   CDlgNITAddServiceList serviceList_;
+  Mode mode_;
 };
 
 }  // namespace quorvelin

@@ -5,19 +5,20 @@
 
 namespace quorvelin {
 
-CDlgNITAddServiceList::CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui)
+CDlgNITAddServiceList::CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui, Table family)
     : EntryListPage(kTemplate, tree, ui,
                     {0x41, 3, "network_service_list_descriptor", "The service list can not be empty!",
-                     "The service list can't hold more than 85 services!"}) {}
+                     "The service list can't hold more than 85 services!"}),
+      family_(family) {}
 
 NodeKind CDlgNITAddServiceList::StreamKind() const {
-  return familyMode == kBatMode ? NodeKind::BatTransportStream : NodeKind::NitTransportStream;
+  return family_ == Table::Bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream;
 }
 NodeKind CDlgNITAddServiceList::HolderKind() const {
-  return familyMode == kBatMode ? NodeKind::BatTransportDescriptorList : NodeKind::NitTransportDescriptorList;
+  return family_ == Table::Bat ? NodeKind::BatTransportDescriptorList : NodeKind::NitTransportDescriptorList;
 }
 NodeKind CDlgNITAddServiceList::RecordKind() const {
-  return familyMode == kBatMode ? NodeKind::BatServiceList : NodeKind::NitServiceList;
+  return family_ == Table::Bat ? NodeKind::BatServiceList : NodeKind::NitServiceList;
 }
 
 void CDlgNITAddServiceList::AddRow() {

@@ -10,13 +10,9 @@ class CDlgNITAddServiceList : public EntryListPage {
  public:
   static constexpr int kTemplate = 4031;
   static constexpr int kServiceType = 4030;
-  static constexpr int kNitMode = 1;
-  static constexpr int kBatMode = 2;
 
-  CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui);
-
-  // 1 NIT, 2 BAT: the kinds of stream, holder and record.
-  int familyMode = kNitMode;
+  // The family (NIT or BAT) decides the kinds of stream, holder and record.
+  CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui, Table family = Table::Nit);
 
  protected:
   NodeKind StreamKind() const override;
@@ -27,6 +23,9 @@ class CDlgNITAddServiceList : public EntryListPage {
   void EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) override;
   std::vector<std::string> DecodeEntry(const uint8_t* entry) override;
   std::vector<std::string> EntryLines(const std::vector<std::string>& row, const uint8_t* entry) override;
+
+ private:
+  Table family_;
 };
 
 }  // namespace quorvelin

@@ -9,7 +9,8 @@
 
 namespace quorvelin {
 
-CDlgNITLinkage::CDlgNITLinkage(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(kTemplate, tree, ui) {}
+CDlgNITLinkage::CDlgNITLinkage(TableTreeCtrl& tree, Ui& ui, bool add)
+    : DescriptorPage(kTemplate, tree, ui), add_(add) {}
 
 void CDlgNITLinkage::OnInitDialog() {
   DescriptorPage::OnInitDialog();

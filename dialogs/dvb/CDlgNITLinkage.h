@@ -23,7 +23,8 @@ class CDlgNITLinkage : public DescriptorPage {
   // Private data bytes that fit the length byte (descriptor_length = private data + 7).
   static constexpr int kMaxPrivateData = 248;
 
-  CDlgNITLinkage(TableTreeCtrl& tree, Ui& ui);
+  // `add` false: replaces the selected `NitLinkageDescriptor` of the network loop.
+  CDlgNITLinkage(TableTreeCtrl& tree, Ui& ui, bool add = true);
 
   void OnInitDialog() override;
   // Tag field "0x4A", disabled.
@@ -31,12 +32,11 @@ class CDlgNITLinkage : public DescriptorPage {
   void SetType(int type) { type_ = type; }
   // Type 1: the descriptor holder of the service to insert under.
   void SetCurItem(ItemHandle item) { curItem_ = item; }
-  void SetModify() { add_ = 0; }
   // Type 1: bytes of the descriptor last added (descriptor_length + 2), 0 after a refusal.
   int GetLength() const { return length_; }
 
   int Type() const { return type_; }
-  bool IsAdd() const { return add_ != 0; }
+  bool IsAdd() const { return add_; }
 
   bool AddDesc() override;
   // Ok when the page runs as a dialog by itself: closes only when the descriptor was added.
@@ -47,7 +47,7 @@ class CDlgNITLinkage : public DescriptorPage {
   int type_ = kNitNetworkLoop;
   ItemHandle curItem_ = kNoItem;
   int length_ = 0;
-  uint8_t add_ = 1;
+  bool add_;
 };
 
 }  // namespace quorvelin

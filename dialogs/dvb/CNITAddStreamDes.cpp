@@ -2,7 +2,7 @@
 
 namespace quorvelin {
 
-CNITAddStreamDes::CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui)
+CNITAddStreamDes::CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
     : DescriptorTabDialog(kTemplate, tree, ui),
       cable_(tree, ui),
       other_(tree, ui),
@@ -10,7 +10,8 @@ CNITAddStreamDes::CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui)
       satellite_(tree, ui),
       networkName_(tree, ui),
       logicalChannels_(tree, ui),
-      terrestrial_(tree, ui) {}
+      terrestrial_(tree, ui),
+      mode_(mode) {}
 
 void CNITAddStreamDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
@@ -23,17 +24,12 @@ void CNITAddStreamDes::OnInitDialog() {
   AddPage("Network_name Descriptor", networkName_);
   AddPage("logical_channel_descriptor", logicalChannels_);
   AddPage("terrestrial_delivery_system_descriptor", terrestrial_);
-  if (serviceListModify) {
-    serviceList_.add = 0;
-    tabLock_ = 1;
-  }
-  if (logicalChannelModify) {
-    logicalChannels_.add = 0;
-    tabLock_ = 1;
-  }
+  if (mode_ == Mode::ModifyServiceList) serviceList_.add = 0;
+  if (mode_ == Mode::ModifyLogicalChannels) logicalChannels_.add = 0;
+  if (mode_ != Mode::Add) tabLock_ = 1;
   sheet_.Show();
-  if (serviceListModify) sheet_.SetCurSel(kServiceListPage);
-  if (logicalChannelModify) sheet_.SetCurSel(kLogicalChannelPage);
+  if (mode_ == Mode::ModifyServiceList) sheet_.SetCurSel(kServiceListPage);
+  if (mode_ == Mode::ModifyLogicalChannels) sheet_.SetCurSel(kLogicalChannelPage);
   networkName_.loopMode = CNITAddNetworkName::kTransportLoop;
 }
 

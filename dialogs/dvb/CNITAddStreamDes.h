@@ -26,14 +26,12 @@ class CNITAddStreamDes : public DescriptorTabDialog {
     kTerrestrialPage = 6,
   };
 
-  // Add on a `NitTransportStream` (both flags 0); Modify on a `NitServiceList`
-  // (serviceListModify 1) or a `NitLogicalChannels` (logicalChannelModify 1).
-  CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui);
+  // Add on a `NitTransportStream`; Modify on a `NitServiceList` or a `NitLogicalChannels`, on its
+  // page alone.
+  enum class Mode { Add, ModifyServiceList, ModifyLogicalChannels };
+  CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode = Mode::Add);
 
   void OnInitDialog() override;
-
-  uint8_t serviceListModify = 0;
-  uint8_t logicalChannelModify = 0;
 
   CNITAddCable& CablePage() { return cable_; }
   CNITAddUndef1& OtherPage() { return other_; }
@@ -51,6 +49,7 @@ class CNITAddStreamDes : public DescriptorTabDialog {
   CNITAddNetworkName networkName_;
   CDlgNITAddLC logicalChannels_;
   CNITAddTDS terrestrial_;
+  Mode mode_;
 };
 
 }  // namespace quorvelin

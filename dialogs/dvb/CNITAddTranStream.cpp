@@ -19,7 +19,7 @@ bool CNITAddTranStream::OnOK() {
   if (!tsid) return false;
   const auto onid = ReadField(*this, kOriginalNetworkId, kIdField);
   if (!onid) return false;
-  const bool bat = familyMode == kBatMode;
+  const bool bat = family_ == Table::Bat;
   const ItemHandle holder = tree_.GetSelectedItem();
   if (tree_.KindOf(holder) != (bat ? NodeKind::BatTransportStreamList : NodeKind::NitTransportStreamList)) return false;
   const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(holder));

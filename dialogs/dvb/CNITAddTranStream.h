@@ -12,20 +12,18 @@ class CNITAddTranStream : public Form {
   static constexpr int kTemplate = 4020;
   static constexpr int kTransportStreamId = 4020;
   static constexpr int kOriginalNetworkId = 4021;
-  static constexpr int kNitMode = 1;
-  static constexpr int kBatMode = 2;
 
-  // Opened by Add on a `NitTransportStreamList` item, or with mode 2 on a `BatTransportStreamList`.
-  CNITAddTranStream(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+  // Opened by Add on a `NitTransportStreamList` item, or for the BAT on a `BatTransportStreamList`;
+  // the family decides the kind of the new record.
+  CNITAddTranStream(TableTreeCtrl& tree, Ui& ui, Table family = Table::Nit)
+      : Form(kTemplate, ui), tree_(tree), family_(family) {}
 
   void OnInitDialog() override;
   bool OnOK() override;
 
-  // 1 NIT, 2 BAT: decides the kind of the new record (set before the dialog runs).
-  int familyMode = kNitMode;
-
  private:
   TableTreeCtrl& tree_;
+  Table family_;
 };
 
 }  // namespace quorvelin

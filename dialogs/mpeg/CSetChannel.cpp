@@ -23,12 +23,4 @@ bool CSetChannel::OnOK() {
   return true;
 }
 
-bool RunSetChannel(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, const std::function<void()>& refresh) {
-  CSetChannel dialog(tree, ui, tree.channelNumber);
-  if (!runner.RunModal(dialog)) return false;
-  tree.channelNumber = dialog.channel;
-  if (refresh) refresh();
-  return true;
-}
-
 }  // namespace quorvelin

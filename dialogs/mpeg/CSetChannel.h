@@ -1,8 +1,6 @@
 // Asks for the device channel (port) that a single-port editor works on, 1 to 32.
 #pragma once
 
-#include <functional>
-
 #include "dialogs/common/Form.h"
 #include "tree/TableTreeCtrl.h"
 
@@ -19,9 +17,5 @@ class CSetChannel : public Form {
 
 inline constexpr int kFirstChannel = 1;
 inline constexpr int kLastChannel = 32;
-
-// The SetChannel command: runs CSetChannel with the tree's channel number; on Ok the confirmed
-// number becomes the tree's channel number and `refresh` rereads the device. True on Ok.
-bool RunSetChannel(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, const std::function<void()>& refresh);
 
 }  // namespace quorvelin

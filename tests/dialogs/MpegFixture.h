@@ -49,11 +49,6 @@ Fields Join(Fields fields, const Fields& more);
 using Factory = std::function<std::unique_ptr<Form>(MpegTree&)>;
 template <class D, class... A>
 Factory Make(A... a) { return [=](MpegTree& t) { return std::make_unique<D>(t.tree, t.ui, a...); }; }
-// A dialog whose opener sets its mode after construction.
-template <class D, class Setup>
-Factory MakeWith(Setup setup) {
-  return [=](MpegTree& t) { auto d = std::make_unique<D>(t.tree, t.ui); setup(*d); return d; };
-}
 
 // Start-up, a click on tab `page`, the fields typed, Ok: true when the dialog closes.
 bool RunOk(Form& dialog, int page, const Fields& fields);

@@ -61,10 +61,7 @@ Fields ChannelRow(const char* id, const char* n, const char* visible) {
   return {{E::kServiceId, id}, {LC::kChannelNumber, n}, {LC::kVisible, visible}, {E::kAddRow, "!"}};
 }
 
-// A dialog whose opener sets a mode.
-template <class D>
-Factory Mode(uint8_t D::*flag, uint8_t value = 1) { return MakeWith<D>([flag, value](D& d) { d.*flag = value; }); }
-Factory BatStreams() { return MakeWith<TS>([](TS& d) { d.familyMode = TS::kBatMode; }); }
+Factory BatStreams() { return Make<TS>(Table::Bat); }
 
 const Where kNit{K::NitSection}, kNitB{K::NitSection, 0, 2}, kNetwork{K::NitNetworkDescriptorList},
     kStreams{K::NitTransportStreamList}, kStream{K::NitTransportStream}, kBouquet{K::BatBouquetDescriptorList},
@@ -112,7 +109,7 @@ TEST(NitBatDialogs, Edits) {
        "...+descriptor_length(byte): 7 | +transport_stream_id(byte): 0x10(16) | "
        "+original_network_id(byte): 0x3001(12289) | +service_id(byte): 0x101(257) | +link_type(byte): 0x9(9)"},
       {kNetwork, Make<NW>(), 2, Linkage("0x80", "2", "ab\r\ncd"), Table::Nit, "+n.4a:00103001010180abcd"},
-      {{K::NitLinkageDescriptor}, MakeWith<L>([](L& l) { l.SetModify(); }), -1,
+      {{K::NitLinkageDescriptor}, Make<L>(false), -1,
        {{L::kTransportStreamId, "1"}, {L::kLinkageType, "#4"}}, Table::Nit,
        "-n.4a:000120fa01ff090400015a00 | +n.4a:00010000000004"},
       {kStream, Make<S>(), S::kNetworkNamePage, {{NN::kName, "abc"}}, Table::Nit, "+t0.40:616263"},
@@ -146,44 +143,44 @@ TEST(NitBatDialogs, Edits) {
       {kStream, Make<S>(), S::kLogicalChannelPage, Join({{LC::k14Bit, "!"}}, ChannelRow("0x10", "0x1234", "[x]")),
        Table::Nit, "+t0.83:0010d234", "*", 0, TenBits},
       // a modify run reads the numbers with the width set, and writes the list back with it
-      {{K::NitLogicalChannels, 4}, Mode(&S::logicalChannelModify), S::kLogicalChannelPage,
+      {{K::NitLogicalChannels, 4}, Make<S>(S::Mode::ModifyLogicalChannels), S::kLogicalChannelPage,
        {{E::kList, "@0"}, {E::kDeleteRow, "!"}}, Table::Nit,
        "-t4.83:0501fc320502fc330503fc34 | +t4.83:0502fc330503fc34",
        "*", 0, FourteenBits},
-      {{K::NitLogicalChannels, 4}, Mode(&S::logicalChannelModify), S::kLogicalChannelPage,
+      {{K::NitLogicalChannels, 4}, Make<S>(S::Mode::ModifyLogicalChannels), S::kLogicalChannelPage,
        ChannelRow("0x504", "0x3ff", "[ ]"),
        Table::Nit, "-t4.83:0501fc320502fc330503fc34 | +t4.83:0501fc320502fc330503fc3405047fff",
        "...channel_number: 0x32 | +TRUE | +Service_list #-1 | +service_id: 0x502 | +logical_channel_number: 0x33...",
        0, TenBits},
-      {{K::NitServiceList, 4}, Mode(&S::serviceListModify), S::kServiceListPage, ServiceRow("0x0504", "#1"), Table::Nit,
+      {{K::NitServiceList, 4}, Make<S>(S::Mode::ModifyServiceList), S::kServiceListPage, ServiceRow("0x0504", "#1"), Table::Nit,
        "-t4.41:050119050219050319 | +t4.41:050119050219050319050401"},
       // a modify run keeps to its page (a click on another tab changes nothing) and puts the list last
-      {{K::NitServiceList, 4}, Mode(&S::serviceListModify), S::kCablePage, {}, Table::Nit,
+      {{K::NitServiceList, 4}, Make<S>(S::Mode::ModifyServiceList), S::kCablePage, {}, Table::Nit,
        "-t4.41:050119050219050319 | +t4.41:050119050219050319"},
-      {{K::NitServiceList}, Mode(&S::serviceListModify), S::kServiceListPage, ServiceRow("6", "#2"), Table::Nit,
+      {{K::NitServiceList}, Make<S>(S::Mode::ModifyServiceList), S::kServiceListPage, ServiceRow("6", "#2"), Table::Nit,
        "-n.41:000501 | +n.41:000501000602", "*", 0, ServiceListInNetworkLoop},
       // a list emptied by a modify run goes with its descriptor
-      {{K::NitServiceList, 4}, Mode(&S::serviceListModify), S::kServiceListPage,
+      {{K::NitServiceList, 4}, Make<S>(S::Mode::ModifyServiceList), S::kServiceListPage,
        {{E::kList, "@0"}, {E::kDeleteRow, "!"}, {E::kList, "@1"}, {E::kDeleteRow, "!"}, {E::kList, "@0"},
         {E::kDeleteRow, "!"}},
        Table::Nit, "-t4.41:050119050219050319"},
       {kBouquet, Make<B>(), B::kBouquetNamePage, {{BN::kName, "abcd"}}, Table::Bat, "+n.47:61626364"},
-      {{K::BatBouquetName}, Mode(&B::add, 0), B::kBouquetNamePage, {{BN::kName, "abcdef"}}, Table::Bat,
+      {{K::BatBouquetName}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {{BN::kName, "abcdef"}}, Table::Bat,
        "-n.47:5476204e756de9726963 | +n.47:616263646566"},
       // a modify run shows the name decoded: left as it is, the bytes stay
-      {{K::BatBouquetName, 1}, Mode(&B::add, 0), B::kBouquetNamePage, {}, Table::Bat, "",
+      {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "",
        "-descriptor_tag: 0x47 =>bouquet_name_descriptor + * | +descriptor_tag: 0x47 =>bouquet_name_descriptor +", 10,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "ab"}})); }},
-      {{K::BatBouquetName, 1}, Mode(&B::add, 0), B::kBouquetNamePage, {}, Table::Bat, "", "*", 4,  // Big5 shown
+      {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "", "*", 4,  // Big5 shown
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "\xC5\x5F\x9E\xB3"}})); }},
       {kBouquet, Make<B>(), B::kOtherPage, Hex("0x5f", "2", "0a0b"), Table::Bat, "+n.5f:0a0b"},
-      {{K::BatDescriptor, 2}, Mode(&BS::otherModify), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
+      {{K::BatDescriptor, 2}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
        "-n.5f:000000a2 | +n.5f:0a"},
-      {{K::BatDescriptor, 4}, Mode(&BS::otherModify), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
+      {{K::BatDescriptor, 4}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
        "-t0.5f:010203 | +t0.5f:0a", "*", 0,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBatStream, Make<BS>(), BS::kOtherPage, Hex("0x5f", "3", "010203"))); }},
       {kBatStream, Make<BS>(), BS::kOtherPage, Hex("0x5f", "3", "010203"), Table::Bat, "+t0.5f:010203"},
-      {{K::BatServiceList}, Mode(&BS::serviceListModify), BS::kServiceListPage, ServiceRow("0x0102", "#1"), Table::Bat,
+      {{K::BatServiceList}, Make<BS>(BS::Mode::ModifyServiceList), BS::kServiceListPage, ServiceRow("0x0102", "#1"), Table::Bat,
        "-t0.41:030401030501 | +t0.41:030401030501010201"},
       {{K::BatRoot, 0, 2}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "4097"}, {CAddBat::kVersionNumber, "2"}},
        Table::Bat, "-build:  | +id=1001 v=2 c=1",
