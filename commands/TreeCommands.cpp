@@ -167,7 +167,8 @@ bool TreeCommands::ModifyNode() {
       return false;
     case F::Nit:
       if (kind == K::NitTransportStream) return Run<CDlgModifyTranIDNetworkID>(runner_, tree_, ui_), true;
-      if (kind == K::NitServiceList) return Run<CNITAddStreamDes>(runner_, tree_, ui_, CNITAddStreamDes::Mode::ModifyServiceList), true;
+      if (kind == K::NitServiceList)
+        return Run<CNITAddStreamDes>(runner_, tree_, ui_, CNITAddStreamDes::Mode::ModifyServiceList), true;
       if (kind == K::NitLogicalChannels)
         return Run<CNITAddStreamDes>(runner_, tree_, ui_, CNITAddStreamDes::Mode::ModifyLogicalChannels), true;
       return false;

@@ -67,8 +67,7 @@ bool Gather(Assembly& assembly, const std::function<std::optional<size_t>(Deadli
 
 }  // namespace
 
-DeviceLink::DeviceLink(Ui& ui, LinkSettings settings)
-    : ui_(ui), settings_(std::move(settings)), area_(kDatagramArea) {
+DeviceLink::DeviceLink(Ui& ui, LinkSettings settings) : ui_(ui), settings_(std::move(settings)), area_(kDatagramArea) {
   if (settings_.deviceAddress == 0) return;
   socket_ = UdpSocket::Open();
   if (!socket_.IsOpen()) ui_.MessageBox(kSocketFailedText, kSystemMessageCaption, MsgIcon::Error, MsgButtons::Ok);
@@ -89,8 +88,7 @@ bool DeviceLink::ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t s
   return ok;
 }
 
-bool DeviceLink::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port,
-                            bool bat) {
+bool DeviceLink::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) {
   const FrameHeader request = MakeWriteRequest(PortIndex(settings_.channelNumber, port), selector, pid, bat);
   const size_t bytes = CountPackets(packets, length);
   return settings_.deviceAddress != 0 ? WriteOverUdp(request, packets, bytes, pid, bat)

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "sections/SectionWriter.h"
-#include "sections/TableIds.h"
 #include "sections/TableExchange.h"
+#include "sections/TableIds.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {

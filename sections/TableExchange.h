@@ -16,7 +16,8 @@ class TableExchange {
   // Fills `buffer` with the table's section bytes from offset 0 (zero bytes behind them).
   virtual bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) = 0;
   // Sends the run of whole 188-byte packets at the start of `packets`.
-  virtual bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) = 0;
+  virtual bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port,
+                          bool bat) = 0;
   // The last ReadTable got no datagram at all (not even an empty answer) from the device.
   virtual bool HeardNothing() const { return false; }
 };
