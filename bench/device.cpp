@@ -60,8 +60,10 @@ struct Bench {
     if (!sim) return;
     devsim::LoadSample(sim->Store());
     tree.portMode = 1;
-    link = std::make_unique<DeviceLink>(ui, LinkSettings{.deviceAddress = sim->Address().address,
-                                                         .protocolMode = fragmented ? kFragmentedProtocol : 0});
+    LinkSettings settings;
+    settings.deviceAddress = sim->Address().address;
+    settings.protocolMode = fragmented ? kFragmentedProtocol : 0;
+    link = std::make_unique<DeviceLink>(ui, settings);
   }
   // Median wall time of one read of a table the device does not hold (request and empty answer).
   double RoundTripSeconds() {

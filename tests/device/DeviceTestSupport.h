@@ -12,6 +12,7 @@
 
 #include "TempDir.h"
 #include "device/DeviceLink.h"
+#include "tree/TableTreeCtrl.h"
 
 namespace quorvelin::testing {
 
