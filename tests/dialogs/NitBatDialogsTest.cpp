@@ -172,7 +172,8 @@ TEST(NitBatDialogs, Edits) {
       {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "",
        "-descriptor_tag: 0x47 =>bouquet_name_descriptor + * | +descriptor_tag: 0x47 =>bouquet_name_descriptor +", 10,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "ab"}})); }},
-      {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "", "*", 4,  // Big5 shown
+      // Big5 shown
+      {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "", "*", 4,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "\xC5\x5F\x9E\xB3"}})); }},
       {kBouquet, Make<B>(), B::kOtherPage, Hex("0x5f", "2", "0a0b"), Table::Bat, "+n.5f:0a0b"},
       {{K::BatDescriptor, 2}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
