@@ -253,7 +253,6 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
   // The BAT flag stays set after the BAT.
   ok = ok && write("TDT/TOT", b.time, kSmallArea, kTdtTotPid, true, true) && !log.Cancelled();
   if (!ok && !log.Cancelled()) ui.MessageBox(kSubmitFailedText, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
-  if (ok) tree.MarkSubmitted(port);
   return ok;
 }
 
@@ -333,6 +332,14 @@ std::vector<std::string> VerifyPort(TableTreeCtrl& tree, FlowLog& log, int port,
 bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) {
   FlowLog log(exchange);
   PortBuild b;
+  const bool ok = WritePort(tree, log, ui, port, b);
+  if (ok) tree.MarkSubmitted(port);
+  return ok;
+}
+
+bool WritePortTables(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) {
+  FlowLog log(exchange);
+  PortBuild b;
   return WritePort(tree, log, ui, port, b);
 }
 
@@ -343,6 +350,7 @@ std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui
   FlowLog log(exchange, progress);
   PortBuild sent;
   const bool written = WritePort(tree, log, ui, port, sent);
+  if (written) tree.MarkSubmitted(port);
   const std::string counts = std::to_string(log.WritesAnswered()) + " tables, " +
                              std::to_string(log.PacketsWritten()) + " packets";
   if (log.Cancelled()) return "Submit of " + name + " cancelled: " + counts + " written (" + log.Elapsed() + ")";

@@ -43,6 +43,8 @@ bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui);
 // TDT/TOT write, with "Save to Device error,please repeat!". True when every write that counts
 // went through.
 bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port);
+// The writes of SubmitPort to another receiver (a file): the port does not count as submitted.
+bool WritePortTables(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port);
 
 // Submit as the editor runs it: SubmitPort on the selected item's port, then the port read back
 // and compared table by table with what was sent. When all match, the port's branch becomes

@@ -62,7 +62,7 @@ bool ExportPortStream(TableTreeCtrl& tree, Ui& ui, int port) {
 
 bool ExportPortStreamTo(TableTreeCtrl& tree, Ui& ui, int port, const std::string& path) {
   StreamCollector collector;
-  if (!SubmitPort(tree, collector, ui, port)) return false;
+  if (!WritePortTables(tree, collector, ui, port)) return false;
   const Packets& stream = collector.writer.Stream();
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
