@@ -36,7 +36,7 @@ TEST_F(NitBat, EveryDescriptorKindGetsItsRecordAndIsBuiltBackToItsBytes) {
                                 Hex("4001 4e 4a07 0001 0002 0003 04 4a08 0001 0002 0003 04 09 4a02 0001 "
                                     "4103 000101 440b 0000000000000000000000 9901 ab"),
                                 Stream(1, 2,
-                                       Hex("440b 12345678 ff f5 04 9876543a 430b 01234567 1300 e9 02750007 "
+                                       Hex("440b 12345678 ff fd 04 9876543a 430b 01234567 1300 e9 02750007 "
                                            "5a0b 02d34440 5f 53 8d ffffffff 8304 0001fc05 4001 54 4103 000101 "
                                            "5f01 28 4402 0346 5a0c ffffffffffffffffffffffff")));
   const Bytes bat =
@@ -54,7 +54,8 @@ TEST_F(NitBat, EveryDescriptorKindGetsItsRecordAndIsBuiltBackToItsBytes) {
   EXPECT_EQ(Kinds(Table::Bat, K::BatBouquetDescriptorList), (std::vector<K>{K::BatBouquetName, K::BatDescriptor}));
   EXPECT_EQ(Kinds(Table::Bat, K::BatTransportDescriptorList), (std::vector<K>{K::BatDescriptor, K::BatServiceList}));
   ExpectLines(Branch(1, Table::Nit),
-              {"descriptor_tag: 0x99\n      descriptor_length(byte): 1\n      descriptor_data(hex): ab\n"});
+              {"descriptor_tag: 0x99\n      descriptor_length(byte): 1\n      descriptor_data(hex): ab\n",
+               "FEC_outer: 0xd\n", "logical_channel_number: 5\n"});
   EXPECT_EQ(SectionBytesOf(Build(Table::Nit)), nit);
   EXPECT_EQ(SectionBytesOf(Build(Table::Bat)), bat);
   auto* satellite = RecordIn<SatelliteDelivery>(1, Table::Nit, K::NitSatelliteDelivery);
