@@ -16,10 +16,7 @@ class StoreExchange : public TableExchange {
 
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
     const FrameHeader h = MakeReadRequest(PortIndex(tree_.channelNumber, port), selector, pid, bat);
-    const devsim::Packets packets = store_.Answer(h.data());
-    std::memset(buffer, 0, size);
-    std::memcpy(buffer + 6, packets.data(), std::min(packets.size(), size - 6));
-    UnpackPacketsWithHeader(static_cast<int>(packets.size() / kPacketSize), buffer, size);
+    PutAnswer(store_.Answer(h.data()), buffer, size);
     return true;
   }
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
