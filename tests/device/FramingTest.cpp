@@ -62,6 +62,8 @@ TEST(ReadAnswer, RowsOfWhatIsTakenAndWhatFails) {
       {"length beyond the buffer", false, one, [](auto& d) { d[0][4] = d[0][5] = 0xFF; }, 0, std::nullopt},
       {"continuation past the buffer", false, eleven, [](auto& d) { d.erase(d.begin()); }, 30, std::nullopt},
       {"continuation without packets", false, {}, [](auto& d) { d[0][6] = 1; }, 30, std::nullopt},
+      {"a packet at a time past the buffer", false, eleven,
+       [](auto& d) { d[0].erase(d[0].begin() + 194, d[0].end() - 3); }, 30, std::nullopt},
       {"fragments", true, eleven, [](auto&) {}, 0, Sections(11)},
       {"fragments in any order", true, eleven, [](auto& d) { std::swap(d[0], d[1]); }, 0, Sections(11)},
       {"count 0: one fragment", true, one, [](auto& d) { d[0][8] = 0; }, 0, Sections(1)},
