@@ -12,7 +12,13 @@
 
 namespace {
 
-constexpr size_t kBufferSizes[] = {2048, 4096, 5120, 204800};
+// The caller's buffers (2048, 4096, 5120 and 204800 bytes), allocated once: each its own heap
+// block, so that a write past one is caught.
+std::vector<uint8_t>& Buffer(uint8_t mode) {
+  static std::vector<uint8_t> buffers[] = {std::vector<uint8_t>(2048), std::vector<uint8_t>(4096),
+                                           std::vector<uint8_t>(5120), std::vector<uint8_t>(204800)};
+  return buffers[(mode >> 2) & 3];
+}
 
 template <typename Assembly>
 void Run(const uint8_t* data, size_t size, std::vector<uint8_t>& buffer) {
@@ -38,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quorvelin;
   if (size < 1) return 0;
   const uint8_t mode = data[0];
-  std::vector<uint8_t> buffer(kBufferSizes[(mode >> 2) & 3]);
+  std::vector<uint8_t>& buffer = Buffer(mode);
   switch (mode & 3) {
     case 0:
       Run<PlainReadAssembly>(data + 1, size - 1, buffer);
@@ -49,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: {
       const size_t read = std::min(size - 1, buffer.size());
       std::memcpy(buffer.data(), data + 1, read);
+      std::memset(buffer.data() + read, 0, buffer.size() - read);
       UnpackFileAnswer(buffer.data(), buffer.size(), read);
     }
   }
