@@ -135,11 +135,15 @@ void TableTreeCtrl::ReleaseItemRecords(ItemHandle item) {
   if (const ItemHandle child = GetChildItem(item)) ReleaseRecords(child);
 }
 
+ItemHandle TableTreeCtrl::FirstPatProgram(int port) const {
+  // From the first section: a search from the root would go on through the port's other tables.
+  const ItemHandle root = Root(port, Table::Pat);
+  return root ? FindChildOfKind(GetChildItem(root), NodeKind::PatProgram) : kNoItem;
+}
+
 TableTreeCtrl::PmtPid TableTreeCtrl::PmtPidOf(int k, int port) const {
   PmtPid out;
-  const ItemHandle root = Root(port, Table::Pat);
-  if (!root) return out;
-  const ItemHandle first = FindChildOfKind(root, NodeKind::PatProgram);
+  const ItemHandle first = FirstPatProgram(port);
   int seen = 0;
   for (ItemHandle h = first; h != kNoItem; h = GetNextSiblingItem(h)) {
     const NodeRecord* r = RecordOf(h);
@@ -162,9 +166,7 @@ TableTreeCtrl::PmtPid TableTreeCtrl::PmtPidOf(int k, int port) const {
 }
 
 int TableTreeCtrl::PidOfProgram(int programNumber, int port) const {
-  const ItemHandle root = Root(port, Table::Pat);
-  if (!root) return -1;
-  for (ItemHandle h = FindChildOfKind(root, NodeKind::PatProgram); h != kNoItem; h = GetNextSiblingItem(h)) {
+  for (ItemHandle h = FirstPatProgram(port); h != kNoItem; h = GetNextSiblingItem(h)) {
     const NodeRecord* r = RecordOf(h);
     const PatProgram* p = r ? r->As<PatProgram>() : nullptr;
     if (p && p->program_number == programNumber) return p->pid.get();

@@ -101,6 +101,9 @@ class TableTreeCtrl : public TreeModel {
   CMaskEdit maskEdit;  // constructed and destroyed with the tree; nothing sets its mask
 
  private:
+  // The first program of the port's first PAT section, kNoItem when there is none.
+  ItemHandle FirstPatProgram(int port) const;
+
   std::array<ItemHandle, 2> ports_{};
   std::array<uint64_t, 2> submitted_{};  // BranchDigest of each port node when last marked
   std::array<std::array<ItemHandle, kTableCount>, 2> roots_{};

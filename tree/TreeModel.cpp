@@ -79,6 +79,7 @@ ItemHandle TreeModel::InsertItem(std::string text, int image, int selectedImage,
 
   if (observer_) observer_->BeforeInsert(parent, static_cast<int>(row));
   std::vector<ItemHandle>& list = ChildrenOf(parent);  // nodes_ may have grown
+  if (list.capacity() == 0) list.reserve(4);  // most branches hold a few lines: one allocation
   list.insert(list.begin() + static_cast<long>(row), handle);
   for (size_t i = row; i < list.size(); ++i) nodes_[SlotOf(list[i])].row = static_cast<int>(i);
   ++count_;
@@ -96,7 +97,8 @@ void TreeModel::FreeSubtree(ItemHandle item) {
   n->data.reset();
   n->text.clear();
   n->text.shrink_to_fit();
-  n->children = {};
+  children.clear();
+  n->children = std::move(children);  // the slot's next item reuses the list's storage
   n->used = false;
   ++n->generation;
   freeSlots_.push_back(SlotOf(item));

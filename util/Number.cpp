@@ -95,14 +95,20 @@ int32_t ParseHex(std::string_view text) {
   return static_cast<int32_t>(v);
 }
 
+void AppendHexBytes(std::string& out, std::span<const uint8_t> bytes, char pad) {
+  static const char kDigits[] = "0123456789abcdef";
+  size_t at = out.size();
+  out.resize(at + 3 * bytes.size());
+  for (const uint8_t b : bytes) {
+    out[at++] = ' ';
+    out[at++] = b >> 4 ? kDigits[b >> 4] : pad;
+    out[at++] = kDigits[b & 0x0F];
+  }
+}
+
 int BytesToHexText(std::string& out, const uint8_t* bytes, int n) {
   out.clear();
-  static const char kDigits[] = "0123456789abcdef";
-  for (int i = 0; i < n; ++i) {
-    out += ' ';
-    out += kDigits[bytes[i] >> 4];
-    out += kDigits[bytes[i] & 0x0F];
-  }
+  if (n > 0) AppendHexBytes(out, {bytes, static_cast<size_t>(n)});
   return n;
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ std::optional<int64_t> ReadWholeNumber(std::string_view text, NumberText rule);
 
 // " %02x" per byte; returns n (the text is empty for n < 1).
 int BytesToHexText(std::string& out, const uint8_t* bytes, int n);
+
+// Appends " %02x" per byte, or " %2x" (a blank before digits below 0x10) when `pad` is ' '.
+void AppendHexBytes(std::string& out, std::span<const uint8_t> bytes, char pad = '0');
 
 // Same text into a character buffer of at least 3*n+100 characters, NUL-terminated.
 int BytesToHexChars(char* out, const uint8_t* bytes, int n);

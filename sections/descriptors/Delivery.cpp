@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 #include "util/Number.h"
 
@@ -42,7 +43,7 @@ template <class Delivery>
 void AddDeliveryItem(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const char* name, const DescriptorBytes& d,
                      const Delivery& record, std::vector<std::string> (*lines)(const Delivery&)) {
   const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, name), d.length(), MakeRecord(kind, record));
-  for (const std::string& line : lines(record)) tree.InsertLine(line, item);
+  for (std::string& line : lines(record)) tree.InsertLine(std::move(line), item);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "sections/descriptors/Descriptor.h"
 
+#include <utility>
+
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -17,9 +19,9 @@ void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
 
 std::string NamedTagText(uint8_t tag, const char* name) { return Format("descriptor_tag: 0x%x =>%s", tag, name); }
 
-ItemHandle AddDescriptorItem(TableTreeCtrl& tree, ItemHandle holder, const std::string& text, uint8_t length,
+ItemHandle AddDescriptorItem(TableTreeCtrl& tree, ItemHandle holder, std::string text, uint8_t length,
                              std::unique_ptr<NodeRecord> record) {
-  const ItemHandle item = tree.InsertRecordItem(text, kImageLine, holder, std::move(record));
+  const ItemHandle item = tree.InsertRecordItem(std::move(text), kImageLine, holder, std::move(record));
   AddLengthLine(tree, item, kDescriptorLengthLine, length);
   return item;
 }

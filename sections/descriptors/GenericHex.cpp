@@ -1,5 +1,7 @@
 #include "sections/descriptors/GenericHex.h"
 
+#include <utility>
+
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -20,12 +22,14 @@ void WriteDescriptor(SectionWriter& w, const GenericDescriptor& d) {
 
 ItemHandle AddHexDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
                             const HexLines& lines) {
-  std::string data = "descriptor_data(hex):";
-  for (const uint8_t b : d.data) data += Format(lines.byte, b);
+  std::string data;
+  data.reserve(21 + 3 * d.data.size());
+  data = "descriptor_data(hex):";
+  AppendHexBytes(data, d.data, lines.bytePad);
   const ItemHandle item =
       tree.InsertRecordItem(Format(lines.tag, d.tag), kImageLine, holder, MakeRecord(kind, ReadDescriptor(d)));
   AddLengthLine(tree, item, lines.length, d.length());
-  tree.InsertLine(data, item);
+  tree.InsertLine(std::move(data), item);
   return item;
 }
 

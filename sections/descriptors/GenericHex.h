@@ -10,17 +10,17 @@
 namespace quorvelin {
 
 // How a loop shows such a descriptor: the item text, the length line, and each data byte after
-// "descriptor_data(hex):".
+// "descriptor_data(hex):" as " %02x", or as " %2x" when `bytePad` is ' '.
 struct HexLines {
   const char* tag;
   const char* length;
-  const char* byte;
+  char bytePad;
 };
 // NIT, BAT and SDT loops.
-inline constexpr HexLines kHexLines{"descriptor_tag: 0x%x", kDescriptorLengthLine, " %02x"};
+inline constexpr HexLines kHexLines{"descriptor_tag: 0x%x", kDescriptorLengthLine, '0'};
 // The PMT's program-info loop and its ES loops.
-inline constexpr HexLines kProgramInfoHexLines{"descriptor_tag: %x", kDescriptorLengthLine, " %2x"};
-inline constexpr HexLines kEsHexLines{"descriptor_tag: %02x", "descriptor_length (byte): %d", " %02x"};
+inline constexpr HexLines kProgramInfoHexLines{"descriptor_tag: %x", kDescriptorLengthLine, ' '};
+inline constexpr HexLines kEsHexLines{"descriptor_tag: %02x", "descriptor_length (byte): %d", '0'};
 
 GenericDescriptor ReadDescriptor(const DescriptorBytes& d);
 // Tag, length, then exactly `length` data bytes (zero bytes for any the record lacks), so the

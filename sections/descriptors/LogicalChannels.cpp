@@ -1,11 +1,13 @@
 #include "sections/descriptors/LogicalChannels.h"
 
+#include <utility>
+
 #include "sections/descriptors/ServiceList.h"
 #include "util/Number.h"
 
 namespace quorvelin {
 
-std::vector<std::string> LogicalChannelEntryLines(std::span<const uint8_t, 4> e) {
+std::array<std::string, 3> LogicalChannelEntryLines(std::span<const uint8_t, 4> e) {
   return {Format("service_id: 0x%x", e[0] << 8 | e[1]),
           std::string("is_service_visible: ") + ((e[2] & 0x80) ? "TRUE" : "FALSE"),
           Format("logical_channel_number: %x", (e[2] & 0x03) << 8 | e[3])};
@@ -16,8 +18,8 @@ ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const Desc
                                             d.length(), MakeRecord(NodeKind::NitLogicalChannels, ReadEntryList(d)));
   for (size_t pos = 0; d.data.size() - pos >= 4; pos += 4) {
     const ItemHandle entry = tree.InsertTextItem("Service_list", item);
-    for (const std::string& line : LogicalChannelEntryLines(d.data.subspan(pos).first<4>()))
-      tree.InsertLine(line, entry);
+    for (std::string& line : LogicalChannelEntryLines(d.data.subspan(pos).first<4>()))
+      tree.InsertLine(std::move(line), entry);
   }
   return item;
 }

@@ -2,6 +2,7 @@
 // service_id, visibility and logical_channel_number, held as an entry list.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@ namespace quorvelin {
 inline constexpr uint8_t kLogicalChannelTag = 0x83;
 
 // service_id, visibility and logical_channel_number of one entry.
-std::vector<std::string> LogicalChannelEntryLines(std::span<const uint8_t, 4> entry);
+std::array<std::string, 3> LogicalChannelEntryLines(std::span<const uint8_t, 4> entry);
 // "descriptor_tag: 0x%x =>logical_channel_number_descriptor" with its length line and a
 // "Service_list" item per whole entry; written back as any entry list.
 ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d);
