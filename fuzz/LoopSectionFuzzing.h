@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "SectionFuzzing.h"
@@ -15,7 +17,7 @@ namespace quorvelin::fuzzing {
 // Whether the items below `a` and `b` match in shape and text, but for the lines that building
 // changes by design.
 inline bool SameBranch(const TableTreeCtrl& ta, ItemHandle a, const TableTreeCtrl& tb, ItemHandle b,
-                       const std::vector<std::string>& changing) {
+                       std::initializer_list<std::string_view> changing) {
   auto changes = [&](const std::string& text) {
     return std::any_of(changing.begin(), changing.end(), [&](auto& c) { return text.find(c) != std::string::npos; });
   };
@@ -31,10 +33,10 @@ inline bool SameBranch(const TableTreeCtrl& ta, ItemHandle a, const TableTreeCtr
 // section again; aborts when the two branches differ.
 template <class Parse, class Build>
 void CheckRebuild(Table table, const uint8_t* bytes, size_t size, Parse parse, Build build,
-                  const std::vector<std::string>& changing) {
+                  std::initializer_list<std::string_view> changing) {
   FreshTree first(0);
   if (!parse(first.tree, bytes, size, 1)) return;
-  std::vector<uint8_t> area(2048, 0xFF);  // a parsed section (at most 1024 bytes) takes 6 packets
+  std::vector<uint8_t>& area = FilledArea<2048>();  // a parsed section (at most 1024 bytes) takes 6 packets
   if (!build(first.tree, 1, area.data(), area.size())) std::abort();  // a parsed section always fits
   UnpackPackets(static_cast<int>(CountPackets(area.data(), area.size()) / kPacketSize), area.data(), area.size());
   FreshTree second(1);

@@ -12,7 +12,10 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvelin {
 namespace {
@@ -29,20 +32,39 @@ constexpr int kBig5OutSize = 512;        // the Big5 output area of GbkToBig5 an
 
 int g_textCode = 0;
 
-class Iconv {
+// Open conversions, one per direction and thread, each reset to its initial state before use:
+// opening a conversion costs more than converting a name with it. Closed when the thread ends.
+class IconvCache {
  public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Iconv() {
-    if (ok()) iconv_close(cd_);
+  IconvCache() = default;
+  IconvCache(const IconvCache&) = delete;
+  IconvCache& operator=(const IconvCache&) = delete;
+  ~IconvCache() {
+    for (const Entry& e : entries_)
+      if (e.cd != kFailed) iconv_close(e.cd);
   }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return cd_; }
+  // The conversion from `from` to `to`, or nothing when iconv does not have it.
+  std::optional<iconv_t> Get(const char* to, const char* from) {
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.to == to && e.from == from; });
+    if (it == entries_.end()) it = entries_.insert(entries_.end(), Entry{to, from, iconv_open(to, from)});
+    if (it->cd == kFailed) return std::nullopt;
+    iconv(it->cd, nullptr, nullptr, nullptr, nullptr);
+    return it->cd;
+  }
 
  private:
-  iconv_t cd_;
+  struct Entry {
+    std::string to, from;
+    iconv_t cd;
+  };
+  static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+  std::vector<Entry> entries_;
 };
+
+std::optional<iconv_t> OpenConversion(const char* to, const char* from) {
+  thread_local IconvCache cache;
+  return cache.Get(to, from);
+}
 
 // Converts `in`; an invalid or unconvertible stretch of `skip` source bytes becomes `replacement`.
 // `firstBad`, when given, receives the offset of the first such stretch (npos when there is none).
@@ -50,8 +72,8 @@ std::string ConvertBytes(std::string_view in, const char* to, const char* from, 
                          std::string_view replacement, size_t* firstBad = nullptr) {
   std::string result;
   if (firstBad) *firstBad = std::string_view::npos;
-  Iconv cd(to, from);
-  if (!cd.ok()) {
+  const std::optional<iconv_t> cd = OpenConversion(to, from);
+  if (!cd) {
     if (firstBad) *firstBad = 0;
     return result;
   }
@@ -61,7 +83,7 @@ std::string ConvertBytes(std::string_view in, const char* to, const char* from, 
   while (srcLeft > 0) {
     char* dst = chunk.data();
     size_t dstLeft = chunk.size();
-    const size_t r = iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft);
+    const size_t r = iconv(*cd, &src, &srcLeft, &dst, &dstLeft);
     const int err = errno;
     result.append(chunk.data(), static_cast<size_t>(dst - chunk.data()));
     if (r != static_cast<size_t>(-1)) break;

@@ -9,7 +9,7 @@ namespace quorvelin {
 
 std::array<std::string, 3> LogicalChannelEntryLines(std::span<const uint8_t, 4> e) {
   return {Format("service_id: 0x%x", e[0] << 8 | e[1]),
-          std::string("is_service_visible: ") + ((e[2] & 0x80) ? "TRUE" : "FALSE"),
+          Format("is_service_visible: %s", (e[2] & 0x80) ? "TRUE" : "FALSE"),
           Format("logical_channel_number: %x", (e[2] & 0x03) << 8 | e[3])};
 }
 
