@@ -65,6 +65,9 @@ bool Gather(Assembly& assembly, const std::function<std::optional<size_t>(Deadli
   }
 }
 
+// The wait for the reply to one NIT write; a device may take seconds to take a NIT.
+constexpr std::chrono::milliseconds kNitReplyWait{5000};
+
 }  // namespace
 
 DeviceLink::DeviceLink(Ui& ui, LinkSettings settings) : ui_(ui), settings_(std::move(settings)), area_(kDatagramArea) {
@@ -80,11 +83,13 @@ void DeviceLink::SetHostCallbacks(HostCallback first, HostCallback second) {
 
 bool DeviceLink::ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) {
   unheard_ = false;
+  readProblem_ = "";
   if (buffer == nullptr || size < kFrameHeaderSize) return false;
   const FrameHeader request = MakeReadRequest(PortIndex(settings_.channelNumber, port), selector, pid, bat);
-  const bool ok =
-      settings_.deviceAddress != 0 ? ReadOverUdp(request, buffer, size) : ReadThroughFile(request, buffer, size);
+  const bool ok = settings_.deviceAddress != 0 ? ReadOverUdp(request, buffer, size, pid, bat)
+                                                : ReadThroughFile(request, buffer, size);
   if (!ok) std::memset(buffer, 0, size);
+  if (!ok && *readProblem_ == 0) readProblem_ = "no answer";
   return ok;
 }
 
@@ -93,6 +98,11 @@ bool DeviceLink::WriteTable(const uint8_t* packets, size_t length, uint16_t pid,
   const size_t bytes = CountPackets(packets, length);
   return settings_.deviceAddress != 0 ? WriteOverUdp(request, packets, bytes, pid, bat)
                                       : WriteThroughFile(request, packets, bytes);
+}
+
+void DeviceLink::NoteExchange(bool heard) {
+  heardOnce_ = heardOnce_ || heard;
+  silentRun_ = heard ? 0 : silentRun_ + 1;
 }
 
 // --- UDP ---
@@ -107,6 +117,7 @@ std::optional<size_t> DeviceLink::ReceiveFromDevice(Deadline deadline) {
     if (!r) return std::nullopt;
     if (r->from.address != settings_.deviceAddress) continue;  // not the device: never an answer
     unheard_ = false;
+    heard_ = true;
     // A datagram larger than the area cannot be a whole answer; an empty length fails it.
     return r->truncated ? std::optional<size_t>(0) : std::optional<size_t>(r->length);
   }
@@ -120,12 +131,33 @@ bool DeviceLink::AwaitReply(Deadline deadline, size_t least) {
   }
 }
 
-bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size) {
+bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat) {
   if (!socket_.IsOpen()) return false;
+  heard_ = false;
+  bool ok = false, answered = false;
+  for (int attempt = 0, attempts = Attempts(); attempt < attempts && !ok; ++attempt) {
+    ok = ReadAttempt(request, buffer, size, pid, bat);
+    answered = answered || !unheard_;
+  }
+  NoteExchange(heard_);
+  unheard_ = !heard_;
+  if (!ok) readProblem_ = answered ? "incomplete answer" : "no answer";
+  return ok;
+}
+
+bool DeviceLink::ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat) {
   socket_.Drain();  // late or repeated answers to earlier requests
   if (!socket_.SendTo(Device(), request.data(), request.size())) return false;
   unheard_ = true;
-  const auto receive = [this](Deadline d) { return ReceiveFromDevice(d); };
+  AnswerFilter filter(pid, bat, Fragmented());
+  // Datagrams that belong to another request are passed over; the wait for this one goes on.
+  const auto receive = [&](Deadline d) -> std::optional<size_t> {
+    for (;;) {
+      const std::optional<size_t> length = ReceiveFromDevice(d);
+      if (!length || *length == 0 || filter.Belongs(area_.data(), *length)) return length;
+      unheard_ = true;
+    }
+  };
   const auto wait = settings_.timeouts.readDatagram;
   FragmentReadAssembly fragments(buffer, size);
   PlainReadAssembly plain(buffer, size);
@@ -150,9 +182,20 @@ bool DeviceLink::SendFragments(const FrameHeader& request, const uint8_t* data, 
 bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid,
                               bool bat) {
   if (!socket_.IsOpen()) return false;
+  heard_ = false;
+  bool ok = false;
+  for (int attempt = 0, attempts = Attempts(); attempt < attempts && !ok; ++attempt)
+    ok = WriteAttempt(request, packets, bytes, pid, bat);
+  NoteExchange(heard_);
+  return ok;
+}
+
+// The whole table once: a long plain write starts again from its first chunk.
+bool DeviceLink::WriteAttempt(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid,
+                              bool bat) {
   const size_t least = bat ? 1 : kFrameHeaderSize;  // with the BAT flag a 1-byte reply is enough
   const auto& t = settings_.timeouts;
-  const auto replyWait = pid == kNitPid ? t.nitWriteReply : t.writeReply;
+  const auto replyWait = pid == kNitPid ? std::min(t.nitWriteReply, kNitReplyWait) : t.writeReply;
   socket_.Drain();
   if (Fragmented()) return SendFragments(request, packets, bytes) && AwaitReply(DeadlineAfter(replyWait), least);
   const std::vector<Datagram> datagrams = PlainWriteDatagrams(request, packets, bytes);

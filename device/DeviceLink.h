@@ -60,22 +60,36 @@ class DeviceLink final : public TableExchange {
   LinkSettings& Settings() { return settings_; }
   bool HasSocket() const { return socket_.IsOpen(); }
 
+  // A read that gets no answer, or not all of one, is asked again (reads change nothing on the
+  // device), a write without a reply sent again, up to kAttempts times; while the device has not
+  // answered once on this link, or did not answer the last exchange, twice.
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override;
   // The last read was sent and not one datagram came back from the device address.
   bool HeardNothing() const override { return unheard_; }
+  const char* ReadProblem() const override { return readProblem_; }
+  // The last two exchanges got not one datagram from the device.
+  bool DeviceSilent() const override { return silentRun_ >= 2; }
+
+  static constexpr int kAttempts = 8;
 
  private:
   bool Fragmented() const { return settings_.protocolMode == kFragmentedProtocol; }
   Endpoint Device() const { return {settings_.deviceAddress, settings_.udpPort}; }
 
-  bool ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size);
+  bool ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat);
+  // One request and the datagrams of its answer.
+  bool ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat);
+  int Attempts() const { return heardOnce_ && silentRun_ == 0 ? kAttempts : 2; }
+  // Counts the exchange that ended: heard from the device or not.
+  void NoteExchange(bool heard);
   // After an answer that failed part way: the rest of it may still be on its way and would be
   // taken for the answer to the next request. Discards datagrams until the device has been quiet
   // for one datagram wait, for at most kSettleWaits datagram waits.
   void LetTheAnswerEnd();
   static constexpr int kSettleWaits = 10;
   bool WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat);
+  bool WriteAttempt(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat);
   bool SendFragments(const FrameHeader& request, const uint8_t* data, size_t bytes);
   bool SendDatagram(const Datagram& datagram);
   // Length of the first datagram from the device address before the deadline.
@@ -95,6 +109,10 @@ class DeviceLink final : public TableExchange {
   HostCallback first_, second_;
   std::vector<uint8_t> area_;  // one received datagram
   bool unheard_ = false;
+  bool heard_ = false;      // this exchange got a datagram from the device
+  bool heardOnce_ = false;  // the device answered on this link
+  int silentRun_ = 0;       // exchanges in a row that got nothing
+  const char* readProblem_ = "";
 };
 
 }  // namespace quorvelin

@@ -27,7 +27,25 @@ bool FlowLog::ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t sele
   if (!MayExchange()) return false;
   const bool ok = link_.ReadTable(buffer, size, pid, selector, port, bat);
   Note(ok);
+  if (!ok && tables_.back().problem.empty()) tables_.back().problem = link_.ReadProblem();
   return ok;
+}
+
+const std::string& FlowLog::TableProblem() const {
+  static const std::string kNone;
+  return tables_.empty() ? kNone : tables_.back().problem;
+}
+
+void FlowLog::SkipTable(std::string why) {
+  if (tables_.empty()) tables_.push_back({});
+  tables_.back().skipped = std::move(why);
+}
+
+std::vector<std::string> FlowLog::TablesSkipped() const {
+  std::vector<std::string> names;
+  for (const Table& t : tables_)
+    if (!t.skipped.empty()) names.push_back(t.name + " " + t.skipped);
+  return names;
 }
 
 bool FlowLog::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) {
@@ -43,14 +61,21 @@ bool FlowLog::WriteTable(const uint8_t* packets, size_t length, uint16_t pid, ui
 
 int FlowLog::TablesAnswered() const {
   int n = 0;
-  for (const Table& t : tables_) n += t.answered > 0;
+  for (const Table& t : tables_) n += t.answered > 0 && t.failed == 0;
   return n;
 }
 
 std::vector<std::string> FlowLog::TablesFailed() const {
   std::vector<std::string> names;
   for (const Table& t : tables_)
-    if (t.failed > 0 && t.answered == 0) names.push_back(t.name);
+    if (t.failed > 0) names.push_back(t.name + (t.answered > 0 ? " (in part)" : ""));
+  return names;
+}
+
+std::vector<std::string> FlowLog::TablesWritten() const {
+  std::vector<std::string> names;
+  for (const Table& t : tables_)
+    if (t.answered > 0 && t.failed == 0) names.push_back(t.name);
   return names;
 }
 
@@ -77,7 +102,7 @@ std::string RefreshReport(const FlowLog& log) {
     text += " cancelled after " + std::to_string(log.TablesBegun()) + " tables";
   text += ": " + std::to_string(log.TablesAnswered()) + " tables read";
   const std::vector<std::string> failed = log.TablesFailed();
-  if (!failed.empty()) text += ", " + JoinNames(failed) + " not answered";
+  if (!failed.empty()) text += ", " + JoinNames(failed) + " not read";
   return text + " (" + log.Elapsed() + ")";
 }
 

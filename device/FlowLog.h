@@ -35,10 +35,22 @@ class FlowLog final : public TableExchange {
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override;
   bool HeardNothing() const override { return !cancelled_ && link_.HeardNothing(); }
+  const char* ReadProblem() const override { return cancelled_ ? "cancelled" : link_.ReadProblem(); }
+  bool DeviceSilent() const override { return link_.DeviceSilent(); }
 
-  // Tables with at least one answered exchange, and those whose every exchange failed.
+  // An exchange of the current table failed, and why (the first failure's words).
+  bool TableFailed() const { return !tables_.empty() && tables_.back().failed > 0; }
+  const std::string& TableProblem() const;
+  // The current table is left as it is: not written, for `why`.
+  void SkipTable(std::string why);
+  // "SDT not read" of every table skipped so far.
+  std::vector<std::string> TablesSkipped() const;
+
+  // Tables whose every exchange was answered, and those with an exchange that failed.
   int TablesAnswered() const;
   std::vector<std::string> TablesFailed() const;
+  // Tables whose every write went through.
+  std::vector<std::string> TablesWritten() const;
   int TablesBegun() const { return static_cast<int>(tables_.size()); }
   int PacketsWritten() const { return packets_; }
   int WritesAnswered() const { return writes_; }
@@ -49,6 +61,7 @@ class FlowLog final : public TableExchange {
   struct Table {
     std::string name;
     int answered = 0, failed = 0;
+    std::string problem, skipped;
   };
   bool MayExchange();
   void Note(bool ok);

@@ -55,6 +55,7 @@ struct PortBuild {
   Area pat = Filled(kTableArea), pmts = Filled(kPmtArea), sdt = Filled(kTableArea), cat = Filled(kTableArea),
        nit = Filled(kTableArea), bat = Filled(kTableArea), time = Filled(kTableArea);
   std::string refusal;  // the first builder's message: nothing is sent
+  std::array<bool, kTableCount> sent{};  // by Table: written and answered
 
   void Note(const BuildResult& r) {
     if (refusal.empty() && !r.ok && !r.error.empty()) refusal = r.error;
@@ -124,6 +125,8 @@ class SilenceWatch final : public TableExchange {
     return link_.WriteTable(packets, length, pid, selector, port, bat);
   }
   bool Silent() const { return unheard_ == 2; }
+  const char* ReadProblem() const override { return Silent() ? "no answer" : link_.ReadProblem(); }
+  bool DeviceSilent() const override { return Silent() || link_.DeviceSilent(); }
 
  private:
   TableExchange& link_;
@@ -150,18 +153,30 @@ constexpr TableRead kTableReads[kTableCount] = {
     {"TOT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadTot(t, x, port); }},
 };
 
-// Reads table `t` of the port as one step of the log; false once the user cancelled.
+// Reads table `t` of the port as one step of the log; false once the user cancelled. A table
+// with a read that failed is marked as not read (and the PMTs of a port whose PAT was not read).
 bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port, int t) {
-  if (log.Cancelled()) return false;
+  const auto table = static_cast<Table>(t);
+  if (log.Cancelled()) {
+    tree.MarkNotRead(port, table, "the read was cancelled");
+    return false;
+  }
   log.BeginTable(tree.PortName(port) + ' ' + kTableReads[t].name);
-  kTableReads[t].read(tree, exchange, port);
+  tree.MarkRead(port, table);
+  if (exchange.DeviceSilent())
+    tree.MarkNotRead(port, table, "no answer");  // not asked: the device stopped answering
+  else
+    kTableReads[t].read(tree, exchange, port);
+  if (log.TableFailed())
+    tree.MarkNotRead(port, table, log.TableProblem());
+  else if (table == Table::Pmt && !tree.WasRead(port, Table::Pat))
+    tree.MarkNotRead(port, table, "the PAT was not read");
   return true;
 }
 
 // Every table of one port, in the order of a Refresh.
 void ReadPortTables(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port) {
-  for (int t = 0; t < kTableCount; ++t)
-    if (!ReadStep(tree, exchange, log, port, t)) return;
+  for (int t = 0; t < kTableCount; ++t) ReadStep(tree, exchange, log, port, t);
 }
 
 }  // namespace
@@ -191,23 +206,43 @@ bool Refresh(TableTreeCtrl& tree, FlowLog& log) {
   log.AddSteps(static_cast<int>(ports.size()) * kTableCount);
   // Table by table, each for every port in turn; the TDT and TOT last, port by port.
   constexpr int kTimeTables = 6;
-  bool going = true;
+  // After a Cancel every table not read yet is marked as such.
   for (int t = 0; t < kTimeTables; ++t)
-    for (int port : ports) going = going && ReadStep(tree, exchange, log, port, t);
+    for (int port : ports) ReadStep(tree, exchange, log, port, t);
   for (int port : ports)
-    for (int t = kTimeTables; t < kTableCount; ++t) going = going && ReadStep(tree, exchange, log, port, t);
+    for (int t = kTimeTables; t < kTableCount; ++t) ReadStep(tree, exchange, log, port, t);
   for (int port : ports) tree.MarkSubmitted(port);
   return !exchange.Silent();
 }
 
-bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port) {
+bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port, const TableSet* only) {
   if (tree.PortNode(port) == kNoItem) return false;
-  for (int t = 0; t < kTableCount; ++t) tree.DeleteChildren(tree.Root(port, static_cast<Table>(t)));
-  tree.programCount[port - 1] = 0;
+  const auto wanted = [&](int t) { return only == nullptr || (*only)[t]; };
+  for (int t = 0; t < kTableCount; ++t)
+    if (wanted(t)) tree.DeleteChildren(tree.Root(port, static_cast<Table>(t)));
+  if (wanted(static_cast<int>(Table::Pat))) tree.programCount[port - 1] = 0;
   FlowLog log(exchange);
   log.AddSteps(kTableCount);
-  ReadPortTables(tree, exchange, log, port);
+  for (int t = 0; t < kTableCount; ++t)
+    if (wanted(t)) ReadStep(tree, exchange, log, port, t);
   return true;
+}
+
+std::vector<std::string> TablesNotRead(const TableTreeCtrl& tree) {
+  std::vector<std::string> names;
+  for (int port : PortsOf(tree))
+    for (int t = 0; t < kTableCount; ++t)
+      if (!tree.WasRead(port, static_cast<Table>(t)))
+        names.push_back(tree.PortName(port) + ' ' + TableTreeCtrl::TableName(static_cast<Table>(t)) + " (" +
+                        tree.NotReadReason(port, static_cast<Table>(t)) + ")");
+  return names;
+}
+
+std::string TableNames(const TableSet& tables) {
+  std::vector<std::string> names;
+  for (int t = 0; t < kTableCount; ++t)
+    if (tables[t]) names.push_back(TableTreeCtrl::TableName(static_cast<Table>(t)));
+  return JoinNames(names);
 }
 
 int SubmitPortOf(const TableTreeCtrl& tree) {
@@ -225,7 +260,22 @@ bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui) {
 
 namespace {
 
-// Writes every table of the port, built first into `b`; the result of the writes that count.
+// "Save to Device error,please repeat!" and which tables went out and which did not; a device
+// that stopped answering is named as such.
+std::string WriteFailureText(const TableTreeCtrl& tree, const FlowLog& log, std::vector<std::string> failed) {
+  std::string text = kSubmitFailedText;
+  if (log.DeviceSilent()) text += "\n" + SilentDeviceText(tree.deviceAddress);
+  const std::vector<std::string> written = log.TablesWritten(), answered = log.TablesFailed();
+  failed.insert(failed.begin(), answered.begin(), answered.end());
+  if (!written.empty()) text += "\nWritten: " + JoinNames(written) + ".";
+  if (!failed.empty()) text += "\nNot written: " + JoinNames(failed) + ".";
+  return text;
+}
+
+// Writes every table of the port that was read, built first into `b`: true when every write
+// went through. A table that was not read is left on the device as it is. Port 1 stops at the
+// first write that fails; port 2 goes on past a failed PAT, PMT, SDT or CAT write and stops at
+// a failed NIT, BAT or TDT/TOT write. A device that stops answering stops either at once.
 bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b) {
   b = BuildPort(tree, port);
   if (!b.refusal.empty()) {
@@ -235,24 +285,53 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
   const bool firstPort = port == 1;
   const std::string name = tree.PortName(port) + ' ';
   log.AddSteps(kTableCount - 1);
-  auto write = [&](const char* table, const Area& area, size_t length, uint16_t pid, bool counts, bool bat = false) {
-    log.BeginTable(name + table);
-    return log.WriteTable(area.data(), length, pid, 0, port, bat) || !counts;
+  bool all = true, going = true;
+  std::vector<std::string> notTried;
+  auto known = [&](std::initializer_list<Table> tables) {
+    for (Table t : tables)
+      if (!tree.WasRead(port, t)) {
+        log.SkipTable("not read");
+        return false;
+      }
+    return true;
   };
-  bool ok = true;
+  // One table's write; false when the port's writes stop here.
+  auto write = [&](const char* table, std::initializer_list<Table> tables, const Area& area, size_t length,
+                   uint16_t pid, bool stops, bool bat = false) {
+    if (!going) {
+      notTried.push_back(name + table);
+      return;
+    }
+    log.BeginTable(name + table);
+    if (!known(tables)) return;
+    const bool ok = log.WriteTable(area.data(), length, pid, 0, port, bat);
+    for (Table t : tables) b.sent[static_cast<int>(t)] = ok;
+    all = all && ok;
+    going = ok || (!stops && !log.DeviceSilent());
+  };
   if (b.programs > 0) {
-    ok = write("PAT", b.pat, kPacketSize, kPatPid, firstPort);
-    if (ok) log.BeginTable(name + "PMT");
-    ok = ok && (WritePmts(log, b, port) || !firstPort);
+    write("PAT", {Table::Pat}, b.pat, kPacketSize, kPatPid, firstPort);
+    if (!going) notTried.push_back(name + "PMT");
+    if (going) {
+      log.BeginTable(name + "PMT");
+      if (known({Table::Pat, Table::Pmt})) {
+        const bool ok = WritePmts(log, b, port);
+        b.sent[static_cast<int>(Table::Pmt)] = ok;
+        all = all && ok;
+        going = ok || (!firstPort && !log.DeviceSilent());
+      }
+    }
   }
-  ok = ok && write("SDT", b.sdt, kTableArea, kSdtBatPid, firstPort);
-  ok = ok && write("CAT", b.cat, kSmallArea, kCatPid, firstPort);
-  ok = ok && write("NIT", b.nit, kTableArea, kNitPid, true);
-  ok = ok && write("BAT", b.bat, kTableArea, kSdtBatPid, true, true);
-  if (ok) BuildTimeTables(tree, port, b.time, LocalToUtc(CurrentLocalDate()));
+  write("SDT", {Table::Sdt}, b.sdt, kTableArea, kSdtBatPid, firstPort);
+  write("CAT", {Table::Cat}, b.cat, kSmallArea, kCatPid, firstPort);
+  write("NIT", {Table::Nit}, b.nit, kTableArea, kNitPid, true);
+  write("BAT", {Table::Bat}, b.bat, kTableArea, kSdtBatPid, true, true);
+  if (going && tree.WasRead(port, Table::Tdt) && tree.WasRead(port, Table::Tot))
+    BuildTimeTables(tree, port, b.time, LocalToUtc(CurrentLocalDate()));
   // The BAT flag stays set after the BAT.
-  ok = ok && write("TDT/TOT", b.time, kSmallArea, kTdtTotPid, true, true) && !log.Cancelled();
-  if (!ok && !log.Cancelled()) ui.MessageBox(kSubmitFailedText, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
+  write("TDT/TOT", {Table::Tdt, Table::Tot}, b.time, kSmallArea, kTdtTotPid, true, true);
+  const bool ok = all && !log.Cancelled();
+  if (!ok && !log.Cancelled()) ui.MessageBox(WriteFailureText(tree, log, notTried), kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
   return ok;
 }
 
@@ -267,11 +346,12 @@ class RecordedReads final : public TableExchange {
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
     if (link_) {
       const bool ok = link_->ReadTable(buffer, size, pid, selector, port, bat);
-      answers_.push_back({ok, std::vector<uint8_t>(buffer, buffer + size)});
+      answers_.push_back({ok, std::vector<uint8_t>(buffer, buffer + size), ok ? "" : link_->ReadProblem()});
       return ok;
     }
     if (next_ >= answers_.size()) return false;
     const Answer& a = answers_[next_++];
+    problem_ = a.problem;
     const size_t n = std::min(size, a.bytes.size());
     std::copy_n(a.bytes.begin(), n, buffer);
     std::fill(buffer + n, buffer + size, uint8_t{0});
@@ -279,12 +359,16 @@ class RecordedReads final : public TableExchange {
   }
   bool WriteTable(const uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
   bool HeardNothing() const override { return link_ && link_->HeardNothing(); }
+  const char* ReadProblem() const override { return link_ ? link_->ReadProblem() : problem_; }
+  bool DeviceSilent() const override { return link_ && link_->DeviceSilent(); }
 
  private:
   struct Answer {
     bool ok;
     std::vector<uint8_t> bytes;
+    const char* problem;
   };
+  const char* problem_ = "";
   TableExchange* link_;
   std::vector<Answer> answers_;
   size_t next_ = 0;
@@ -307,13 +391,28 @@ std::vector<std::string> VerifyPort(TableTreeCtrl& tree, FlowLog& log, int port,
   back.utcTime = tree.utcTime;
   PortBuild got = BuildPort(back, port);
   BuildTimeTables(back, port, got.time, tree.utcTime[port - 1]);
-  const std::pair<const char*, bool> same[] = {
-      {"PAT", got.pat == sent.pat}, {"PMT", got.pmts == sent.pmts}, {"SDT", got.sdt == sent.sdt},
-      {"CAT", got.cat == sent.cat}, {"NIT", got.nit == sent.nit},   {"BAT", got.bat == sent.bat},
-      {"TDT/TOT", std::equal(got.time.begin(), got.time.begin() + kSmallArea, sent.time.begin())}};
+  struct Compared {
+    const char* name;
+    Table table;
+    bool equal;
+  };
+  const Compared compared[] = {
+      {"PAT", Table::Pat, got.pat == sent.pat},
+      {"PMT", Table::Pmt, got.pmts == sent.pmts},
+      {"SDT", Table::Sdt, got.sdt == sent.sdt},
+      {"CAT", Table::Cat, got.cat == sent.cat},
+      {"NIT", Table::Nit, got.nit == sent.nit},
+      {"BAT", Table::Bat, got.bat == sent.bat},
+      {"TDT/TOT", Table::Tdt, std::equal(got.time.begin(), got.time.begin() + kSmallArea, sent.time.begin())}};
+  // Only what was written is compared; a table that was not read back cannot prove itself.
   std::vector<std::string> differing;
-  for (const auto& [table, equal] : same)
-    if (!equal) differing.push_back(table);
+  for (const Compared& c : compared) {
+    if (!sent.sent[static_cast<int>(c.table)]) continue;
+    if (!back.WasRead(port, c.table) || (c.table == Table::Tdt && !back.WasRead(port, Table::Tot)))
+      differing.push_back(std::string(c.name) + " (not read back)");
+    else if (!c.equal)
+      differing.push_back(c.name);
+  }
   if (!differing.empty()) return differing;
 
   const TreePlace place = TreePlace::Take(tree);
@@ -343,9 +442,8 @@ bool WritePortTables(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int p
   return WritePort(tree, log, ui, port, b);
 }
 
-std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress) {
-  const int port = SubmitPortOf(tree);
-  if (port == 0) return {};
+PortSubmit SubmitPortAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port,
+                               FlowProgress* progress) {
   const std::string name = tree.PortName(port);
   FlowLog log(exchange, progress);
   PortBuild sent;
@@ -353,17 +451,35 @@ std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui
   if (written) tree.MarkSubmitted(port);
   const std::string counts = std::to_string(log.WritesAnswered()) + " tables, " +
                              std::to_string(log.PacketsWritten()) + " packets";
-  if (log.Cancelled()) return "Submit of " + name + " cancelled: " + counts + " written (" + log.Elapsed() + ")";
+  const std::vector<std::string> skipped = log.TablesSkipped();
+  const std::string kept = skipped.empty() ? "" : "; " + JoinNames(skipped) + ": left on the device as it is";
+  PortSubmit result;
+  result.skipped = !skipped.empty();
+  if (log.Cancelled()) {
+    result.text = "Submit of " + name + " cancelled: " + counts + " written" + kept + " (" + log.Elapsed() + ")";
+    return result;
+  }
   if (!written) {
     const std::vector<std::string> failed = log.TablesFailed();
-    return "Submit of " + name + " failed" + (failed.empty() ? "" : ": " + JoinNames(failed) + " not answered") +
-           " (" + log.Elapsed() + ")";
+    result.text = "Submit of " + name + " failed" + (failed.empty() ? "" : ": " + JoinNames(failed) + " not answered") +
+                  kept + " (" + log.Elapsed() + ")";
+    return result;
   }
   const std::vector<std::string> differing = VerifyPort(tree, log, port, sent);
-  if (differing.empty()) return "Submitted " + name + ": " + counts + ", verified (" + log.Elapsed() + ")";
+  result.verified = differing.empty();
+  if (result.verified) {
+    result.text = "Submitted " + name + ": " + counts + ", verified" + kept + " (" + log.Elapsed() + ")";
+    return result;
+  }
   const std::string what = name + ": the device holds other " + JoinNames(differing) + " than was sent";
   ui.MessageBox(what + "; the tree keeps what was sent.", kSubmitFailedCaption, MsgIcon::Warning, MsgButtons::Ok);
-  return "Submitted " + name + ": " + counts + "; " + what + " (" + log.Elapsed() + ")";
+  result.text = "Submitted " + name + ": " + counts + "; " + what + kept + " (" + log.Elapsed() + ")";
+  return result;
+}
+
+std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress) {
+  const int port = SubmitPortOf(tree);
+  return port == 0 ? std::string() : SubmitPortAndVerify(tree, exchange, ui, port, progress).text;
 }
 
 std::string ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber,

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <string>
+#include <vector>
 
 #include "device/FlowLog.h"
 #include "sections/TableExchange.h"
@@ -27,8 +29,14 @@ bool Refresh(TableTreeCtrl& tree, FlowLog& log);
 // what was read and what was not, for the status line.
 std::string Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress = nullptr);
 // The tables of one port only: its table branches are thrown away and read again through
-// `exchange` in the order of Refresh; the other port stays as it is. False without the port.
-bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port);
+// `exchange` in the order of Refresh; the other port stays as it is. With `only`, just the
+// tables it names are read; the others keep their branches. False without the port.
+using TableSet = std::array<bool, kTableCount>;  // by Table
+bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port, const TableSet* only = nullptr);
+// "PortA SDT (no answer)" for every table of the tree's ports that was not read.
+std::vector<std::string> TablesNotRead(const TableTreeCtrl& tree);
+// "PAT, PMT and SDT": the names of the tables in `tables`.
+std::string TableNames(const TableSet& tables);
 // "The device at ADDR does not answer." with the dotted address.
 std::string SilentDeviceText(uint32_t address);
 
@@ -52,6 +60,14 @@ bool WritePortTables(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int p
 // what was sent and a message names the differing tables. The result is the status line's text
 // (empty when the selection lies under no port).
 std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress = nullptr);
+// The same for `port`: verified when every write went through and every table written was read
+// back equal; `skipped` when a table that was not read was left on the device as it is.
+struct PortSubmit {
+  bool verified = false, skipped = false;
+  std::string text;
+};
+PortSubmit SubmitPortAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port,
+                               FlowProgress* progress = nullptr);
 
 // After the channel dialog was confirmed: the new channel number, then Refresh.
 std::string ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber,

@@ -1,5 +1,6 @@
 #include "device/PortFiles.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "device/Flows.h"
@@ -48,11 +49,17 @@ bool ImportPortCaptureFrom(TableTreeCtrl& tree, Ui& ui, int port, const std::str
     ui.MessageBox(load.error, kCaptureCaption, MsgIcon::Error, MsgButtons::Ok);
     return false;
   }
-  std::string question = "Replace the tables of " + PortLabel(tree, port) + " with those of " + path + "?\n";
+  // Only the tables the capture holds are replaced; the others keep their branches.
+  const TableSet replaced = HeldTables(load.tables);
+  TableSet kept{};
+  for (int t = 0; t < kTableCount; ++t) kept[t] = !replaced[t];
+  std::string question = "Replace the " + TableNames(replaced) + " of " + PortLabel(tree, port) + " with those of " +
+                         path + "?\n";
+  if (std::count(kept.begin(), kept.end(), true) > 0) question += "Kept as they are: " + TableNames(kept) + ".\n";
   for (const std::string& line : load.report) question += "\n" + line;
   if (ui.MessageBox(question, kCaptureCaption, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) return false;
   CaptureExchange capture(load.tables, port);
-  return RefreshPort(tree, capture, port);
+  return RefreshPort(tree, capture, port, &replaced);
 }
 
 bool ExportPortStream(TableTreeCtrl& tree, Ui& ui, int port) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sections/Packets.h"
+#include "sections/TableIds.h"
 
 namespace quorvelin {
 namespace {
@@ -57,6 +58,33 @@ Intake FragmentReadAssembly::Take(const uint8_t* datagram, size_t length) {
   std::memcpy(buffer_ + kFrameHeaderSize + offset, datagram + kFragmentHeaderSize, data);
   std::memcpy(buffer_, datagram, kFrameHeaderSize);
   return ++received_ == count_ ? Intake::Complete : Intake::More;
+}
+
+bool AnswerFilter::PacketsBelong(const uint8_t* d, size_t length, size_t at, bool first) const {
+  for (size_t p = at; p + kPacketSize <= length && d[p] == kFrameSync; p += kPacketSize) {
+    if (PacketPid(d + p) != pid_) return false;
+    if (first && p == at) {
+      const bool unitStart = (d[p + 1] & 0x40) != 0;
+      const size_t section = p + 5 + d[p + 4];  // behind the pointer_field
+      if (!unitStart || section >= p + kPacketSize || !TableIdAnswers(pid_, bat_, d[section])) return false;
+    }
+  }
+  return true;
+}
+
+bool AnswerFilter::Belongs(const uint8_t* d, size_t length) {
+  if (length <= kFrameHeaderSize) return false;  // a header alone answers no read (a late write reply)
+  if (!fragmented_) {
+    const bool ok = PacketsBelong(d, length, kFrameHeaderSize, !started_);
+    started_ = started_ || ok;
+    return ok;
+  }
+  if (length < kFragmentHeaderSize) return false;
+  if (started_) return d[6] == sequence_;
+  if (d[7] != 1 || !PacketsBelong(d, length, kFragmentHeaderSize, true)) return false;
+  started_ = true;
+  sequence_ = d[6];
+  return true;
 }
 
 bool UnpackFileAnswer(uint8_t* buffer, size_t size, size_t read) {

@@ -63,6 +63,27 @@ class FragmentReadAssembly final : public ReadAssembly {
   int received_ = 0;
 };
 
+// Tells the datagrams that may belong to the answer to one read request from late or stray ones
+// (answers to earlier requests): every transport packet carries the PID that was asked for, and
+// the section the answer starts with has a table_id of the table asked for. An empty answer
+// carries no packet and is taken. Fragments after the first must carry its message sequence
+// number; a fragment that comes before the first fragment of its answer is not taken.
+class AnswerFilter {
+ public:
+  AnswerFilter(uint16_t pid, bool bat, bool fragmented) : pid_(pid), bat_(bat), fragmented_(fragmented) {}
+  bool Belongs(const uint8_t* datagram, size_t length);
+
+ private:
+  // The packets at `at` lie on the PID asked for; when `first`, the section they start with is
+  // of the table asked for.
+  bool PacketsBelong(const uint8_t* datagram, size_t length, size_t at, bool first) const;
+
+  uint16_t pid_;
+  bool bat_, fragmented_;
+  bool started_ = false;
+  uint8_t sequence_ = 0;
+};
+
 // An answer left in the exchange file: `read` bytes of it at the start of the zeroed buffer.
 // False when the header announces more packets than the file held.
 bool UnpackFileAnswer(uint8_t* buffer, size_t size, size_t read);

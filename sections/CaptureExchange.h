@@ -1,12 +1,17 @@
 // Serves one port's tables held as the device holds them (out of a capture) to the normal
 // Refresh: reads of that port are answered as the device answers them; reads of any other port
 // fail and writes are refused.
+
 #pragma once
 
 #include "sections/PortTables.h"
 #include "sections/TableExchange.h"
+#include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
+
+// The tables of the port that the capture holds (by Table): a capture says nothing of the others.
+std::array<bool, kTableCount> HeldTables(const PortTables& tables);
 
 class CaptureExchange final : public TableExchange {
  public:

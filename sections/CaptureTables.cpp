@@ -1,5 +1,8 @@
 #include "sections/CaptureTables.h"
 
+#include "sections/CaptureExchange.h"
+#include "sections/TableIds.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -330,6 +333,28 @@ CaptureLoad LoadCapture(const std::string& path, const CaptureOptions& options, 
     return load;
   }
   return run.Finish(path, std::move(load));
+}
+
+}  // namespace quorvelin
+
+namespace quorvelin {
+
+std::array<bool, kTableCount> HeldTables(const PortTables& tables) {
+  std::array<bool, kTableCount> held{};
+  const auto set = [&](Table t, bool on) { held[static_cast<int>(t)] = on; };
+  set(Table::Pat, !tables.pat.empty());
+  set(Table::Pmt, !tables.pmts.empty());
+  set(Table::Sdt, !tables.sdt.empty());
+  set(Table::Cat, !tables.cat.empty());
+  set(Table::Nit, !tables.nit.empty());
+  set(Table::Bat, !tables.bat.empty());
+  for (const Packets& section : SectionPackets(tables.time)) {
+    const size_t at = section.size() > 4 ? 5u + section[4] : section.size();  // behind the pointer_field
+    const uint8_t tableId = at < section.size() ? section[at] : 0;
+    if (tableId == kTdtTableId) set(Table::Tdt, true);
+    if (tableId == kTotTableId) set(Table::Tot, true);
+  }
+  return held;
 }
 
 }  // namespace quorvelin

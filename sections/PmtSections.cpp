@@ -138,8 +138,7 @@ int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   for (size_t at = 0; at < kSectionWalkEnd && received.U8(at) == kPmtTableId;) {
     const SectionBytes s = received.From(at);
     const SectionFields f = ReadSectionFields(s);
-    if (f.id != 0 && f.section_length != 0) {
-      if (!state.tally.Take(f)) break;
+    if (f.id != 0 && f.section_length != 0 && state.tally.Take(f)) {
       AddPmtSection(tree, port, pmtPid, s, at, state.sectionCounter);
       ++state.sectionCounter;
       ++added;
@@ -160,8 +159,10 @@ bool ReadPmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count)
       const auto bytes = ReceiveTable(exchange, kPmtReadBuffer, pid, selector, port);
       if (!bytes) break;
       WriteDumpFile(Format("pmt%d.bin", state.sectionCounter), bytes->data(), bytes->size());
-      if (ParsePmtSections(tree, bytes->data(), bytes->size(), port, pid, state) == 0) break;
+      state.tally.NoteRead(ParsePmtSections(tree, bytes->data(), bytes->size(), port, pid, state));
     }
+    if (!state.tally.Missing().empty())
+      tree.MarkNotRead(port, Table::Pmt, Format("incomplete: PMT PID 0x%04x, ", pid) + state.tally.Missing());
   }
   return true;
 }

@@ -111,9 +111,12 @@ int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   for (size_t at = 0; at != kNoSection && received.Has(at, 3);) {
     const SectionBytes s = received.From(at);
     const SectionFields f = ReadSectionFields(s);
-    if (!tally.Take(f) || !ParseSdtSection(tree, s.Pointer(0), s.size(), port, sectionIndex)) break;
-    ++sectionIndex;
-    ++added;
+    if (f.table_id != kSdtTableId) break;
+    if (tally.Take(f)) {
+      if (!ParseSdtSection(tree, s.Pointer(0), s.size(), port, sectionIndex)) break;
+      ++sectionIndex;
+      ++added;
+    }
     at = NextSectionStart(received, at + f.TotalSize(), kSdtTableId);
   }
   return added;
@@ -126,9 +129,10 @@ bool ReadSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
     const auto bytes = ReceiveTable(exchange, kSdtReadBuffer, kSdtBatPid, 0, port);
     if (!bytes) return false;
     WriteDumpFile(Format("sdt%d.bin", pass), bytes->data(), bytes->size());
-    if (bytes->front() != kSdtTableId) return false;
-    if (ParseSdtSections(tree, bytes->data(), bytes->size(), port, tally, sectionIndex) == 0) break;
+    if (pass == 0 && bytes->front() != kSdtTableId) return false;  // absent
+    tally.NoteRead(ParseSdtSections(tree, bytes->data(), bytes->size(), port, tally, sectionIndex));
   }
+  if (!tally.Complete()) tree.MarkNotRead(port, Table::Sdt, "incomplete: " + tally.Missing());
   return true;
 }
 

@@ -95,13 +95,21 @@ void AddCrcLine(TableTreeCtrl& tree, ItemHandle parent, const SectionBytes& s, c
 
 bool SectionTally::Take(const SectionFields& f) {
   Sections& sections = byId_[f.id];
-  if (sections.in[f.section_number]) {
-    repeated_ = true;
-    return false;
-  }
+  if (sections.in[f.section_number]) return false;
   sections.in[f.section_number] = true;
   sections.last = f.last_section_number;
   return true;
+}
+
+void SectionTally::NoteRead(int added) {
+  absent_ = added == 0 && byId_.empty();
+  stale_ = added > 0 ? 0 : stale_ + 1;
+}
+
+int SectionTally::Turn() const {
+  int sections = 0;
+  for (const auto& [id, s] : byId_) sections += s.last + 1;
+  return sections;
 }
 
 bool SectionTally::Complete() const {
@@ -110,6 +118,17 @@ bool SectionTally::Complete() const {
     for (size_t number = 0; number <= sections.last; ++number)
       if (!sections.in[number]) return false;
   return true;
+}
+
+std::string SectionTally::Missing() const {
+  std::string text;
+  for (const auto& [id, sections] : byId_) {
+    std::string numbers;
+    for (size_t number = 0; number <= sections.last; ++number)
+      if (!sections.in[number]) numbers += (numbers.empty() ? "" : ", ") + std::to_string(number);
+    if (!numbers.empty()) text += (text.empty() ? "" : "; ") + Format("section %s of 0x%04x missing", numbers.c_str(), id);
+  }
+  return text;
 }
 
 }  // namespace quorvelin

@@ -128,24 +128,32 @@ std::string CrcLineText(const SectionBytes& s, const SectionFields& f);
 void AddCrcLine(TableTreeCtrl& tree, ItemHandle parent, const SectionBytes& s, const SectionFields& f);
 
 // The sections of a table read over several receives (PMT, SDT), by identifier and
-// section_number. The read is over when a section_number comes again for its identifier, or
-// when every section 0..last_section_number of each identifier seen is in.
-inline constexpr int kMostSectionReads = 256;  // section_number has 8 bits
+// section_number. A device may answer one section a read, in turn, or all of them at once, and
+// a late answer may repeat a section: the read is over when every section 0..last_section_number
+// of each identifier seen is in, when the first answer holds no section (the table is absent),
+// or when a whole turn of reads (and two more) brought nothing new: the table is then incomplete.
+inline constexpr int kMostSectionReads = 1024;
 class SectionTally {
  public:
   // True when the section is new and is to be shown; false when its number came before.
   bool Take(const SectionFields& f);
-  bool Over() const { return repeated_ || Complete(); }
+  // After each receive: how many new sections it brought.
+  void NoteRead(int added);
+  bool Over() const { return absent_ || Complete() || stale_ > Turn() + 2; }
+  bool Complete() const;
+  // "sections 2 and 5 of 0x0001 missing"; empty when complete or absent.
+  std::string Missing() const;
 
  private:
   struct Sections {
     std::bitset<256> in;
     uint8_t last = 0;
   };
-  bool Complete() const;
+  int Turn() const;
 
   std::map<uint16_t, Sections> byId_;
-  bool repeated_ = false;
+  int stale_ = 0;
+  bool absent_ = false;
 };
 
 }  // namespace quorvelin

@@ -20,6 +20,10 @@ class TableExchange {
                           bool bat) = 0;
   // The last ReadTable got no datagram at all (not even an empty answer) from the device.
   virtual bool HeardNothing() const { return false; }
+  // Why the last ReadTable failed, in a few words ("no answer").
+  virtual const char* ReadProblem() const { return "not answered"; }
+  // The receiver stopped answering: the exchanges that follow would fail as well.
+  virtual bool DeviceSilent() const { return false; }
 };
 
 }  // namespace quorvelin

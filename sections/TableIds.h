@@ -19,5 +19,26 @@ inline constexpr uint8_t kSdtTableId = 0x42;  // actual transport stream
 inline constexpr uint8_t kBatTableId = 0x4A;
 inline constexpr uint8_t kTdtTableId = 0x70;
 inline constexpr uint8_t kTotTableId = 0x73;
+inline constexpr uint8_t kNitOtherTableId = 0x41;
+inline constexpr uint8_t kSdtOtherTableId = 0x46;
+
+// Whether a section of `tableId` may answer a read of `pid` (0x0011 with `bat`: the BAT; any
+// PID that is no fixed table's: a PMT).
+constexpr bool TableIdAnswers(uint16_t pid, bool bat, uint8_t tableId) {
+  switch (pid) {
+    case kPatPid:
+      return tableId == kPatTableId;
+    case kCatPid:
+      return tableId == kCatTableId;
+    case kNitPid:
+      return tableId == kNitTableId || tableId == kNitOtherTableId;
+    case kSdtBatPid:
+      return bat ? tableId == kBatTableId : tableId == kSdtTableId || tableId == kSdtOtherTableId;
+    case kTdtTotPid:
+      return tableId == kTdtTableId || tableId == kTotTableId;
+    default:
+      return tableId == kPmtTableId;
+  }
+}
 
 }  // namespace quorvelin

@@ -42,6 +42,29 @@ void TableTreeCtrl::BuildRoots() {
 void TableTreeCtrl::ForgetPorts() {
   ports_ = {};
   roots_ = {};
+  notRead_ = {};
+}
+
+const char* TableTreeCtrl::TableName(Table table) { return kRoots[static_cast<int>(table)].label; }
+
+void TableTreeCtrl::MarkNotRead(int port, Table table, const std::string& why) {
+  if (port != 1 && port != 2) return;
+  notRead_[port - 1][static_cast<int>(table)] = why.empty() ? std::string("not answered") : why;
+  if (const ItemHandle root = Root(port, table))
+    SetItemText(root, std::string(TableName(table)) + " (not read: " + NotReadReason(port, table) + ")");
+}
+
+void TableTreeCtrl::MarkRead(int port, Table table) {
+  if (port != 1 && port != 2) return;
+  notRead_[port - 1][static_cast<int>(table)].clear();
+  if (const ItemHandle root = Root(port, table)) SetItemText(root, TableName(table));
+}
+
+bool TableTreeCtrl::WasRead(int port, Table table) const { return NotReadReason(port, table).empty(); }
+
+const std::string& TableTreeCtrl::NotReadReason(int port, Table table) const {
+  static const std::string kRead;
+  return port == 1 || port == 2 ? notRead_[port - 1][static_cast<int>(table)] : kRead;
 }
 
 ItemHandle TableTreeCtrl::Root(int port, Table table) const {

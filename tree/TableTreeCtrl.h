@@ -56,6 +56,18 @@ class TableTreeCtrl : public TreeModel {
   // The port's branch shows something other than what the last Refresh or Submit left.
   bool HasUnsubmittedEdits(int port) const;
 
+  // --- tables that were not read ---
+  // A table whose read got no answer, or not all of it, is unknown: its root says so ("SDT (not
+  // read: no answer)") and Submit leaves that table on the device as it is.
+  void MarkNotRead(int port, Table table, const std::string& why);
+  // The table was read again (or replaced whole): its root shows its plain name.
+  void MarkRead(int port, Table table);
+  bool WasRead(int port, Table table) const;
+  // Why the table is unknown; empty when it was read.
+  const std::string& NotReadReason(int port, Table table) const;
+  // The root's plain name ("SDT").
+  static const char* TableName(Table table);
+
   // --- records ---
   NodeRecord* RecordOf(ItemHandle item) const;
   TotRecord* TotRecordOf(ItemHandle item) const;
@@ -107,6 +119,7 @@ class TableTreeCtrl : public TreeModel {
   std::array<ItemHandle, 2> ports_{};
   std::array<uint64_t, 2> submitted_{};  // BranchDigest of each port node when last marked
   std::array<std::array<ItemHandle, kTableCount>, 2> roots_{};
+  std::array<std::array<std::string, kTableCount>, 2> notRead_{};  // empty: read
 };
 
 // The item's payload of type T, nullptr when it has none (or no record).

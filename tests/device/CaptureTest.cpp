@@ -132,7 +132,7 @@ TEST(Capture, AnExportedPortImportsIntoAnotherPortAsTheSameTables) {
   EXPECT_FALSE(ImportPortCaptureFrom(tree, ui, 2, "portA.ts"));
   EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pat)), 0);
   ASSERT_TRUE(ImportPortCaptureFrom(tree, ui, 2, "portA.ts"));
-  EXPECT_THAT(ui.LastText(), ::testing::HasSubstr("Replace the tables of PortB with those of portA.ts?"));
+  EXPECT_THAT(ui.LastText(), ::testing::HasSubstr("Replace the PAT, PMT, SDT, CAT, NIT, TDT, TOT and BAT of PortB with those of portA.ts?"));
   for (Table t : {Table::Pat, Table::Pmt, Table::Sdt, Table::Cat, Table::Nit, Table::Bat})
     EXPECT_EQ(DumpTree(tree, tree.Root(2, t)), DumpTree(device.tree, device.tree.Root(1, t)));
   EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Tot)), 1);

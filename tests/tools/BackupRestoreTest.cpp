@@ -130,7 +130,7 @@ TEST(BackupRestore, ABackupRestoredToASecondDeviceLeavesTheSameSections) {
   for (const auto& [port, file] : {std::pair{"A", "saved/portA.ts"}, {"B", "saved/portB.ts"}}) {
     const Launched restore = Launch({"restore", "--device", Address(*second), "--port", port, "--from", file});
     ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
-    EXPECT_THAT(restore.out, ::testing::HasSubstr("sections, equal to those written"));
+    EXPECT_THAT(restore.out, ::testing::HasSubstr(", verified ("));
 #ifdef QUORVELIN_HAVE_DVBPSI
     const FileOracle oracle(ReadFileBytes(file));
     EXPECT_GE(oracle.tables, 7) << file;
@@ -158,9 +158,18 @@ TEST(BackupRestore, ACaptureIsRestoredWithWhatWasLeftOutNamedOrRefusedWhole) {
                               "--bouquet", "0x1002"});
   ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
   for (const char* line : {"SDT other (0x46) on PID 0x0011 left out", "BAT of bouquet 0x1001 left out",
-                           "took BAT of bouquet 0x1002", "sections, equal to those written"})
+                           "took BAT of bouquet 0x1002", ", verified ("})
     EXPECT_THAT(restore.out, ::testing::HasSubstr(line));
   EXPECT_EQ(device->Store().Port(2).bat, sample->Store().Port(1).bat);
+
+  // A capture of one SDT replaces that SDT and leaves every other table of the port as it is.
+  PortTables expected = device->Store().Port(2), sdtOnly;
+  expected.sdt = sdtOnly.sdt = sample->Store().Port(1).sdt;
+  WriteBytes("sdt.ts", Mux(SectionsOf(sdtOnly), {}));
+  const Launched one = Launch({"restore", "--device", Address(*device), "--port", "3", "--from", "sdt.ts"});
+  ASSERT_EQ(one.status, 0) << one.out << one.err;
+  EXPECT_THAT(one.out, ::testing::HasSubstr("kept as they are: PAT, PMT, CAT, NIT, TDT, TOT and BAT\n"));
+  EXPECT_EQ(device->Store().Port(2), expected);
 
   devsim::SectionWriter pat(0x00, 0x30, 1);
   for (int program = 1; program <= 43; ++program) pat.U16(program).U16(0xE000 | (0x100 + program));

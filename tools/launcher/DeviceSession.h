@@ -32,10 +32,11 @@ class ReportingExchange : public TableExchange {
     const size_t count = CountPackets(packets, length) / kPacketSize;
     out_ << PortName(tree_, port) << ' ' << TableName(pid, selector, bat) << ": " << count
          << (count == 1 ? " packet" : " packets") << (ok ? " written" : " NOT written") << '\n';
-    failures_ += ok ? 0 : 1;
     return ok;
   }
-  int Failures() const { return failures_; }
+  const char* ReadProblem() const override { return link_.ReadProblem(); }
+  bool DeviceSilent() const override { return link_.DeviceSilent(); }
+  bool HeardNothing() const override { return link_.HeardNothing(); }
 
  private:
   static std::string TableName(uint16_t pid, uint8_t selector, bool bat) {
@@ -57,7 +58,6 @@ class ReportingExchange : public TableExchange {
   TableExchange& link_;
   const TableTreeCtrl& tree_;
   std::ostream& out_;
-  int failures_ = 0;
 };
 
 inline void PrepareTree(TableTreeCtrl& tree, const HeadlessOptions& o, uint32_t address) {
@@ -119,6 +119,8 @@ class RecordingExchange : public TableExchange {
     return ok;
   }
   bool HeardNothing() const override { return link_.HeardNothing(); }
+  const char* ReadProblem() const override { return link_.ReadProblem(); }
+  bool DeviceSilent() const override { return link_.DeviceSilent(); }
 
   std::vector<Exchange> reads, writes;
 

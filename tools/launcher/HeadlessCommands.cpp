@@ -49,9 +49,12 @@ std::optional<long> ParseHexInteger(const std::string& digits, long high) {
 const char* const kLauncherUsage =
     "usage: quorvelin demo [--port-mode N] [--channel N] [--fragmented]\n"
     "       quorvelin dump --device ADDR [options]\n"
-    "       quorvelin copy --from ADDR --to ADDR [options]\n"
+    "       quorvelin copy --from ADDR --to ADDR [--partial] [options]\n"
     "       quorvelin backup --device ADDR --out DIR [options]\n"
-    "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts [--bouquet ID] [options]\n"
+    "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts [--bouquet ID] [--whole-port] [options]\n"
+    "copy writes nothing when a table of the source could not be read; --partial copies what was\n"
+    "read and exits with 3. restore leaves the tables the capture lacks as they are; --whole-port\n"
+    "writes them empty.\n"
     "options:\n"
     "  --port-mode N          1: ports A and B (default); 2 or 3: one port, the channel\n"
     "  --channel N            the channel of a one-port device (default 1)\n"
@@ -99,6 +102,10 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
       const auto hex = v && v->rfind("0x", 0) == 0 ? ParseHexInteger(v->substr(2), 0xFFFF) : std::nullopt;
       ok = id || hex;
       if (ok) o.bouquet = static_cast<uint16_t>(hex ? *hex : *id);
+    } else if (a == "--whole-port" && o.command == "restore") {
+      o.wholePort = true;
+    } else if (a == "--partial" && o.command == "copy") {
+      o.partial = true;
     } else if (a == "--device" || a == "--from") {
       ok = TakeAddress(value(), o.device);
     } else if (a == "--to") {
@@ -161,19 +168,30 @@ int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   DeviceLink link(ui, LinkFor(tree, options));
   if (!ReadDevice(tree, link, options.device, err)) return 1;
   out << "read " << TablesShown(tree) << " tables from " << Ipv4Text(options.device) << '\n';
+  const std::vector<std::string> unread = TablesNotRead(tree);
+  if (!unread.empty()) {
+    err << "quorvelin: not read from " << Ipv4Text(options.device) << ": " << JoinNames(unread) << '\n';
+    if (!options.partial) {
+      err << "quorvelin: nothing was written to " << Ipv4Text(options.target)
+          << " (--partial copies the tables that were read)\n";
+      return 1;
+    }
+  }
   tree.deviceAddress = options.target;
   link.Settings().deviceAddress = options.target;
   ReportingExchange reporting(link, tree, out);
   const std::vector<int> ports = options.portMode == 1 ? std::vector<int>{1, 2} : std::vector<int>{1};
   for (int port : ports) {
-    if (!SubmitPort(tree, reporting, ui, port)) {
+    const PortSubmit result = SubmitPortAndVerify(tree, reporting, ui, port);
+    out << result.text << '\n';
+    if (!result.verified) {
       err << "quorvelin: copying " << PortName(tree, port) << " to " << Ipv4Text(options.target) << " failed\n";
       return 1;
     }
   }
-  if (reporting.Failures() > 0) {
-    err << "quorvelin: " << reporting.Failures() << " writes to " << Ipv4Text(options.target) << " failed\n";
-    return 1;
+  if (!unread.empty()) {
+    out << "copied to " << Ipv4Text(options.target) << " except " << JoinNames(unread) << '\n';
+    return 3;
   }
   out << "copied to " << Ipv4Text(options.target) << '\n';
   return 0;

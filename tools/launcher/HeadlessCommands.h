@@ -26,6 +26,8 @@ struct HeadlessOptions {
   std::string file;               // restore: the capture
   int port = 1;                   // restore: 1 (A, or the channel) or 2 (B)
   std::optional<uint16_t> bouquet;  // restore: the BAT's bouquet_id
+  bool wholePort = false;         // restore: tables the capture lacks go out empty
+  bool partial = false;           // copy: what was read, when some tables were not
 
 };
 
