@@ -134,11 +134,13 @@ bool DeviceLink::AwaitReply(Deadline deadline, size_t least) {
 bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat) {
   if (!socket_.IsOpen()) return false;
   heard_ = false;
-  bool ok = false, answered = false;
+  bool ok = false, answered = false, late = false;
   for (int attempt = 0, attempts = Attempts(); attempt < attempts && !ok; ++attempt) {
     ok = ReadAttempt(request, buffer, size, pid, bat);
     answered = answered || !unheard_;
+    late = late || (!ok && unheard_);
   }
+  if (ok && late) LetTheAnswerEnd(settings_.timeouts.readDatagram, 2);
   NoteExchange(heard_);
   unheard_ = !heard_;
   if (!ok) readProblem_ = answered ? "incomplete answer" : "no answer";
@@ -162,14 +164,13 @@ bool DeviceLink::ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t
   FragmentReadAssembly fragments(buffer, size);
   PlainReadAssembly plain(buffer, size);
   const bool ok = Fragmented() ? Gather(fragments, receive, area_, wait) : Gather(plain, receive, area_, wait);
-  if (!ok && !unheard_) LetTheAnswerEnd();
+  if (!ok && !unheard_) LetTheAnswerEnd(wait);
   return ok;
 }
 
-void DeviceLink::LetTheAnswerEnd() {
-  const auto wait = settings_.timeouts.readDatagram;
+void DeviceLink::LetTheAnswerEnd(std::chrono::milliseconds wait, int quiet) {
   const Deadline limit = DeadlineAfter(kSettleWaits * wait);
-  while (ReceiveFromDevice(std::min(DeadlineAfter(wait), limit))) {
+  while (ReceiveFromDevice(std::min(DeadlineAfter(quiet * wait), limit))) {
   }
 }
 
@@ -184,8 +185,11 @@ bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets
   if (!socket_.IsOpen()) return false;
   heard_ = false;
   bool ok = false;
-  for (int attempt = 0, attempts = Attempts(); attempt < attempts && !ok; ++attempt)
+  int attempt = 0;
+  for (const int attempts = Attempts(); attempt < attempts && !ok; ++attempt)
     ok = WriteAttempt(request, packets, bytes, pid, bat);
+  // The replies to the earlier attempts may still come: they must not count for the next write.
+  if (ok && attempt > 1) LetTheAnswerEnd(settings_.timeouts.writeReply, 2);
   NoteExchange(heard_);
   return ok;
 }

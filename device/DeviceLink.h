@@ -83,10 +83,11 @@ class DeviceLink final : public TableExchange {
   int Attempts() const { return heardOnce_ && silentRun_ == 0 ? kAttempts : 2; }
   // Counts the exchange that ended: heard from the device or not.
   void NoteExchange(bool heard);
-  // After an answer that failed part way: the rest of it may still be on its way and would be
-  // taken for the answer to the next request. Discards datagrams until the device has been quiet
-  // for one datagram wait, for at most kSettleWaits datagram waits.
-  void LetTheAnswerEnd();
+  // After an answer that failed part way, or an exchange whose earlier attempts got no answer in
+  // time: the rest, or those answers, may still be on their way and would be taken for the
+  // answer to the next request. Discards datagrams until the device has been quiet for `quiet`
+  // waits, for at most kSettleWaits waits.
+  void LetTheAnswerEnd(std::chrono::milliseconds wait, int quiet = 1);
   static constexpr int kSettleWaits = 10;
   bool WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat);
   bool WriteAttempt(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat);

@@ -10,7 +10,8 @@ FlowLog::FlowLog(TableExchange& link, FlowProgress* progress) : link_(link), pro
 
 void FlowLog::BeginTable(std::string name) {
   if (progress_ && !cancelled_) progress_->Step(name, static_cast<int>(tables_.size()), total_);
-  tables_.push_back({std::move(name)});
+  tables_.emplace_back();
+  tables_.back().name = std::move(name);
 }
 
 bool FlowLog::MayExchange() {

@@ -138,7 +138,8 @@ int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   for (size_t at = 0; at < kSectionWalkEnd && received.U8(at) == kPmtTableId;) {
     const SectionBytes s = received.From(at);
     const SectionFields f = ReadSectionFields(s);
-    if (f.id != 0 && f.section_length != 0 && state.tally.Take(f)) {
+    const bool asked = state.programNumber < 0 || f.id == state.programNumber;
+    if (f.id != 0 && f.section_length != 0 && asked && state.tally.Take(f)) {
       AddPmtSection(tree, port, pmtPid, s, at, state.sectionCounter);
       ++state.sectionCounter;
       ++added;
@@ -155,14 +156,17 @@ bool ReadPmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count)
     const auto pid = static_cast<uint16_t>(pmt.pid);
     const auto selector = static_cast<uint8_t>(pmt.shared ? k : 0);
     PmtReadState state;
+    state.programNumber = pmt.programNumber;
     for (int pass = 0; pass < kMostSectionReads && !state.tally.Over(); ++pass) {
       const auto bytes = ReceiveTable(exchange, kPmtReadBuffer, pid, selector, port);
       if (!bytes) break;
       WriteDumpFile(Format("pmt%d.bin", state.sectionCounter), bytes->data(), bytes->size());
-      state.tally.NoteRead(ParsePmtSections(tree, bytes->data(), bytes->size(), port, pid, state));
+      const int added = ParsePmtSections(tree, bytes->data(), bytes->size(), port, pid, state);
+      state.tally.NoteRead(added, bytes->front() != kPmtTableId);
     }
     if (!state.tally.Missing().empty())
-      tree.MarkNotRead(port, Table::Pmt, Format("incomplete: PMT PID 0x%04x, ", pid) + state.tally.Missing());
+      tree.MarkNotRead(port, Table::Pmt,
+                       Format("incomplete: program 0x%04x on PID 0x%04x, ", pmt.programNumber, pid) + state.tally.Missing());
   }
   return true;
 }

@@ -18,6 +18,7 @@ inline constexpr size_t kPmtSlotSize = 1024;
 struct PmtReadState {
   int sectionCounter = 0;
   SectionTally tally;
+  int programNumber = -1;  // the program asked for; -1: any (sections of others are passed over)
 };
 
 // Walks the sections of one receive of a program's PMT (`bytes` from offset 0) and adds one

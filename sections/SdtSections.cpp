@@ -130,9 +130,10 @@ bool ReadSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
     if (!bytes) return false;
     WriteDumpFile(Format("sdt%d.bin", pass), bytes->data(), bytes->size());
     if (pass == 0 && bytes->front() != kSdtTableId) return false;  // absent
-    tally.NoteRead(ParseSdtSections(tree, bytes->data(), bytes->size(), port, tally, sectionIndex));
+    const int added = ParseSdtSections(tree, bytes->data(), bytes->size(), port, tally, sectionIndex);
+    tally.NoteRead(added, bytes->front() != kSdtTableId);
   }
-  if (!tally.Complete()) tree.MarkNotRead(port, Table::Sdt, "incomplete: " + tally.Missing());
+  if (!tally.Missing().empty()) tree.MarkNotRead(port, Table::Sdt, "incomplete: " + tally.Missing());
   return true;
 }
 

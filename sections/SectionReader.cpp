@@ -101,8 +101,8 @@ bool SectionTally::Take(const SectionFields& f) {
   return true;
 }
 
-void SectionTally::NoteRead(int added) {
-  absent_ = added == 0 && byId_.empty();
+void SectionTally::NoteRead(int added, bool empty) {
+  absent_ = empty && byId_.empty();
   stale_ = added > 0 ? 0 : stale_ + 1;
 }
 
@@ -121,6 +121,7 @@ bool SectionTally::Complete() const {
 }
 
 std::string SectionTally::Missing() const {
+  if (byId_.empty()) return absent_ ? "" : "no section";
   std::string text;
   for (const auto& [id, sections] : byId_) {
     std::string numbers;

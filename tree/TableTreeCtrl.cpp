@@ -174,6 +174,7 @@ TableTreeCtrl::PmtPid TableTreeCtrl::PmtPidOf(int k, int port) const {
     if (!p || p->pid.get() == 0x0010) continue;
     if (++seen == k) {
       out.pid = p->pid.get();
+      out.programNumber = p->program_number;
       break;
     }
   }

@@ -95,6 +95,7 @@ class TableTreeCtrl : public TreeModel {
   struct PmtPid {
     int pid = -1;
     bool shared = false;
+    int programNumber = -1;
   };
   // k-th program (from 1) whose PID is not 0x0010; -1 when none.
   PmtPid PmtPidOf(int k, int port) const;

@@ -81,6 +81,25 @@ TEST(Flows, RefreshAndSubmitCarryEveryTableInBothFramings) {
   }
 }
 
+// A device that answers later than the link waits: each request is asked again, the answer to
+// the first attempt taken, and the answer to the second never taken for the next request's
+// (the same PID and table_id on the other port); Submit's writes and read-back likewise.
+TEST(Flows, AnswersLaterThanTheWaitAreNeverTakenForTheNextRequest) {
+  TempDir dir;
+  const std::string expected = DumpTree(SampleTree().tree);
+  for (const bool fragmented : {false, true}) {
+    ScriptedDevice device(fragmented, Sample().first);
+    device.lateMs = 60;
+    Editor e(device.Address(), Framing(fragmented), QuickLink(40ms));
+    ASSERT_TRUE(Refresh(e.tree, *e.link));
+    EXPECT_EQ(JoinNames(TablesNotRead(e.tree)), "");
+    EXPECT_TRUE(DumpTree(e.tree) == expected) << fragmented;
+    e.tree.SelectItem(e.tree.Root(2, Table::Cat));
+    const std::string submitted = SubmitAndVerify(e.tree, *e.link, e.ui);
+    EXPECT_EQ(submitted.substr(0, submitted.find('(')), "Submitted PortB: 9 tables, 9 packets, verified ") << submitted;
+  }
+}
+
 TEST(Flows, SilenceStopsRefreshAfterTwoReadsAnEmptyAnswerDoesNot) {
   TempDir dir;
   ScriptedDevice empty(false);  // holds nothing: answers every read with an empty answer

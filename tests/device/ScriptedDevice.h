@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -68,27 +69,35 @@ class ScriptedDevice {
     return seen_;
   }
   std::atomic<uint32_t> mute{~0u};  // the request taken without a reply
+  std::atomic<int> lateMs{0};        // every datagram leaves this late
 
  private:
   void Serve() {
     for (Bytes d(20000); !stop_;) {
-      const auto r = socket_.ReceiveUntil(d.data(), d.size(), DeadlineAfter(std::chrono::milliseconds(10)));
+      const auto r = socket_.ReceiveUntil(d.data(), d.size(), DeadlineAfter(std::chrono::milliseconds(lateMs ? 2 : 10)));
       std::lock_guard lock(mutex_);
       if (r && r->length >= 6) Handle(Bytes(d.begin(), d.begin() + long(r->length)), r->from);
+      SendDue();
     }
   }
-  void Send(UdpSocket& s, const Endpoint& to, const Bytes& d) { s.SendTo(to, d.data(), d.size()); }
+  void Send(UdpSocket& s, const Endpoint& to, const Bytes& d) {
+    if (lateMs == 0) return void(s.SendTo(to, d.data(), d.size()));
+    due_.emplace_back(SteadyClock::now() + std::chrono::milliseconds(lateMs), &s == &forger_, to, d);
+  }
+  void SendDue() {
+    const auto now = SteadyClock::now();
+    while (!due_.empty() && std::get<0>(due_.front()) <= now) {
+      const auto& [when, forged, to, d] = due_.front();
+      (forged ? forger_ : socket_).SendTo(to, d.data(), d.size());
+      due_.erase(due_.begin());
+    }
+  }
   void Handle(const Bytes& d, const Endpoint& from) {
     seen_.received.push_back(d);
     const uint32_t key = KeyOf(d.data());
     if (d[1] == 0xA3) {
       if (key == mute) return;
-      for (Bytes a : fragmented_ ? FragmentAnswer(d.data(), tables_[key], sequence_++)
-                                 : PlainAnswer(d.data(), tables_[key], per_)) {
-        Bytes spoiled = a;
-        for (size_t i = 10; i < spoiled.size(); i += 5) spoiled[i] ^= 0x5A;
-        Send(forger_, from, spoiled), Send(socket_, from, a);
-      }
+      Answer(d, from);
       return;
     }
     const bool fragment = fragmented_ && d.size() >= 9, chunk = !fragment && (d.size() - 6) % 188 != 0;
@@ -103,8 +112,18 @@ class ScriptedDevice {
     Send(socket_, from, d[4] == 0x40 && d[5] == 0x11 ? Bytes{0x47, 0xA5} : Header(d.data(), 0));
   }
 
+  void Answer(const Bytes& request, const Endpoint& to) {
+    for (Bytes a : fragmented_ ? FragmentAnswer(request.data(), tables_[KeyOf(request.data())], sequence_++)
+                               : PlainAnswer(request.data(), tables_[KeyOf(request.data())], per_)) {
+      Bytes spoiled = a;
+      for (size_t i = 10; i < spoiled.size(); i += 5) spoiled[i] ^= 0x5A;
+      Send(forger_, to, spoiled), Send(socket_, to, a);
+    }
+  }
+
   bool fragmented_;
   size_t per_;
+  std::vector<std::tuple<SteadyClock::time_point, bool, Endpoint, Bytes>> due_;  // late datagrams
   Tables tables_, pending_;
   Endpoint where_, forgerWhere_;
   UdpSocket socket_, forger_;
