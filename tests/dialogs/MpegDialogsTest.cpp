@@ -124,7 +124,7 @@ TEST(MpegDialogs, Edits) {
       {kComponents, Make<CPMTAddCom>(true), -1, Component("2", "6"), Table::Pmt, "+es=2/6", "...type:  2 #6 *..."},
       {kComponents, Make<CPMTAddCom>(true), -1, Component("3", "6"), Table::Pmt, "+es=3/6", "...type:  3 #7 *..."},
       {kVideo, Make<CPMTAddCom>(false), -1, Component("0x24", "0xa4"), Table::Pmt, "-es=1b/a3 | +es=24/a4",
-       "-stream type: 1b * | -elementary_pid: 0xa3 (163) | +stream type: 24 * | +elementary_pid: 0xa4 (164)"},
+       "-stream type: 1b #6 * | -elementary_pid: 0xa3 (163) | +stream type: 24 * | +elementary_pid: 0xa4 (164)"},
       {kInfo, Make<CPmtAddComDes>(), 0, Hex("0x0e", "3", "c0 ff ee"), Table::Pmt, "+i.0e:c0ffee",
        "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: 0xe + | ..."},
       {kInfo, Make<CPmtAddComDes>(), 1, Ca("0x0b01", "0x1fff", "0", "ignored"), Table::Pmt, "+i.09:0b01ffff"},
