@@ -297,6 +297,8 @@ TEST(MpegDialogs, TotStateOfTheDialogIsWhatTheTotCarries) {
   CDlgModifyTOT portB(t.tree, t.ui, t.tree.Root(2, Table::Tot), utcA, utcB);
   EXPECT_TRUE(RunOk(portB, -1, {{tot::kCountryCode, "CHN"}}));
   EXPECT_EQ(portB.state.utc_time, utcB);
+  // a new TOT's descriptors_loop_length: the descriptor as written, its 2-byte header included
+  EXPECT_EQ(portB.state.descriptors_loop_length.get(), 2 + area[5 + 11]);
   MpegTree single(false, 2);
   CDlgModifyTOT port1(single.tree, single.ui, single.tree.Root(1, Table::Tot), utcA, utcB);
   EXPECT_TRUE(RunOk(port1, -1, {{tot::kCountryCode, "CHN"}}));
