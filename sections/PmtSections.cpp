@@ -18,12 +18,6 @@ constexpr size_t kComponentHeader = 5;
 constexpr size_t kSectionWalkEnd = 188;    // a further section must start in the first packet
 constexpr size_t kComponentWalkEnd = 1024;  // components are read from the first 1024 bytes
 
-int ComponentImage(uint8_t streamType) {
-  if (streamType == 1 || streamType == 2) return kImageVideo;
-  if (streamType == 3 || streamType == 4) return kImageAudio;
-  return kImageLine;
-}
-
 // A CA_descriptor shorter than its 4 fixed bytes is kept as a plain descriptor.
 bool IsCaDescriptor(uint8_t tag, uint8_t length) { return tag == kCaTag && length >= kCaFixedLength; }
 
@@ -129,6 +123,12 @@ bool WriteProgramSection(const TableTreeCtrl& tree, ItemHandle program, SectionW
 }
 
 }  // namespace
+
+int ComponentImage(uint8_t streamType) {
+  if (streamType == 1 || streamType == 2 || streamType == 0x1B) return kImageVideo;
+  if (streamType == 3 || streamType == 4) return kImageAudio;
+  return kImageLine;
+}
 
 int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, uint16_t pmtPid,
                      PmtReadState& state) {

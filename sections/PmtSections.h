@@ -14,6 +14,10 @@ namespace quorvelin {
 inline constexpr size_t kPmtReadBuffer = 2048;
 inline constexpr size_t kPmtSlotSize = 1024;
 
+// Image of a component line: video for stream types 1, 2 (MPEG-1/2 video) and 0x1B (AVC), audio
+// for 3 and 4 (MPEG-1/2 audio), a plain line otherwise.
+int ComponentImage(uint8_t streamType);
+
 // The PMT sections of one program read so far: their count, and which were seen.
 struct PmtReadState {
   int sectionCounter = 0;

@@ -2,18 +2,13 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/PmtSections.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
 
 using namespace mpeg_ids::pmt_component;
-
-int ComponentImage(uint8_t streamType) {
-  if (streamType == 1 || streamType == 2) return kImageVideo;
-  if (streamType == 3 || streamType == 4) return kImageAudio;
-  return kImageLine;
-}
 
 CPMTAddCom::CPMTAddCom(TableTreeCtrl& tree, Ui& ui, bool add) : Form(kTemplate, ui), tree_(tree), add_(add) {}
 

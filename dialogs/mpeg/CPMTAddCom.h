@@ -18,7 +18,4 @@ class CPMTAddCom : public Form {
   bool add_;
 };
 
-// Image of a component line: video for stream types 1 and 2, audio for 3 and 4.
-int ComponentImage(uint8_t streamType);
-
 }  // namespace quorvelin

@@ -69,7 +69,7 @@ TEST(DeviceStore, PmtsAreFiledByPidAndProgramAndFoundThroughThePat) {
   };
   const PortTables a = SamplePortA();
   EXPECT_EQ(read(0, 0x0200, 2), a.pmts[1].packets);
-  EXPECT_EQ(read(0, 0x0200, 3), a.pmts[2].packets);
+  EXPECT_EQ(read(0, 0x0200, 3), a.pmts[2].packets);  // the PAT's last entry, right before its CRC_32
   EXPECT_EQ(read(0, 0x0100, 0), a.pmts[0].packets);
   EXPECT_TRUE(read(0, 0x0300, 0).empty() && read(5, 0x0000, 0).empty());
   // A PMT write carries PID 0xFFFF: the packets say where it belongs. A new PAT starts a new set.

@@ -68,15 +68,16 @@ TEST(Flows, RefreshAndSubmitCarryEveryTableInBothFramings) {
     EXPECT_TRUE(written.count(Key(1, 3, 0xFFFF)) && !written.count(Key(0, 4, 0xFFFF)));  // port B: every slot
     EXPECT_TRUE(e.ui.messages.empty());
     const size_t before = device.Snapshot().received.size();
-    // A BAT of 11 packets: chunks of five, each acknowledged with two bytes.
-    const Bytes bat = NumberedPackets(11, 0x0011);
-    ASSERT_TRUE(e.link->WriteTable(bat.data(), bat.size(), 0x0011, 0, 2, true));
+    // A BAT of 11 packets: chunks of five, each acknowledged with two bytes; of 350 packets
+    // fragmented: 47 fragments of exactly 1400 bytes, none empty behind them. Its selector goes as 0.
+    const Bytes bat = NumberedPackets(fragmented ? 350 : 11, 0x0011);
+    ASSERT_TRUE(e.link->WriteTable(bat.data(), bat.size(), 0x0011, 7, 2, true));
     const ScriptedDevice::Seen seen = device.Snapshot();
     EXPECT_EQ(seen.written.at(Key(1, 0, 0x4011)), bat);
     std::vector<Bytes> tails;
     for (size_t i = before; i < seen.received.size(); ++i)
       tails.push_back(Bytes(seen.received[i].end() - 3, seen.received[i].end()));
-    EXPECT_EQ(tails.size(), fragmented ? 2u : 3u);
+    EXPECT_EQ(tails.size(), fragmented ? 47u : 3u);
     EXPECT_TRUE(fragmented || tails == (std::vector<Bytes>{{1, 0, 0}, {1, 0, 5}, {0, 0, 10}}));
   }
 }

@@ -78,5 +78,14 @@ TEST(ReadAnswer, RowsOfWhatIsTakenAndWhatFails) {
   }
 }
 
+// A plain datagram counts only when it is header, whole packets and trailer.
+TEST(PlainDatagram, OnlyHeaderWholePacketsAndTrailerAreCounted) {
+  Bytes d = PlainAnswer(kRead, NumberedPackets(2, 0), 5)[0];
+  d.push_back(0);  // one byte too many
+  for (const auto& [length, want] : {std::pair{d.size() - 1, 376L}, {d.size(), -1L}, {d.size() - 2, -1L},
+                                     {d.size() - 4, -1L}, {size_t{8}, -1L}})
+    EXPECT_EQ(PlainDatagramPackets(d.data(), length), want) << length;
+}
+
 }  // namespace
 }  // namespace quorvelin

@@ -120,11 +120,11 @@ TEST(MpegDialogs, Edits) {
        "-program_number: 0x304 | +program_number: 0xa | -pcr_pid: 0xa3 | +pcr_pid: 0x1ff"},
       {kComponents, Make<CPMTAddCom>(true), -1, Component("6", "0x66"), Table::Pmt, "+es=6/66",
        "-components * | +components | +stream type:  6 * | +elementary_pid: 0x66 (102) | +es_info_length: 0x0 (0)"},
-      // video and audio components have images of their own
-      {kComponents, Make<CPMTAddCom>(true), -1, Component("2", "6"), Table::Pmt, "+es=2/6", "...type:  2 #6 *..."},
-      {kComponents, Make<CPMTAddCom>(true), -1, Component("3", "6"), Table::Pmt, "+es=3/6", "...type:  3 #7 *..."},
+      // video and audio components have images of their own (types 2, 3 and 0x1b: as read)
+      {kComponents, Make<CPMTAddCom>(true), -1, Component("1", "6"), Table::Pmt, "+es=1/6", "...type:  1 #6 *..."},
+      {kComponents, Make<CPMTAddCom>(true), -1, Component("4", "6"), Table::Pmt, "+es=4/6", "...type:  4 #7 *..."},
       {kVideo, Make<CPMTAddCom>(false), -1, Component("0x24", "0xa4"), Table::Pmt, "-es=1b/a3 | +es=24/a4",
-       "-stream type: 1b * | -elementary_pid: 0xa3 (163) | +stream type: 24 * | +elementary_pid: 0xa4 (164)"},
+       "-stream type: 1b #6 * | -elementary_pid: 0xa3 (163) | +stream type: 24 * | +elementary_pid: 0xa4 (164)"},
       {kInfo, Make<CPmtAddComDes>(), 0, Hex("0x0e", "3", "c0 ff ee"), Table::Pmt, "+i.0e:c0ffee",
        "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: 0xe + | ..."},
       {kInfo, Make<CPmtAddComDes>(), 1, Ca("0x0b01", "0x1fff", "0", "ignored"), Table::Pmt, "+i.09:0b01ffff"},
@@ -297,6 +297,8 @@ TEST(MpegDialogs, TotStateOfTheDialogIsWhatTheTotCarries) {
   CDlgModifyTOT portB(t.tree, t.ui, t.tree.Root(2, Table::Tot), utcA, utcB);
   EXPECT_TRUE(RunOk(portB, -1, {{tot::kCountryCode, "CHN"}}));
   EXPECT_EQ(portB.state.utc_time, utcB);
+  // a new TOT's descriptors_loop_length: the descriptor as written, its 2-byte header included
+  EXPECT_EQ(portB.state.descriptors_loop_length.get(), 2 + area[5 + 11]);
   MpegTree single(false, 2);
   CDlgModifyTOT port1(single.tree, single.ui, single.tree.Root(1, Table::Tot), utcA, utcB);
   EXPECT_TRUE(RunOk(port1, -1, {{tot::kCountryCode, "CHN"}}));

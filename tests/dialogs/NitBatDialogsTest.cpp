@@ -282,14 +282,14 @@ TEST(NitBatDialogs, Refusals) {
        ST::kFrequency},
       {kStream, Make<S>(), S::kServiceListPage, {}, "The service list can not be empty!", E::kServiceId},
       {kStream, Make<S>(), S::kLogicalChannelPage, {}, "The logical channel list can not be empty!", E::kServiceId},
-      // no room left in the 1024 bytes of the section
+      // no room left in the 1024 bytes of the section: 1025 refused, exactly 1024 taken
       {kStreams, Make<TS>(), -1, Ids("1", "2"), full, TS::kTransportStreamId, Fill(false, 5)},
-      {kNetwork, Make<NW>(), 0, {{NN::kName, "abcdefg"}}, full, NN::kName, Fill(false, 8)},
+      {kNetwork, Make<NW>(), 0, {{NN::kName, "abcdefg"}}, full, NN::kName, Fill(false, 8), "abcdef"},
       {kNetwork, Make<NW>(), 1, Hex("0x5f", "7", seven), full, H::kData, Fill(false, 8)},
       {kNetwork, Make<NW>(), 2, Linkage("#1", "0", ""), full, L::kDataLength, Fill(false, 8)},
       {kStream, Make<S>(), S::kCablePage, Cable("474", "6.875"), full, DeliveryPage::kFrequency, Fill(false, 12)},
       {kStream, Make<S>(), S::kServiceListPage, ServiceRow("1", "#1"), full, E::kServiceId, Fill(false, 4)},
-      {kBouquet, Make<B>(), 0, {{BN::kName, "abcdefg"}}, full, BN::kName, Fill(true, 8)},
+      {kBouquet, Make<B>(), 0, {{BN::kName, "abcdefg"}}, full, BN::kName, Fill(true, 8), "abcdef"},
       {kBatStream, Make<BS>(), 0, Hex("0x5f", "7", seven), full, H::kData, Fill(true, 8)},
   };
   for (const Refusal& r : refusals) {

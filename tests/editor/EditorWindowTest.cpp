@@ -2,6 +2,8 @@
 // view and tree stay in step, its menu, keys and double-click reach the commands, the rendered
 // dialogs refuse without touching the tree, and Submit puts exactly the edited tree on the device.
 
+#include <set>
+
 #include "EditorTestUtil.h"
 #include "SampleDevice.h"
 #include "device/Flows.h"
@@ -113,8 +115,23 @@ class EditorWindowTest : public QObject {
     QCOMPARE(e.View().ContextMenu()->actions()[0]->data().toInt(), int(kCmdRefresh));
     e.View().ContextMenu()->close();
     for (int port : {1, 2}) e.Tree().Expand(e.Tree().PortNode(port), ExpandCode::Expand);
+    // Every item kind: the menu greys exactly what the commands' state greys.
+    std::set<NodeKind> kinds;
+    for (std::vector<ItemHandle> next{e.Tree().GetRootItem()}; !next.empty();) {
+      const ItemHandle h = next.back();
+      next.pop_back();
+      if (h == kNoItem) continue;
+      next.insert(next.end(), {e.Tree().GetNextSiblingItem(h), e.Tree().GetChildItem(h)});
+      if (!kinds.insert(e.Tree().KindOf(h)).second) continue;
+      e.Menu(QContextMenuEvent::Mouse, e.At(h));
+      const MenuState state = e.editor->UpdateMenuState();
+      for (QAction* a : e.View().ContextMenu()->actions()) QCOMPARE(a->isEnabled(), state.at(a->data().toInt()));
+      e.View().ContextMenu()->close();
+    }
+    QVERIFY(kinds.size() > 40);
     test::ModalScript script;
-    QTest::keyClick(&e.View(), Qt::Key_Delete);  // Delete Data is greyed on a port: nothing
+    e.Tree().SelectItem(e.First(Table::Pat, NodeKind::PatSection));
+    QTest::keyClick(&e.View(), Qt::Key_Delete);  // Delete Data is greyed on a PAT section: nothing
     const auto accept = [](QDialog& d) { d.accept(); };
     script.Then([](QDialog& d) { d.reject(); }).Then(accept).Then(accept);
     e.Tree().SelectItem(program);
@@ -124,7 +141,8 @@ class EditorWindowTest : public QObject {
     QVERIFY(e.sim->Stats().reads > reads);
     const auto shownOpen = [&](Table t) { return e.View().isExpanded(e.editor->Model().IndexOf(e.Tree().Root(1, t))); };
     QVERIFY(shownOpen(Table::Tot));  // the Refresh's reset keeps the tree's expansion
-    for (int run = 0; run < 2; ++run) e.Choose(e.Tree().Root(1, Table::Tdt), "Add Data");  // time dialog, branch anew
+    e.Choose(e.Tree().Root(1, Table::Tdt), "Add Data");  // time dialog, branch anew
+    QTest::keyClick(&e.View(), Qt::Key_Insert);           // the same by its key
     QVERIFY(shownOpen(Table::Tdt));  // open before its lines went, open again once they came back
     QVERIFY(script.Done());
 
@@ -242,6 +260,7 @@ class EditorWindowTest : public QObject {
     script.Then([](QDialog& d) {
       auto& bar = *d.findChild<QTabBar*>();
       ClickTab(bar, 0);
+      QTest::keyClick(&bar, Qt::Key_Left);  // the key asks the dialog first, as the click does
       QCOMPARE(bar.currentIndex(), 2);
       QVERIFY(qobject_cast<FormDialog*>(&d)->PageWidget(2)->isVisible());
       d.reject();
