@@ -61,7 +61,7 @@ class SampleDevice : public TableExchange {
   }
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t, int port, bool bat) override {
     const auto it = tables_.find({port, pid, bat});
-    const Bytes& packets = it != tables_.end() ? it->second : tables_[{port, kPmt, false}];  // any other PID
+    const Bytes packets = it != tables_.end() ? it->second : PmtOf(port, pid);
     std::memset(buffer, 0, size);
     buffer[4] = static_cast<uint8_t>(packets.size() >> 8), buffer[5] = static_cast<uint8_t>(packets.size());
     std::memcpy(buffer + 6, packets.data(), std::min(packets.size(), size - 6));
@@ -73,6 +73,15 @@ class SampleDevice : public TableExchange {
  private:
   static constexpr uint16_t kPmt = 0xFFFF;  // the PMT answered on every other PID
   using Key = std::tuple<int, uint16_t, bool>;
+  // The port's PMT as the program that the PAT puts on `pid`.
+  Bytes PmtOf(int port, uint16_t pid) {
+    const Bytes pat = testing::SectionBytesOf(tables_[{port, 0, false}]);
+    Bytes pmt = testing::SectionBytesOf(tables_[{port, kPmt, false}]);
+    for (size_t at = 8; at + 4 <= pat.size() - 4; at += 4)
+      if ((pat[at + 2] << 8 | pat[at + 3]) % 0x2000 == pid) pmt[3] = pat[at], pmt[4] = pat[at + 1];
+    pmt.resize(pmt.size() - 4);
+    return testing::Packetized(testing::WithCrc(pmt), pid);
+  }
   void Append(const Key& k, const Bytes& p) { tables_[k].insert(tables_[k].end(), p.begin(), p.end()); }
   std::map<Key, Bytes> tables_;
 };
