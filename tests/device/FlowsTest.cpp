@@ -14,24 +14,7 @@ using namespace std::chrono_literals;
 int Framing(bool fragmented) { return fragmented ? kFragmentedProtocol : 0; }
 bool SubmitOf(Editor& e, int port) { return SubmitPort(e.tree, *e.link, e.ui, port); }
 
-// The sample, keyed by the request that reads each table, and what Submit writes back, keyed by
-// its write request (TDT/TOT left out).
-std::pair<Tables, Tables> Sample() {
-  Tables held, back;
-  for (int i : {0, 1}) {
-    const devsim::PortTables t = i == 0 ? devsim::SamplePortA() : devsim::SamplePortB();
-    for (const auto& [pid, packets] :
-         {std::pair{0x0000, t.pat}, {0x0001, t.cat}, {0x0010, t.nit}, {0x0011, t.sdt}, {0x4011, t.bat}})
-      held[Key(i, 0, pid)] = back[Key(i, 0, pid)] = packets;
-    held[Key(i, 0, 0x0014)] = t.time;
-    for (size_t k = 0; k < t.pmts.size(); ++k) {
-      const bool shared =
-          std::count_if(t.pmts.begin(), t.pmts.end(), [&](auto& p) { return p.pid == t.pmts[k].pid; }) > 1;
-      held[Key(i, shared ? int(k + 1) : 0, t.pmts[k].pid)] = back[Key(i, int(k + 1), 0xFFFF)] = t.pmts[k].packets;
-    }
-  }
-  return {held, back};
-}
+std::pair<Tables, Tables> Sample() { return SampleTables(); }
 
 // The requests the device received with this command (0xA3 reads, 0xA4 writes).
 std::vector<uint32_t> Requests(ScriptedDevice& device, uint8_t command) {
@@ -84,13 +67,15 @@ TEST(Flows, RefreshAndSubmitCarryEveryTableInBothFramings) {
 
 // A device that answers later than the link waits: each request is asked again, the answer to
 // the first attempt taken, and the answer to the second never taken for the next request's
-// (the same PID and table_id on the other port); Submit's writes and read-back likewise.
-TEST(Flows, AnswersLaterThanTheWaitAreNeverTakenForTheNextRequest) {
+// (the same PID and table_id on the other port); Submit's writes and read-back likewise. One
+// that sends another table's answer first: passed over by its PID or its table_id.
+TEST(Flows, LateAndStrayAnswersAreNeverTakenForTheRequest) {
   TempDir dir;
   const std::string expected = DumpTree(SampleTree().tree);
-  for (const bool fragmented : {false, true}) {
+  for (const auto& [fragmented, late] : {std::pair{false, 60}, {true, 60}, {false, 0}, {true, 0}}) {
     ScriptedDevice device(fragmented, Sample().first);
-    device.lateMs = 60;
+    device.lateMs = late;
+    device.stray = late == 0;
     Editor e(device.Address(), Framing(fragmented), QuickLink(40ms));
     ASSERT_TRUE(Refresh(e.tree, *e.link));
     EXPECT_EQ(JoinNames(TablesNotRead(e.tree)), "");

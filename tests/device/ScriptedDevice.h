@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "device/DeviceTestSupport.h"
+#include "tools/devsim/SampleMultiplex.h"
 
 namespace quorvelin::testing {
 
@@ -49,6 +50,25 @@ inline std::vector<Bytes> FragmentAnswer(const uint8_t* request, const Bytes& pa
   return out;
 }
 
+// The sample, keyed by the request that reads each table, and what Submit writes back, keyed by
+// its write request (TDT/TOT left out).
+inline std::pair<Tables, Tables> SampleTables() {
+  Tables held, back;
+  for (int i : {0, 1}) {
+    const devsim::PortTables t = i == 0 ? devsim::SamplePortA() : devsim::SamplePortB();
+    for (const auto& [pid, packets] :
+         {std::pair{0x0000, t.pat}, {0x0001, t.cat}, {0x0010, t.nit}, {0x0011, t.sdt}, {0x4011, t.bat}})
+      held[Key(i, 0, pid)] = back[Key(i, 0, pid)] = packets;
+    held[Key(i, 0, 0x0014)] = t.time;
+    for (size_t k = 0; k < t.pmts.size(); ++k) {
+      const bool shared =
+          std::count_if(t.pmts.begin(), t.pmts.end(), [&](auto& p) { return p.pid == t.pmts[k].pid; }) > 1;
+      held[Key(i, shared ? int(k + 1) : 0, t.pmts[k].pid)] = back[Key(i, int(k + 1), 0xFFFF)] = t.pmts[k].packets;
+    }
+  }
+  return {held, back};
+}
+
 class ScriptedDevice {
  public:
   // Serves `tables`, keyed by the request that reads each; `per` packets to a plain datagram.
@@ -70,6 +90,7 @@ class ScriptedDevice {
   }
   std::atomic<uint32_t> mute{~0u};  // the request taken without a reply
   std::atomic<int> lateMs{0};        // every datagram leaves this late
+  std::atomic<bool> stray{false};    // each read answer is preceded by another table's answer
 
  private:
   void Serve() {
@@ -97,6 +118,12 @@ class ScriptedDevice {
     const uint32_t key = KeyOf(d.data());
     if (d[1] == 0xA3) {
       if (key == mute) return;
+      if (stray) {  // the SDT before a BAT and the other way round, the PAT (or CAT) before the rest
+        Bytes other = d;
+        const bool sdtOrBat = d[5] == 0x11 && (d[4] & 0xBF) == 0;
+        other[3] = 0, other[4] = sdtOrBat ? d[4] ^ 0x40 : 0, other[5] = sdtOrBat ? 0x11 : d[5] == 0 && d[4] == 0 ? 1 : 0;
+        Answer(other, from);
+      }
       Answer(d, from);
       return;
     }

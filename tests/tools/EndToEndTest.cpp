@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "EndToEndSupport.h"
+#include "device/ScriptedDevice.h"
 #include "tools/devsim/ExchangeFileHost.h"
 #include "tools/launcher/HeadlessCommands.h"
 #include "util/TextCode.h"
@@ -138,6 +139,46 @@ TEST(EndToEnd, CopyAndDumpInBothFramings) {
   const Launch one("demo --port-mode 2 --channel 2 --fragmented");  // its port B, in fragments
   EXPECT_EQ(one.out.find("\nPort2\n  PAT\n"), one.out.find('\n')) << one.out.substr(0, 60);
   EXPECT_NE(one.out.find("transport_stream_id: 0x2"), std::string::npos);
+}
+
+// A copy from a device that loses a quarter of its datagrams, or answers later than the wait, to a
+// spare that loses datagrams too: either every table is on the spare as on the source, or the copy
+// fails and says so; a source table that is not read leaves the spare untouched (or, with
+// --partial, left out and named, exit status 3).
+TEST(EndToEnd, ACopyOverABadLinkIsExactOrWritesNothing) {
+  TempDir dir;
+  const std::string waits = " --read-timeout-ms 40 --write-timeout-ms 40 --nit-timeout-ms 40";
+  int exact = 0;
+  for (int run = 0; run < 6; ++run) {
+    devsim::SimulatorOptions lossy, spare;
+    lossy.faults = run < 4 ? devsim::FaultRates{.loss = 0.25} : devsim::FaultRates{.delayMs = 60};
+    lossy.seed = spare.seed = static_cast<uint32_t>(run + 1);
+    lossy.fragmented = spare.fragmented = run % 2 == 1;
+    spare.faults.loss = run < 4 ? 0.1 : 0;
+    auto source = StartDevice(lossy), target = StartDevice(spare, false);
+    ASSERT_TRUE(source && target);
+    const Launch copy("copy --from " + Ipv4Text(source->Address().address) + " --to " +
+                      Ipv4Text(target->Address().address) + waits + (run % 2 ? " --fragmented" : ""));
+    bool same = true;
+    for (int index : {0, 1}) same = same && WithoutTimes(target->Store().Port(index)) == WithoutTimes(source->Store().Port(index));
+    EXPECT_EQ(copy.status == 0, same) << run << copy.out << copy.err;
+    EXPECT_TRUE(copy.status == 0 || copy.err.find("quorvelin: ") != std::string::npos) << run;
+    exact += same;
+  }
+  EXPECT_GE(exact, 4);
+
+  ScriptedDevice partial(false, SampleTables().first);
+  partial.mute = Key(0, 0, 0x11);  // the SDT of port A is never answered
+  for (const std::string option : {"", " --partial"}) {
+    auto target = StartDevice({}, false);
+    const Launch copy("copy --from " + Ipv4Text(partial.Address()) + " --to " + Ipv4Text(target->Address().address) +
+                      waits + option);
+    EXPECT_EQ(copy.status, option.empty() ? 1 : 3) << copy.out << copy.err;
+    EXPECT_NE(copy.err.find("not read from " + Ipv4Text(partial.Address()) + ": PortA SDT (no answer)"),
+              std::string::npos) << copy.err;
+    EXPECT_TRUE(target->Store().Port(0).sdt.empty());
+    EXPECT_EQ(target->Store().Port(0).nit.empty(), option.empty());
+  }
 }
 
 TEST(EndToEnd, ASilentDeviceOrABadArgumentFailsTheCommand) {
