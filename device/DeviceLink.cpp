@@ -135,10 +135,15 @@ bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t
   if (!socket_.IsOpen()) return false;
   heard_ = false;
   bool ok = false, answered = false, late = false;
+  echoRefused_ = false;
   for (int attempt = 0, attempts = Attempts(); attempt < attempts && !ok; ++attempt) {
     ok = ReadAttempt(request, buffer, size, pid, bat);
     answered = answered || !unheard_;
     late = late || (!ok && unheard_);
+  }
+  if (!ok && echoRefused_) {  // the device's answers carry another port index after all
+    echo_ = Echo::No;
+    ok = ReadAttempt(request, buffer, size, pid, bat);
   }
   if (ok && late) LetTheAnswerEnd(settings_.timeouts.readDatagram, 2);
   NoteExchange(heard_);
@@ -153,10 +158,18 @@ bool DeviceLink::ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t
   unheard_ = true;
   AnswerFilter filter(pid, bat, Fragmented());
   // Datagrams that belong to another request are passed over; the wait for this one goes on.
+  bool first = true;
   const auto receive = [&](Deadline d) -> std::optional<size_t> {
     for (;;) {
       const std::optional<size_t> length = ReceiveFromDevice(d);
-      if (!length || *length == 0 || filter.Belongs(area_.data(), *length)) return length;
+      if (!length || *length == 0) return length;
+      const bool otherPort = first && echo_ == Echo::Yes && area_[2] != request[2];
+      if (!otherPort && filter.Belongs(area_.data(), *length)) {
+        if (first && echo_ == Echo::Unknown) echo_ = area_[2] == request[2] ? Echo::Yes : Echo::No;
+        first = false;
+        return length;
+      }
+      echoRefused_ = echoRefused_ || otherPort;
       unheard_ = true;
     }
   };

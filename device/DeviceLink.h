@@ -114,6 +114,12 @@ class DeviceLink final : public TableExchange {
   bool heardOnce_ = false;  // the device answered on this link
   int silentRun_ = 0;       // exchanges in a row that got nothing
   const char* readProblem_ = "";
+  // Whether the device repeats the request's port index in byte 2 of its answers: unknown until
+  // its first answer; while it does, an answer for another port is a late one. A device that
+  // does not is never held to it.
+  enum class Echo { Unknown, Yes, No } echo_ = Echo::Unknown;
+  bool echoRefused_ = false;  // an answer of this read was passed over for its port index alone
 };
+
 
 }  // namespace quorvelin

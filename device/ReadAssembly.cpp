@@ -44,7 +44,9 @@ Intake PlainReadAssembly::Take(const uint8_t* datagram, size_t length) {
   if (bytes > size_ - filled_) return Intake::Failed;
   std::memcpy(buffer_ + filled_, datagram + from, bytes);
   filled_ += bytes;
-  return more ? Intake::More : Intake::Complete;
+  if (more) return Intake::More;
+  // A datagram cut short on the way leaves packets out: the answer is not whole.
+  return filled_ >= kFrameHeaderSize + AnnouncedLength(buffer_) ? Intake::Complete : Intake::Failed;
 }
 
 Intake FragmentReadAssembly::Take(const uint8_t* datagram, size_t length) {
@@ -57,7 +59,9 @@ Intake FragmentReadAssembly::Take(const uint8_t* datagram, size_t length) {
   if (index == 0 || offset > room || data > room - offset) return Intake::Failed;
   std::memcpy(buffer_ + kFrameHeaderSize + offset, datagram + kFragmentHeaderSize, data);
   std::memcpy(buffer_, datagram, kFrameHeaderSize);
-  return ++received_ == count_ ? Intake::Complete : Intake::More;
+  data_ += data;
+  if (++received_ < count_) return Intake::More;
+  return data_ >= AnnouncedLength(buffer_) ? Intake::Complete : Intake::Failed;
 }
 
 bool AnswerFilter::PacketsBelong(const uint8_t* d, size_t length, size_t at, bool first) const {

@@ -26,8 +26,8 @@ class ReadAssembly {
   ReadAssembly& operator=(const ReadAssembly&) = delete;
 
   virtual Intake Take(const uint8_t* datagram, size_t length) = 0;
-  // After Complete: joins the payloads of the packets the header announces into section bytes at
-  // the start of the buffer (zeros behind; a packet that did not arrive reads as 0xFF filler).
+  // After Complete (every announced packet byte came): joins the payloads of the packets the
+  // header announces into section bytes at the start of the buffer (zeros behind).
   // False, with the buffer zeroed, when the announced packets do not fit the buffer.
   bool Finish();
 
@@ -61,6 +61,7 @@ class FragmentReadAssembly final : public ReadAssembly {
  private:
   int count_ = 0;
   int received_ = 0;
+  size_t data_ = 0;
 };
 
 // Tells the datagrams that may belong to the answer to one read request from late or stray ones

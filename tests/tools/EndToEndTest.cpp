@@ -162,7 +162,9 @@ TEST(EndToEnd, ACopyOverABadLinkIsExactOrWritesNothing) {
     bool same = true;
     for (int index : {0, 1}) same = same && WithoutTimes(target->Store().Port(index)) == WithoutTimes(source->Store().Port(index));
     EXPECT_EQ(copy.status == 0, same) << run << copy.out << copy.err;
-    EXPECT_TRUE(copy.status == 0 || copy.err.find("quorvelin: ") != std::string::npos) << run;
+    const bool undone = target->Store().Port(0) == PortTables{} && target->Store().Port(1) == PortTables{};
+    EXPECT_TRUE(copy.status == 0 || undone || copy.err.find("could not all be written back") != std::string::npos)
+        << run << copy.err;
     exact += same;
   }
   EXPECT_GE(exact, 4);
@@ -188,10 +190,9 @@ TEST(EndToEnd, ASilentDeviceOrABadArgumentFailsTheCommand) {
   UdpSocket bound = BindFreeLoopback(kDeviceUdpPort, silent, 150);  // takes requests, never answers
   ASSERT_TRUE(source && bound.IsOpen());
   const std::string from = Ipv4Text(source->Address().address), to = Ipv4Text(silent.address);
-  const Launch copy("copy --from " + from + " --to " + to + " --write-timeout-ms 30 --nit-timeout-ms 30");
+  const Launch copy("copy --from " + from + " --to " + to + " --read-timeout-ms 30 --write-timeout-ms 30");
   EXPECT_EQ(copy.status, 1);
-  EXPECT_NE(copy.out.find("PortA PAT: 1 packet NOT written"), std::string::npos) << copy.out;
-  EXPECT_NE(copy.err.find("copying PortA to " + to + " failed"), std::string::npos) << copy.err;
+  EXPECT_EQ(copy.err, "The device at " + to + " does not answer.\n");
   for (const std::string& command : {"dump --device " + to, "copy --from " + to + " --to " + from}) {
     const Launch run(command + " --read-timeout-ms 50");
     EXPECT_EQ(run.status, 1);

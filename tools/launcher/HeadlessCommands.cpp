@@ -177,17 +177,33 @@ int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err
       return 1;
     }
   }
-  tree.deviceAddress = options.target;
+  // What the spare holds now, so that a copy that fails part way can be undone.
+  TableTreeCtrl spare;
+  PrepareTree(spare, options, options.target);
   link.Settings().deviceAddress = options.target;
+  if (!Refresh(spare, link)) {
+    err << SilentDeviceText(options.target) << '\n';
+    return 1;
+  }
+  if (const std::vector<std::string> spareUnread = TablesNotRead(spare); !spareUnread.empty()) {
+    err << "quorvelin: not read from " << Ipv4Text(options.target) << ": " << JoinNames(spareUnread)
+        << "; nothing was written (a copy that failed could not be undone)\n";
+    return 1;
+  }
+  tree.deviceAddress = options.target;
   ReportingExchange reporting(link, tree, out);
   const std::vector<int> ports = options.portMode == 1 ? std::vector<int>{1, 2} : std::vector<int>{1};
-  for (int port : ports) {
-    const PortSubmit result = SubmitPortAndVerify(tree, reporting, ui, port);
+  for (size_t i = 0; i < ports.size(); ++i) {
+    const PortSubmit result = SubmitPortAndVerify(tree, reporting, ui, ports[i]);
     out << result.text << '\n';
-    if (!result.verified) {
-      err << "quorvelin: copying " << PortName(tree, port) << " to " << Ipv4Text(options.target) << " failed\n";
-      return 1;
-    }
+    if (result.verified) continue;
+    err << "quorvelin: copying " << PortName(tree, ports[i]) << " to " << Ipv4Text(options.target) << " failed\n";
+    bool undone = true;
+    for (size_t j = 0; j <= i; ++j) undone = SubmitPortAndVerify(spare, link, ui, ports[j]).verified && undone;
+    err << (undone ? "quorvelin: the tables " + Ipv4Text(options.target) + " held before were written back\n"
+                   : "quorvelin: the tables " + Ipv4Text(options.target) +
+                         " held before could not all be written back: " + JoinNames(TablesNotRead(spare)) + "\n");
+    return 1;
   }
   if (!unread.empty()) {
     out << "copied to " << Ipv4Text(options.target) << " except " << JoinNames(unread) << '\n';
