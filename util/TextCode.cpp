@@ -210,8 +210,8 @@ Table Selected(std::string_view selector, std::string codeset, std::string label
   return t;
 }
 
-Table Iso8859(std::string_view selector, int part) {
-  const std::string n = std::to_string(part);
+Table Iso8859(std::string_view selector, int number) {
+  const std::string n = std::to_string(number);
   return Selected(selector, "ISO-8859-" + n, "ISO/IEC 8859-" + n);
 }
 
@@ -220,8 +220,8 @@ Table SelectedTable(std::string_view name, int code) {
   const auto first = static_cast<uint8_t>(name[0]);
   if (first <= 0x0B && first != 0x08) return Iso8859(name.substr(0, 1), first + 4);
   if (first == 0x10 && name.size() >= 3 && name[1] == 0) {
-    const int part = static_cast<uint8_t>(name[2]);
-    if (part >= 1 && part <= 15 && part != 12) return Iso8859(name.substr(0, 3), part);
+    const int number = static_cast<uint8_t>(name[2]);
+    if (number >= 1 && number <= 15 && number != 12) return Iso8859(name.substr(0, 3), number);
   }
   switch (first) {
     case 0x11:
@@ -238,7 +238,7 @@ Table SelectedTable(std::string_view name, int code) {
     default:
       break;
   }
-  // reserved, 0x10 with a part that does not exist, or 0x1F encoding_type_id
+  // reserved, 0x10 naming no ISO/IEC 8859 table, or 0x1F encoding_type_id
   Table t = CodeTable(code);
   t.selector = std::string(name.substr(0, first == 0x10 ? 3 : first == 0x1F ? 2 : 1));
   t.written = false;
