@@ -132,7 +132,7 @@ void TreeCommands::AddNode() {
 void TreeCommands::ModifyTdt(ItemHandle root) {
   const int port = tree_.GetParentItem(root) == tree_.PortNode(1) ? 1 : 2;
   DateTime& stored = tree_.utcTime[port - 1];
-  stored = LocalToUtc(CurrentLocalDate());
+  stored = CurrentUtcDate();
   CTDTModifyTime dialog(ui_, stored, port);
   if (!runner_.RunModal(dialog)) return;
   stored = dialog.value;

@@ -327,7 +327,7 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
   write("NIT", {Table::Nit}, b.nit, kTableArea, kNitPid, true);
   write("BAT", {Table::Bat}, b.bat, kTableArea, kSdtBatPid, true, true);
   if (going && tree.WasRead(port, Table::Tdt) && tree.WasRead(port, Table::Tot))
-    BuildTimeTables(tree, port, b.time, LocalToUtc(CurrentLocalDate()));
+    BuildTimeTables(tree, port, b.time, CurrentUtcDate());
   // The BAT flag stays set after the BAT.
   write("TDT/TOT", {Table::Tdt, Table::Tot}, b.time, kSmallArea, kTdtTotPid, true, true);
   const bool ok = all && !log.Cancelled();

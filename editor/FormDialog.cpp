@@ -6,7 +6,6 @@
 
 #include "dialogs/dvb/CTabSheet.h"
 #include "editor/FormView.h"
-#include "editor/QtText.h"
 #include "editor/SheetPage.h"
 #include "editor/SheetTabBar.h"
 
@@ -23,8 +22,9 @@ FormDialog::FormDialog(Form& form, QWidget* parent) : QDialog(parent), form_(for
   auto* buttons = new QDialogButtonBox(this);
   const DialogTemplate* t = form.Template();
   auto buttonText = [&](const std::string& set, int id, const char* fallback) {
-    if (!set.empty()) return FromCp936(set);
-    if (const ControlTemplate* c = t ? t->Control(id) : nullptr; c && !c->label.empty()) return FromCp936(c->label);
+    if (!set.empty()) return QString::fromUtf8(set);
+    if (const ControlTemplate* c = t ? t->Control(id) : nullptr; c && !c->label.empty())
+      return QString::fromUtf8(c->label);
     return QString::fromLatin1(fallback);
   };
   QPushButton* ok = buttons->addButton(buttonText(form.okText, kIdOk, "OK"), QDialogButtonBox::AcceptRole);
@@ -38,7 +38,7 @@ FormDialog::FormDialog(Form& form, QWidget* parent) : QDialog(parent), form_(for
   connect(cancel, &QPushButton::clicked, this, &FormDialog::reject);
   layout->addWidget(buttons);
 
-  setWindowTitle(FromCp936(form.title.empty() && t ? t->title : form.title));
+  setWindowTitle(QString::fromUtf8(form.title.empty() && t ? t->title : form.title));
   setMinimumWidth(380);
   PullAll();
   if (form.focusId != 0) FocusControl(form, form.focusId);
@@ -59,7 +59,7 @@ QWidget* FormDialog::BuildSheet(CTabSheet& sheet, QTabBar*& barOut, QStackedWidg
   barOut = bar;
   stackOut = stack;
   for (int i = 0; i < sheet.PageCount(); ++i) {
-    bar->addTab(FromCp936(sheet.Title(i) ? sheet.Title(i) : ""));
+    bar->addTab(QString::fromUtf8(sheet.Title(i) ? sheet.Title(i) : ""));
     auto* page = new SheetPage(stack);
     page->setObjectName(QStringLiteral("page%1").arg(pageWidgets_.size()));
     stack->addWidget(page);

@@ -15,7 +15,6 @@
 
 #include "dialogs/dvb/CTabSheet.h"
 #include "editor/FormDialog.h"
-#include "editor/QtText.h"
 
 namespace quorvelin {
 namespace {
@@ -114,8 +113,8 @@ QString FormView::LabelText(const ControlTemplate& c) const {
   const auto& values = form_.Values();
   const int id = c.kind == ControlKind::Label ? c.id : c.labelId;
   if (const auto it = values.find(id); id != 0 && it != values.end() && !it->second.text.empty()) text = it->second.text;
-  QString shown = FromCp936(text);
-  if (!c.note.empty()) shown += QLatin1Char('\n') + FromCp936(c.note);
+  QString shown = QString::fromUtf8(text);
+  if (!c.note.empty()) shown += QLatin1Char('\n') + QString::fromUtf8(c.note);
   return shown;
 }
 
@@ -151,7 +150,7 @@ QWidget* FormView::MakeWidget(const ControlTemplate& c, QWidget& parent) {
       auto* box = new QComboBox(&parent);
       box->setEditable(c.kind == ControlKind::ComboBox);
       box->setInsertPolicy(QComboBox::NoInsert);
-      for (const std::string& entry : c.entries) box->addItem(FromCp936(entry));
+      for (const std::string& entry : c.entries) box->addItem(QString::fromUtf8(entry));
       w = box;
       break;
     }
@@ -159,9 +158,9 @@ QWidget* FormView::MakeWidget(const ControlTemplate& c, QWidget& parent) {
     case ControlKind::Radio: {
       QAbstractButton* b = nullptr;
       if (c.kind == ControlKind::Check) {
-        b = new QCheckBox(FromCp936(c.label), &parent);
+        b = new QCheckBox(QString::fromUtf8(c.label), &parent);
       } else {
-        b = new QRadioButton(FromCp936(c.label), &parent);
+        b = new QRadioButton(QString::fromUtf8(c.label), &parent);
         if (!currentRadioGroup_) currentRadioGroup_ = new QButtonGroup(&parent);
         currentRadioGroup_->addButton(b);
       }
@@ -170,7 +169,7 @@ QWidget* FormView::MakeWidget(const ControlTemplate& c, QWidget& parent) {
       break;
     }
     case ControlKind::Button: {
-      auto* b = new QPushButton(FromCp936(c.label), &parent);
+      auto* b = new QPushButton(QString::fromUtf8(c.label), &parent);
       b->setAutoDefault(false);
       QObject::connect(b, &QPushButton::clicked, dialog, [dialog, form, id] { dialog->RunCommand(*form, id); });
       w = b;
@@ -185,7 +184,7 @@ QWidget* FormView::MakeWidget(const ControlTemplate& c, QWidget& parent) {
       list->setShowGrid(true);
       list->setMinimumHeight(120);
       for (size_t i = 0; i < c.columns.size(); ++i) {
-        list->setHorizontalHeaderItem(static_cast<int>(i), new QTableWidgetItem(FromCp936(c.columns[i].title)));
+        list->setHorizontalHeaderItem(static_cast<int>(i), new QTableWidgetItem(QString::fromUtf8(c.columns[i].title)));
         list->setColumnWidth(static_cast<int>(i), c.columns[i].width);
       }
       w = list;
@@ -238,15 +237,15 @@ void FormView::PushOne(const Binding& b) {
   switch (c.kind) {
     case ControlKind::Edit:
       if (auto* e = qobject_cast<QLineEdit*>(b.widget))
-        v.text = ToCp936(e->text());
+        v.text = e->text().toStdString();
       else if (auto* m = qobject_cast<QPlainTextEdit*>(b.widget))
-        v.text = ToCp936(m->toPlainText());
+        v.text = m->toPlainText().toStdString();
       break;
     case ControlKind::ComboBox:
     case ControlKind::DropList: {
       auto* box = static_cast<QComboBox*>(b.widget);
       const int index = box->currentIndex();
-      v.text = ToCp936(box->currentText());
+      v.text = box->currentText().toStdString();
       // Typed text that is not the chosen entry counts as no selection.
       v.index = index >= 0 && box->itemText(index) == box->currentText() ? index : -1;
       break;
@@ -294,7 +293,7 @@ void FormView::PullOne(const Binding& b) {
       static_cast<QLabel*>(b.widget)->setText(LabelText(c));
       break;
     case ControlKind::Edit: {
-      const QString text = FromCp936(v.text);
+      const QString text = QString::fromUtf8(v.text);
       if (auto* e = qobject_cast<QLineEdit*>(b.widget)) {
         if (e->text() != text) e->setText(text);
       } else if (auto* m = qobject_cast<QPlainTextEdit*>(b.widget)) {
@@ -307,7 +306,7 @@ void FormView::PullOne(const Binding& b) {
       auto* box = static_cast<QComboBox*>(b.widget);
       const QSignalBlocker block(box);
       box->setCurrentIndex(v.index >= 0 && v.index < box->count() ? v.index : -1);
-      if (box->isEditable()) box->setEditText(FromCp936(v.text));
+      if (box->isEditable()) box->setEditText(QString::fromUtf8(v.text));
       break;
     }
     case ControlKind::Check:
@@ -321,7 +320,8 @@ void FormView::PullOne(const Binding& b) {
       break;
     }
     case ControlKind::Button:
-      if (it != values.end() && !v.text.empty()) static_cast<QPushButton*>(b.widget)->setText(FromCp936(v.text));
+      if (it != values.end() && !v.text.empty())
+        static_cast<QPushButton*>(b.widget)->setText(QString::fromUtf8(v.text));
       break;
     case ControlKind::List:
       PullList(*static_cast<QTableWidget*>(b.widget), v);
@@ -346,7 +346,8 @@ void FormView::PullList(QTableWidget& list, const ControlValue& v) {
   for (size_t r = 0; r < v.rows.size(); ++r) {
     for (int col = 0; col < list.columnCount(); ++col) {
       const auto& row = v.rows[r];
-      const QString text = static_cast<size_t>(col) < row.size() ? FromCp936(row[static_cast<size_t>(col)]) : QString();
+      const QString text =
+          static_cast<size_t>(col) < row.size() ? QString::fromUtf8(row[static_cast<size_t>(col)]) : QString();
       list.setItem(static_cast<int>(r), col, new QTableWidgetItem(text));
     }
   }

@@ -1,7 +1,6 @@
 // The progress of a long task of the core (reading a large capture) in a modal dialog.
 #include <QCoreApplication>
 
-#include "editor/QtText.h"
 #include "editor/QtUi.h"
 
 namespace quorvelin {
@@ -13,7 +12,8 @@ bool QtUi::Progress(const std::string& text, uint64_t done, uint64_t total) {
     return true;
   }
   if (!progress_) {
-    progress_ = std::make_unique<QProgressDialog>(FromCp936(text), QStringLiteral("Cancel"), 0, kSteps, Parent());
+    progress_ =
+        std::make_unique<QProgressDialog>(QString::fromUtf8(text), QStringLiteral("Cancel"), 0, kSteps, Parent());
     progress_->setWindowModality(Qt::WindowModal);
     progress_->setMinimumDuration(500);
   }

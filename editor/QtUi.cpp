@@ -7,7 +7,6 @@
 #include <QPushButton>
 
 #include "editor/ModalHook.h"
-#include "editor/QtText.h"
 
 namespace quorvelin {
 namespace {
@@ -40,7 +39,7 @@ QWidget* QtUi::Parent() const {
 }
 
 MsgAnswer QtUi::MessageBox(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) {
-  QMessageBox box(QtIcon(icon), FromCp936(caption), FromCp936(text),
+  QMessageBox box(QtIcon(icon), QString::fromUtf8(caption), QString::fromUtf8(text),
                   buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Parent());
   box.setTextFormat(Qt::PlainText);  // the text exactly as given, never read as markup
   if (buttons == MsgButtons::YesNo) {
@@ -60,7 +59,7 @@ std::optional<std::string> QtUi::FileDialog(const FileDialogRequest& request) {
   const QStringList filters = QtNameFilters(request.filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(DefaultSuffix(request));
-  const QString initial = FromCp936(request.initialName);
+  const QString initial = QString::fromUtf8(request.initialName);
   if (IsPlainExtension(initial)) dialog.selectFile(initial);
   if (ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();

@@ -1,5 +1,5 @@
-// Message boxes and file dialogs of the core (util/Ui.h) shown with Qt: texts converted from
-// CP936, captions, icons and buttons as asked.
+// Message boxes and file dialogs of the core (util/Ui.h) shown with Qt: texts (UTF-8),
+// captions, icons and buttons as asked.
 #pragma once
 
 #include <QPointer>

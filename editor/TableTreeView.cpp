@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "editor/QtText.h"
 #include "resources/Menu.h"
 
 namespace quorvelin {

@@ -1,7 +1,5 @@
 #include "editor/TreeItemModel.h"
 
-#include "editor/QtText.h"
-
 namespace quorvelin {
 
 TreeItemModel::TreeItemModel(TreeModel& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {
@@ -128,7 +126,7 @@ QVariant TreeItemModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return FromCp936(tree_.GetItemText(item));
+      return QString::fromUtf8(tree_.GetItemText(item));
     case Qt::DecorationRole: {
       const QIcon icon = IconFor(tree_.GetItemImage(item), tree_.GetItemSelectedImage(item));
       return icon.isNull() ? QVariant() : QVariant(icon);

@@ -1,4 +1,4 @@
-// The tree model shown through Qt's item model: one column, the item text (CP936 converted) and
+// The tree model shown through Qt's item model: one column, the item text (UTF-8) and
 // its image from the image list. Every change of the tree reaches the views as it happens; a
 // batch of many structural changes (a Refresh) reaches them as one reset.
 #pragma once

@@ -41,7 +41,7 @@ void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const Descri
   switch (d.tag) {
     case kNetworkNameTag:
       AddName(tree, holder, NodeKind::NitTransportNetworkName, d, "network_name_descriptor", "network_name: ",
-              DisplayName(d.data, false));
+              DisplayName(d.data));
       return;
     case kServiceListTag:
       AddServiceList(tree, holder, NodeKind::NitServiceList, d);

@@ -156,7 +156,7 @@ BuildResult BuildTdtAt(TableTreeCtrl& tree, int, uint8_t* area, size_t areaSize,
 }
 
 BuildResult BuildTdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
-  return BuildTdtAt(tree, port, area, areaSize, LocalToUtc(CurrentLocalDate()));
+  return BuildTdtAt(tree, port, area, areaSize, CurrentUtcDate());
 }
 
 BuildResult BuildTot(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {

@@ -1,5 +1,6 @@
 #include "util/DateTime.h"
 
+#include <cerrno>
 #include <cmath>
 #include <ctime>
 
@@ -89,17 +90,40 @@ DateParts BreakDown(const DateTime& value) {
   return p;
 }
 
+namespace {
+
+DateTime DateOfTm(const std::tm& t) {
+  return MakeDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+}
+
+std::tm TmOf(const DateParts& p) {
+  std::tm t{};
+  t.tm_year = p.year - 1900;
+  t.tm_mon = p.month - 1;
+  t.tm_mday = p.day;
+  t.tm_hour = p.hour;
+  t.tm_min = p.minute;
+  t.tm_sec = p.second;
+  t.tm_wday = p.dayOfWeek;
+  t.tm_yday = p.dayOfYear - 1;
+  return t;
+}
+
+}  // namespace
+
 DateTime CurrentLocalDate() {
+  tzset();  // TZ as it is now, as mktime reads it
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return MakeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                  local.tm_sec);
+  return DateOfTm(local);
 }
 
-int LocalStandardBiasMinutes() {
-  tzset();
-  return static_cast<int>(timezone / 60);
+DateTime CurrentUtcDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  return DateOfTm(utc);
 }
 
 DateTime AddMinutes(const DateTime& value, int minutes) {
@@ -109,7 +133,21 @@ DateTime AddMinutes(const DateTime& value, int minutes) {
   return out;
 }
 
-DateTime LocalToUtc(const DateTime& value) { return AddMinutes(value, LocalStandardBiasMinutes()); }
+DateTime LocalToUtc(const DateTime& value) {
+  const DateParts p = BreakDown(value);
+  if (p.year < 0) return value;
+  std::tm local = TmOf(p);
+  local.tm_isdst = -1;  // the offset in force on that date, daylight saving included
+  errno = 0;
+  const std::time_t t = std::mktime(&local);
+  std::tm utc{};
+  if ((t == static_cast<std::time_t>(-1) && errno != 0) || gmtime_r(&t, &utc) == nullptr) {
+    DateTime out;
+    out.status = DateTime::Status::Invalid;
+    return out;
+  }
+  return DateOfTm(utc);
+}
 
 uint8_t ToBcdByte(int value) { return static_cast<uint8_t>((value / 10) * 16 + value % 10); }
 
@@ -148,15 +186,7 @@ std::string FormatDateTime(const DateTime& value, const char* format) {
   if (value.status == DateTime::Status::Null) return {};
   if (!value.valid()) return "Invalid DateTime";
   const DateParts p = BreakDown(value);
-  std::tm tm{};
-  tm.tm_year = p.year - 1900;
-  tm.tm_mon = p.month - 1;
-  tm.tm_mday = p.day;
-  tm.tm_hour = p.hour;
-  tm.tm_min = p.minute;
-  tm.tm_sec = p.second;
-  tm.tm_wday = p.dayOfWeek;
-  tm.tm_yday = p.dayOfYear - 1;
+  const std::tm tm = TmOf(p);
   char buffer[256];
   const size_t n = std::strftime(buffer, sizeof buffer, format, &tm);
   return std::string(buffer, n);

@@ -28,8 +28,10 @@ DateTime MakeDate(int year, int month, int day, int hour, int minute, int second
 DateParts BreakDown(const DateTime& value);
 
 DateTime CurrentLocalDate();
-// Standard-time bias of the local zone in minutes (UTC = local + bias); daylight time ignored.
-int LocalStandardBiasMinutes();
+// The system clock's UTC time, as the TDT and TOT carry it.
+DateTime CurrentUtcDate();
+// Local time of the zone (TZ) to UTC with the offset in force on that date, daylight saving
+// included; a value that is not valid stays as it is.
 DateTime LocalToUtc(const DateTime& value);
 DateTime AddMinutes(const DateTime& value, int minutes);
 

@@ -1,5 +1,5 @@
 // What the core asks of the user interface: message boxes and file dialogs.
-// The editor implements it with Qt; tests use RecordingUi. Texts are CP936 bytes.
+// The editor implements it with Qt; tests use RecordingUi. Texts are UTF-8.
 #pragma once
 
 #include <deque>

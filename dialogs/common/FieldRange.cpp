@@ -58,15 +58,16 @@ std::optional<uint32_t> ReadFieldOrZero(Form& form, int id, const FieldRange& ra
   return ReadTextOf(form, id, text.empty() ? "0" : text, range);
 }
 
-std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::string& typed) {
+std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::string& typed,
+                                                std::span<const uint8_t> previous) {
   const int code = TextCode();
-  if (const std::string bad = UnencodableCharacter(typed, code); !bad.empty()) {
-    form.Refuse(Format("%s: text code %d has no form for the character \"%s\"!", LabelOf(form, id).name.c_str(), code,
-                       bad.c_str()),
+  if (const std::string bad = UnencodableCharacter(typed, code, previous); !bad.empty()) {
+    form.Refuse(Format("%s: %s has no form for the character \"%s\"!", LabelOf(form, id).name.c_str(),
+                       NameTableName(code, previous).c_str(), bad.c_str()),
                 id);
     return std::nullopt;
   }
-  return EncodeName(typed, code);
+  return EncodeName(typed, code, previous);
 }
 
 }  // namespace quorvelin

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +51,10 @@ std::optional<uint32_t> ReadFieldOrZero(Form& form, int id, const FieldRange& ra
 // A text that belongs to field `id` but is held elsewhere (a row of a list).
 std::optional<uint32_t> ReadTextOf(Form& form, int id, std::string_view text, const FieldRange& range);
 
-// A typed name of field `id` as encoded under the process's text code; refused, naming the first
-// character the code cannot hold, with nothing returned.
-std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::string& typed);
+// A typed name of field `id` encoded in the character table of `previous` (the name it replaces)
+// or, for a new name, of the process's text code; refused, naming the table and the first
+// character it cannot hold, with nothing returned.
+std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::string& typed,
+                                                std::span<const uint8_t> previous = {});
 
 }  // namespace quorvelin

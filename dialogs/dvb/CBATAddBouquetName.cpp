@@ -25,7 +25,10 @@ bool CBATAddBouquetName::AddDesc() {
   const auto tag = ReadField(*this, kTag, kByteField);
   if (!tag) return false;
   const bool unchanged = !add && stored_ && typed == shown_;
-  auto name = unchanged ? stored_ : EncodeTypedName(*this, kName, typed, "bouquet_name");
+  // a changed name keeps the character table it had
+  const std::span<const uint8_t> previous =
+      !add && stored_ ? std::span<const uint8_t>(stored_->name.data(), stored_->length) : std::span<const uint8_t>();
+  auto name = unchanged ? stored_ : EncodeTypedName(*this, kName, typed, "bouquet_name", previous);
   if (!name) return false;
   name->tag = static_cast<uint8_t>(*tag);
 

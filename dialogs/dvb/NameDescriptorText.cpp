@@ -8,8 +8,9 @@
 
 namespace quorvelin {
 
-std::optional<NameDescriptor> EncodeTypedName(Form& form, int id, const std::string& typed, const char* field) {
-  const std::optional<std::vector<uint8_t>> bytes = EncodeField(form, id, typed);
+std::optional<NameDescriptor> EncodeTypedName(Form& form, int id, const std::string& typed, const char* field,
+                                              std::span<const uint8_t> previous) {
+  const std::optional<std::vector<uint8_t>> bytes = EncodeField(form, id, typed, previous);
   if (!bytes) return std::nullopt;
   if (bytes->size() > static_cast<size_t>(kMaxNameBytes)) {
     form.Refuse(Format("%s can't be longer than %d bytes!", field, kMaxNameBytes), id);

@@ -10,9 +10,6 @@ using namespace mpeg_ids::tdt;
 
 constexpr int kPartFields[] = {kYear, kMonth, kDay, kHour, kMinute, kSecond};
 
-// Local time to UTC; a value that is no date stays invalid.
-DateTime ToUtc(const DateTime& local) { return local.valid() ? LocalToUtc(local) : local; }
-
 }  // namespace
 
 CTDTModifyTime::CTDTModifyTime(Ui& ui, DateTime initial, int callerPort)
@@ -36,7 +33,7 @@ void CTDTModifyTime::OnCommand(int controlId) {
   zone = controlId == kLocalTime ? kZoneLocal : kZoneUtc;
   SetCheck(kUtcTime, zone == kZoneUtc);
   SetCheck(kLocalTime, zone == kZoneLocal);
-  value = zone == kZoneUtc ? ToUtc(value) : CurrentLocalDate();
+  value = zone == kZoneUtc ? LocalToUtc(value) : CurrentLocalDate();
   ShowValue();
 }
 
@@ -44,7 +41,7 @@ bool CTDTModifyTime::OnOK() {
   int parts[std::size(kPartFields)];
   for (size_t i = 0; i < std::size(kPartFields); ++i) parts[i] = DecimalNumber(Text(kPartFields[i]));
   value = MakeDate(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]);
-  if (zone == kZoneLocal) value = ToUtc(value);
+  if (zone == kZoneLocal) value = LocalToUtc(value);
   return true;
 }
 

@@ -6,9 +6,8 @@
 
 namespace quorvelin {
 
-std::string DisplayName(std::span<const uint8_t> name, bool decode) {
-  std::string text = decode ? DecodeName(name.data(), name.size(), TextCode())
-                            : std::string(reinterpret_cast<const char*>(name.data()), name.size());
+std::string DisplayName(std::span<const uint8_t> name) {
+  std::string text = DecodeName(name.data(), name.size(), TextCode());
   if (const size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
   return text;
 }

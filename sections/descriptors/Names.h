@@ -1,5 +1,6 @@
-// Names under the text code: network_name_descriptor (ETSI EN 300 468 6.2.27),
-// bouquet_name_descriptor (6.2.4), and the names of the service_descriptor.
+// Names, decoded by their character table (ETSI EN 300 468 Annex A) or the text code:
+// network_name_descriptor (6.2.27), bouquet_name_descriptor (6.2.4) and the names of the
+// service_descriptor.
 #pragma once
 
 #include <span>
@@ -13,10 +14,9 @@ namespace quorvelin {
 inline constexpr uint8_t kNetworkNameTag = 0x40;
 inline constexpr uint8_t kBouquetNameTag = 0x47;
 
-// Name bytes for display, up to the first zero byte: decoded under the text code, or taken as
-// they are when `decode` is false.
-std::string DisplayName(std::span<const uint8_t> name, bool decode = true);
-// A stored name decoded under the text code, zero bytes and all.
+// Name bytes decoded for display, up to the first zero character.
+std::string DisplayName(std::span<const uint8_t> name);
+// A stored name decoded, zero characters and all.
 std::string NameText(const NameDescriptor& name);
 
 NameDescriptor ReadName(const DescriptorBytes& d);

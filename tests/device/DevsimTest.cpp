@@ -52,7 +52,7 @@ TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirT
   EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pmt)), 2);
   EXPECT_EQ(store.Answer(MakeReadRequest(1, 0, kSdtBatPid, false).data()), sdt(0));  // the next turn
   RecordingUi ui;
-  const DateTime before = LocalToUtc(CurrentLocalDate());
+  const DateTime before = CurrentUtcDate();
   ASSERT_TRUE(SubmitPort(tree, device, ui, 2));
   const Packets written = store.Port(1).time;
   ASSERT_EQ(written.size(), 2 * kPacketSize);

@@ -168,13 +168,17 @@ TEST(NitBatDialogs, Edits) {
       {kBouquet, Make<B>(), B::kBouquetNamePage, {{BN::kName, "abcd"}}, Table::Bat, "+n.47:61626364"},
       {{K::BatBouquetName}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {{BN::kName, "abcdef"}}, Table::Bat,
        "-n.47:5476204e756de9726963 | +n.47:616263646566"},
+      // a changed name keeps its character table: ISO/IEC 8859-9, selector 0x05
+      {{K::BatBouquetName}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {{BN::kName, "Ğüneş"}}, Table::Bat,
+       "-n.47:0576204e756de9726963 | +n.47:05d0fc6e65fe", "*", 0,
+       [](MpegTree& t) { PayloadOf<NameDescriptor>(t.tree, t.Find({K::BatBouquetName}))->name[0] = 0x05; }},
       // a modify run shows the name decoded: left as it is, the bytes stay
       {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "",
        "-descriptor_tag: 0x47 =>bouquet_name_descriptor + * | +descriptor_tag: 0x47 =>bouquet_name_descriptor +", 10,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "ab"}})); }},
       // Big5 shown
       {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "", "*", 4,
-       [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "\xC5\x5F\x9E\xB3"}})); }},
+       [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "臺灣"}})); }},
       {kBouquet, Make<B>(), B::kOtherPage, Hex("0x5f", "2", "0a0b"), Table::Bat, "+n.5f:0a0b"},
       {{K::BatDescriptor, 2}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
        "-n.5f:000000a2 | +n.5f:0a"},
@@ -254,8 +258,8 @@ TEST(NitBatDialogs, Refusals) {
        Join(Join({{LC::k14Bit, "!"}}, ChannelRow("16", "1024", "[x]")), {{LC::k10Bit, "!"}}),
        "Channel_Number must be 0 to 1023!", LC::kChannelNumber},
       // under text code 4 a character with no Big5 form is refused by name
-      {kNetwork, Make<NW>(), 0, {{NN::kName, "a\xDF\xC7\xCC\xA8"}},
-       "Network_name: text code 4 has no form for the character \"\xDF\xC7\"!", NN::kName,
+      {kNetwork, Make<NW>(), 0, {{NN::kName, "a咔台"}},
+       "Network_name: text code 4 has no form for the character \"咔\"!", NN::kName,
        [](MpegTree&) { SetTextCode(4); }},
       {kNit, Make<G>(), -1, {{G::kType, "#0"}}, "network_descriptors is exist!", G::kType},
       {kNit, Make<G>(), -1, {{G::kType, "#1"}}, "transport_streams is exist!", G::kType},

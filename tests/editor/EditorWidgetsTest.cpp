@@ -78,7 +78,7 @@ class EditorWidgetsTest : public QObject {
 
  private slots:
   // A form of the test's own with every control kind: start values shown, the user's input handed
-  // back (CP936 inside), a command handler's changes shown again, a refusal that keeps the dialog
+  // back (UTF-8 inside), a command handler's changes shown again, a refusal that keeps the dialog
   // up with the focus on the field.
   void EveryControlKindShowsAndHandsBackItsValue() {
     QtUi ui;
@@ -94,7 +94,7 @@ class EditorWidgetsTest : public QObject {
       QVERIFY(!Find<QWidget>(d, kOff)->isEnabled());
       test::ClickButton(d, QStringLiteral("Ok"));  // the name is empty: refused
       QCOMPARE(d.focusWidget(), Find<QWidget>(d, kName));
-      Find<QLineEdit>(d, kName)->insert(QString::fromUtf8("\u4E2D\u6587 1"));
+      Find<QLineEdit>(d, kName)->insert(QString::fromUtf8("\u4E2D\u6587 \u00F8\u00F1\u00E7\uD55C 1"));
       Find<QLineEdit>(d, kCount)->clear();
       QTest::keyClicks(Find<QLineEdit>(d, kCount), QStringLiteral("a1b2"));  // digits only
       auto* data = Find<QPlainTextEdit>(d, kData);
@@ -118,7 +118,7 @@ class EditorWidgetsTest : public QObject {
     QVERIFY(QtDialogRunner().RunModal(form));
     QVERIFY(script.Done());
     auto& v = form.seen;
-    QCOMPARE(v[kName].text, std::string("\xD6\xD0\xCE\xC4 1"));
+    QCOMPARE(v[kName].text, std::string("\u4E2D\u6587 \u00F8\u00F1\u00E7\uD55C 1"));  // typed text as UTF-8
     QCOMPARE(v[kCount].text, std::string("12"));
     QCOMPARE(v[kData].text, std::string("01\n02"));
     QCOMPARE(v[kType].text, std::string("0x19"));
@@ -143,12 +143,12 @@ class EditorWidgetsTest : public QObject {
     }
   }
 
-  // CP936 text shows as Unicode; an index a view kept must not reach freed items.
+  // UTF-8 text shows as it is; an index a view kept must not reach freed items.
   void TheModelShowsTheTreeAndForgetsDeletedItems() {
     TableTreeCtrl tree;
     TreeItemModel model(tree);
     tree.BuildRoots();
-    const ItemHandle name = tree.InsertLine("service_name: \xD6\xD0\xCE\xC4", tree.Root(1, Table::Sdt));  // CP936
+    const ItemHandle name = tree.InsertLine("service_name: \u4E2D\u6587", tree.Root(1, Table::Sdt));
     QCOMPARE(model.IndexOf(name).data().toString(), QString::fromUtf8("service_name: \u4E2D\u6587"));
     const QModelIndex pat = model.IndexOf(tree.Root(1, Table::Pat));
     tree.DeleteItem(tree.PortNode(1));

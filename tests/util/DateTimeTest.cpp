@@ -55,19 +55,32 @@ TEST(MakeDate, RefusesWhatIsNoCalendarDate) {
   EXPECT_EQ(MakeDate(1899, 12, 30, 0, 0, 0).days, 0.0);
 }
 
-// The zone's standard offset, in summer too: daylight saving is not applied.
-TEST(LocalToUtc, AddsTheStandardBiasInSummerTooAndKeepsTimeOfDayBeforeTheBaseDay) {
+// The offset in force on the date: daylight saving in summer, standard time in winter, and
+// the day of the change on either side of it (EU rule: last Sunday of March, 01:00 UTC).
+TEST(LocalToUtc, TakesTheOffsetInForceOnThatDateAndKeepsTimeOfDayBeforeTheBaseDay) {
   const std::string saved = std::getenv("TZ") ? std::getenv("TZ") : "";
   const struct {
-    const char *zone, *utc;
-  } rows[] = {{"CST-8", "2020-06-01 02:30:00"},
-              {"CET-1CEST,M3.5.0,M10.5.0/3", "2020-06-01 09:30:00"},
-              {"EST+5EDT,M3.2.0,M11.1.0", "2020-06-01 15:30:00"},
-              {"UTC0", "2020-06-01 10:30:00"}};
+    const char* zone;
+    DateTime local;
+    const char* utc;
+  } rows[] = {{"Europe/Berlin", MakeDate(2020, 6, 1, 10, 30, 0), "2020-06-01 08:30:00"},
+              {"Europe/Berlin", MakeDate(2020, 1, 15, 10, 30, 0), "2020-01-15 09:30:00"},
+              {"Europe/Berlin", MakeDate(2020, 3, 29, 1, 30, 0), "2020-03-29 00:30:00"},
+              {"Europe/Berlin", MakeDate(2020, 3, 29, 3, 30, 0), "2020-03-29 01:30:00"},
+              {"America/New_York", MakeDate(2020, 7, 4, 23, 0, 0), "2020-07-05 03:00:00"},
+              {"America/New_York", MakeDate(2020, 12, 31, 23, 0, 0), "2021-01-01 04:00:00"},
+              {"CET-1CEST,M3.5.0,M10.5.0/3", MakeDate(2020, 6, 1, 10, 30, 0), "2020-06-01 08:30:00"},
+              {"CST-8", MakeDate(2020, 6, 1, 10, 30, 0), "2020-06-01 02:30:00"},
+              {"UTC0", MakeDate(2020, 6, 1, 10, 30, 0), "2020-06-01 10:30:00"}};
   for (const auto& r : rows) {
     setenv("TZ", r.zone, 1);
-    EXPECT_EQ(FormatDateTime(LocalToUtc(MakeDate(2020, 6, 1, 10, 30, 0)), "%Y-%m-%d %H:%M:%S"), r.utc) << r.zone;
+    tzset();
+    EXPECT_EQ(FormatDateTime(LocalToUtc(r.local), "%Y-%m-%d %H:%M:%S"), r.utc) << r.zone;
   }
+  setenv("TZ", "CST-8", 1);
+  const double hoursAhead = (CurrentLocalDate().days - CurrentUtcDate().days) * 24;
+  EXPECT_NEAR(hoursAhead, 8.0, 2.0 / 3600) << "the system clock's UTC";
+  EXPECT_FALSE(LocalToUtc(MakeDate(2013, 2, 29, 0, 0, 0)).valid());
   saved.empty() ? unsetenv("TZ") : setenv("TZ", saved.c_str(), 1);
   tzset();
   EXPECT_EQ(FormatDateTime(AddMinutes(MakeDate(2020, 6, 1, 10, 30, 0), -660), "%Y-%m-%d %H:%M:%S"),

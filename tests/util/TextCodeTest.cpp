@@ -1,154 +1,94 @@
-#include "util/TextCode.h"
-
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstring>
 #include <string>
 #include <vector>
+
+#include "util/TextCode.h"
 
 namespace quorvelin {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// GBK: 中文 (U+4E2D U+6587)
-const std::string kZhongWen = "\xD6\xD0\xCE\xC4";
-// Big5: 臺灣電視; GBK: 臺灣電視 and 台湾电视
-const std::string kTaiwanTvBig5 = "\xBB\x4F\xC6\x57\xB9\x71\xB5\xF8";
-const std::string kTaiwanTvTraditionalGbk = "\xC5\x5F\x9E\xB3\xEB\x8A\xD2\x95";
-const std::string kTaiwanTvSimplifiedGbk = "\xCC\xA8\xCD\xE5\xB5\xE7\xCA\xD3";
-
-Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
-std::string Decode(const Bytes& wire, int code) { return DecodeName(wire.data(), wire.size(), code); }
-std::string Repeat(const std::string& s, int n) {
-  std::string out;
-  while (n-- > 0) out += s;
+// "01 bf d5" -> {0x01, 0xbf, 0xd5}
+Bytes Hex(const std::string& text) {
+  Bytes out;
+  for (size_t at = 0; at + 1 < text.size(); at += text[at] == ' ' ? 1 : 2)
+    if (text[at] != ' ') out.push_back(static_cast<uint8_t>(std::stoi(text.substr(at, 2), nullptr, 16)));
   return out;
 }
 
-// Code 1: UCS-2 big-endian out, host order in; 10: selector 0x14 then UCS-2 big-endian; 3: UTF-8;
-// 4: Big5 out (Simplified characters made Traditional first), Simplified in; others: the bytes.
-TEST(TextCode, NamesAreEncodedAndDecodedByTheTextCode) {
+std::string Decode(const Bytes& wire, int code) { return DecodeName(wire.data(), wire.size(), code); }
+
+// The wire bytes of every character table (ETSI EN 300 468 Annex A) and of the text codes, as
+// Python's codecs write them; decoded, then written again in the table they came in.
+TEST(TextCode, NamesAreReadByTheirSelectorOrTheTextCodeAndWrittenBackInTheirTable) {
   const struct {
     int code;
+    const char* wire;
     std::string text;
-    Bytes wire;
-  } encoded[] = {{1, kZhongWen, {0x4E, 0x2D, 0x65, 0x87}},
-                 {10, kZhongWen, {0x14, 0x4E, 0x2D, 0x65, 0x87}},
-                 {3, "abc", {0x61, 0x62, 0x63}},
-                 {3, "\xD6\xD0", {0xE4, 0xB8, 0xAD}},
-                 {4, kTaiwanTvTraditionalGbk, ToBytes(kTaiwanTvBig5)},
-                 {4, kTaiwanTvSimplifiedGbk, ToBytes(kTaiwanTvBig5)}};
-  for (const auto& e : encoded) EXPECT_EQ(EncodeName(e.text, e.code), e.wire) << e.code;
+    bool roundTrip = true;
+  } rows[] = {
+      {0, "01 bfd5e0d2ebd920dad0ddd0db", "Первый канал"},    // ISO/IEC 8859-5
+      {0, "02 c7e4ccd2ead1c9", "الجزيرة"},                   // 8859-6
+      {0, "03 c5d1d420c5ebebdce4e1", "ΕΡΤ Ελλάδα"},          // 8859-7
+      {0, "04 f2f8e5f52031", "ערוץ 1"},                      // 8859-8
+      {3, "05 54525420d0fc6e65fe", "TRT Ğüneş"},             // 8859-9
+      {0, "06 53e16d6920bf", "Sámi ŋ"},                      // 8859-10
+      {4, "07 e4b7c2", "ไทย"},                               // 8859-11
+      {0, "09 4c5254204b756c74fb7261", "LRT Kultūra"},       // 8859-13
+      {0, "0a 53344320d0", "S4C Ŵ"},                         // 8859-14
+      {0, "0b a475726f", "€uro"},                            // 8859-15
+      {0, "10 00 01 5476204e756de9726963", "Tv Numéric"},    // 8859-1
+      {10, "10 00 02 c8542053706f7274", "ČT Sport"},         // 8859-2
+      {0, "11 d55cad6d002000f8", "한국 ø"},                  // UCS-2
+      {0, "12 c7d1b1b9b9e6bcdb", "한국방송"},                // KS X 1001
+      {0, "13 d6d0d1ebb5e7cad3cca8", "中央电视台"},          // GB2312
+      {0, "14 bb4fc657b971b5f8", "臺灣電視"},                // Big5
+      {0, "15 c3b1616e64c3ba20c3b820e4b8ad", "ñandú ø 中"},  // UTF-8
+      {10, "14 4e2d 6587", "中文"},                          // text code 10: 0x14 is UCS-2
+      {0, "d6d0 cec4", "中文"},                              // no selector: the text code
+      {3, "c3a7 61", "ça"},
+      {4, "bb4fc657b971b5f8", "台湾电视"},  // shown Simplified, written Traditional
+      {10, "d6d0 cec4", "中文"},
+      {1, "2d4e 8765 0000 4100", "中文", false},          // host order up to a zero unit
+      {1, "14 4e", "且", false},                          // under text code 1 never a selector
+      {0, "d6d0 00 41", std::string("中\0A", 5), false},  // written up to the zero
+      {0, "11 d800 0041", "?A", false},                   // an unpaired surrogate
+      {3, "61 e4b8", "a?", false},                        // a sequence cut off by the end
+      {0, "1f 01 41", "A", false},                        // encoding_type_id: the rest by the text code
+      {0, "08 41", "A", false},                           // reserved
+  };
+  for (const auto& r : rows) {
+    const Bytes wire = Hex(r.wire);
+    EXPECT_EQ(Decode(wire, r.code), r.text) << r.wire;
+    if (r.roundTrip) {
+      EXPECT_EQ(EncodeName(r.text, r.code, wire), wire) << r.wire;
+    }
+  }
+  // New names, and names whose table is not written here, go in the text code's table.
+  EXPECT_EQ(EncodeName("中文", 1), Hex("4e2d 6587"));
+  EXPECT_EQ(EncodeName("中文", 10), Hex("14 4e2d 6587"));
+  EXPECT_EQ(EncodeName("中文", 0, Hex("1f 01 41")), Hex("d6d0 cec4"));
+  EXPECT_EQ(EncodeName("台湾电视", 4), Hex("bb4fc657b971b5f8"));
+  EXPECT_EQ(EncodeName(std::string("ab\0cd", 5), 3), Hex("6162"));
+  EXPECT_EQ(EncodeName(std::string(300, 'n'), 0).size(), 300u);  // never clipped
+  EXPECT_EQ(NameTableName(0, Hex("10 00 01")), "character table ISO/IEC 8859-1");
+  EXPECT_EQ(NameTableName(10, Hex("d6d0")), "text code 10");
+}
+
+// A character the table cannot hold is named (as typed), and comes out as "?" in its table.
+TEST(TextCode, ACharacterTheTableCannotHoldIsNamed) {
   const struct {
     int code;
-    Bytes wire;
-    std::string text;
-  } decoded[] = {{1, {0x2D, 0x4E, 0x87, 0x65, 0x00, 0x00, 0x41, 0x00}, kZhongWen},  // stops at the zero unit
-                 {10, {0x14, 0x4E, 0x2D, 0x65, 0x87}, kZhongWen},
-                 {10, {0x14}, ""},
-                 {10, {0x14, 0xD8, 0x00, 0x00, 0x41}, "?A"},  // an unpaired surrogate
-                 {3, {'a', 0xE4, 0xB8}, "a"},                 // a sequence cut off by the end
-                 {4, ToBytes(kTaiwanTvBig5), kTaiwanTvSimplifiedGbk}};
-  for (const auto& d : decoded) EXPECT_EQ(Decode(d.wire, d.code), d.text) << d.code;
-  EXPECT_NE(Decode(EncodeName(kZhongWen, 1), 1), kZhongWen);  // what code 1 encodes does not come back
-  for (int code : {0, 2, 5, 11, -1}) {
-    EXPECT_EQ(EncodeName(kZhongWen, code), ToBytes(kZhongWen)) << code;
-    EXPECT_EQ(UnencodableCharacter("a\x81", code), "") << code;
-    EXPECT_EQ(Decode(Bytes{0xD6, 0xD0, 0x00, 0x41}, code), std::string("\xD6\xD0\0A", 4)) << code;
-  }
-  EXPECT_EQ(UnencodableCharacter(kTaiwanTvSimplifiedGbk, 4), "");
-  EXPECT_EQ(UnencodableCharacter("ab\xDF\xC7" "c", 4), "\xDF\xC7");  // no Big5 form even after s2tw
-  EXPECT_EQ(UnencodableCharacter("a\x81", 3), "\x81");              // lead byte without trail byte
-  EXPECT_EQ(Utf8ToCp936("a\xE0\xB8\x81" "b"), "a?b");                // Thai KO KAI has no GBK code
-  EXPECT_EQ(Cp936ToUtf8("a\x81"), "a?");
-  EXPECT_EQ(Utf8ToCp936(Cp936ToUtf8(kZhongWen)), kZhongWen);
-}
-
-// The work-area lengths keep their rules (three bytes reserved per UTF-8 unit in 256, Big5 in 255)
-// while EncodeName is whole.
-TEST(TextCode, LengthsOfTheWorkAreasAndOfWholeNames) {
-  const std::string longBig5 = Repeat(kTaiwanTvTraditionalGbk, 80);  // 320 characters
-  EXPECT_EQ(Utf8ByteLength("abc") << 16 | Utf8ByteLength(kZhongWen.c_str()) << 8 |
-                Utf8ByteLength(std::string(100, 'n').c_str()),
-            3 << 16 | 6 << 8 | 85);
-  EXPECT_EQ(Big5ByteLength(kTaiwanTvTraditionalGbk.c_str()) << 16 | Big5ByteLength(longBig5.c_str()), 8 << 16 | 254);
-  for (const auto& [text, code, size] : {std::tuple{std::string(100, 'n'), 3, 100u}, {Repeat(kZhongWen, 100), 3, 600u},
-                                         {Repeat(kZhongWen, 100), 10, 401u}, {longBig5, 4, 640u}})
-    EXPECT_EQ(EncodeName(text, code).size(), size) << code;
-}
-
-// Each converter writes inside the room its caller gives, clipped at a character boundary.
-TEST(TextCode, ConvertersStayInsideTheirAreas) {
-  std::array<uint16_t, 8> units{};
-  units.fill(0xAAAA);
-  EXPECT_EQ(GbkToUcs2Be(units.data(), 8, kZhongWen.c_str(), false), 4);
-  EXPECT_EQ(std::memcmp(units.data(), "\x4E\x2D\x65\x87\0", 6), 0);
-  EXPECT_EQ(GbkToUcs2Be(units.data(), 8, kZhongWen.c_str(), true) << 16 | units[0], 4 << 16 | 0x4E2D);
-  units.fill(0xBBBB);
-  EXPECT_EQ(GbkToUcs2Be(units.data(), 2, "abcd", true) << 16 | units[2], 4 << 16 | 0xBBBB);
-
-  std::array<uint8_t, 16> bytes{};
-  bytes.fill(0xEE);
-  EXPECT_EQ(GbkToSelectorUcs2Be(bytes.data(), 2, kZhongWen.c_str(), false), 3);  // 4 bytes of room
-  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes{0x14, 0x4E, 0x2D, 0xEE}));
-
-  std::array<char, 16> text{};
-  const Bytes hostOrder{0x11, 0x2D, 0x4E, 0x87, 0x65};  // any selector; keep-order reads host order
-  SelectorUcs2BeToGbk(hostOrder.data(), 5, text.data(), 16, true);
-  EXPECT_EQ(std::string(text.data()), kZhongWen);
-  const Bytes wire{0x14, 0x4E, 0x2D, 0x65, 0x87};
-  text.fill('#');
-  SelectorUcs2BeToGbk(wire.data(), 5, text.data(), 4, false);
-  EXPECT_EQ(std::string(text.data()) + text[4], "\xD6\xD0#");  // the second character no longer fits
-  Ucs2LeToGbk(wire.data(), 5, text.data(), 1);
-  EXPECT_EQ(text[0], '\0');
-
-  std::array<char, 600> out{};
-  EXPECT_EQ(GbkToUtf8(out.data(), 256, kZhongWen.c_str()), 6);
-  EXPECT_STREQ(out.data(), "\xE4\xB8\xAD\xE6\x96\x87");
-  EXPECT_EQ(Big5ToSimplifiedGbk(out.data(), 64, kTaiwanTvBig5.c_str()), 8);
-  EXPECT_EQ(std::string(out.data()), kTaiwanTvSimplifiedGbk);
-  EXPECT_EQ(Big5ToSimplifiedGbk(out.data(), 5, kTaiwanTvBig5.c_str()), 4);
-  out.fill('#');
-  EXPECT_EQ(GbkToBig5(out.data(), Repeat(kTaiwanTvTraditionalGbk, 80).c_str()), 510);
-  EXPECT_EQ(std::string(out.data() + 511, 2), std::string("\0#", 2));
-
-  const uint16_t chinese[] = {0x4E2D, 0x6587, 0x4E2D, 0x6587}, ascii[] = {'a', 'b', 'c', 'd'};
-  bytes.fill(0xEE);
-  Utf16ToUtf8(chinese, 8, bytes.data(), 8);  // room for two units of three bytes
-  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 7), (Bytes{0xE4, 0xB8, 0xAD, 0xE6, 0x96, 0x87, 0xEE}));
-  bytes.fill(0);
-  Utf16ToUtf8(ascii, 8, bytes.data(), 7);  // the room is counted as three bytes per unit
-  EXPECT_STREQ(reinterpret_cast<const char*>(bytes.data()), "ab");
-  bytes.fill(0);
-  Utf16ToUtf8(ascii, 8, bytes.data(), 2);
-  EXPECT_EQ(bytes[0], 0);
-}
-
-TEST(TextCode, Utf8UnitsAndTheAnsiReading) {
-  const std::pair<uint16_t, Bytes> units[] = {
-      {0x41, {0x41}},           {0x7F, {0x7F}},     {0x80, {0xC2, 0x80}},           {0x7FF, {0xDF, 0xBF}},
-      {0x800, {0xE0, 0xA0, 0x80}}, {0x4E2D, {0xE4, 0xB8, 0xAD}}, {0xD800, {0xED, 0xA0, 0x80}},  // a unit of its own
-      {0xFFFF, {0xEF, 0xBF, 0xBF}}, {0, {0xEE}}};  // 0: nothing written
-  for (const auto& [unit, expected] : units) {
-    std::array<uint8_t, 4> out{0xEE, 0xEE, 0xEE, 0xEE};
-    const int n = EncodeUtf8Unit(out.data(), unit);
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + std::max(n, 1)), expected) << unit;
-    EXPECT_EQ(n, unit ? static_cast<int>(expected.size()) : -1) << unit;
-  }
-  // Every high byte starts a three-byte sequence: a two-byte one swallows the byte after it; a
-  // sequence cut off by the end is dropped.
-  std::array<char, 32> out{};
-  const Bytes chinese{'a', 0xE4, 0xB8, 0xAD, 'b'}, twoByte{0xC3, 0xA9, 'X', 'Y'}, cut{'a', 0xE4, 0xB8};
-  EXPECT_EQ(Utf8ToAnsi(out.data(), chinese.data(), 5), 4);
-  EXPECT_STREQ(out.data(), "a\xD6\xD0" "b");
-  Utf8ToAnsi(out.data(), twoByte.data(), 4);
-  EXPECT_EQ(std::string(out.data()).back(), 'Y');
-  EXPECT_EQ(std::string(out.data()).find('X'), std::string::npos);
-  EXPECT_EQ(Utf8ToAnsi(out.data(), cut.data(), 3), 1);
-  EXPECT_STREQ(out.data(), "a");
+    const char* previous;
+    std::string text, refused;
+  } rows[] = {{0, "01 bf", "Пёс ø", "ø"},   {0, "", "Café ñ", "ñ"},   {3, "", "Café ñ 한", ""},
+              {0, "13 d6d0", "臺灣", "臺"}, {10, "", "a😀", "😀"},      {4, "", "ab咔c", "咔"},
+              {4, "", "台湾电视", ""},      {0, "11 0041", "😀", "😀"}, {1, "", "😀", "😀"}};
+  for (const auto& r : rows) EXPECT_EQ(UnencodableCharacter(r.text, r.code, Hex(r.previous)), r.refused) << r.text;
+  EXPECT_EQ(EncodeName("Ж ø", 0, Hex("01 bf")), Hex("01 b6 20 3f"));
+  EXPECT_EQ(EncodeName("a😀", 10), Hex("14 0061 003f"));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <ostream>
 
-#include "util/TextCode.h"
 #include "util/Ui.h"
 
 namespace quorvelin {
@@ -13,7 +12,7 @@ class ConsoleUi : public Ui {
  public:
   explicit ConsoleUi(std::ostream& out) : out_(out) {}
   MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon, MsgButtons buttons) override {
-    out_ << Cp936ToUtf8(caption) << ": " << Cp936ToUtf8(text) << '\n';
+    out_ << caption << ": " << text << '\n';
     ++shown_;
     return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
   }

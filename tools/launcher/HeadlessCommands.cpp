@@ -11,7 +11,6 @@
 #include "tools/launcher/ConsoleUi.h"
 #include "tools/launcher/DeviceSession.h"
 #include "util/Number.h"
-#include "util/TextCode.h"
 
 namespace quorvelin {
 namespace {
@@ -157,7 +156,7 @@ int RunDump(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   ConsoleUi ui(err);
   DeviceLink link(ui, LinkFor(tree, options));
   const bool read = ReadDevice(tree, link, options.device, err);
-  out << Cp936ToUtf8(DumpTree(tree));
+  out << DumpTree(tree);
   return read ? 0 : 1;
 }
 
