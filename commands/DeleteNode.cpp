@@ -26,9 +26,10 @@ bool IsKnownDeletable(K kind) {
   switch (kind) {
     case K::PatSection: case K::PatProgram: case K::PmtProgram: case K::PmtComponent: case K::PmtComponentList:
     case K::SdtSection: case K::SdtService: case K::CatSection: case K::CatDescriptorList: case K::CatCaDescriptor:
-    case K::NitSection: case K::BatSection: case K::PmtProgramInfoDescriptor: case K::PmtEsDescriptor:
-    case K::PmtCaDescriptor: case K::PmtProgramInfoList: case K::PmtEsDescriptorList: case K::SdtServiceDescriptor:
-    case K::SdtDescriptor: case K::SdtLinkageDescriptor: case K::SdtServiceDescriptorList: case K::NitNetworkName:
+    case K::CatDescriptor: case K::NitSection: case K::BatSection: case K::PmtProgramInfoDescriptor:
+    case K::PmtEsDescriptor: case K::PmtCaDescriptor: case K::PmtProgramInfoList: case K::PmtEsDescriptorList:
+    case K::SdtServiceDescriptor: case K::SdtDescriptor: case K::SdtLinkageDescriptor:
+    case K::SdtServiceDescriptorList: case K::NitNetworkName:
     case K::NitNetworkDescriptor: case K::NitLinkageDescriptor: case K::NitServiceList:
     case K::NitNetworkDescriptorList: case K::NitTransportStreamList: case K::NitTransportStream:
     case K::NitTransportDescriptorList: case K::NitTransportDescriptor: case K::NitCableDelivery:

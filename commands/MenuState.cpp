@@ -41,7 +41,7 @@ Enabling EnablingOf(NodeKind kind) {
       return {false, true, false};
     case K::CatSection:
       return {true, true, false};
-    case K::CatDescriptorList: case K::CatCaDescriptor:
+    case K::CatDescriptorList: case K::CatCaDescriptor: case K::CatDescriptor:
       return {false, true, false};
     case K::NitSection: case K::NitNetworkDescriptorList: case K::NitTransportStreamList:
       return {true, true, false};

@@ -165,7 +165,10 @@ std::vector<DialogTemplate> MakeTemplates() {
   t.push_back(Page(
       4038,
       {Edit(4015, "Descriptor_tag:"), Edit(4019, "Center Frequency:(unit 10Hz)"),
-       DropList(4022, "BandWidth:", {"8M", "7M"}), DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
+       DropList(4022, "BandWidth:", {"8M", "7M", "6M", "5M"}), Simple(ControlKind::Check, 4049, "priority"),
+       Simple(ControlKind::Check, 4050, "Time_Slicing_indicator"),
+       Simple(ControlKind::Check, 4051, "MPE-FEC_indicator"),
+       DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
        DropList(4042, "Hierarchy_information:", {"NO", "@=1", "@=2", "@=4"}),
        DropList(4043, "code_rate_HPstream:", CodeRates()), DropList(4046, "code_rate_LPstream:", CodeRates()),
        DropList(4044, "Guard Interval:", {"1/32", "1/16", "1/8", "1/4"}),

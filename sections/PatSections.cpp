@@ -17,11 +17,6 @@ size_t PatEntryCount(const SectionBytes& s, const SectionFields& f) {
   return end > kPatLoopStart ? (end - kPatLoopStart) / kPatEntrySize : 0;
 }
 
-uint16_t SdtTransportStreamId(const TableTreeCtrl& tree, int port) {
-  const auto* h = PayloadOf<SdtSectionHeader>(tree, FirstChild(tree, tree.Root(port, Table::Sdt)));
-  return h ? h->transport_stream_id : 0;
-}
-
 }  // namespace
 
 int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
@@ -60,9 +55,8 @@ int ReadPat(TableTreeCtrl& tree, TableExchange& exchange, int port) {
 
 BuildResult BuildPat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
   const ItemHandle section = tree.FindChildOfKind(tree.Root(port, Table::Pat), NodeKind::PatSection);
-  auto* header = PayloadOf<PatSectionHeader>(tree, section);
+  const auto* header = PayloadOf<PatSectionHeader>(tree, section);
   if (!header) return {};
-  header->transport_stream_id = SdtTransportStreamId(tree, port);
 
   SectionWriter w(kOnePacketSection);
   w.WriteHeader(HeadOf(*header), kFixedBits30);

@@ -20,9 +20,9 @@ int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int 
 int ReadPat(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Writes the port's first PAT section as one packet at the start of `area` (the rest of the
-// area cleared). The record's transport_stream_id is first set to that of the port's SDT
-// section (0 without one). count = programs written; not ok (count 0, error empty) without a
-// PAT section; not ok with an error text when the programs do not fit one packet.
+// area cleared), with the transport_stream_id of its own record. count = programs written; not ok
+// (count 0, error empty) without a PAT section; not ok with an error text when the programs do
+// not fit one packet.
 BuildResult BuildPat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
 
 }  // namespace quorvelin

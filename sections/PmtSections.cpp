@@ -19,7 +19,6 @@ constexpr size_t kSectionWalkEnd = 188;    // a further section must start in th
 constexpr size_t kComponentWalkEnd = 1024;  // components are read from the first 1024 bytes
 
 // A CA_descriptor shorter than its 4 fixed bytes is kept as a plain descriptor.
-bool IsCaDescriptor(uint8_t tag, uint8_t length) { return tag == kCaTag && length >= kCaFixedLength; }
 
 void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& s, const SectionFields& f,
                    size_t sectionStart, size_t programInfoLength) {

@@ -1,5 +1,6 @@
 #include "sections/TimeSections.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -18,12 +19,15 @@ constexpr const char* kOffsetFormat = "%H:%M:%S";
 // Packet header of PID 0x0014 (first packet, counter 0) and the pointer_field.
 constexpr uint8_t kTimePacketStart[] = {0x47, 0x40, 0x14, 0x10, 0x00};
 constexpr size_t kTdtSectionSize = 8;
-constexpr size_t kTotSectionSize = 29;
 // Byte 1 of the TDT and TOT (ETSI EN 300 468 5.2.5, 5.2.6): section_syntax_indicator 0,
 // reserved_future_use and reserved bits set, section_length below 256.
 constexpr uint8_t kTimeSectionByte1 = 0x70;
-constexpr uint8_t kTotSectionLength = kTotSectionSize - 3;
-constexpr uint8_t kLocalTimeOffsetLength = 13;
+// The TOT: header and UTC_time, descriptors_loop_length, the loop from byte 10; one region of a
+// local_time_offset_descriptor is 13 bytes.
+constexpr size_t kTotLoopStart = 10;
+constexpr size_t kRegionStart = kTotLoopStart + 2;
+constexpr size_t kRegionSize = 13;
+constexpr size_t kTotFixedSize = kTotLoopStart + 4;  // with the CRC_32
 BuildResult OnePacket() { return {true, 1, {}}; }
 
 int StoredTimeIndex(const TableTreeCtrl& tree, ItemHandle root) {
@@ -40,6 +44,29 @@ void WriteOffset(const DateTime& offset, uint8_t* out) {
   const DateParts p = BreakDown(offset);
   out[0] = ToBcdByte(p.hour);
   out[1] = ToBcdByte(p.minute);
+}
+
+// The lines of one region of a local_time_offset_descriptor.
+void AddRegionLines(TableTreeCtrl& tree, ItemHandle descriptor, const TotRecord& r) {
+  tree.InsertLine(std::string("country_code:") + std::string(r.country_code.data(), r.country_code.size()).c_str(),
+                  descriptor);
+  tree.InsertLine(Format("country_region_id:0x%x", r.country_region_id), descriptor);
+  tree.InsertLine(Format("local_time_offset_polarity:0x%x", r.local_time_offset_polarity), descriptor);
+  tree.InsertLine("local_time_offset:" + FormatDateTime(r.local_time_offset, kOffsetFormat), descriptor);
+  tree.InsertLine("local_time_offset:" + FormatDateTime(r.time_of_change, kDateFormat), descriptor);
+  tree.InsertLine("next_time_offset:" + FormatDateTime(r.next_time_offset, kOffsetFormat), descriptor);
+}
+
+// The region at `at` into the region fields of `r`.
+void ReadRegion(const SectionBytes& s, size_t at, TotRecord& r) {
+  for (size_t i = 0; i < 3; ++i) r.country_code[i] = static_cast<char>(s.U8(at + i));
+  r.country_region_id = s.U8(at + 3) >> 2;
+  r.local_time_offset_polarity = s.U8(at + 3) & 1;
+  r.local_time_offset = OffsetOf(s.U8(at + 4), s.U8(at + 5));
+  uint8_t utc[5];
+  for (size_t i = 0; i < 5; ++i) utc[i] = s.U8(at + 6 + i);
+  r.time_of_change = UtcTimeToDate(utc);
+  r.next_time_offset = OffsetOf(s.U8(at + 11), s.U8(at + 12));
 }
 
 void AddTdtLines(TableTreeCtrl& tree, ItemHandle root, int syntax, int sectionLength, const DateTime& utc) {
@@ -60,13 +87,18 @@ void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecor
   const ItemHandle descriptors = tree.InsertLine("descriptors", section);
   const ItemHandle descriptor = tree.InsertLine(Format("descriptor_tag:0x%x", t.descriptor_tag), descriptors);
   tree.InsertLine(Format("descriptor_length:0x%x", t.descriptor_length), descriptor);
-  tree.InsertLine(std::string("country_code:") + std::string(t.country_code.data(), t.country_code.size()).c_str(),
-                  descriptor);
-  tree.InsertLine(Format("country_region_id:0x%x", t.country_region_id), descriptor);
-  tree.InsertLine(Format("local_time_offset_polarity:0x%x", t.local_time_offset_polarity), descriptor);
-  tree.InsertLine("local_time_offset:" + FormatDateTime(t.local_time_offset, kOffsetFormat), descriptor);
-  tree.InsertLine("local_time_offset:" + FormatDateTime(t.time_of_change, kDateFormat), descriptor);
-  tree.InsertLine("next_time_offset:" + FormatDateTime(t.next_time_offset, kOffsetFormat), descriptor);
+  AddRegionLines(tree, descriptor, t);
+  const SectionBytes more(t.more_regions.data(), t.more_regions.size());
+  for (size_t at = 0; more.Has(at, kRegionSize); at += kRegionSize) {
+    TotRecord region;
+    ReadRegion(more, at, region);
+    AddRegionLines(tree, descriptor, region);
+  }
+  if (!t.more_descriptors.empty()) {
+    std::string hex;
+    AppendHexBytes(hex, t.more_descriptors);
+    tree.InsertLine("descriptors(hex):" + hex, descriptors);
+  }
   tree.InsertLine(crcLine, section);
   tree.SetItemData(section, std::move(state));
   tree.Expand(root, ExpandCode::Expand);
@@ -74,7 +106,9 @@ void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecor
   tree.Expand(descriptor, ExpandCode::Expand);
 }
 
-std::unique_ptr<TotRecord> ReadTotRecord(const SectionBytes& s) {
+// The first region of the first descriptor into the record's fields; the rest of that
+// descriptor and the whole descriptors behind it, inside the loop and the received bytes, kept.
+std::unique_ptr<TotRecord> ReadTotRecord(const SectionBytes& s, const SectionFields& f) {
   auto t = std::make_unique<TotRecord>();
   t->table_id = s.U8(0);
   t->section_syntax_indicator = s.U8(1) >> 7;
@@ -83,15 +117,15 @@ std::unique_ptr<TotRecord> ReadTotRecord(const SectionBytes& s) {
   for (size_t i = 0; i < 5; ++i) utc[i] = s.U8(3 + i);
   t->utc_time = UtcTimeToDate(utc);
   t->descriptors_loop_length.set(s.U12(8));
-  t->descriptor_tag = s.U8(10);
-  t->descriptor_length = s.U8(11);
-  for (size_t i = 0; i < 3; ++i) t->country_code[i] = static_cast<char>(s.U8(12 + i));
-  t->country_region_id = s.U8(15) >> 2;
-  t->local_time_offset_polarity = s.U8(15) & 1;
-  t->local_time_offset = OffsetOf(s.U8(16), s.U8(17));
-  for (size_t i = 0; i < 5; ++i) utc[i] = s.U8(18 + i);
-  t->time_of_change = UtcTimeToDate(utc);
-  t->next_time_offset = OffsetOf(s.U8(23), s.U8(24));
+  t->descriptor_tag = s.U8(kTotLoopStart);
+  t->descriptor_length = s.U8(kTotLoopStart + 1);
+  ReadRegion(s, kRegionStart, *t);
+  const size_t loopEnd = std::min(kTotLoopStart + t->descriptors_loop_length.get(), LoopEnd(s, f));
+  const size_t descriptorEnd = std::min(kRegionStart + t->descriptor_length, loopEnd);
+  if (descriptorEnd > kRegionStart + kRegionSize)
+    t->more_regions = s.Copy(kRegionStart + kRegionSize, descriptorEnd - kRegionStart - kRegionSize);
+  const size_t next = kRegionStart + t->descriptor_length;
+  if (next < loopEnd) t->more_descriptors = s.Copy(next, WholeDescriptorsEnd(s, next, loopEnd) - next);
   return t;
 }
 
@@ -118,7 +152,7 @@ bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   const ItemHandle root = tree.Root(port, Table::Tot);
   if (!root || s.size() == 0 || s.U8(0) != kTotTableId) return false;
   const SectionFields f = ReadSectionFields(s);
-  AddTotBranch(tree, root, ReadTotRecord(s), CrcLineText(s, f));
+  AddTotBranch(tree, root, ReadTotRecord(s, f), CrcLineText(s, f));
   return true;
 }
 
@@ -159,31 +193,42 @@ BuildResult BuildTdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
   return BuildTdtAt(tree, port, area, areaSize, CurrentUtcDate());
 }
 
+void SetTotLengths(TotRecord& t) {
+  t.descriptor_length = static_cast<uint8_t>(std::min<size_t>(kRegionSize + t.more_regions.size(), 255));
+  t.descriptors_loop_length.set(static_cast<uint16_t>(2 + t.descriptor_length + t.more_descriptors.size()));
+  t.section_length.set(static_cast<uint16_t>(kTotFixedSize - 3 + t.descriptors_loop_length.get()));
+}
+
 BuildResult BuildTot(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
   const ItemHandle root = tree.Root(port, Table::Tot);
-  if (!root || area == nullptr || areaSize < sizeof kTimePacketStart + kTotSectionSize) return {};
+  if (!root || area == nullptr || areaSize < sizeof kTimePacketStart + kTotFixedSize + kRegionSize) return {};
   std::memcpy(area, kTimePacketStart, sizeof kTimePacketStart);
   TotRecord* t = tree.TotRecordOf(FirstChild(tree, root));
   if (!t) return OnePacket();
 
-  uint8_t* s = area + sizeof kTimePacketStart;
-  s[0] = t->table_id;
-  s[1] = kTimeSectionByte1;
-  s[2] = kTotSectionLength;
+  SectionWriter w(kOnePacketSection);
+  w.U8(t->table_id);
+  w.U8(kTimeSectionByte1);
+  w.U8(0);
   t->utc_time = tree.utcTime[port - 1];
-  DateToUtcTime(t->utc_time, s, 3);
-  s[8] = 0xF0;
-  s[9] = 2 + kLocalTimeOffsetLength;
-  s[10] = t->descriptor_tag;
-  s[11] = kLocalTimeOffsetLength;
-  std::memcpy(s + 12, t->country_code.data(), 3);
-  s[15] = static_cast<uint8_t>((t->country_region_id & 0x3F) << 2 | 0x02 | (t->local_time_offset_polarity & 1));
-  WriteOffset(t->local_time_offset, s + 16);
-  DateToUtcTime(t->time_of_change, s, 18);
-  WriteOffset(t->next_time_offset, s + 23);
-  uint32_t crc = 0;
-  CRC_crc32Calculate(s, kTotSectionSize - 4, &crc);
-  for (int i = 0; i < 4; ++i) s[25 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+  uint8_t region[kRegionSize];
+  DateToUtcTime(t->utc_time, region, 0);
+  w.Bytes(region, 5);
+  const size_t regions = std::min<size_t>(t->more_regions.size(), 255 - kRegionSize);
+  w.Length12(static_cast<uint16_t>(2 + kRegionSize + regions + t->more_descriptors.size()));
+  w.U8(t->descriptor_tag);
+  w.U8(static_cast<uint8_t>(kRegionSize + regions));
+  std::memcpy(region, t->country_code.data(), 3);
+  region[3] = static_cast<uint8_t>((t->country_region_id & 0x3F) << 2 | 0x02 | (t->local_time_offset_polarity & 1));
+  WriteOffset(t->local_time_offset, region + 4);
+  DateToUtcTime(t->time_of_change, region, 6);
+  WriteOffset(t->next_time_offset, region + 11);
+  w.Bytes(region, kRegionSize);
+  w.Bytes(t->more_regions.data(), regions);
+  w.Bytes(t->more_descriptors.data(), t->more_descriptors.size());
+  if (!w.Finish()) return {false, 0, SectionTooLongMessage("TOT", w, "one packet")};
+  if (sizeof kTimePacketStart + w.size() > areaSize) return {};
+  std::memcpy(area + sizeof kTimePacketStart, w.data(), w.size());
   return OnePacket();
 }
 

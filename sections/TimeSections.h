@@ -23,8 +23,9 @@ bool ParseTdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 bool ReadTdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Adds "SECTION:0" with a TotRecord and the TOT lines for the section at the start of `bytes`
-// (only the first region entry of the first descriptor is read); expands the branch. False,
-// nothing added, unless byte 0 is 0x73.
+// (the first region of the first descriptor in the record's fields, the further regions and
+// descriptors kept as received, each further region shown in the same lines); expands the
+// branch. False, nothing added, unless byte 0 is 0x73.
 bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 // Reads PID 0x0014 and parses the TOT found at kTotOffset of the received bytes.
 bool ReadTot(TableTreeCtrl& tree, TableExchange& exchange, int port);
@@ -41,10 +42,16 @@ BuildResult BuildTdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
 // The same with the time given.
 BuildResult BuildTdtAt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize, const DateTime& utc);
 
+// The record's descriptor_length, descriptors_loop_length and section_length for its first
+// region and what it keeps behind it.
+void SetTotLengths(TotRecord& t);
+
 // One TOT packet from the TotRecord of the port's TOT section, with the port's stored UTC
-// time (written into the record too). Without a TOT section only the packet header and
-// pointer_field are written. count = 1; not ok when the port has no TOT root or the area is
-// too short.
+// time (written into the record too): its first region from the record's fields, then the
+// further regions and descriptors it keeps, the lengths counted from them. Without a TOT
+// section only the packet header and pointer_field are written. count = 1; not ok when the
+// port has no TOT root or the area is shorter than a packet, and with a message when the
+// section does not fit one packet (the section is then not written).
 BuildResult BuildTot(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
 
 }  // namespace quorvelin

@@ -16,6 +16,7 @@ constexpr KindEntry kKinds[] = {
     Q_KIND(PmtCaDescriptor), Q_KIND(SdtSection), Q_KIND(SdtServiceList), Q_KIND(SdtService),
     Q_KIND(SdtServiceDescriptorList), Q_KIND(SdtServiceDescriptor), Q_KIND(SdtDescriptor),
     Q_KIND(SdtLinkageDescriptor), Q_KIND(CatSection), Q_KIND(CatDescriptorList), Q_KIND(CatCaDescriptor),
+    Q_KIND(CatDescriptor),
     Q_KIND(NitSection), Q_KIND(NitNetworkDescriptorList), Q_KIND(NitNetworkName), Q_KIND(NitNetworkDescriptor),
     Q_KIND(NitTransportStreamList), Q_KIND(NitTransportStream), Q_KIND(NitTransportDescriptorList),
     Q_KIND(NitTransportDescriptor), Q_KIND(NitCableDelivery), Q_KIND(NitServiceList),

@@ -42,6 +42,7 @@ enum class NodeKind : uint32_t {
   CatSection = 0x0401,
   CatDescriptorList = 0x0402,
   CatCaDescriptor = 0x0403,
+  CatDescriptor = 0x0404,  // any other descriptor, kept as its bytes
 
   NitSection = 0x0501,
   NitNetworkDescriptorList = 0x0502,

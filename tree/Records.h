@@ -189,6 +189,10 @@ struct TerrestrialDelivery {
   uint8_t a = 0;  // bandwidth bits 0-2, constellation bits 3-4, hierarchy_information bits 5-7
   uint8_t b = 0;  // code_rate_HP bits 0-2, code_rate_LP bits 3-5, guard_interval bits 6-7
   uint8_t c = 0;  // transmission_mode bits 0-1, other_frequency_flag bit 2
+  // One bit each; 1: high priority (or no hierarchy), no time slicing, no MPE-FEC.
+  uint8_t priority = 1;
+  uint8_t time_slicing_indicator = 1;
+  uint8_t mpe_fec_indicator = 1;
 
   int bandwidth() const { return a & 7; }
   int constellation() const { return (a >> 3) & 3; }
@@ -246,6 +250,10 @@ class TotRecord final : public ItemData {
   DateTime local_time_offset;
   DateTime time_of_change;
   DateTime next_time_offset;
+  // As received, written back unchanged: the first descriptor's bytes behind its first region
+  // (the further regions), and the descriptors behind the first one.
+  std::vector<uint8_t> more_regions;
+  std::vector<uint8_t> more_descriptors;
 };
 
 template <class T>

@@ -1,6 +1,7 @@
 #include "util/Number.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -62,7 +63,10 @@ bool ScanDecimal(std::string_view t, uint32_t& value) {
 
 int32_t ParseNumber(std::string_view text) {
   uint32_t v = 0;
-  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+  size_t i = 0;
+  while (i < text.size() && IsScanBlank(text[i])) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
     if (!ScanHex(text, v)) v = 0;
   } else if (!ScanDecimal(text, v)) {
     v = 0;
@@ -120,13 +124,11 @@ int BytesToHexChars(char* out, const uint8_t* bytes, int n) {
   return n;
 }
 
-int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8_t* bytes) {
-  if (n < 0) return 0;
-  std::memset(bytes, 0, static_cast<size_t>(n));
-  const size_t wanted = 2 * static_cast<size_t>(n);
-  std::string digits;
-  digits.reserve(wanted);
-  for (size_t at = 0; at < typed.size() && digits.size() < wanted;) {
+namespace {
+
+// The digits of typed hexadecimal data, a "0x" group padded to whole bytes; false for a bare "0x".
+bool HexDigitsOf(std::string_view typed, std::string& digits) {
+  for (size_t at = 0; at < typed.size();) {
     if (IsDataBlank(typed[at])) {
       ++at;
       continue;
@@ -136,14 +138,30 @@ int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8
     std::string_view group = typed.substr(at, end - at);
     if (group.size() >= 2 && group[0] == '0' && (group[1] == 'x' || group[1] == 'X')) {
       group.remove_prefix(2);
-      if (group.empty()) return 0;
+      if (group.empty()) return false;
       if (group.size() % 2) digits += '0';  // a number of whole bytes
     }
     digits.append(group);
     at = end;
   }
-  if (digits.size() < wanted) return 0;
-  digits.resize(wanted);
+  return true;
+}
+
+}  // namespace
+
+size_t HexTextDigits(std::string_view typed) {
+  std::string digits;
+  HexDigitsOf(typed, digits);
+  return digits.size();
+}
+
+int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8_t* bytes) {
+  if (n < 0) return 0;
+  if (n > 0) std::memset(bytes, 0, static_cast<size_t>(n));
+  const size_t wanted = 2 * static_cast<size_t>(n);
+  std::string digits;
+  digits.reserve(wanted);
+  if (!HexDigitsOf(typed, digits) || digits.size() != wanted) return 0;
   for (char c : digits)
     if (HexDigit(c) < 0) return 0;
   std::string text;
@@ -179,6 +197,20 @@ void ShiftNibblesLeft(uint8_t* field, int n) {
     const uint8_t next = i + 1 < n ? static_cast<uint8_t>(field[i + 1] >> 4) : 0;
     field[i] = static_cast<uint8_t>((field[i] << 4) | next);
   }
+}
+
+std::string FixedPoint(double value, int decimals) {
+  char text[400];
+  const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return r.ec == std::errc() ? std::string(text, r.ptr) : std::string();
+}
+
+std::optional<double> ReadDecimal(std::string_view text) {
+  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  double value = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+  if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+  return value;
 }
 
 std::string Format(const char* fmt, ...) {

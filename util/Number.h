@@ -10,7 +10,7 @@
 
 namespace quorvelin {
 
-// "0x"/"0X" prefix: hexadecimal; otherwise decimal with optional blanks and sign.
+// Optional blanks and sign, then "0x"/"0X": hexadecimal; otherwise decimal.
 // Trailing characters are ignored; text without a number gives 0.
 int32_t ParseNumber(std::string_view text);
 
@@ -37,10 +37,13 @@ int BytesToHexChars(char* out, const uint8_t* bytes, int n);
 
 // Typed hexadecimal data (blanks and line breaks skipped) into n bytes. A group that opens with
 // "0x" is one hexadecimal number of whole bytes ("0x1" is 01, "0x102" is 01 02); other digits
-// pair up in order. Returns 1 and fills `normalised` ("01 AB 20 ") when the first 2*n digits
-// are all hexadecimal (surplus text is ignored), else 0 with the n bytes zeroed and
-// `normalised` untouched.
+// pair up in order. Returns 1 and fills `normalised` ("01 AB 20 ") when the text holds exactly
+// 2*n digits, all hexadecimal; else 0 (fewer, more, or another character) with the n bytes
+// zeroed and `normalised` untouched.
 int HexTextToBytes(std::string_view typed, std::string& normalised, int n, uint8_t* bytes);
+// The digits typed hexadecimal data holds as HexTextToBytes groups them (any character that is
+// no blank counts).
+size_t HexTextDigits(std::string_view typed);
 
 // Packs the decimal digits of `text` right-aligned into the n-byte field.
 // Bytes in front of the digits are left as they were. Returns false, and writes nothing,
@@ -49,6 +52,12 @@ bool DigitsToBcd(std::string_view text, uint8_t* field, int n);
 
 // Shifts the n bytes, read as one big-endian number, left by one nibble.
 void ShiftNibblesLeft(uint8_t* field, int n);
+
+// `value` with `decimals` digits after a point, whatever the locale ("474.2500").
+std::string FixedPoint(double value, int decimals);
+// The decimal number that `text` holds in full ("474.25", "+6.875", ".5"), read with a point
+// whatever the locale; nothing for any other text.
+std::optional<double> ReadDecimal(std::string_view text);
 
 // printf into a std::string (display lines are built with the system's own formats).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -58,6 +58,16 @@ std::optional<uint32_t> ReadFieldOrZero(Form& form, int id, const FieldRange& ra
   return ReadTextOf(form, id, text.empty() ? "0" : text, range);
 }
 
+bool ReadHexData(Form& form, int dataId, int lengthId, std::string_view typed, int n, std::string& normalised,
+                 uint8_t* bytes) {
+  if (HexTextDigits(typed) > 2 * static_cast<size_t>(n > 0 ? n : 0))
+    return form.Refuse(Format("%s must be %d byte%s, as %s says!", LabelOf(form, dataId).name.c_str(), n,
+                              n == 1 ? "" : "s", LabelOf(form, lengthId).name.c_str()),
+                       dataId);
+  if (HexTextToBytes(typed, normalised, n, bytes)) return true;
+  return form.RefuseApp("The data is error!", dataId);
+}
+
 std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::string& typed,
                                                 std::span<const uint8_t> previous) {
   const int code = TextCode();

@@ -51,6 +51,13 @@ std::optional<uint32_t> ReadFieldOrZero(Form& form, int id, const FieldRange& ra
 // A text that belongs to field `id` but is held elsewhere (a row of a list).
 std::optional<uint32_t> ReadTextOf(Form& form, int id, std::string_view text, const FieldRange& range);
 
+// Hexadecimal data typed into field `dataId` as the `n` bytes that field `lengthId` gives.
+// More digits than that (any for 0) are refused with "<data> must be n bytes, as <length>
+// says!", fewer or a character that is no hexadecimal digit with "The data is error!"; the focus
+// goes to the data. True with `bytes` (n of them) and `normalised` filled.
+bool ReadHexData(Form& form, int dataId, int lengthId, std::string_view typed, int n, std::string& normalised,
+                 uint8_t* bytes);
+
 // A typed name of field `id` encoded in the character table of `previous` (the name it replaces)
 // or, for a new name, of the process's text code; refused, naming the table and the first
 // character it cannot hold, with nothing returned.

@@ -27,10 +27,7 @@ std::optional<HexDescriptorInput> HexDescriptorFields::Read(Form& form) const {
   in.descriptor.tag = static_cast<uint8_t>(*tagValue);
   in.descriptor.length = static_cast<uint8_t>(n);
   in.descriptor.data.resize(static_cast<size_t>(n));
-  if (n > 0 && !HexTextToBytes(dataText, in.normalised, n, in.descriptor.data.data())) {
-    form.RefuseApp("The data is error!", data);
-    return std::nullopt;
-  }
+  if (!ReadHexData(form, data, length, dataText, n, in.normalised, in.descriptor.data.data())) return std::nullopt;
   return in;
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/dvb/CDlgNITAddLC.h"
 
 #include "dialogs/common/FieldRange.h"
+#include "sections/descriptors/LogicalChannels.h"
 #include "util/Number.h"
 #include "util/Settings.h"
 
@@ -63,9 +64,10 @@ void CDlgNITAddLC::EncodeRow(const std::vector<std::string>& row, std::vector<ui
   entries.push_back(static_cast<uint8_t>(channel));
 }
 
+// The stored number whole, whatever the width: Ok refuses one that the chosen width cannot hold.
 std::vector<std::string> CDlgNITAddLC::DecodeEntry(const uint8_t* entry) {
-  const int mask = Is14Bit() ? 0x3F : 0x03;
-  return {Format("%d", entry[0] << 8 | entry[1]), Format("%d", (entry[2] & mask) << 8 | entry[3]),
+  return {Format("%d", entry[0] << 8 | entry[1]),
+          Format("%d", LogicalChannelNumber(std::span<const uint8_t, 4>(entry, 4))),
           entry[2] >= 0x80 ? "TRUE" : "FALSE"};
 }
 

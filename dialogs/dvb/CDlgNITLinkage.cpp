@@ -42,7 +42,7 @@ bool CDlgNITLinkage::AddDesc() {
   const int n = static_cast<int>(*dataLength);
   std::vector<uint8_t> data(static_cast<size_t>(n) + 1);
   std::string hex;
-  if (!HexTextToBytes(Text(kPrivateData), hex, n, data.data())) return RefuseApp("The data is error!", kPrivateData);
+  if (!ReadHexData(*this, kPrivateData, kDataLength, Text(kPrivateData), n, hex, data.data())) return false;
   data.resize(static_cast<size_t>(n));
 
   // Where the descriptor goes, and the one it replaces.

@@ -38,10 +38,10 @@ bool CNITAddCable::AddDesc() {
   d.fec_inner = static_cast<uint8_t>(*fecInner);
 
   const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", d.length),
-                                          Format("frequency: %.4f mhz", *frequency),
+                                          "frequency: " + FixedPoint(*frequency, 4) + " mhz",
                                           Format("FEC_outer: 0x%x", d.fec_outer),
                                           Format("modulation: 0x%x", d.modulation),
-                                          Format("symbol_rate: %.4f msymbol/s", *symbolRate),
+                                          "symbol_rate: " + FixedPoint(*symbolRate, 4) + " msymbol/s",
                                           Format("FEC_inner: 0x%x", d.fec_inner)};
   return AddDelivery(d.tag, MakeRecord(NodeKind::NitCableDelivery, d), lines);
 }

@@ -1,6 +1,7 @@
 #include "dialogs/dvb/CNITAddTDS.h"
 
 #include "dialogs/common/FieldRange.h"
+#include "sections/descriptors/Delivery.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -16,6 +17,7 @@ void CNITAddTDS::OnInitDialog() {
   DeliveryPage::OnInitDialog();
   SetText(kTag, "0x5A");
   for (int list : kLists) SetComboIndex(list, 0);
+  for (int bit : {kPriority, kTimeSlicing, kMpeFec}) SetCheck(bit, 1);
 }
 
 bool CNITAddTDS::AddDesc() {
@@ -37,11 +39,17 @@ bool CNITAddTDS::AddDesc() {
   d.a = static_cast<uint8_t>((bandwidth & 7) | (constellation & 3) << 3 | (hierarchy & 7) << 5);
   d.b = static_cast<uint8_t>((hp & 7) | (lp & 7) << 3 | (guard & 3) << 6);
   d.c = static_cast<uint8_t>((mode & 3) | otherFrequency << 2);
+  d.priority = Check(kPriority) ? 1 : 0;
+  d.time_slicing_indicator = Check(kTimeSlicing) ? 1 : 0;
+  d.mpe_fec_indicator = Check(kMpeFec) ? 1 : 0;
 
   const std::vector<std::string> lines = {
       Format("descriptor_length: 0x%x", d.length),
-      Format("centre_frequency: %llu HZ", d.centre_frequency * 10ull),
+      CentreFrequencyLine(d.centre_frequency),
       "band_width: " + EntryText(kBandwidth, bandwidth),
+      Format("priority: %d", d.priority),
+      Format("Time_Slicing_indicator: %d", d.time_slicing_indicator),
+      Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator),
       "constellation: " + EntryText(kConstellation, constellation),
       "hierarchy_information: " + EntryText(kHierarchy, hierarchy),
       "code_rate_HPstream: " + EntryText(kCodeRateHp, hp),

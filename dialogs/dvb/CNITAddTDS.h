@@ -1,5 +1,6 @@
 // The terrestrial_delivery_system_descriptor page (tag 0x5A): centre frequency in units of
-// 10 Hz and the transmission parameters chosen from lists.
+// 10 Hz, the transmission parameters chosen from lists, and the one-bit fields as check boxes
+// (checked: 1; priority, Time_Slicing_indicator and MPE-FEC_indicator start checked).
 #pragma once
 
 #include "dialogs/dvb/DeliveryPage.h"
@@ -18,6 +19,9 @@ class CNITAddTDS : public DeliveryPage {
   static constexpr int kGuardInterval = 4044;
   static constexpr int kTransmissionMode = 4045;
   static constexpr int kOtherFrequency = 4047;
+  static constexpr int kPriority = 4049;
+  static constexpr int kTimeSlicing = 4050;
+  static constexpr int kMpeFec = 4051;
 
   CNITAddTDS(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(kTemplate, tree, ui) {}
 

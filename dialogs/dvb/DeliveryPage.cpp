@@ -1,7 +1,6 @@
 #include "dialogs/dvb/DeliveryPage.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "dialogs/common/FieldRange.h"
 #include "util/Number.h"
@@ -31,7 +30,7 @@ std::optional<double> DeliveryPage::ReadDecimalDigits(int id, int wholeDigits, i
                              std::string(static_cast<size_t>(fractionDigits) - fraction.size(), '0');
   field = {};
   DigitsToBcd(digits, field.data(), static_cast<int>(field.size()));
-  return std::strtod(text.c_str(), nullptr);
+  return ReadDecimal(text).value_or(0.0);
 }
 
 int DeliveryPage::ListIndex(int controlId) {

@@ -6,6 +6,7 @@
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
 #include "sections/TableIds.h"
+#include "sections/TimeSections.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -14,11 +15,14 @@ namespace {
 using namespace mpeg_ids::tot;
 
 constexpr size_t kCountryCodeLength = 3;
-// The TOT as this dialog writes it: one local_time_offset_descriptor with one region.
-constexpr int kTotSectionLength = 0x1A;
-constexpr int kTotLoopLength = 15;
 constexpr uint8_t kLocalTimeOffsetTag = 0x58;
-constexpr uint8_t kLocalTimeOffsetLength = 13;
+
+// Inside the 16-bit MJD of UTC_time: 1858-11-17 (MJD 0) to 2038-04-22 (MJD 65535).
+bool FitsMjd16(const DateTime& value) {
+  const DateParts p = BreakDown(value);
+  const long day = (p.year * 100L + p.month) * 100L + p.day;
+  return value.valid() && day >= 18581117 && day <= 20380422;
+}
 
 }  // namespace
 
@@ -55,31 +59,31 @@ void CDlgModifyTOT::OnInitDialog() {
 
 bool CDlgModifyTOT::OnOK() {
   const std::string country = TrimmedText(kCountryCode);
-  if (country.size() < kCountryCodeLength) return Refuse("country_code must be 3 characters!", kCountryCode);
+  if (country.size() != kCountryCodeLength) return Refuse("country_code must be 3 characters!", kCountryCode);
   const auto region = ReadFieldOrZero(*this, kCountryRegionId, Bits(6, NumberText::Decimal));
   if (!region) return false;
   const auto polarity = ReadFieldOrZero(*this, kPolarity, Bits(1, NumberText::Decimal));
   if (!polarity) return false;
+  const DateParts day = BreakDown(Value(kTimeOfChangeDate).time);
+  const DateParts time = BreakDown(Value(kTimeOfChangeTime).time);
+  const DateTime change = MakeDate(day.year, day.month, day.day, time.hour, time.minute, time.second);
+  if (!FitsMjd16(change)) return Refuse("time_of_change must be 1858-11-17 to 2038-04-22!", kTimeOfChangeDate);
 
   if (const ItemHandle section = tree_.GetChildItem(root_)) tree_.DeleteChildren(section);
   std::copy_n(country.begin(), kCountryCodeLength, state.country_code.begin());
   state.country_region_id = static_cast<uint8_t>(*region);
   state.local_time_offset_polarity = static_cast<uint8_t>(*polarity);
   state.local_time_offset = OffsetOfDay(Value(kLocalTimeOffset).time);
-  const DateParts day = BreakDown(Value(kTimeOfChangeDate).time);
-  const DateParts time = BreakDown(Value(kTimeOfChangeTime).time);
-  state.time_of_change = MakeDate(day.year, day.month, day.day, time.hour, time.minute, time.second);
+  state.time_of_change = change;
   state.next_time_offset = OffsetOfDay(Value(kNextTimeOffset).time);
 
   state.table_id = kTotTableId;
   state.section_syntax_indicator |= 1;
-  state.section_length.set(kTotSectionLength);
   const std::string port = tree_.GetItemText(tree_.TopLevelItem(root_));
   if (port == "PortA") state.utc_time = utc_[0];
   if (port == "PortB") state.utc_time = utc_[1];
-  state.descriptors_loop_length.set(kTotLoopLength);
   state.descriptor_tag = kLocalTimeOffsetTag;
-  state.descriptor_length = kLocalTimeOffsetLength;
+  SetTotLengths(state);  // the first region as edited, the rest as received
   return true;
 }
 

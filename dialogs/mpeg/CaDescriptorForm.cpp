@@ -49,10 +49,9 @@ std::optional<CaDescriptorForm::Input> CaDescriptorForm::ReadFields() {
   d.ca_system_id = static_cast<uint16_t>(*system);
   d.ca_pid.set(*pid);
   d.private_data.resize(static_cast<size_t>(length));
-  if (length > 0 && !HexTextToBytes(Text(kPrivateData), in.normalised, length, d.private_data.data())) {
-    RefuseApp("The data is error!", kPrivateData);
+  if (!ReadHexData(*this, kPrivateData, kPrivateDataLength, Text(kPrivateData), length, in.normalised,
+                   d.private_data.data()))
     return std::nullopt;
-  }
   return in;
 }
 

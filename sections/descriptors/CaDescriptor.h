@@ -11,6 +11,9 @@ inline constexpr uint8_t kCaTag = 0x09;
 // CA_system_ID and CA_PID; a shorter descriptor is not read as a CA_descriptor.
 inline constexpr uint8_t kCaFixedLength = 4;
 
+// A CA_descriptor with its four fixed bytes; any other descriptor is kept as its bytes.
+inline bool IsCaDescriptor(uint8_t tag, uint8_t length) { return tag == kCaTag && length >= kCaFixedLength; }
+
 // Needs at least the four fixed bytes.
 CaDescriptor ReadCa(const DescriptorBytes& d);
 // A length below 4 is written as 4: the two fixed fields are always there.

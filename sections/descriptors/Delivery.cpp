@@ -75,6 +75,9 @@ TerrestrialDelivery TerrestrialDeliveryFromBytes(std::span<const uint8_t, 11> da
   TerrestrialDelivery t;
   t.centre_frequency = SectionBytes(data.data(), data.size()).U32(0);
   const int bandwidth = data[4] >> 5;
+  t.priority = (data[4] >> 4) & 1;
+  t.time_slicing_indicator = (data[4] >> 3) & 1;
+  t.mpe_fec_indicator = (data[4] >> 2) & 1;
   const int constellation = data[5] >> 6, hierarchy = (data[5] >> 3) & 7, hp = data[5] & 7;
   const int lp = data[6] >> 5, guard = (data[6] >> 3) & 3, mode = (data[6] >> 1) & 3, other = data[6] & 1;
   t.a = static_cast<uint8_t>(bandwidth | constellation << 3 | hierarchy << 5);
@@ -122,7 +125,8 @@ std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d) {
           static_cast<uint8_t>(cf >> 16),
           static_cast<uint8_t>(cf >> 8),
           static_cast<uint8_t>(cf),
-          static_cast<uint8_t>(d.bandwidth() << 5 | 0x1F),
+          static_cast<uint8_t>(d.bandwidth() << 5 | (d.priority & 1) << 4 | (d.time_slicing_indicator & 1) << 3 |
+                               (d.mpe_fec_indicator & 1) << 2 | 0x03),
           static_cast<uint8_t>(d.constellation() << 6 | d.hierarchy() << 3 | d.code_rate_hp()),
           static_cast<uint8_t>(d.code_rate_lp() << 5 | d.guard_interval() << 3 | d.transmission_mode() << 1 |
                                d.other_frequency_flag()),
@@ -132,29 +136,34 @@ std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d) {
           0xFF};
 }
 
+std::string CentreFrequencyLine(uint32_t centreFrequency) {
+  return Format("centre_frequency: %llu HZ", centreFrequency * 10ull);  // units of 10 Hz
+}
+
 std::vector<std::string> CableDeliveryLines(const CableDelivery& d) {
-  return {Format("frequency: %.4f mhz", BcdFixed(d.frequency.data(), 8, 1e4)),
+  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e4), 4) + " mhz",
           Format("FEC_outer: 0x%x", d.fec_outer & 0x0F), Format("modulation: 0x%x", d.modulation),
-          Format("symbol_rate: %.4f msymbol/s", BcdFixed(d.symbol_rate.data(), 7, 1e4)),
+          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " msymbol/s",
           Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
 }
 
 std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d) {
-  return {Format("frequency: %.5f Ghz", BcdFixed(d.frequency.data(), 8, 1e5)),
-          Format("orbital_position: %.1f degree", BcdFixed(d.orbital_position.data(), 4, 10.0)),
+  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e5), 5) + " Ghz",
+          "orbital_position: " + FixedPoint(BcdFixed(d.orbital_position.data(), 4, 10.0), 1) + " degree",
           Format("west_east_flag: 0x%x", d.flags & 1),
           Format("polarization: 0x%x", (d.flags >> 1) & 3),
           Format("modulation: 0x%x", d.modulation),
-          Format("symbol_rate: %.4f msymbol/s", BcdFixed(d.symbol_rate.data(), 7, 1e4)),
+          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " msymbol/s",
           Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
 }
 
 std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d) {
   const auto codeRate = [](int v) { return CodeText({"1/2", "2/3", "3/4", "5/6", "7/8"}, v); };
-  // centre_frequency is in units of 10 Hz; the line shows Hz as a signed 32-bit number.
-  const auto hz = static_cast<int32_t>(d.centre_frequency * 10u);
-  return {Format("centre_frequency: %d HZ", hz),
-          std::string("band_width: ") + (d.bandwidth() == 0 ? "8MHz" : "7MHz"),
+  return {CentreFrequencyLine(d.centre_frequency),
+          "band_width: " + CodeText({"8MHz", "7MHz", "6MHz", "5MHz"}, d.bandwidth()),
+          Format("priority: %d", d.priority & 1),
+          Format("Time_Slicing_indicator: %d", d.time_slicing_indicator & 1),
+          Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator & 1),
           "constellation: " + CodeText({"QPSK", "16QAM", "64QAM"}, d.constellation()),
           "hierarchy_information: " + CodeText({"NO", "@=1", "@=2", "@=4"}, d.hierarchy()),
           "code_rate_HPstream: " + codeRate(d.code_rate_hp()),

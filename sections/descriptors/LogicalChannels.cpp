@@ -7,10 +7,15 @@
 
 namespace quorvelin {
 
+uint16_t LogicalChannelNumber(std::span<const uint8_t, 4> e) {
+  const int high = (e[2] & 0x7C) == 0x7C ? e[2] & 0x03 : e[2] & 0x3F;
+  return static_cast<uint16_t>(high << 8 | e[3]);
+}
+
 std::array<std::string, 3> LogicalChannelEntryLines(std::span<const uint8_t, 4> e) {
   return {Format("service_id: 0x%x", e[0] << 8 | e[1]),
           Format("is_service_visible: %s", (e[2] & 0x80) ? "TRUE" : "FALSE"),
-          Format("logical_channel_number: %x", (e[2] & 0x03) << 8 | e[3])};
+          Format("logical_channel_number: %x", LogicalChannelNumber(e))};
 }
 
 ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {

@@ -99,8 +99,9 @@ TEST(MpegDialogs, Edits) {
        "-pid=503 | -program=304 v=1 pcr=201 | +pid=600 | +program=305 v=1 pcr=201",
        "...+program_number: 0x305 (773) => pid: 0x600 (1536) * | ...+program: 0x305 (773) => pid: 0x600 (1536) #4", 0,
        PmtInPortB},
-      // the PAT builder takes the transport_stream_id of the port's SDT
-      {kPat, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "1000"}}, Table::Pat, "",
+      // the PAT goes out with the transport_stream_id the dialog gave it, whatever the SDT's
+      {kPat, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "1000"}}, Table::Pat,
+       "-ts=4 v=3 | +ts=1000 v=3",
        "-transport_stream_id: 0x4 | +transport_stream_id: 0x1000"},
       {kSdt, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "0x1000"}}, Table::Sdt,
        "-ts=3 on=20fa v=2 | +ts=1000 on=20fa v=2"},
@@ -127,10 +128,10 @@ TEST(MpegDialogs, Edits) {
        "-stream type: 1b #6 * | -elementary_pid: 0xa3 (163) | +stream type: 24 * | +elementary_pid: 0xa4 (164)"},
       {kInfo, Make<CPmtAddComDes>(), 0, Hex("0x0e", "3", "c0 ff ee"), Table::Pmt, "+i.0e:c0ffee",
        "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: 0xe + | ..."},
-      {kInfo, Make<CPmtAddComDes>(), 1, Ca("0x0b01", "0x1fff", "0", "ignored"), Table::Pmt, "+i.09:0b01ffff"},
+      {kInfo, Make<CPmtAddComDes>(), 1, Ca("0x0b01", "0x1fff", "0", ""), Table::Pmt, "+i.09:0b01ffff"},
       {kVideo, Make<CPmtAddComDes>(), 1, Ca("256", "0x20", "2", "ab\ncd"), Table::Pmt, "+e0.09:0100e020abcd"},
       {kCat, Make<CCATAddDes1>(), -1, Ca("0x4adc", "0x10", "3", "010203"), Table::Cat, "+09:4adce010010203"},
-      {{K::CatSection, 0, 2}, Make<CCATAddDes1>(), -1, Ca("2", "3", "0", "not read"), Table::Cat, "+09:0002e003",
+      {{K::CatSection, 0, 2}, Make<CCATAddDes1>(), -1, Ca("2", "3", "0", " "), Table::Cat, "+09:0002e003",
        "+descriptors + | +descriptor_tag: 0x9 + | +descriptor_length: 0x4 | +descriptor_data + | +CA_system_ID..."},
       {kServices, Make<CSDTAddService>(true), -1, Service("0x0999", "7"), Table::Sdt, "+s999=1071",
        "-services * | +services | +service_id: 0x0999 (2457) + * | +eit_schedule_flag: 0x1 | "
@@ -228,6 +229,12 @@ TEST(MpegDialogs, Refusals) {
       // a refused page leaves no holder behind on a service that had none
       {kNewService, Make<CSDTAddDesc>(), 0, Names("1", "a", ""), "service_name can not be null!", 0, NewService},
       {{K::TotRoot}, Tot(), -1, {{tot::kCountryCode, "GB"}}, "country_code must be 3 characters!", tot::kCountryCode},
+      {{K::TotRoot}, Tot(), -1, {{tot::kCountryCode, "DEUX"}}, "country_code must be 3 characters!"},
+      // typed data longer than its length, or any with a length of 0
+      {kInfo, Make<CPmtAddComDes>(), 0, Hex("1", "1", "0102"),
+       "Descriptor_data must be 1 byte, as Descriptor_length says!", pmt_other::kData},
+      {kCat, Make<CCATAddDes1>(), -1, Ca("1", "1", "0", "ab"),
+       "Private_data must be 0 bytes, as Private_data_length says!", CA::kPrivateData},
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.message);
@@ -280,11 +287,14 @@ TEST(MpegDialogs, TotStateOfTheDialogIsWhatTheTotCarries) {
   const ItemHandle root = t.tree.Root(1, Table::Tot);
   CDlgModifyTOT dlg(t.tree, t.ui, root, utcA, utcB);
   dlg.OnInitDialog();
-  Type(dlg, {{tot::kCountryCode, "FRAX"}, {tot::kCountryRegionId, "5"}, {tot::kPolarity, "1"}});
+  Type(dlg, {{tot::kCountryCode, "FRA"}, {tot::kCountryRegionId, "5"}, {tot::kPolarity, "1"}});
   dlg.Value(tot::kLocalTimeOffset).time = MakeDate(2030, 1, 1, 1, 30, 45);
-  dlg.Value(tot::kTimeOfChangeDate).time = MakeDate(2013, 3, 31, 9, 9, 9);
+  dlg.Value(tot::kTimeOfChangeDate).time = MakeDate(2038, 4, 23, 9, 9, 9);  // past the 16-bit MJD
   dlg.Value(tot::kTimeOfChangeTime).time = MakeDate(2000, 1, 1, 1, 0, 0);
   dlg.Value(tot::kNextTimeOffset).time = MakeDate(2000, 1, 1, 2, 0, 0);
+  ASSERT_FALSE(dlg.OnOK());
+  EXPECT_EQ(t.ui.LastText(), "time_of_change must be 1858-11-17 to 2038-04-22!");
+  dlg.Value(tot::kTimeOfChangeDate).time = MakeDate(2013, 3, 31, 9, 9, 9);
   ASSERT_TRUE(dlg.OnOK());
   EXPECT_EQ(t.tree.ChildCount(t.tree.GetChildItem(root)), 0);  // the command rebuilds the branch
   ShowTot(t.tree, root, dlg.state);

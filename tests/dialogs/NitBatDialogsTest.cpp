@@ -104,7 +104,7 @@ TEST(NitBatDialogs, Edits) {
       {{K::BatSection, 0, 2}, Make<CBATAddGather>(), -1, {{CBATAddGather::kType, "#0"}}, Table::Bat, "",
        "...+bouquet_descriptors *", 0, BatB},
       {kNetwork, Make<NW>(), 0, {{CNITAddNetworkName::kName, "ab"}}, Table::Nit, "+n.40:1400610062", "*", 10},
-      {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "010203FF"), Table::Nit, "+n.5f:010203"},
+      {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "010203"), Table::Nit, "+n.5f:010203"},
       {kNetwork, Make<NW>(), 2, Linkage("#9", "0", ""), Table::Nit, "+n.4a:00103001010109",
        "...+descriptor_length(byte): 7 | +transport_stream_id(byte): 0x10(16) | "
        "+original_network_id(byte): 0x3001(12289) | +service_id(byte): 0x101(257) | +link_type(byte): 0x9(9)"},
@@ -135,6 +135,11 @@ TEST(NitBatDialogs, Edits) {
         {TD::kCodeRateHp, "#4"}, {TD::kCodeRateLp, "#3"}, {TD::kGuardInterval, "#2"}, {TD::kTransmissionMode, "#1"},
         {TD::kOtherFrequency, "[x]"}},
        Table::Nit, "+t0.5a:199999993f9c73ffffffff", "...+centre_frequency: 4294967290 HZ..."},
+      // a low-priority stream with time slicing
+      {kStream, Make<S>(), S::kTerrestrialPage,
+       {{TD::kCentreFrequency, "47400000"}, {TD::kBandwidth, "#2"}, {TD::kPriority, "[ ]"}, {TD::kTimeSlicing, "[ ]"}},
+       Table::Nit, "+t0.5a:02d34440470000ffffffff",
+       "...+band_width: 6M | +priority: 0 | +Time_Slicing_indicator: 0 | +MPE-FEC_indicator: 1 | ..."},
       {kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "3", "00 00 00"), Table::Nit, "+t0.5f:000000"},
       {kStream, Make<S>(), S::kServiceListPage, Join(ServiceRow("0x0101", "#1"), ServiceRow("2", "0x19")), Table::Nit,
        "+t0.41:010101000219"},
@@ -142,10 +147,10 @@ TEST(NitBatDialogs, Edits) {
        Table::Nit, "+t0.83:0010fc0700107c07", "*", 0, TenBits},
       {kStream, Make<S>(), S::kLogicalChannelPage, Join({{LC::k14Bit, "!"}}, ChannelRow("0x10", "0x1234", "[x]")),
        Table::Nit, "+t0.83:0010d234", "*", 0, TenBits},
-      // a modify run reads the numbers with the width set, and writes the list back with it
+      // a modify run reads each stored number whole, and writes the list back in the width set
       {{K::NitLogicalChannels, 4}, Make<S>(S::Mode::ModifyLogicalChannels), S::kLogicalChannelPage,
        {{E::kList, "@0"}, {E::kDeleteRow, "!"}}, Table::Nit,
-       "-t4.83:0501fc320502fc330503fc34 | +t4.83:0502fc330503fc34",
+       "-t4.83:0501fc320502fc330503fc34 | +t4.83:0502c0330503c034",
        "*", 0, FourteenBits},
       {{K::NitLogicalChannels, 4}, Make<S>(S::Mode::ModifyLogicalChannels), S::kLogicalChannelPage,
        ChannelRow("0x504", "0x3ff", "[ ]"),
@@ -257,6 +262,13 @@ TEST(NitBatDialogs, Refusals) {
       {kStream, Make<S>(), S::kLogicalChannelPage,
        Join(Join({{LC::k14Bit, "!"}}, ChannelRow("16", "1024", "[x]")), {{LC::k10Bit, "!"}}),
        "Channel_Number must be 0 to 1023!", LC::kChannelNumber},
+      // so is a stored 14-bit number in a modify run
+      {{K::NitLogicalChannels, 4}, Make<S>(S::Mode::ModifyLogicalChannels), S::kLogicalChannelPage, {},
+       "Channel_Number must be 0 to 1023!", LC::kChannelNumber,
+       [](MpegTree& t) {
+         TenBits(t);
+         t.tree.RecordOf(t.Find({K::NitLogicalChannels, 4}))->As<EntryListDescriptor>()->entries[2] = 0xC7;
+       }},
       // under text code 4 a character with no Big5 form is refused by name
       {kNetwork, Make<NW>(), 0, {{NN::kName, "a咔台"}},
        "Network_name: text code 4 has no form for the character \"咔\"!", NN::kName,
@@ -278,6 +290,10 @@ TEST(NitBatDialogs, Refusals) {
       {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "01 02"), "The data is error!", H::kData},
       {kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "3", "00"), "The data is error!", H::kData},
       {kNetwork, Make<NW>(), 2, Linkage("#1", "3", "0102"), "The data is error!", L::kPrivateData},
+      {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "010203FF"),
+       "Descriptor_data must be 3 bytes, as Descriptor_length says!", H::kData},
+      {kNetwork, Make<NW>(), 2, Linkage("#1", "0", "ab"), "Private_data must be 0 bytes, as DataLength says!",
+       L::kPrivateData},
       {kStream, Make<S>(), S::kCablePage, Cable("10000", "6.875"), "Frequency must be 0 to 9999.9999 (MHz)!",
        CB::kFrequency},
       {kStream, Make<S>(), S::kCablePage, Cable("474", "1000"), "Symbol_rate must be 0 to 999.9999 (Msymbol/s)!",

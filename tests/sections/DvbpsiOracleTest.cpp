@@ -44,7 +44,7 @@ TEST_F(SectionTest, DvbpsiGeneratesANitThatIsShownAndBuiltBack) {
   };
   dvbpsi_cable_deliv_sys_dr_t cable{0x03460000, 3, 0x0068750, 0x0F, 2};
   dvbpsi_sat_deliv_sys_dr_t sat{0x01175000, 0x0192, 1, 2, 0, 0, 1, 0x0275000, 3};
-  dvbpsi_terr_deliv_sys_dr_t terr{0x02D34440, 1, 1, 1, 1, 1, 3, 3, 4, 2, 0, 1};
+  dvbpsi_terr_deliv_sys_dr_t terr{0x02D34440, 1, 0, 0, 1, 1, 3, 3, 4, 2, 0, 1};  // low priority, time slicing
   dvbpsi_lcn_dr_t lcn{};
   lcn.i_number_of_entries = 2;
   lcn.p_entries[0] = {1, 1, 5};
@@ -72,15 +72,16 @@ TEST_F(SectionTest, DvbpsiGeneratesANitThatIsShownAndBuiltBack) {
        "19.2 degree\n          west_east_flag: 0x1\n          polarization: 0x2\n          modulation: 0xc1\n       "
        "   symbol_rate: 27.5000 msymbol/s\n          FEC_inner: 0x3\n        descriptor_tag: 0x5a =>terrestrial_deli"
        "very_system_descriptor\n          descriptor_length(byte): 11\n          centre_frequency: 474000000 HZ\n   "
-       "       band_width: 7MHz\n          constellation: 16QAM\n          hierarchy_information: @=4\n          "
+       "       band_width: 7MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n          "
+       "MPE-FEC_indicator: 1\n          constellation: 16QAM\n          hierarchy_information: @=4\n          "
        "code_rate_HPstream: 5/6\n          code_rate_LPstream: 7/8\n          guard_interval: 1/8\n          "
        "transmission_mode: 2K\n          other_frequency_flag: 1\n        descriptor_tag: 0x83 =>logical_channel_"
        "number_descriptor\n          descriptor_length(byte): 8\n          Service_list\n            service_id: "
        "0x1\n            is_service_visible: TRUE\n            logical_channel_number: 5\n          Service_list\n  "
        "          service_id: 0x2\n            is_service_visible: FALSE\n            logical_channel_number: 3ff\n"});
   // The builders write reserved bits as ones, where libdvbpsi leaves some unset: byte 1, the cable
-  // delivery descriptor's bytes 4 and 5, the terrestrial one's bytes 4 and 7 to 10.
-  bytes[1] |= 0x70, bytes[24] = 0xFF, bytes[25] |= 0xF0, bytes[50] |= 0x1F;
+  // delivery descriptor's bytes 4 and 5, the terrestrial one's bytes 4 (its low two bits) and 7 to 10.
+  bytes[1] |= 0x70, bytes[24] = 0xFF, bytes[25] |= 0xF0, bytes[50] |= 0x03;
   std::fill(bytes.begin() + 53, bytes.begin() + 57, 0xFF);
   Bytes area(4106, 0xFF);
   ASSERT_TRUE(BuildNit(tree, 1, area.data(), area.size()));

@@ -30,14 +30,15 @@ class NitBat : public SectionTest {
 TEST_F(NitBat, EveryDescriptorKindGetsItsRecordAndIsBuiltBackToItsBytes) {
   // The network loop: name, linkage without and with private data, a linkage too short, service
   // list, a cable delivery out of place, another; the transport loop: cable, satellite and
-  // terrestrial delivery with distinct values in every field, logical channels, name, service
-  // list, another, and delivery descriptors of an unexpected length.
+  // terrestrial delivery with distinct values in every field (a low-priority stream with time
+  // slicing and MPE-FEC), 10- and 14-bit logical channels, name, service list, another, and
+  // delivery descriptors of an unexpected length.
   const Bytes nit = LoopSection(0x40, 0, 0,
                                 Hex("4001 4e 4a07 0001 0002 0003 04 4a08 0001 0002 0003 04 09 4a02 0001 "
                                     "4103 000101 440b 0000000000000000000000 9901 ab"),
                                 Stream(1, 2,
                                        Hex("440b 12345678 ff fd 04 9876543a 430b 01234567 1300 e9 02750007 "
-                                           "5a0b 02d34440 5f 53 8d ffffffff 8304 0001fc05 4001 54 4103 000101 "
+                                           "5a0b 02d34440 43 53 8d ffffffff 8308 0001fc05 0002c7d0 4001 54 4103 000101 "
                                            "5f01 28 4402 0346 5a0c ffffffffffffffffffffffff")));
   const Bytes bat =
       LoopSection(0x4A, 0, 0, Hex("4701 42 4103 000101"), Stream(1, 2, Hex("4701 78 4106 000101 000202")));
@@ -55,7 +56,9 @@ TEST_F(NitBat, EveryDescriptorKindGetsItsRecordAndIsBuiltBackToItsBytes) {
   EXPECT_EQ(Kinds(Table::Bat, K::BatTransportDescriptorList), (std::vector<K>{K::BatDescriptor, K::BatServiceList}));
   ExpectLines(Branch(1, Table::Nit),
               {"descriptor_tag: 0x99\n      descriptor_length(byte): 1\n      descriptor_data(hex): ab\n",
-               "FEC_outer: 0xd\n", "logical_channel_number: 5\n"});
+               "FEC_outer: 0xd\n", "logical_channel_number: 5\n", "logical_channel_number: 7d0\n",
+               "band_width: 6MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n"
+               "          MPE-FEC_indicator: 0\n"});
   EXPECT_EQ(SectionBytesOf(Build(Table::Nit)), nit);
   EXPECT_EQ(SectionBytesOf(Build(Table::Bat)), bat);
   auto* satellite = RecordIn<SatelliteDelivery>(1, Table::Nit, K::NitSatelliteDelivery);

@@ -39,16 +39,13 @@ class PsiSections : public SectionTest {
   BuildResult result;
 };
 
-TEST_F(PsiSections, PatIsWrittenWithTheSdtTransportStreamIdAndUpTo42Programs) {
+TEST_F(PsiSections, PatIsWrittenWithItsOwnTransportStreamIdAndUpTo42Programs) {
   ASSERT_EQ(ParsePat(Pat("1234 fffe")), 1);
   ExpectLines(Branch(1, Table::Pat), {"  programs:1\n    program_number: 0x1234 (4660) => pid: 0x1ffe (8190)\n"});
-  EXPECT_EQ(Built(BuildPat), WithCrc(Hex("00 b000 0000 c1 00 00 1234 fffe")));  // no SDT on the port: 0
-  SdtSectionHeader sdt;
+  SdtSectionHeader sdt;  // another transport_stream_id in the port's SDT changes nothing
   sdt.transport_stream_id = 0x5678;
   tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(1, Table::Sdt), MakeRecord(NodeKind::SdtSection, sdt));
-  EXPECT_EQ(Built(BuildPat).at(4), 0x78);
-  EXPECT_EQ(RecordIn<PatSectionHeader>(1, Table::Pat, NodeKind::PatSection)->transport_stream_id, 0x5678);
-  ExpectLines(Branch(1, Table::Pat), {"  transport_stream_id: 0x4\n"});  // the line stays as read
+  EXPECT_EQ(Built(BuildPat), Pat("1234 fffe"));
 
   std::string programs;
   for (int i = 0; i < 43; ++i) programs += "0001 e100 ";
@@ -82,10 +79,11 @@ TEST_F(PsiSections, ReceivedBytesThatHoldNoTableAddNothing) {
 TEST_F(PsiSections, LengthsPastTheSectionOrTheBytesKeepWhatLiesInsideAndAreWrittenSo) {
   // PAT: section_length 0xFFF in 13 bytes: one whole entry; section_length 5: none.
   EXPECT_EQ(ParsePat(Hex("00 bfff 0001 c1 00 00 0001 e100 00")) + ParsePat(Hex("00 b005 0001 c1 00 00"), 2), 1);
-  // CAT: a descriptor too short for CA_system_ID and CA_PID, then one past the CRC_32.
-  const Bytes cat = Hex("01 b011 ffff c1 00 00 0902 0102 0940 0001 e002 00000000");
+  // CAT: a descriptor too short for CA_system_ID and CA_PID and a private one, kept as their
+  // bytes, then one past the CRC_32.
+  const Bytes cat = Hex("01 b017 ffff c1 00 00 0902 0102 8004 00010002 0940 0001 e002 00000000");
   ASSERT_TRUE(ParseCatSection(tree, cat.data(), cat.size(), 1));
-  EXPECT_EQ(tree.ChildCount(Find(1, Table::Cat, NodeKind::CatDescriptorList)), 0);
+  EXPECT_EQ(Built(BuildCat), WithCrc(Hex("01 b000 ffff c1 00 00 0902 0102 8004 00010002")));
   // PMT: program_info_length and ES_info_length far past the section, section_length past the bytes;
   // then sections whose program_number or section_length is 0, passed over up to offset 188.
   ParsePmt(Hex("02 bfff 0001 c1 00 00 e100 ffff 0a010a 02 e101 ffff 0910"));
@@ -196,6 +194,18 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
   device.Queue(0x0014, SamplePackets("tot_tnt"));  // the TOT alone: no TDT first, nothing at offset 184
   EXPECT_FALSE(ReadTdt(tree, device, 2) || ReadTot(tree, device, 1) || ReadTdt(tree, silent, 2) ||
                ReadTot(tree, silent, 1));
+
+  // A TOT of two regions and a descriptor behind them goes out as it came.
+  const Bytes tot = WithCrc(Join({Hex("73 7000 ebd1235958"),
+                                  Loop12(Hex("581a 43484e 0f 0530 c079124500 1000 444555 06 0100 c079124500 0200 "
+                                             "5f01 aa"))}));
+  ASSERT_TRUE(ParseTotSection(tree, tot.data(), tot.size(), 1));
+  ExpectLines(Branch(1, Table::Tot),
+              {"next_time_offset:10:00:00\n      country_code:DEU\n      country_region_id:0x1\n"});
+  tree.utcTime[0] = MakeDate(2024, 2, 29, 23, 59, 58);
+  area.assign(188, 0xFF);
+  ASSERT_TRUE(BuildTot(tree, 1, area.data(), area.size()));
+  EXPECT_EQ(Bytes(area.begin() + 5, area.begin() + 5 + static_cast<long>(tot.size())), tot);
 }
 
 }  // namespace

@@ -91,9 +91,6 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
     device.Queue(static_cast<uint16_t>((SamplePackets(file)[1] & 0x1F) << 8 | SamplePackets(file)[2]),
                  SamplePackets(file));
   device.Queue(0x0014, Join({SamplePackets("tdt_tnt"), SamplePackets("tot_tnt")}));  // the TOT behind the TDT
-  SdtSectionHeader sdt;  // the PAT is written with the SDT's transport_stream_id
-  sdt.transport_stream_id = 4;
-  tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(2, Table::Sdt), MakeRecord(NodeKind::SdtSection, sdt));
   const Bytes pmt = SampleSection("pmt_planete");
   PmtReadState state;
   ASSERT_EQ(ReadPat(tree, device, 2) + ParsePmtSections(tree, pmt.data(), pmt.size(), 1, 0x503, state), 9);
@@ -111,7 +108,8 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
                "descriptor_tag: 52\n                descriptor_length (byte): 1\n",
                // Latin-1 without a selector, read as text code 0 reads it (CP936)
                "network_name: r\u959f" "eau num\u959e" "ique terrestre fran\u93f0" "is\n",
-               "-10 HZ\n", "link_type(byte): 0x9(9)\n          private_data\n             04 00 01 5a 00\n",
+               "centre_frequency: 42949672950 HZ\n",
+               "link_type(byte): 0x9(9)\n          private_data\n             04 00 01 5a 00\n",
                "code_rate_HPstream: reserved (7)\n", "bouquet_name: Tv Num\u959e" "ic\n", "descriptor_data(hex): 4a dc\n",
                "service_id: 0x304\n                service_type: 0x1\n", "utc_time: 2007-11-23 13:25:14\n"});
   EXPECT_EQ(ReadFileBytes("tables/sdt0.bin").size(), kSdtReadBuffer);
