@@ -136,24 +136,39 @@ bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t
   heard_ = false;
   bool ok = false, answered = false, late = false;
   echoRefused_ = false;
-  for (int attempt = 0, attempts = Attempts(); attempt < attempts && !ok; ++attempt) {
-    ok = ReadAttempt(request, buffer, size, pid, bat);
+  int attempt = 0;
+  for (const int attempts = Attempts(); attempt < attempts && !ok; ++attempt) {
+    ok = ReadAttempt(request, buffer, size, pid, bat, attempt);
     answered = answered || !unheard_;
     late = late || (!ok && unheard_);
   }
   if (!ok && echoRefused_) {  // the device's answers carry another port index after all
     echo_ = Echo::No;
-    ok = ReadAttempt(request, buffer, size, pid, bat);
+    ok = ReadAttempt(request, buffer, size, pid, bat, attempt);
   }
-  if (ok && late) LetTheAnswerEnd(settings_.timeouts.readDatagram, 2);
+  // Late answers of a device that repeats the port index are told apart by it and their PID.
+  if (ok && late && echo_ != Echo::Yes) LetTheAnswerEnd(AttemptWait(settings_.timeouts.readDatagram, attempt), 2);
   NoteExchange(heard_);
   unheard_ = !heard_;
   if (!ok) readProblem_ = answered ? "incomplete answer" : "no answer";
   return ok;
 }
 
-bool DeviceLink::ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat) {
+std::chrono::milliseconds DeviceLink::AttemptWait(std::chrono::milliseconds configured, int attempt) const {
+  if (roundTrip_.count() == 0) return configured;
+  const auto first = std::chrono::ceil<std::chrono::milliseconds>(4 * roundTrip_) + kShortestWait;
+  return std::min(configured, first * (1 << std::min(attempt, 16)));
+}
+
+void DeviceLink::NoteRoundTrip(Deadline sent) {
+  const auto taken = std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() - sent);
+  roundTrip_ = roundTrip_.count() == 0 ? taken : (7 * roundTrip_ + taken) / 8;
+}
+
+bool DeviceLink::ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat,
+                             int attempt) {
   socket_.Drain();  // late or repeated answers to earlier requests
+  const Deadline sent = SteadyClock::now();
   if (!socket_.SendTo(Device(), request.data(), request.size())) return false;
   unheard_ = true;
   AnswerFilter filter(pid, bat, Fragmented());
@@ -173,11 +188,12 @@ bool DeviceLink::ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t
       unheard_ = true;
     }
   };
-  const auto wait = settings_.timeouts.readDatagram;
+  const auto wait = AttemptWait(settings_.timeouts.readDatagram, attempt);
   FragmentReadAssembly fragments(buffer, size);
   PlainReadAssembly plain(buffer, size);
   const bool ok = Fragmented() ? Gather(fragments, receive, area_, wait) : Gather(plain, receive, area_, wait);
   if (!ok && !unheard_) LetTheAnswerEnd(wait);
+  if (ok && attempt == 0) NoteRoundTrip(sent);
   return ok;
 }
 
@@ -200,29 +216,38 @@ bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets
   bool ok = false;
   int attempt = 0;
   for (const int attempts = Attempts(); attempt < attempts && !ok; ++attempt)
-    ok = WriteAttempt(request, packets, bytes, pid, bat);
+    ok = WriteAttempt(request, packets, bytes, pid, bat, attempt);
   // The replies to the earlier attempts may still come: they must not count for the next write.
-  if (ok && attempt > 1) LetTheAnswerEnd(settings_.timeouts.writeReply, 2);
+  if (ok && attempt > 1) LetTheAnswerEnd(AttemptWait(settings_.timeouts.writeReply, attempt - 1), 2);
   NoteExchange(heard_);
   return ok;
 }
 
 // The whole table once: a long plain write starts again from its first chunk.
 bool DeviceLink::WriteAttempt(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid,
-                              bool bat) {
+                              bool bat, int attempt) {
   const size_t least = bat ? 1 : kFrameHeaderSize;  // with the BAT flag a 1-byte reply is enough
   const auto& t = settings_.timeouts;
-  const auto replyWait = pid == kNitPid ? std::min(t.nitWriteReply, kNitReplyWait) : t.writeReply;
+  // A device may take seconds to take a NIT: its reply is waited for as set, never shortened.
+  const auto replyWait =
+      pid == kNitPid ? std::min(t.nitWriteReply, kNitReplyWait) : AttemptWait(t.writeReply, attempt);
   socket_.Drain();
-  if (Fragmented()) return SendFragments(request, packets, bytes) && AwaitReply(DeadlineAfter(replyWait), least);
-  const std::vector<Datagram> datagrams = PlainWriteDatagrams(request, packets, bytes);
-  if (bytes + kFrameHeaderSize < kPlainWriteLimit)
-    return SendDatagram(datagrams.front()) && AwaitReply(DeadlineAfter(replyWait), least);
-  for (const Datagram& d : datagrams) {
-    socket_.Drain();
-    if (!SendDatagram(d) || !AwaitReply(DeadlineAfter(t.chunkReply), least)) return false;
+  const Deadline sent = SteadyClock::now();
+  bool ok = true;
+  if (Fragmented()) {
+    ok = SendFragments(request, packets, bytes) && AwaitReply(DeadlineAfter(replyWait), least);
+  } else if (bytes + kFrameHeaderSize < kPlainWriteLimit) {
+    ok = SendDatagram(PlainWriteDatagrams(request, packets, bytes).front()) &&
+         AwaitReply(DeadlineAfter(replyWait), least);
+  } else {
+    for (const Datagram& d : PlainWriteDatagrams(request, packets, bytes)) {
+      socket_.Drain();
+      if (!SendDatagram(d) || !AwaitReply(DeadlineAfter(AttemptWait(t.chunkReply, attempt)), least)) return false;
+    }
+    return true;
   }
-  return true;
+  if (ok && attempt == 0 && pid != kNitPid && bytes + kFrameHeaderSize < kPlainWriteLimit) NoteRoundTrip(sent);
+  return ok;
 }
 
 // --- exchange file ---

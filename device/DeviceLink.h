@@ -62,7 +62,7 @@ class DeviceLink final : public TableExchange {
 
   // A read that gets no answer, or not all of one, is asked again (reads change nothing on the
   // device), a write without a reply sent again, up to kAttempts times; while the device has not
-  // answered once on this link, or did not answer the last exchange, twice.
+  // answered once on this link, or did not answer the last exchange, kAttemptsUnheard times.
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override;
   // The last read was sent and not one datagram came back from the device address.
@@ -71,7 +71,8 @@ class DeviceLink final : public TableExchange {
   // The last two exchanges got not one datagram from the device.
   bool DeviceSilent() const override { return silentRun_ >= 2; }
 
-  static constexpr int kAttempts = 8;
+  static constexpr int kAttempts = 10;
+  static constexpr int kAttemptsUnheard = 4;
 
  private:
   bool Fragmented() const { return settings_.protocolMode == kFragmentedProtocol; }
@@ -79,8 +80,13 @@ class DeviceLink final : public TableExchange {
 
   bool ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat);
   // One request and the datagrams of its answer.
-  bool ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat);
-  int Attempts() const { return heardOnce_ && silentRun_ == 0 ? kAttempts : 2; }
+  bool ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat, int attempt);
+  // The wait of attempt `attempt` (0: the first): once first attempts have been answered, four
+  // round trips and kShortestWait, doubled at each further attempt; never more than `configured`.
+  std::chrono::milliseconds AttemptWait(std::chrono::milliseconds configured, int attempt) const;
+  void NoteRoundTrip(Deadline sent);
+  static constexpr std::chrono::milliseconds kShortestWait{20};
+  int Attempts() const { return heardOnce_ && silentRun_ == 0 ? kAttempts : kAttemptsUnheard; }
   // Counts the exchange that ended: heard from the device or not.
   void NoteExchange(bool heard);
   // After an answer that failed part way, or an exchange whose earlier attempts got no answer in
@@ -90,7 +96,8 @@ class DeviceLink final : public TableExchange {
   void LetTheAnswerEnd(std::chrono::milliseconds wait, int quiet = 1);
   static constexpr int kSettleWaits = 10;
   bool WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat);
-  bool WriteAttempt(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat);
+  bool WriteAttempt(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid, bool bat,
+                    int attempt);
   bool SendFragments(const FrameHeader& request, const uint8_t* data, size_t bytes);
   bool SendDatagram(const Datagram& datagram);
   // Length of the first datagram from the device address before the deadline.
@@ -113,6 +120,7 @@ class DeviceLink final : public TableExchange {
   bool heard_ = false;      // this exchange got a datagram from the device
   bool heardOnce_ = false;  // the device answered on this link
   int silentRun_ = 0;       // exchanges in a row that got nothing
+  std::chrono::microseconds roundTrip_{0};  // smoothed, of exchanges answered at once; 0: none yet
   const char* readProblem_ = "";
   // Whether the device repeats the request's port index in byte 2 of its answers: unknown until
   // its first answer; while it does, an answer for another port is a late one. A device that
