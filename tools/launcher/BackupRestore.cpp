@@ -101,15 +101,7 @@ int RunBackup(const HeadlessOptions& options, std::ostream& out, std::ostream& e
   DeviceLink link(ui, LinkFor(tree, options));
   RecordingExchange recording(link);
   if (!link.HasSocket()) return 1;
-  if (!Refresh(tree, recording)) {
-    err << SilentDeviceText(options.device) << '\n';
-    return 1;
-  }
-  if (const std::vector<std::string> unread = TablesNotRead(tree); !unread.empty()) {
-    err << "quorvelin: not read from " << Ipv4Text(options.device) << ": " << JoinNames(unread)
-        << "; no backup was written\n";
-    return 1;
-  }
+  if (!ReadEveryTable(tree, recording, options.device, "no backup was written", err)) return 1;
   std::error_code ec;
   const std::filesystem::path directory(options.directory);
   std::filesystem::create_directories(directory, ec);

@@ -98,6 +98,20 @@ inline bool ReadDevice(TableTreeCtrl& tree, DeviceLink& link, uint32_t address, 
   return false;
 }
 
+// Refresh of the device at `address` that must read every table: false, with a message ending in
+// `refused` ("no backup was written"), when the device is silent or a table was not read.
+inline bool ReadEveryTable(TableTreeCtrl& tree, TableExchange& exchange, uint32_t address, const char* refused,
+                           std::ostream& err) {
+  if (!Refresh(tree, exchange)) {
+    err << SilentDeviceText(address) << '\n';
+    return false;
+  }
+  const std::vector<std::string> unread = TablesNotRead(tree);
+  if (unread.empty()) return true;
+  err << "quorvelin: not read from " << Ipv4Text(address) << ": " << JoinNames(unread) << "; " << refused << '\n';
+  return false;
+}
+
 // Forwards every exchange to the link and keeps what each read delivered and each write carried.
 class RecordingExchange : public TableExchange {
  public:

@@ -180,15 +180,8 @@ int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   TableTreeCtrl spare;
   PrepareTree(spare, options, options.target);
   link.Settings().deviceAddress = options.target;
-  if (!Refresh(spare, link)) {
-    err << SilentDeviceText(options.target) << '\n';
+  if (!ReadEveryTable(spare, link, options.target, "nothing was written (a copy that failed could not be undone)", err))
     return 1;
-  }
-  if (const std::vector<std::string> spareUnread = TablesNotRead(spare); !spareUnread.empty()) {
-    err << "quorvelin: not read from " << Ipv4Text(options.target) << ": " << JoinNames(spareUnread)
-        << "; nothing was written (a copy that failed could not be undone)\n";
-    return 1;
-  }
   tree.deviceAddress = options.target;
   ReportingExchange reporting(link, tree, out);
   const std::vector<int> ports = options.portMode == 1 ? std::vector<int>{1, 2} : std::vector<int>{1};
