@@ -14,6 +14,7 @@
 #include "sections/Packets.h"
 #include "sections/PatSections.h"
 #include "sections/PmtSections.h"
+#include "sections/ReceivedSections.h"
 #include "sections/SdtSections.h"
 #include "sections/TimeSections.h"
 
@@ -79,16 +80,49 @@ void BuildTimeTables(TableTreeCtrl& tree, int port, Area& area, const DateTime& 
   std::copy(first.begin(), first.begin() + kPacketSize, area.begin());
 }
 
+// The packets of a table unchanged since it was read: its sections as received.
+bool PlaceReceived(const TableTreeCtrl& tree, int port, Table table, uint16_t pid, uint8_t* area, size_t size) {
+  const TableTreeCtrl::Sections* received = tree.ReceivedUnchanged(port, table);
+  return received != nullptr && !received->empty() && PlaceSections(*received, pid, area, size);
+}
+
+uint16_t PidOfPacket(const uint8_t* packet) { return static_cast<uint16_t>((packet[1] & 0x1F) << 8 | packet[2]); }
+
+// Each PMT slot built for a program whose PMT is unchanged gets the program's section as
+// received (a PMT is the one section of its program_number).
+void PlaceReceivedPmts(const TableTreeCtrl& tree, int port, Area& pmts) {
+  const TableTreeCtrl::Sections* received = tree.ReceivedUnchanged(port, Table::Pmt);
+  if (received == nullptr) return;
+  for (size_t slot = 0; slot + kPmtSlotSize <= pmts.size(); slot += kPmtSlotSize) {
+    uint8_t* packet = pmts.data() + slot;
+    if (packet[0] != 0x47) continue;
+    const auto own = std::find_if(received->begin(), received->end(), [&](const std::vector<uint8_t>& s) {
+      return s[3] == packet[8] && s[4] == packet[9];
+    });
+    if (own == received->end()) continue;
+    Area section(kPmtSlotSize, 0xFF);
+    if (PacketizeSection(own->data(), own->size(), PidOfPacket(packet), section.data(), section.size()) > 0)
+      std::copy(section.begin(), section.end(), packet);
+  }
+}
+
+// A table unchanged since it was read goes out as received; the others are built from their records.
 PortBuild BuildPort(TableTreeCtrl& tree, int port) {
   PortBuild b;
   const BuildResult pat = BuildPat(tree, port, b.pat.data(), b.pat.size());
   b.Note(pat);
   if (pat.ok && pat.count > 0) b.programs = std::max(pat.count, tree.programCount[port - 1]);
+  if (pat.ok) PlaceReceived(tree, port, Table::Pat, kPatPid, b.pat.data(), kPacketSize);
   b.Note(BuildPmts(tree, port, b.pmts.data(), b.pmts.size()));
-  b.Note(BuildSdt(tree, port, b.sdt.data(), b.sdt.size()));
-  b.Note(BuildCat(tree, port, b.cat.data(), kSmallArea));
-  b.Note(BuildNit(tree, port, b.nit.data(), b.nit.size()));
-  b.Note(BuildBat(tree, port, b.bat.data(), b.bat.size()));
+  PlaceReceivedPmts(tree, port, b.pmts);
+  if (!PlaceReceived(tree, port, Table::Sdt, kSdtBatPid, b.sdt.data(), b.sdt.size()))
+    b.Note(BuildSdt(tree, port, b.sdt.data(), b.sdt.size()));
+  if (!PlaceReceived(tree, port, Table::Cat, kCatPid, b.cat.data(), kSmallArea))
+    b.Note(BuildCat(tree, port, b.cat.data(), kSmallArea));
+  if (!PlaceReceived(tree, port, Table::Nit, NitPid(tree, port), b.nit.data(), b.nit.size()))
+    b.Note(BuildNit(tree, port, b.nit.data(), b.nit.size()));
+  if (!PlaceReceived(tree, port, Table::Bat, kSdtBatPid, b.bat.data(), b.bat.size()))
+    b.Note(BuildBat(tree, port, b.bat.data(), b.bat.size()));
   return b;
 }
 
@@ -155,22 +189,60 @@ constexpr TableRead kTableReads[kTableCount] = {
 
 // Reads table `t` of the port as one step of the log; false once the user cancelled. A table
 // with a read that failed is marked as not read (and the PMTs of a port whose PAT was not read).
+// The answers of the reads of one table, kept on their way through.
+class AnswerKeeper final : public TableExchange {
+ public:
+  explicit AnswerKeeper(TableExchange& link) : link_(link) {}
+  bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    const bool ok = link_.ReadTable(buffer, size, pid, selector, port, bat);
+    if (ok) answers.emplace_back(buffer, buffer + size);
+    return ok;
+  }
+  bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    return link_.WriteTable(packets, length, pid, selector, port, bat);
+  }
+  bool HeardNothing() const override { return link_.HeardNothing(); }
+  const char* ReadProblem() const override { return link_.ReadProblem(); }
+  bool DeviceSilent() const override { return link_.DeviceSilent(); }
+
+  std::vector<Answer> answers;
+
+ private:
+  TableExchange& link_;
+};
+
+// The table_id whose sections a table's branch shows (the time tables are always built anew).
+constexpr int kShownTableId[kTableCount] = {kPatTableId, kPmtTableId, kSdtTableId, kCatTableId, kNitTableId, -1, -1,
+                                            kBatTableId};
+
+// Keeps the sections of a table read whole, when the branch shows each of them.
+void KeepReceived(TableTreeCtrl& tree, int port, Table table, const std::vector<Answer>& answers) {
+  const int tableId = kShownTableId[static_cast<int>(table)];
+  if (tableId < 0 || !tree.WasRead(port, table)) return;
+  auto sections = SectionsOfAnswers(answers, static_cast<uint8_t>(tableId));
+  if (sections && static_cast<int>(sections->size()) == SectionItems(tree, port, table))
+    tree.KeepReceived(port, table, std::move(*sections));
+}
+
 bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port, int t) {
   const auto table = static_cast<Table>(t);
+  tree.ForgetReceived(port, table);
   if (log.Cancelled()) {
     tree.MarkNotRead(port, table, "the read was cancelled");
     return false;
   }
   log.BeginTable(tree.PortName(port) + ' ' + kTableReads[t].name);
   tree.MarkRead(port, table);
+  AnswerKeeper keeper(exchange);
   if (exchange.DeviceSilent())
     tree.MarkNotRead(port, table, "no answer");  // not asked: the device stopped answering
   else
-    kTableReads[t].read(tree, exchange, port);
+    kTableReads[t].read(tree, keeper, port);
   if (log.TableFailed())
     tree.MarkNotRead(port, table, log.TableProblem());
   else if (table == Table::Pmt && !tree.WasRead(port, Table::Pat))
     tree.MarkNotRead(port, table, "the PAT was not read");
+  KeepReceived(tree, port, table, keeper.answers);
   return true;
 }
 
@@ -374,6 +446,19 @@ class RecordedReads final : public TableExchange {
   size_t next_ = 0;
 };
 
+// The runs of packets at the start of two areas are the same (what lies behind them is not sent).
+bool SamePackets(const uint8_t* a, const uint8_t* b, size_t size) {
+  const size_t n = CountPackets(a, size);
+  return n == CountPackets(b, size) && std::equal(a, a + n, b);
+}
+bool SamePackets(const Area& a, const Area& b) { return a.size() == b.size() && SamePackets(a.data(), b.data(), a.size()); }
+bool SamePmts(const Area& a, const Area& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t slot = 0; slot + kPmtSlotSize <= a.size(); slot += kPmtSlotSize)
+    if (!SamePackets(a.data() + slot, b.data() + slot, kPmtSlotSize)) return false;
+  return true;
+}
+
 // Reads the port back into a tree of its own and builds it as Submit built the port: the names
 // of the tables whose packets differ from those sent. When none differs, the port's branch is
 // replaced by what was read, its open items and selection kept.
@@ -397,12 +482,12 @@ std::vector<std::string> VerifyPort(TableTreeCtrl& tree, FlowLog& log, int port,
     bool equal;
   };
   const Compared compared[] = {
-      {"PAT", Table::Pat, got.pat == sent.pat},
-      {"PMT", Table::Pmt, got.pmts == sent.pmts},
-      {"SDT", Table::Sdt, got.sdt == sent.sdt},
-      {"CAT", Table::Cat, got.cat == sent.cat},
-      {"NIT", Table::Nit, got.nit == sent.nit},
-      {"BAT", Table::Bat, got.bat == sent.bat},
+      {"PAT", Table::Pat, SamePackets(got.pat, sent.pat)},
+      {"PMT", Table::Pmt, SamePmts(got.pmts, sent.pmts)},
+      {"SDT", Table::Sdt, SamePackets(got.sdt, sent.sdt)},
+      {"CAT", Table::Cat, SamePackets(got.cat, sent.cat)},
+      {"NIT", Table::Nit, SamePackets(got.nit, sent.nit)},
+      {"BAT", Table::Bat, SamePackets(got.bat, sent.bat)},
       {"TDT/TOT", Table::Tdt, std::equal(got.time.begin(), got.time.begin() + kSmallArea, sent.time.begin())}};
   // Only what was written is compared; a table that was not read back cannot prove itself.
   std::vector<std::string> differing;

@@ -43,6 +43,7 @@ void TableTreeCtrl::ForgetPorts() {
   ports_ = {};
   roots_ = {};
   notRead_ = {};
+  received_ = {};
 }
 
 const char* TableTreeCtrl::TableName(Table table) { return kRoots[static_cast<int>(table)].label; }
@@ -94,6 +95,39 @@ bool TableTreeCtrl::HasUnsubmittedEdits(int port) const {
   if (port != 1 && port != 2) return false;
   const ItemHandle node = PortNode(port);
   return node != kNoItem && IsValid(node) && BranchDigest(*this, node) != submitted_[port - 1];
+}
+
+namespace {
+
+// What the children of a table root show: their texts and structure (the root's own text, which
+// says whether the table was read, is left out).
+uint64_t ChildrenDigest(const TreeModel& tree, ItemHandle root) {
+  uint64_t h = 14695981039346656037ull;
+  for (ItemHandle c = root == kNoItem ? kNoItem : tree.GetChildItem(root); c != kNoItem; c = tree.GetNextSiblingItem(c))
+    h = (h ^ BranchDigest(tree, c)) * 1099511628211ull;
+  return h;
+}
+
+}  // namespace
+
+void TableTreeCtrl::KeepReceived(int port, Table table, Sections sections) {
+  if (port != 1 && port != 2) return;
+  Received& r = received_[port - 1][static_cast<int>(table)];
+  r.kept = true;
+  r.sections = std::move(sections);
+  r.digest = ChildrenDigest(*this, Root(port, table));
+}
+
+void TableTreeCtrl::ForgetReceived(int port, Table table) {
+  if (port == 1 || port == 2) received_[port - 1][static_cast<int>(table)] = {};
+}
+
+const TableTreeCtrl::Sections* TableTreeCtrl::ReceivedUnchanged(int port, Table table) const {
+  if (port != 1 && port != 2) return nullptr;
+  const Received& r = received_[port - 1][static_cast<int>(table)];
+  const ItemHandle root = Root(port, table);
+  if (!r.kept || root == kNoItem || !IsValid(root) || ChildrenDigest(*this, root) != r.digest) return nullptr;
+  return &r.sections;
 }
 
 NodeRecord* TableTreeCtrl::RecordOf(ItemHandle item) const { return dynamic_cast<NodeRecord*>(GetItemData(item)); }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tree/Records.h"
 #include "tree/TreeModel.h"
@@ -68,6 +69,17 @@ class TableTreeCtrl : public TreeModel {
   // The root's plain name ("SDT").
   static const char* TableName(Table table);
 
+  // --- sections as they were received ---
+  // A table read (or imported) whole keeps its section bytes; while its branch shows what it
+  // showed then, it is written with those bytes (reserved bits and unknown layouts included).
+  using Sections = std::vector<std::vector<uint8_t>>;
+  void KeepReceived(int port, Table table, Sections sections);
+  void ForgetReceived(int port, Table table);
+  // The sections kept for the table when its branch has not changed since; nullptr otherwise.
+  const Sections* ReceivedUnchanged(int port, Table table) const;
+  // The branch differs from what the table was read with, or the table was never read whole.
+  bool ChangedSinceRead(int port, Table table) const { return ReceivedUnchanged(port, table) == nullptr; }
+
   // --- records ---
   NodeRecord* RecordOf(ItemHandle item) const;
   TotRecord* TotRecordOf(ItemHandle item) const;
@@ -121,6 +133,12 @@ class TableTreeCtrl : public TreeModel {
   std::array<uint64_t, 2> submitted_{};  // BranchDigest of each port node when last marked
   std::array<std::array<ItemHandle, kTableCount>, 2> roots_{};
   std::array<std::array<std::string, kTableCount>, 2> notRead_{};  // empty: read
+  struct Received {
+    bool kept = false;
+    Sections sections;
+    uint64_t digest = 0;  // of the root's children when kept
+  };
+  std::array<std::array<Received, kTableCount>, 2> received_{};
 };
 
 // The item's payload of type T, nullptr when it has none (or no record).

@@ -159,6 +159,46 @@ TEST(Flows, SubmitSendsOnlyWhatTheTreeHolds) {
   EXPECT_EQ(Requests(device, 0xA4)[writes], Key(0, 0, 0x11));  // neither PAT nor PMTs
 }
 
+// A table nobody changed goes back with the bytes it came with, reserved bits included; once its
+// branch changed it is built from its records, the reserved bits set.
+TEST(Flows, AnUnchangedTableGoesBackAsItCameAChangedOneIsBuilt) {
+  TempDir dir;
+  struct Odd {
+    int readPid, writeSelector, writePid;
+    size_t at;  // section byte holding reserved bits, cleared on the device
+    uint8_t keep;
+  };
+  const Odd odd[] = {{0x11, 0, 0x11, 10, 0x00},    // SDT reserved_future_use after original_network_id
+                     {0x100, 1, 0xFFFF, 8, 0x1F},  // PMT bits above PCR_PID
+                     {0x10, 0, 0x10, 8, 0x0F},     // NIT bits above network_descriptors_length
+                     {0x01, 0, 0x01, 3, 0x00}};    // CAT reserved table_id_extension
+  Tables held = Sample().first;
+  for (const Odd& o : odd) {
+    Bytes& packets = held[Key(0, 0, o.readPid)];
+    uint8_t* section = packets.data() + 5;
+    const size_t length = (section[1] & 0x0F) << 8 | section[2];
+    section[o.at] &= o.keep;
+    if (o.readPid == 0x01) section[o.at + 1] = 0;
+    const uint32_t crc = Crc32Mpeg(section, length - 1);
+    for (int i = 0; i < 4; ++i) section[length - 1 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+  }
+  ScriptedDevice device(false, held);
+  Editor e(device.Address());
+  ASSERT_TRUE(Refresh(e.tree, *e.link));
+  ASSERT_TRUE(SubmitOf(e, 1));
+  for (const Odd& o : odd)
+    EXPECT_EQ(device.Snapshot().written[Key(0, o.writeSelector, o.writePid)], held[Key(0, 0, o.readPid)]) << o.readPid;
+  for (Table t : {Table::Sdt, Table::Pmt, Table::Nit, Table::Cat}) {
+    const ItemHandle first = e.tree.GetChildItem(e.tree.Root(1, t));
+    e.tree.SetItemText(first, e.tree.GetItemText(first) + " ");
+  }
+  ASSERT_TRUE(SubmitOf(e, 1));
+  for (const Odd& o : odd) {
+    const Bytes written = device.Snapshot().written[Key(0, o.writeSelector, o.writePid)];
+    EXPECT_EQ(written.at(5 + o.at) | o.keep, 0xFF) << o.readPid;
+  }
+}
+
 // The Refresh report names the read nobody answered. Submit reads the port back: a device that
 // holds what was sent gives the branch back; one that keeps its old CAT is named, and the tree
 // keeps what was sent.
