@@ -123,6 +123,10 @@ PortBuild BuildPort(TableTreeCtrl& tree, int port) {
     b.Note(BuildNit(tree, port, b.nit.data(), b.nit.size()));
   if (!PlaceReceived(tree, port, Table::Bat, kSdtBatPid, b.bat.data(), b.bat.size()))
     b.Note(BuildBat(tree, port, b.bat.data(), b.bat.size()));
+  if (HasChildren(tree, port, Table::Tot)) {  // built again at its write; a TOT too long is refused now
+    Area probe = Filled(kSmallArea);
+    b.Note(BuildTot(tree, port, probe.data(), probe.size()));
+  }
   return b;
 }
 

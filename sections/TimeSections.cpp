@@ -27,6 +27,7 @@ constexpr uint8_t kTimeSectionByte1 = 0x70;
 constexpr size_t kTotLoopStart = 10;
 constexpr size_t kRegionStart = kTotLoopStart + 2;
 constexpr size_t kRegionSize = 13;
+constexpr uint8_t kLocalTimeOffsetTag = 0x58;
 constexpr size_t kTotFixedSize = kTotLoopStart + 4;  // with the CRC_32
 BuildResult OnePacket() { return {true, 1, {}}; }
 
@@ -85,14 +86,17 @@ void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecor
   tree.InsertLine(Format("section_length: 0x%x", t.section_length.get()), section);
   tree.InsertLine("utc_time: " + FormatDateTime(t.utc_time, kDateFormat), section);
   const ItemHandle descriptors = tree.InsertLine("descriptors", section);
-  const ItemHandle descriptor = tree.InsertLine(Format("descriptor_tag:0x%x", t.descriptor_tag), descriptors);
-  tree.InsertLine(Format("descriptor_length:0x%x", t.descriptor_length), descriptor);
-  AddRegionLines(tree, descriptor, t);
-  const SectionBytes more(t.more_regions.data(), t.more_regions.size());
-  for (size_t at = 0; more.Has(at, kRegionSize); at += kRegionSize) {
-    TotRecord region;
-    ReadRegion(more, at, region);
-    AddRegionLines(tree, descriptor, region);
+  ItemHandle descriptor = kNoItem;
+  if (t.first_region) {
+    descriptor = tree.InsertLine(Format("descriptor_tag:0x%x", t.descriptor_tag), descriptors);
+    tree.InsertLine(Format("descriptor_length:0x%x", t.descriptor_length), descriptor);
+    AddRegionLines(tree, descriptor, t);
+    const SectionBytes more(t.more_regions.data(), t.more_regions.size());
+    for (size_t at = 0; more.Has(at, kRegionSize); at += kRegionSize) {
+      TotRecord region;
+      ReadRegion(more, at, region);
+      AddRegionLines(tree, descriptor, region);
+    }
   }
   if (!t.more_descriptors.empty()) {
     std::string hex;
@@ -103,7 +107,7 @@ void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecor
   tree.SetItemData(section, std::move(state));
   tree.Expand(root, ExpandCode::Expand);
   tree.Expand(section, ExpandCode::Expand);
-  tree.Expand(descriptor, ExpandCode::Expand);
+  if (descriptor != kNoItem) tree.Expand(descriptor, ExpandCode::Expand);
 }
 
 // The first region of the first descriptor into the record's fields; the rest of that
@@ -119,8 +123,15 @@ std::unique_ptr<TotRecord> ReadTotRecord(const SectionBytes& s, const SectionFie
   t->descriptors_loop_length.set(s.U12(8));
   t->descriptor_tag = s.U8(kTotLoopStart);
   t->descriptor_length = s.U8(kTotLoopStart + 1);
-  ReadRegion(s, kRegionStart, *t);
   const size_t loopEnd = std::min(kTotLoopStart + t->descriptors_loop_length.get(), LoopEnd(s, f));
+  t->first_region = t->descriptor_tag == kLocalTimeOffsetTag && t->descriptor_length >= kRegionSize &&
+                    kRegionStart + kRegionSize <= loopEnd;
+  if (!t->first_region) {
+    if (loopEnd > kTotLoopStart)
+      t->more_descriptors = s.Copy(kTotLoopStart, WholeDescriptorsEnd(s, kTotLoopStart, loopEnd) - kTotLoopStart);
+    return t;
+  }
+  ReadRegion(s, kRegionStart, *t);
   const size_t descriptorEnd = std::min(kRegionStart + t->descriptor_length, loopEnd);
   if (descriptorEnd > kRegionStart + kRegionSize)
     t->more_regions = s.Copy(kRegionStart + kRegionSize, descriptorEnd - kRegionStart - kRegionSize);
@@ -215,16 +226,19 @@ BuildResult BuildTot(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
   DateToUtcTime(t->utc_time, region, 0);
   w.Bytes(region, 5);
   const size_t regions = std::min<size_t>(t->more_regions.size(), 255 - kRegionSize);
-  w.Length12(static_cast<uint16_t>(2 + kRegionSize + regions + t->more_descriptors.size()));
-  w.U8(t->descriptor_tag);
-  w.U8(static_cast<uint8_t>(kRegionSize + regions));
-  std::memcpy(region, t->country_code.data(), 3);
-  region[3] = static_cast<uint8_t>((t->country_region_id & 0x3F) << 2 | 0x02 | (t->local_time_offset_polarity & 1));
-  WriteOffset(t->local_time_offset, region + 4);
-  DateToUtcTime(t->time_of_change, region, 6);
-  WriteOffset(t->next_time_offset, region + 11);
-  w.Bytes(region, kRegionSize);
-  w.Bytes(t->more_regions.data(), regions);
+  const size_t first = t->first_region ? 2 + kRegionSize + regions : 0;
+  w.Length12(static_cast<uint16_t>(first + t->more_descriptors.size()));
+  if (t->first_region) {
+    w.U8(t->descriptor_tag);
+    w.U8(static_cast<uint8_t>(kRegionSize + regions));
+    std::memcpy(region, t->country_code.data(), 3);
+    region[3] = static_cast<uint8_t>((t->country_region_id & 0x3F) << 2 | 0x02 | (t->local_time_offset_polarity & 1));
+    WriteOffset(t->local_time_offset, region + 4);
+    DateToUtcTime(t->time_of_change, region, 6);
+    WriteOffset(t->next_time_offset, region + 11);
+    w.Bytes(region, kRegionSize);
+    w.Bytes(t->more_regions.data(), regions);
+  }
   w.Bytes(t->more_descriptors.data(), t->more_descriptors.size());
   if (!w.Finish()) return {false, 0, SectionTooLongMessage("TOT", w, "one packet")};
   if (sizeof kTimePacketStart + w.size() > areaSize) return {};

@@ -250,6 +250,9 @@ class TotRecord final : public ItemData {
   DateTime local_time_offset;
   DateTime time_of_change;
   DateTime next_time_offset;
+  // The loop starts with a local_time_offset_descriptor of at least one whole region, held in
+  // the fields above; without one, the whole loop as received is in more_descriptors.
+  bool first_region = true;
   // As received, written back unchanged: the first descriptor's bytes behind its first region
   // (the further regions), and the descriptors behind the first one.
   std::vector<uint8_t> more_regions;

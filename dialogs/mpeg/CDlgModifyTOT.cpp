@@ -83,6 +83,10 @@ bool CDlgModifyTOT::OnOK() {
   if (port == "PortA") state.utc_time = utc_[0];
   if (port == "PortB") state.utc_time = utc_[1];
   state.descriptor_tag = kLocalTimeOffsetTag;
+  if (!state.first_region) {  // a region goes in front of the loop as received
+    state.first_region = true;
+    state.descriptor_tag = 0x58;
+  }
   SetTotLengths(state);  // the first region as edited, the rest as received
   return true;
 }

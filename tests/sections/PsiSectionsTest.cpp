@@ -195,17 +195,21 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
   EXPECT_FALSE(ReadTdt(tree, device, 2) || ReadTot(tree, device, 1) || ReadTdt(tree, silent, 2) ||
                ReadTot(tree, silent, 1));
 
-  // A TOT of two regions and a descriptor behind them goes out as it came.
-  const Bytes tot = WithCrc(Join({Hex("73 7000 ebd1235958"),
-                                  Loop12(Hex("581a 43484e 0f 0530 c079124500 1000 444555 06 0100 c079124500 0200 "
-                                             "5f01 aa"))}));
-  ASSERT_TRUE(ParseTotSection(tree, tot.data(), tot.size(), 1));
-  ExpectLines(Branch(1, Table::Tot),
-              {"next_time_offset:10:00:00\n      country_code:DEU\n      country_region_id:0x1\n"});
-  tree.utcTime[0] = MakeDate(2024, 2, 29, 23, 59, 58);
-  area.assign(188, 0xFF);
-  ASSERT_TRUE(BuildTot(tree, 1, area.data(), area.size()));
-  EXPECT_EQ(Bytes(area.begin() + 5, area.begin() + 5 + static_cast<long>(tot.size())), tot);
+  // A TOT goes out as it came: two regions and a descriptor behind them; no descriptor at all;
+  // a loop without a whole region in front.
+  for (const char* loop : {"581a 43484e 0f 0530 c079124500 1000 444555 06 0100 c079124500 0200 5f01 aa", "",
+                           "5f01 aa", "5803 444555"}) {
+    const Bytes tot = WithCrc(Join({Hex("73 7000 ebd1235958"), Loop12(Hex(loop))}));
+    tree.DeleteChildren(tree.Root(1, Table::Tot));
+    ASSERT_TRUE(ParseTotSection(tree, tot.data(), tot.size(), 1));
+    if (*loop == '5' && loop[1] == '8' && loop[3] == 'a')
+      ExpectLines(Branch(1, Table::Tot),
+                  {"next_time_offset:10:00:00\n      country_code:DEU\n      country_region_id:0x1\n"});
+    tree.utcTime[0] = MakeDate(2024, 2, 29, 23, 59, 58);
+    area.assign(188, 0xFF);
+    ASSERT_TRUE(BuildTot(tree, 1, area.data(), area.size()));
+    EXPECT_EQ(Bytes(area.begin() + 5, area.begin() + 5 + static_cast<long>(tot.size())), tot) << loop;
+  }
 }
 
 }  // namespace
