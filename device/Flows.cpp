@@ -184,8 +184,6 @@ constexpr TableRead kTableReads[kTableCount] = {
 constexpr int kReadOrder[kTableCount] = {0, 1, 2, 3, 4, 7, 5, 6};  // PAT, PMT, SDT, CAT, NIT, BAT, TDT, TOT
 constexpr int kTimeTables = 6;  // reads before the TDT
 
-// Reads table `t` of the port as one step of the log; false once the user cancelled. A table
-// with a read that failed is marked as not read (and the PMTs of a port whose PAT was not read).
 // The answers of the reads of one table, kept on their way through.
 class AnswerKeeper final : public TableExchange {
  public:
@@ -221,6 +219,8 @@ void KeepReceived(TableTreeCtrl& tree, int port, Table table, const std::vector<
     tree.KeepReceived(port, table, std::move(*sections));
 }
 
+// Reads table `t` of the port as one step of the log; false once the user cancelled. A table
+// with a read that failed is marked as not read (and the PMTs of a port whose PAT was not read).
 bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port, int t) {
   const auto table = static_cast<Table>(t);
   tree.ForgetReceived(port, table);
