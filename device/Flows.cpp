@@ -26,12 +26,6 @@ constexpr size_t kTableArea = 204800;
 constexpr size_t kPmtArea = 65536;
 constexpr size_t kSmallArea = 1024;  // CAT, TDT and TOT writes
 
-std::vector<int> PortsOf(const TableTreeCtrl& tree) {
-  if (tree.portMode == 1) return {1, 2};
-  if (tree.portMode == 2 || tree.portMode == 3) return {1};
-  return {};
-}
-
 void ForgetTree(TableTreeCtrl& tree) {
   const ItemHandle first = tree.PortNode(1);
   if (first == kNoItem || !tree.IsValid(first)) return;
@@ -171,7 +165,7 @@ class SilenceWatch final : public TableExchange {
   int reads_ = 0, unheard_ = 0;
 };
 
-// The tables of one port in the order they are read, each read once through `exchange`.
+// How each table of a port is read through `exchange`, by Table.
 struct TableRead {
   const char* name;
   void (*read)(TableTreeCtrl& tree, TableExchange& exchange, int port);
@@ -186,13 +180,14 @@ constexpr TableRead kTableReads[kTableCount] = {
     {"SDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadSdt(t, x, port); }},
     {"CAT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadCat(t, x, port); }},
     {"NIT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadNit(t, x, port); }},
-    {"BAT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadBat(t, x, port); }},
     {"TDT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadTdt(t, x, port); }},
     {"TOT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadTot(t, x, port); }},
+    {"BAT", [](TableTreeCtrl& t, TableExchange& x, int port) { ReadBat(t, x, port); }},
 };
+// The order of the reads of a port: the TDT and TOT last.
+constexpr int kReadOrder[kTableCount] = {0, 1, 2, 3, 4, 7, 5, 6};  // PAT, PMT, SDT, CAT, NIT, BAT, TDT, TOT
+constexpr int kTimeTables = 6;  // reads before the TDT
 
-// Reads table `t` of the port as one step of the log; false once the user cancelled. A table
-// with a read that failed is marked as not read (and the PMTs of a port whose PAT was not read).
 // The answers of the reads of one table, kept on their way through.
 class AnswerKeeper final : public TableExchange {
  public:
@@ -228,6 +223,8 @@ void KeepReceived(TableTreeCtrl& tree, int port, Table table, const std::vector<
     tree.KeepReceived(port, table, std::move(*sections));
 }
 
+// Reads table `t` of the port as one step of the log; false once the user cancelled. A table
+// with a read that failed is marked as not read (and the PMTs of a port whose PAT was not read).
 bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port, int t) {
   const auto table = static_cast<Table>(t);
   tree.ForgetReceived(port, table);
@@ -252,10 +249,16 @@ bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int po
 
 // Every table of one port, in the order of a Refresh.
 void ReadPortTables(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port) {
-  for (int t = 0; t < kTableCount; ++t) ReadStep(tree, exchange, log, port, t);
+  for (int t : kReadOrder) ReadStep(tree, exchange, log, port, t);
 }
 
 }  // namespace
+
+std::vector<int> PortsOf(const TableTreeCtrl& tree) {
+  if (tree.portMode == 1) return {1, 2};
+  if (tree.portMode == 2 || tree.portMode == 3) return {1};
+  return {};
+}
 
 std::string SilentDeviceText(uint32_t address) { return "The device at " + Ipv4Text(address) + " does not answer."; }
 
@@ -281,12 +284,11 @@ bool Refresh(TableTreeCtrl& tree, FlowLog& log) {
   const std::vector<int> ports = PortsOf(tree);
   log.AddSteps(static_cast<int>(ports.size()) * kTableCount);
   // Table by table, each for every port in turn; the TDT and TOT last, port by port.
-  constexpr int kTimeTables = 6;
   // After a Cancel every table not read yet is marked as such.
-  for (int t = 0; t < kTimeTables; ++t)
-    for (int port : ports) ReadStep(tree, exchange, log, port, t);
+  for (int i = 0; i < kTimeTables; ++i)
+    for (int port : ports) ReadStep(tree, exchange, log, port, kReadOrder[i]);
   for (int port : ports)
-    for (int t = kTimeTables; t < kTableCount; ++t) ReadStep(tree, exchange, log, port, t);
+    for (int i = kTimeTables; i < kTableCount; ++i) ReadStep(tree, exchange, log, port, kReadOrder[i]);
   for (int port : ports) tree.MarkSubmitted(port);
   return !exchange.Silent();
 }
@@ -299,7 +301,7 @@ bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port, const T
   if (wanted(static_cast<int>(Table::Pat))) tree.programCount[port - 1] = 0;
   FlowLog log(exchange);
   log.AddSteps(kTableCount);
-  for (int t = 0; t < kTableCount; ++t)
+  for (int t : kReadOrder)
     if (wanted(t)) ReadStep(tree, exchange, log, port, t);
   return true;
 }

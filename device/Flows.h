@@ -33,6 +33,8 @@ std::string Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowPr
 // tables it names are read; the others keep their branches. False without the port.
 using TableSet = std::array<bool, kTableCount>;  // by Table
 bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port, const TableSet* only = nullptr);
+// The ports of the tree's port mode: 1 and 2 in mode 1, 1 alone in modes 2 and 3.
+std::vector<int> PortsOf(const TableTreeCtrl& tree);
 // "PortA SDT (no answer)" for every table of the tree's ports that was not read.
 std::vector<std::string> TablesNotRead(const TableTreeCtrl& tree);
 // "PAT, PMT and SDT": the names of the tables in `tables`.

@@ -165,7 +165,18 @@ PortTables CaptureSelection::Tables() const {
   t.cat = Joined(Find(kCatTableId, kCatPid, std::nullopt), kCatPid);
   t.sdt = Joined(Find(kSdtTableId, kSdtBatPid, std::nullopt), kSdtBatPid);
   t.nit = Joined(Find(kNitTableId, NetworkPid(), std::nullopt), NetworkPid());
-  if (const auto bouquet = ChosenBouquet()) t.bat = Joined(Find(kBatTableId, kSdtBatPid, bouquet), kSdtBatPid);
+  if (options_.everyBouquet && !options_.bouquet) {
+    std::vector<std::pair<uint64_t, const Versions*>> found;
+    for (const auto& [key, v] : tables_)
+      if (std::get<0>(key) == kBatTableId && std::get<1>(key) == kSdtBatPid && v.complete) found.push_back({v.order, &v});
+    std::sort(found.begin(), found.end());
+    for (const auto& [order, v] : found) {
+      const Packets p = Joined(v, kSdtBatPid);
+      t.bat.insert(t.bat.end(), p.begin(), p.end());
+    }
+  } else if (const auto bouquet = ChosenBouquet()) {
+    t.bat = Joined(Find(kBatTableId, kSdtBatPid, bouquet), kSdtBatPid);
+  }
   if (options_.everyPmt) {
     std::vector<std::pair<uint64_t, PmtEntry>> found;
     for (const auto& [key, v] : tables_)
@@ -242,15 +253,17 @@ std::vector<std::string> CaptureSelection::Report() const {
   table("CAT", Find(kCatTableId, kCatPid, std::nullopt), "");
   const uint16_t networkPid = NetworkPid();
   table(Format("NIT actual (PID 0x%04X)", networkPid), Find(kNitTableId, networkPid, std::nullopt), "");
+  const bool everyBouquet = options_.everyBouquet && !options_.bouquet;
   const auto bouquet = ChosenBouquet();
-  if (bouquet) {
+  if (bouquet && !everyBouquet) {
     const Versions* bat = Find(kBatTableId, kSdtBatPid, bouquet);
     if (bat == nullptr) left.push_back(Format("BAT of bouquet 0x%04X not in the capture", *bouquet));
     table(Format("BAT of bouquet 0x%04X", *bouquet), bat, "");
   }
   for (const auto& [key, v] : tables_) {
     const auto [tableId, pid, id] = key;
-    if (tableId == kBatTableId && bouquet != id)
+    if (tableId == kBatTableId && everyBouquet) table(Format("BAT of bouquet 0x%04X", id), &v, "");
+    if (tableId == kBatTableId && bouquet != id && !everyBouquet)
       left.push_back(Format("BAT of bouquet 0x%04X left out: one bouquet per port", id));
     if (tableId == kSdtTableId && &v != sdt) left.push_back(Format("SDT actual of transport_stream_id 0x%04X left out", id));
     if (tableId == kNitTableId && pid != networkPid) left.push_back(Format("NIT actual on PID 0x%04X left out: the network PID is 0x%04X", pid, networkPid));

@@ -21,6 +21,7 @@ namespace quorvelin {
 struct CaptureOptions {
   std::optional<uint16_t> bouquet;  // the BAT of this bouquet_id; else the first bouquet seen
   bool everyPmt = false;            // every PMT on any PID, not only those of the PAT's programs
+  bool everyBouquet = false;        // without `bouquet`: the BAT of every bouquet, in the order seen
   bool stopWhenComplete = true;     // stop reading once every table is complete
 };
 

@@ -89,10 +89,14 @@ TEST(DeviceStore, PmtsAreFiledByPidAndProgramAndFoundThroughThePat) {
 TEST(DevsimCommandLine, BadOptionsAndTheSaveDirectory) {
   std::string error;
   for (const std::string bad :
-       {"--loss 1.5", "--udp-port", "--load 33=x.ts", "--load A", "--listen localhost", "--sample --load A=x.ts"}) {
+       {"--loss 1.5", "--udp-port", "--load 33=x.ts", "--load A", "--listen localhost", "--sample --load A=x.ts",
+        "--listen 127.0.0.9-127.0.0.8"}) {
     std::istringstream words(bad);
     EXPECT_FALSE(ParseDevsimArguments({std::istream_iterator<std::string>(words), {}}, error)) << bad;
   }
+  const auto range = ParseDevsimArguments({"--listen", "127.0.1.1-127.0.4.238"}, error);
+  ASSERT_TRUE(range && range->range) << error;
+  EXPECT_EQ(ntohl(range->range->second) - ntohl(range->range->first), 1005u);
   testing::TempDir dir;
   const std::string save = dir.Path() + "/made/here";
   const auto line = ParseDevsimArguments({"--load", "B=b.ts", "--load", "7=c.ts", "--save-dir", save}, error);

@@ -31,19 +31,6 @@ extern "C" {  // libdvbpsi's headers need this order
 namespace quorvelin::testing {
 namespace {
 
-struct Launched {
-  int status;
-  std::string out, err;
-};
-
-Launched Launch(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = RunLauncher(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-std::string Address(const devsim::Simulator& sim) { return Ipv4Text(sim.Address().address); }
-
 void WriteBytes(const char* path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
@@ -124,11 +111,11 @@ class FileOracle {
 TEST(BackupRestore, ABackupRestoredToASecondDeviceLeavesTheSameSections) {
   const auto first = StartDevice(), second = StartDevice({}, false);
   TempDir dir;
-  const Launched backup = Launch({"backup", "--device", Address(*first), "--out", "saved"});
+  const Launched backup = Command({"backup", "--device", Address(*first), "--out", "saved"});
   ASSERT_EQ(backup.status, 0) << backup.err;
   EXPECT_THAT(backup.out, ::testing::HasSubstr("NIT actual (0x40) on PID 0x0010: 2 sections"));
   for (const auto& [port, file] : {std::pair{"A", "saved/portA.ts"}, {"B", "saved/portB.ts"}}) {
-    const Launched restore = Launch({"restore", "--device", Address(*second), "--port", port, "--from", file});
+    const Launched restore = Command({"restore", "--device", Address(*second), "--port", port, "--from", file});
     ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
     EXPECT_THAT(restore.out, ::testing::HasSubstr(", verified ("));
 #ifdef QUORVELIN_HAVE_DVBPSI
@@ -154,7 +141,7 @@ TEST(BackupRestore, ACaptureIsRestoredWithWhatWasLeftOutNamedOrRefusedWhole) {
   sections.push_back({0x11, devsim::SectionWriter(0x46, 0x70, 9).U16(1).U8(0xFF).Finish()});
   sections.push_back({0x300, devsim::SectionWriter(2, 0x30, 0x11FB, 0, 1).U16(0xE100).U16(0xF000).Finish()});
   WriteBytes("capture.ts", Mux(sections, {.adaptation = 2, .packed = true}));
-  const Launched restore = Launch({"restore", "--device", Address(*device), "--port", "3", "--from", "capture.ts",
+  const Launched restore = Command({"restore", "--device", Address(*device), "--port", "3", "--from", "capture.ts",
                               "--bouquet", "0x1002"});
   ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
   for (const char* line : {"SDT other (0x46) on PID 0x0011 left out", "BAT of bouquet 0x1001 left out",
@@ -166,7 +153,7 @@ TEST(BackupRestore, ACaptureIsRestoredWithWhatWasLeftOutNamedOrRefusedWhole) {
   PortTables expected = device->Store().Port(2), sdtOnly;
   expected.sdt = sdtOnly.sdt = sample->Store().Port(1).sdt;
   WriteBytes("sdt.ts", Mux(SectionsOf(sdtOnly), {}));
-  const Launched one = Launch({"restore", "--device", Address(*device), "--port", "3", "--from", "sdt.ts"});
+  const Launched one = Command({"restore", "--device", Address(*device), "--port", "3", "--from", "sdt.ts"});
   ASSERT_EQ(one.status, 0) << one.out << one.err;
   EXPECT_THAT(one.out, ::testing::HasSubstr("kept as they are: PAT, PMT, CAT, NIT, TDT, TOT and BAT\n"));
   EXPECT_EQ(device->Store().Port(2), expected);
@@ -175,7 +162,7 @@ TEST(BackupRestore, ACaptureIsRestoredWithWhatWasLeftOutNamedOrRefusedWhole) {
   for (int program = 1; program <= 43; ++program) pat.U16(program).U16(0xE000 | (0x100 + program));
   WriteBytes("big.ts", Mux({{0, pat.Finish()}}, {}));
   const int writes = device->Store().Writes();
-  const Launched refused = Launch({"restore", "--device", Address(*device), "--port", "A", "--from", "big.ts"});
+  const Launched refused = Command({"restore", "--device", Address(*device), "--port", "A", "--from", "big.ts"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_THAT(refused.err, ::testing::HasSubstr("PAT"));
   EXPECT_EQ(device->Store().Writes(), writes);

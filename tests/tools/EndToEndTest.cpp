@@ -198,7 +198,8 @@ TEST(EndToEnd, ASilentDeviceOrABadArgumentFailsTheCommand) {
     EXPECT_EQ(run.err, "The device at " + to + " does not answer.\n");
   }
   for (const char* bad : {"", "dump", "dump --device 300.1.1.1", "copy --from 127.0.0.1", "frobnicate",
-                          "dump --device 127.0.0.1 --channel 3", "dump --device 127.0.0.1 --read-timeout-ms 0"}) {
+                          "dump --device 127.0.0.1 --channel 3", "dump --device 127.0.0.1 --read-timeout-ms 0",
+                          "diff 127.0.0.1", "sync --from 127.0.0.1", "sync --from A --to B --tables NIT,EIT", "audit"}) {
     const Launch run(bad);
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_NE(run.err.find("usage: quorvelin"), std::string::npos);

@@ -33,11 +33,14 @@ std::optional<int> PortIndexOf(const std::string& text) {
 const char* const kDevsimUsage =
     "usage: quorvelin-devsim [options]\n"
     "  --listen ADDR          IPv4 address to serve on (default 127.0.0.1)\n"
+    "  --listen FIRST-LAST    one device per address of the range, each with its own tables\n"
+    "                         (all loaded alike) and, with --save-dir DIR, saved in DIR/ADDR\n"
     "  --udp-port N           UDP port (default 2007)\n"
     "  --sample               the built-in two-port multiplex (default without --load)\n"
     "  --load PORT=FILE.ts    tables of a port (A, B or 1..32) from transport packets; repeatable\n"
     "  --save-dir DIR         write DIR/portN.ts after every write and on exit (DIR created if missing)\n"
     "  --fragmented           answer reads in the fragmented framing\n"
+    "  --refuse-writes        take no write and answer none (a read-only device)\n"
     "  --packets-per-datagram N  packets per plain answer datagram (default 5)\n"
     "  --loss P --duplicate P --truncate P --oversize P --spoof P   fault probabilities (0..1)\n"
     "  --delay-ms N           send every datagram N ms late\n"
@@ -62,13 +65,16 @@ std::optional<DevsimCommandLine> ParseDevsimArguments(const std::vector<std::str
       line.help = true;
     } else if (a == "--sample") {
       sample = true;
+    } else if (a == "--refuse-writes") {
+      line.simulator.refuseWrites = true;
     } else if (a == "--fragmented") {
       line.simulator.fragmented = true;
     } else if (a == "--listen") {
       const auto v = value();
       const auto address = v ? ParseIpv4(v->c_str()) : std::nullopt;
-      ok = address.has_value();
-      if (ok) line.simulator.listen.address = *address;
+      line.range = v && !address ? ParseAddressRange(*v) : std::nullopt;
+      ok = address.has_value() || line.range.has_value();
+      if (address) line.simulator.listen.address = *address;
     } else if (a == "--udp-port") {
       ok = integer(0, 65535, [&](long n) { line.simulator.listen.port = static_cast<uint16_t>(n); });
     } else if (a == "--packets-per-datagram") {
@@ -123,6 +129,11 @@ bool LoadTables(const DevsimCommandLine& line, DeviceStore& store, std::string& 
     store.SetPort(port, std::move(tables));
   }
   return true;
+}
+
+void CopyTables(const DeviceStore& from, SimulatorRange& range) {
+  for (auto& sim : range.Devices())
+    for (int port : from.PortIndices()) sim->Store().SetPort(port, from.Port(port));
 }
 
 }  // namespace quorvelin::devsim

@@ -1,7 +1,8 @@
 #include "tools/devsim/Simulator.h"
 
 #include <arpa/inet.h>
-#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -41,6 +42,17 @@ bool PrepareSaveDirectory(const std::string& directory, std::string& error) {
   return false;
 }
 
+// Signals `wake` to the serving thread, waits for it to end and closes the event.
+void EndServing(std::thread& thread, int& wake) {
+  if (thread.joinable()) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake, &one, sizeof one);
+    thread.join();
+  }
+  if (wake >= 0) ::close(wake);
+  wake = -1;
+}
+
 }  // namespace
 
 Simulator::Simulator(SimulatorOptions options) : options_(std::move(options)), rng_(options_.seed) {}
@@ -48,6 +60,17 @@ Simulator::Simulator(SimulatorOptions options) : options_(std::move(options)), r
 Simulator::~Simulator() { Stop(); }
 
 bool Simulator::Start(std::string& error) {
+  if (!Open(error)) return false;
+  wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wake_ < 0) {
+    error = "cannot create the stop event";
+    return false;
+  }
+  thread_ = std::thread([this] { Serve({this}, wake_); });
+  return true;
+}
+
+bool Simulator::Open(std::string& error) {
   if (!options_.saveDir.empty() && !PrepareSaveDirectory(options_.saveDir, error)) return false;
   socket_ = UdpSocket::Open();
   if (!socket_.Bind(options_.listen)) {
@@ -62,24 +85,16 @@ bool Simulator::Start(std::string& error) {
       if (!spoofSocket_.Bind(*source)) spoofSocket_.Close();
     }
   }
-  wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (wake_ < 0) {
-    error = "cannot create the stop event";
-    return false;
-  }
   stopped_ = false;
-  thread_ = std::thread([this] { Serve(); });
   return true;
 }
 
 void Simulator::Stop() {
-  if (thread_.joinable()) {
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wake_, &one, sizeof one);
-    thread_.join();
-  }
-  if (wake_ >= 0) ::close(wake_);
-  wake_ = -1;
+  EndServing(thread_, wake_);
+  Close();
+}
+
+void Simulator::Close() {
   if (!stopped_ && !options_.saveDir.empty())
     for (int port : store_.PortIndices()) store_.SavePort(options_.saveDir, port);
   stopped_ = true;
@@ -87,20 +102,46 @@ void Simulator::Stop() {
   spoofSocket_.Close();
 }
 
-void Simulator::Serve() {
+void Simulator::ReceiveWaiting(std::vector<uint8_t>& area) {
+  // Everything already waiting, without blocking.
+  while (const auto r = socket_.ReceiveUntil(area.data(), area.size(), SteadyClock::now()))
+    if (!r->truncated) Handle(area.data(), r->length, r->from);
+  Flush();
+}
+
+void Simulator::Serve(const std::vector<Simulator*>& sims, int wake) {
   std::vector<uint8_t> area(kOversizeDatagram * 2);
-  for (;;) {
-    std::array<pollfd, 2> p{{{socket_.Descriptor(), POLLIN, 0}, {wake_, POLLIN, 0}}};
-    const int timeout = outgoing_.empty() ? -1 : MillisecondsUntil(outgoing_.front().due);
-    if (::poll(p.data(), p.size(), timeout) < 0 && errno != EINTR) return;
-    if (p[1].revents & POLLIN) return;
-    if (p[0].revents & POLLIN) {
-      // Everything already waiting, without blocking.
-      while (const auto r = socket_.ReceiveUntil(area.data(), area.size(), SteadyClock::now()))
-        if (!r->truncated) Handle(area.data(), r->length, r->from);
-    }
-    Flush();
+  const int events = ::epoll_create1(EPOLL_CLOEXEC);
+  if (events < 0) return;
+  epoll_event e{};
+  e.events = EPOLLIN;
+  e.data.u64 = sims.size();
+  ::epoll_ctl(events, EPOLL_CTL_ADD, wake, &e);
+  bool delays = false;
+  for (size_t i = 0; i < sims.size(); ++i) {
+    e.data.u64 = i;
+    ::epoll_ctl(events, EPOLL_CTL_ADD, sims[i]->socket_.Descriptor(), &e);
+    delays = delays || sims[i]->options_.faults.delayMs > 0;
   }
+  std::array<epoll_event, 64> ready{};
+  for (;;) {
+    int timeout = -1;  // datagrams sent late: wait no longer than the earliest is due
+    for (size_t i = 0; delays && i < sims.size(); ++i)
+      if (!sims[i]->outgoing_.empty()) {
+        const int due = MillisecondsUntil(sims[i]->outgoing_.front().due);
+        timeout = timeout < 0 ? due : std::min(timeout, due);
+      }
+    const int n = ::epoll_wait(events, ready.data(), static_cast<int>(ready.size()), timeout);
+    if (n < 0 && errno != EINTR) break;
+    bool woken = false;
+    for (int k = 0; k < n; ++k) {
+      if (ready[static_cast<size_t>(k)].data.u64 == sims.size()) woken = true;
+      else sims[ready[static_cast<size_t>(k)].data.u64]->ReceiveWaiting(area);
+    }
+    if (woken) break;
+    for (size_t i = 0; delays && i < sims.size(); ++i) sims[i]->Flush();
+  }
+  ::close(events);
 }
 
 bool Simulator::Chance(double p) {
@@ -115,7 +156,7 @@ void Simulator::Handle(const uint8_t* d, size_t length, const Endpoint& from) {
   if (length < kFrameHeaderSize || d[0] != kFrameSync) return;
   if (d[1] == kReadCommand && length == kFrameHeaderSize)
     AnswerRead(d, from);
-  else if (d[1] == kWriteCommand)
+  else if (d[1] == kWriteCommand && !options_.refuseWrites)
     TakeWrite(d, length, from);
 }
 
@@ -292,6 +333,52 @@ std::unique_ptr<Simulator> StartOnFreeLoopback(SimulatorOptions options, std::st
   }
   error = "no free loopback address for port " + std::to_string(options.listen.port);
   return nullptr;
+}
+
+SimulatorRange::SimulatorRange(uint32_t first, uint32_t last, const SimulatorOptions& options) {
+  for (uint32_t host = ntohl(first); host <= ntohl(last); ++host) {
+    SimulatorOptions each = options;
+    each.listen.address = htonl(host);
+    each.seed = options.seed + static_cast<uint32_t>(sims_.size());
+    if (!options.saveDir.empty())
+      each.saveDir = (std::filesystem::path(options.saveDir) / Ipv4Text(each.listen.address)).string();
+    sims_.push_back(std::make_unique<Simulator>(std::move(each)));
+  }
+}
+
+SimulatorRange::~SimulatorRange() { Stop(); }
+
+bool SimulatorRange::Start(std::string& error) {
+  // A socket per device: as many descriptors as the system lets this process have.
+  rlimit files{};
+  if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+  }
+  for (auto& sim : sims_)
+    if (!sim->Open(error)) return false;
+  wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wake_ < 0) {
+    error = "cannot create the stop event";
+    return false;
+  }
+  std::vector<Simulator*> all;
+  for (auto& sim : sims_) all.push_back(sim.get());
+  thread_ = std::thread([all, this] { Simulator::Serve(all, wake_); });
+  return true;
+}
+
+void SimulatorRange::Stop() {
+  EndServing(thread_, wake_);
+  for (auto& sim : sims_) sim->Close();
+}
+
+std::optional<std::pair<uint32_t, uint32_t>> ParseAddressRange(const std::string& text) {
+  const size_t dash = text.find('-');
+  if (dash == std::string::npos) return std::nullopt;
+  const auto first = ParseIpv4(text.substr(0, dash).c_str()), last = ParseIpv4(text.substr(dash + 1).c_str());
+  if (!first || !last || ntohl(*last) < ntohl(*first) || ntohl(*last) - ntohl(*first) >= 65536) return std::nullopt;
+  return std::pair{*first, *last};
 }
 
 }  // namespace quorvelin::devsim

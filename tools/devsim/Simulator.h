@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <memory>
 #include <random>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "device/Framing.h"
 #include "device/UdpSocket.h"
@@ -37,6 +39,7 @@ struct SimulatorOptions {
   bool fragmented = false;                       // answer reads in fragments
   size_t packetsPerDatagram = kPacketsPerChunk;  // packets per plain answer datagram
   std::string saveDir;                           // portN.ts after every write and at the end (created)
+  bool refuseWrites = false;                     // a read-only device: writes are not taken nor answered
   FaultRates faults;
   uint32_t seed = 2007;
 };
@@ -53,6 +56,8 @@ class Simulator {
   bool Start(std::string& error);
   // Stops serving (and saves every port when a save directory is set). Idempotent.
   void Stop();
+  // Start without a thread of its own: a SimulatorRange serves it.
+  bool Open(std::string& error);
 
   Endpoint Address() const { return options_.listen; }
   DeviceStore& Store() { return store_; }
@@ -86,7 +91,12 @@ class Simulator {
   };
   using Peer = std::pair<uint32_t, uint16_t>;
 
-  void Serve();
+  friend class SimulatorRange;
+  // Serves every simulator from the calling thread until `wake` is signalled.
+  static void Serve(const std::vector<Simulator*>& sims, int wake);
+  void ReceiveWaiting(std::vector<uint8_t>& area);
+  // Saves every port when a save directory is set, and closes the sockets.
+  void Close();
   void Handle(const uint8_t* d, size_t length, const Endpoint& from);
   void AnswerRead(const uint8_t* request, const Endpoint& from);
   void TakeWrite(const uint8_t* d, size_t length, const Endpoint& from);
@@ -114,6 +124,32 @@ class Simulator {
   Counters counters_;
   bool stopped_ = false;
 };
+
+// One simulated device per address of a range, every one with its own tables, all served by
+// one thread.
+class SimulatorRange {
+ public:
+  // Addresses in network byte order; each device listens on options.listen.port, saves into
+  // options.saveDir/ADDR when a save directory is set and seeds its faults with seed + its index.
+  SimulatorRange(uint32_t first, uint32_t last, const SimulatorOptions& options);
+  ~SimulatorRange();
+  SimulatorRange(const SimulatorRange&) = delete;
+  SimulatorRange& operator=(const SimulatorRange&) = delete;
+
+  // Binds every address and starts serving; false with a message when one cannot be bound.
+  bool Start(std::string& error);
+  void Stop();
+  std::vector<std::unique_ptr<Simulator>>& Devices() { return sims_; }
+
+ private:
+  std::vector<std::unique_ptr<Simulator>> sims_;
+  int wake_ = -1;
+  std::thread thread_;
+};
+
+// "127.0.1.1-127.0.4.238" to its first and last address (network byte order); nothing for text
+// that is not two addresses in rising order, or a range of more than 65536.
+std::optional<std::pair<uint32_t, uint32_t>> ParseAddressRange(const std::string& text);
 
 // A simulator on the first loopback address 127.0.0.N (N from 2 up, starting at a place that
 // depends on the process) whose UDP port is free.

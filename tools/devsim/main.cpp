@@ -25,6 +25,25 @@ int main(int argc, char** argv) {
   sigaddset(&stop, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
+  if (line->range) {
+    DeviceStore tables;
+    SimulatorRange range(line->range->first, line->range->second, line->simulator);
+    const bool loaded = LoadTables(*line, tables, error);
+    if (loaded) CopyTables(tables, range);
+    if (!loaded || !range.Start(error)) {
+      std::fprintf(stderr, "quorvelin-devsim: %s\n", error.c_str());
+      return 1;
+    }
+    std::printf("quorvelin-devsim ready on %s to %s:%u (%zu devices, %s framing)\n",
+                quorvelin::Ipv4Text(line->range->first).c_str(), quorvelin::Ipv4Text(line->range->second).c_str(),
+                static_cast<unsigned>(line->simulator.listen.port), range.Devices().size(),
+                line->simulator.fragmented ? "fragmented" : "plain");
+    std::fflush(stdout);
+    int signal = 0;
+    sigwait(&stop, &signal);
+    range.Stop();
+    return 0;
+  }
   Simulator sim(line->simulator);
   if (!LoadTables(*line, sim.Store(), error) || !sim.Start(error)) {
     std::fprintf(stderr, "quorvelin-devsim: %s\n", error.c_str());

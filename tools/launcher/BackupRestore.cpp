@@ -26,21 +26,6 @@ std::string FileName(const TableTreeCtrl& tree, int port) {
   return port == 2 ? "portB.ts" : "portA.ts";
 }
 
-// The sections of one port's reads, each once, on the PID it goes out on (the NIT on the PAT's
-// network PID), in the order they were read.
-std::vector<std::pair<uint16_t, Section>> PortSections(const RecordingExchange& recording, const TableTreeCtrl& tree,
-                                                       int port) {
-  std::vector<std::pair<uint16_t, Section>> out;
-  std::set<std::pair<uint16_t, Section>> seen;
-  for (const auto& read : recording.reads) {
-    if (read.port != port) continue;
-    const uint16_t pid = read.pid == kNitPid ? NitPid(tree, port) : read.pid;
-    for (Section& s : AnswerSections(read.bytes.data(), read.bytes.size(), TableIdsOfRead(read.pid, read.bat)))
-      if (seen.insert({pid, s}).second) out.emplace_back(pid, std::move(s));
-  }
-  return out;
-}
-
 bool WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   const std::filesystem::path part = path.string() + ".part";
   {
@@ -76,6 +61,19 @@ std::string UtcNow() {
 }
 
 }  // namespace
+
+std::vector<std::pair<uint16_t, Section>> PortSections(const RecordingExchange& recording, const TableTreeCtrl& tree,
+                                                       int port) {
+  std::vector<std::pair<uint16_t, Section>> out;
+  std::set<std::pair<uint16_t, Section>> seen;
+  for (const auto& read : recording.reads) {
+    if (read.port != port) continue;
+    const uint16_t pid = read.pid == kNitPid ? NitPid(tree, port) : read.pid;
+    for (Section& s : AnswerSections(read.bytes.data(), read.bytes.size(), TableIdsOfRead(read.pid, read.bat)))
+      if (seen.insert({pid, s}).second) out.emplace_back(pid, std::move(s));
+  }
+  return out;
+}
 
 std::vector<uint8_t> TableIdsOfRead(uint16_t pid, bool bat) {
   switch (pid) {

@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sections/PortTables.h"
@@ -17,6 +18,14 @@ int RunBackup(const HeadlessOptions& options, std::ostream& out, std::ostream& e
 // Takes the port's tables out of the capture (saying what it took and left out), loads them
 // into the port's tree as Refresh does, writes them with Submit and compares the read-back.
 int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+
+class RecordingExchange;
+class TableTreeCtrl;
+
+// The sections of one port's reads, each once, on the PID it goes out on (the NIT on the PAT's
+// network PID), in the order they were read.
+std::vector<std::pair<uint16_t, std::vector<uint8_t>>> PortSections(const RecordingExchange& recording,
+                                                                    const TableTreeCtrl& tree, int port);
 
 // The table_ids a read of `pid` delivers.
 std::vector<uint8_t> TableIdsOfRead(uint16_t pid, bool bat);

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <ostream>
+#include <set>
+#include <sstream>
 
 #include "device/Flows.h"
 #include "tools/common/Arguments.h"
@@ -10,6 +12,7 @@
 #include "tools/launcher/BackupRestore.h"
 #include "tools/launcher/ConsoleUi.h"
 #include "tools/launcher/DeviceSession.h"
+#include "tools/launcher/TreeDiff.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -51,9 +54,21 @@ const char* const kLauncherUsage =
     "       quorvelin copy --from ADDR --to ADDR [--partial] [options]\n"
     "       quorvelin backup --device ADDR --out DIR [options]\n"
     "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts [--bouquet ID] [--whole-port] [options]\n"
+    "       quorvelin diff A B [--tables LIST] [options]\n"
+    "       quorvelin sync --from SOURCE [--from-port A|B|N] --to ADDR[,ADDR...] | --to-list FILE\n"
+    "                      [--tables LIST] [--bouquet ID] [--version N] [--dry-run] [--in-flight N] [options]\n"
+    "       quorvelin audit --devices FILE [--tables LIST] [--reference ADDR|FILE] [--json] [options]\n"
     "copy writes nothing when a table of the source could not be read; --partial copies what was\n"
     "read and exits with 3. restore leaves the tables the capture lacks as they are; --whole-port\n"
     "writes them empty.\n"
+    "diff compares the tree lines of each table of A and B (each a device address, a backup folder\n"
+    "or a .ts file) and exits with 1 when they differ. sync writes the tables of the source port\n"
+    "(default NIT,BAT) to every port of every device, reads each back and exits with 0 only when\n"
+    "every device verified. audit reads every device (default NIT,BAT) and names per table the\n"
+    "devices that differ from the reference (default: the majority) and their differing lines.\n"
+    "A device list holds one address a line, each optionally followed by\n"
+    "--port-mode N, --channel N, --fragmented; '#' starts a comment.\n"
+    "  --tables LIST          tables by name: PAT,PMT,SDT,CAT,NIT,TDT,TOT,BAT\n"
     "options:\n"
     "  --port-mode N          1: ports A and B (default); 2 or 3: one port, the channel\n"
     "  --channel N            the channel of a one-port device (default 1)\n"
@@ -70,8 +85,8 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
   }
   HeadlessOptions o;
   o.command = args[0];
-  if (o.command != "dump" && o.command != "copy" && o.command != "backup" && o.command != "restore" &&
-      o.command != "demo") {
+  static const std::set<std::string> kCommands = {"dump", "copy", "backup", "restore", "diff", "sync", "audit", "demo"};
+  if (kCommands.count(o.command) == 0) {
     error = "unknown command " + o.command;
     return std::nullopt;
   }
@@ -85,7 +100,45 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
     };
     bool ok = true, known = true;
     auto& t = o.link.timeouts;
-    if (a == "--from" && o.command == "restore") {
+    const bool sync = o.command == "sync", audit = o.command == "audit";
+    if (o.command == "diff" && a.rfind("--", 0) != 0) {
+      o.operands.push_back(a);
+    } else if (a == "--tables" && (o.command == "diff" || sync || audit)) {
+      const auto v = value();
+      const auto set = v ? ParseTableList(*v) : std::nullopt;
+      ok = set.has_value();
+      if (ok) o.tables = *set;
+    } else if (a == "--from" && sync) {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.source = *v;
+    } else if (a == "--to" && sync) {
+      const auto v = value();
+      std::istringstream list(v.value_or(""));
+      for (std::string address; std::getline(list, address, ',');) o.devices.push_back(address);
+      ok = !o.devices.empty();
+    } else if ((a == "--to-list" && sync) || (a == "--devices" && audit)) {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.deviceList = *v;
+    } else if (a == "--from-port" && sync) {
+      HeadlessOptions port;
+      ok = TakePort(value(), port);
+      o.fromPort = port.port;
+      o.fromChannel = port.channelNumber;
+    } else if (a == "--dry-run" && sync) {
+      o.dryRun = true;
+    } else if (a == "--version" && sync) {
+      ok = integer(0, 31, [&](long n) { o.version = static_cast<int>(n); });
+    } else if (a == "--reference" && audit) {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.reference = *v;
+    } else if (a == "--json" && audit) {
+      o.json = true;
+    } else if (a == "--in-flight" && (sync || audit)) {
+      ok = integer(1, 1024, [&](long n) { o.inFlight = static_cast<int>(n); });
+    } else if (a == "--from" && o.command == "restore") {
       const auto v = value();
       ok = v && !v->empty();
       if (ok) o.file = *v;
@@ -95,7 +148,7 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
       if (ok) o.directory = *v;
     } else if (a == "--port" && o.command == "restore") {
       ok = TakePort(value(), o);
-    } else if (a == "--bouquet" && o.command == "restore") {
+    } else if (a == "--bouquet" && (o.command == "restore" || sync)) {
       const auto v = value();
       const auto id = v ? ParseInteger(*v, 0, 0xFFFF) : std::nullopt;
       const auto hex = v && v->rfind("0x", 0) == 0 ? ParseHexInteger(v->substr(2), 0xFFFF) : std::nullopt;
@@ -141,6 +194,18 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
   }
   if (o.command == "restore" && (o.device == 0 || o.file.empty() || o.port == 0)) {
     error = "restore needs --device ADDR, --port A|B|N and --from FILE.ts";
+    return std::nullopt;
+  }
+  if (o.command == "diff" && o.operands.size() != 2) {
+    error = "diff needs two sides: A B (each a device address, a backup folder or a .ts file)";
+    return std::nullopt;
+  }
+  if (o.command == "sync" && (o.source.empty() || (o.devices.empty() && o.deviceList.empty()))) {
+    error = "sync needs --from SOURCE and --to ADDR[,ADDR...] or --to-list FILE";
+    return std::nullopt;
+  }
+  if (o.command == "audit" && o.deviceList.empty()) {
+    error = "audit needs --devices FILE";
     return std::nullopt;
   }
   if ((o.command == "dump" && o.device == 0) || (o.command == "copy" && (o.device == 0 || o.target == 0))) {
@@ -234,6 +299,9 @@ int RunLauncher(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   if (options->command == "dump") return RunDump(*options, out, err);
   if (options->command == "copy") return RunCopy(*options, out, err);
+  if (options->command == "diff") return RunDiff(*options, out, err);
+  if (options->command == "sync") return RunSync(*options, out, err);
+  if (options->command == "audit") return RunAudit(*options, out, err);
   if (options->command == "backup") return RunBackup(*options, out, err);
   if (options->command == "restore") return RunRestore(*options, out, err);
   return RunDemo(*options, out, err);

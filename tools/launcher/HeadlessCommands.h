@@ -3,6 +3,7 @@
 // one, and a demo against the built-in simulated device.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <iosfwd>
@@ -15,7 +16,7 @@
 namespace quorvelin {
 
 struct HeadlessOptions {
-  std::string command;            // dump, copy, backup, restore or demo
+  std::string command;            // dump, copy, backup, restore, diff, sync, audit or demo
   uint32_t device = 0;            // dump: the device; copy: the source
   uint32_t target = 0;            // copy: the destination
   int portMode = 1;
@@ -28,7 +29,18 @@ struct HeadlessOptions {
   std::optional<uint16_t> bouquet;  // restore: the BAT's bouquet_id
   bool wholePort = false;         // restore: tables the capture lacks go out empty
   bool partial = false;           // copy: what was read, when some tables were not
-
+  std::vector<std::string> operands;  // diff: the two sides
+  std::array<bool, 8> tables{};       // diff, sync, audit: by Table; none given: the command's own
+  std::string source;                 // sync: --from (a device, a backup folder or a .ts file)
+  std::vector<std::string> devices;   // sync: --to; audit: every device
+  std::string deviceList;             // sync: --to-list; audit: --devices
+  int fromPort = 1;                   // sync: --from-port A (1) or B (2), or a channel
+  int fromChannel = -1;               // sync: --from-port N, the channel of a one-port device
+  bool dryRun = false;                // sync: what would change, nothing written
+  std::optional<int> version;         // sync: --version N
+  int inFlight = 64;                  // sync, audit: devices handled at once
+  std::string reference;              // audit: the device or file the others are held to
+  bool json = false;                  // audit: the report as JSON
 };
 
 // Nothing, with a message in `error`, for an unknown command or option or a bad value.
@@ -37,6 +49,10 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
 // Each returns the process exit status: 0 done, 1 the device work failed, 2 bad arguments.
 int RunDump(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+// diff, sync and audit (NetworkCommands.cpp).
+int RunDiff(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+int RunSync(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+int RunAudit(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 // Starts the simulator with the sample on a free loopback address and dumps it.
 int RunDemo(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 // Parses and runs a whole command line (without the program name).
