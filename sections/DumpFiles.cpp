@@ -4,10 +4,30 @@
 #include <fstream>
 #include <system_error>
 
+#include "util/Settings.h"
+
 namespace quorvelin {
+namespace {
+
+std::string& ChosenDirectory() {
+  static std::string chosen;
+  return chosen;
+}
+
+}  // namespace
+
+std::string DumpDirectory() {
+  if (!ChosenDirectory().empty()) return ChosenDirectory();
+  const std::string cache = UserCacheDirectory();
+  return cache.empty() ? cache : cache + "/tables";
+}
+
+void SetDumpDirectory(std::string directory) { ChosenDirectory() = std::move(directory); }
 
 bool WriteDumpFile(const std::string& name, const uint8_t* bytes, size_t size) {
-  const std::filesystem::path dir(kDumpDirectory);
+  const std::string where = DumpDirectory();
+  if (where.empty()) return false;
+  const std::filesystem::path dir(where);
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec && !std::filesystem::is_directory(dir, ec)) return false;

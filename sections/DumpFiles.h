@@ -1,5 +1,5 @@
-// Dump files of received tables (tables/pmt%d.bin, tables/sdt%d.bin, tables/nit.bin, ...):
-// the raw bytes a read delivered, kept for inspection; nothing reads them back.
+// Dump files of received tables (pmt%d.bin, sdt%d.bin, nit.bin, ...): the raw bytes a read
+// delivered, kept for inspection; nothing reads them back.
 #pragma once
 
 #include <cstddef>
@@ -8,11 +8,15 @@
 
 namespace quorvelin {
 
-// Directory of the dumps, relative to the current working directory.
-inline constexpr const char* kDumpDirectory = "tables";
+// Where the dumps go: the directory SetDumpDirectory named (--dump-dir), else tables/ under the
+// user's cache folder ($XDG_CACHE_HOME/quorvelin/tables, by default ~/.cache/quorvelin/tables);
+// empty when no such folder is known, and then nothing is written.
+std::string DumpDirectory();
+// Empty goes back to the cache folder.
+void SetDumpDirectory(std::string directory);
 
-// Writes `size` bytes to tables/<name>, creating the directory when missing and replacing an
-// earlier file. False when the directory or the file cannot be written; the read goes on.
+// Writes `size` bytes to <DumpDirectory>/<name>, creating the directory when missing and
+// replacing an earlier file. False when the directory or the file cannot be written; the read goes on.
 bool WriteDumpFile(const std::string& name, const uint8_t* bytes, size_t size);
 
 }  // namespace quorvelin

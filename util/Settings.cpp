@@ -3,6 +3,7 @@
 #include "util/Settings.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,6 +153,49 @@ bool HoldsLineBreak(const std::string& s) { return s.find_first_of("\r\n") != st
 
 std::string SettingsPathIn(const std::string& directory) { return directory + "/" + kSettingsFile; }
 
+// An absolute path from the environment, else nothing.
+std::string AbsoluteVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] == '/' ? std::string(value) : std::string();
+}
+
+std::string HomeDirectory() {
+  std::string home = AbsoluteVariable("HOME");
+  if (!home.empty()) return home;
+  std::vector<char> area(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, area.data(), area.size(), &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr && found->pw_dir[0] == '/')
+    home = found->pw_dir;
+  return home;
+}
+
+// <$variable or ~/homeRelative>/quorvelin, XDG base directory style.
+std::string UserDirectory(const char* variable, const char* homeRelative) {
+  std::string base = AbsoluteVariable(variable);
+  if (base.empty()) {
+    const std::string home = HomeDirectory();
+    if (home.empty()) return home;
+    base = home + "/" + homeRelative;
+  }
+  return base + "/quorvelin";
+}
+
+std::string UserSettingsPath() {
+  const std::string dir = UserConfigDirectory();
+  return dir.empty() ? dir : SettingsPathIn(dir);
+}
+
+// "Code" of the setting.ini at `path`; nothing when the file or the key is missing.
+std::optional<std::string> CodeIn(const std::string& path) {
+  constexpr const char* kAbsent = "\n";  // no value can hold a line break
+  if (path.empty()) return std::nullopt;
+  std::string value = ReadProfileString(path, kSettingsSection, kCodeKey, kAbsent);
+  if (value == kAbsent) return std::nullopt;
+  return value;
+}
+
 // Leading blanks, an optional sign and the digits that follow; no digits give 0.
 int LeadingInteger(const std::string& text) {
   const long value = std::strtol(text.c_str(), nullptr, 10);
@@ -190,15 +234,26 @@ std::string ExecutableDirectory() {
 
 int ReadTextCodeSetting() { return ReadTextCodeSetting(ExecutableDirectory()); }
 
-int ReadTextCodeSetting(const std::string& directory) {
-  if (directory.empty()) return 0;
-  return LeadingInteger(ReadProfileString(SettingsPathIn(directory), kSettingsSection, kCodeKey, kSettingDefault));
+int ReadTextCodeSetting(const std::string& executableDirectory) {
+  auto code = CodeIn(executableDirectory.empty() ? executableDirectory : SettingsPathIn(executableDirectory));
+  if (!code) code = CodeIn(UserSettingsPath());
+  return LeadingInteger(code.value_or(kSettingDefault));
 }
 
-std::string ReadLcnFlag() { return ReadProfileString(kSettingsFile, kSettingsSection, kLcnFlagKey, kSettingDefault); }
+std::string UserConfigDirectory() { return UserDirectory("XDG_CONFIG_HOME", ".config"); }
+std::string UserCacheDirectory() { return UserDirectory("XDG_CACHE_HOME", ".cache"); }
+
+std::string ReadLcnFlag() {
+  const std::string path = UserSettingsPath();
+  return path.empty() ? kSettingDefault : ReadProfileString(path, kSettingsSection, kLcnFlagKey, kSettingDefault);
+}
 
 bool WriteLcnFlag(const std::string& value) {
-  return WriteProfileString(kSettingsFile, kSettingsSection, kLcnFlagKey, value);
+  const std::string dir = UserConfigDirectory();
+  if (dir.empty()) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  return WriteProfileString(SettingsPathIn(dir), kSettingsSection, kLcnFlagKey, value);
 }
 
 }  // namespace quorvelin

@@ -1,5 +1,5 @@
-// setting.ini, section "Setting": "Code" beside the executable, "LCN_FLAG" in the current
-// directory. Missing files and keys read as the default "***".
+// setting.ini, section "Setting": "Code" beside the executable (else in the user's config
+// folder), "LCN_FLAG" in the user's config folder. Missing files and keys read as the default "***".
 #pragma once
 
 #include <string>
@@ -17,10 +17,16 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
                         const std::string& value);
 
 std::string ExecutableDirectory();  // from /proc/self/exe
-// The text code: "Code" of the executable's setting.ini converted as leading digits (else 0).
+// This program's folder under the user's XDG base directories: $XDG_CONFIG_HOME/quorvelin (by
+// default ~/.config/quorvelin) and $XDG_CACHE_HOME/quorvelin (~/.cache/quorvelin). A variable
+// that is not an absolute path counts as unset; empty when no home directory is known either.
+std::string UserConfigDirectory();
+std::string UserCacheDirectory();
+// The text code: "Code" of setting.ini beside the executable, or when that holds none, of the
+// user's config folder, converted as leading digits (else 0).
 int ReadTextCodeSetting();
-int ReadTextCodeSetting(const std::string& directory);
-// "LCN_FLAG" of setting.ini in the current directory.
+int ReadTextCodeSetting(const std::string& executableDirectory);
+// "LCN_FLAG" of setting.ini in the user's config folder; the write creates the folder.
 std::string ReadLcnFlag();
 bool WriteLcnFlag(const std::string& value);
 // Only the exact value "14bit" selects 14-bit logical channel numbers.

@@ -71,10 +71,14 @@ class ModalScript {
 
 }  // namespace quorvelin::test
 
-// The main of a test program: the offscreen platform unless another is set, numbers in the C locale.
+// The main of a test program: the offscreen platform unless another is set, numbers in the C
+// locale, the user's config and cache folders (window place, LCN width, dumps) in a scratch directory.
 #define QUORVELIN_EDITOR_TEST_MAIN(Class)                                                         \
   int main(int argc, char** argv) {                                                              \
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
+    const QTemporaryDir userFolders;                                                             \
+    qputenv("XDG_CONFIG_HOME", (userFolders.path() + "/config").toLocal8Bit());                  \
+    qputenv("XDG_CACHE_HOME", (userFolders.path() + "/cache").toLocal8Bit());                    \
     QApplication app(argc, argv);                                                                \
     std::setlocale(LC_NUMERIC, "C");                                                             \
     return QTest::qExec(std::make_unique<Class>().get(), argc, argv);                            \

@@ -95,13 +95,15 @@ TEST_F(NitBat, ReadingWalksTheSectionsUpToTheLastOnePassingOverWhatCannotBeReadA
   EXPECT_EQ(Sections(2, Table::Nit) << 4 | Sections(2, Table::Bat), 0x33);  // none behind the last one
   ExpectLines(Branch(2, Table::Nit) + Branch(2, Table::Bat),
               {"SECTION:2\n", "SectionNumber: 0x2,BouquetID:0x1001,version_number:0x3\n"});
-  EXPECT_EQ(ReadFileBytes("tables/nit.bin").size() << 20 | ReadFileBytes("tables/bat.bin").size(),
+  EXPECT_EQ(ReadFileBytes("cache/quorvelin/tables/nit.bin").size() << 20 |
+                ReadFileBytes("cache/quorvelin/tables/bat.bin").size(),
             kNitBufferSize << 20 | kBatBufferSize);
-  std::filesystem::remove_all("tables");
-  EXPECT_FALSE(ReadNit(tree, silent, 1) || ReadBat(tree, silent, 1) || std::filesystem::exists("tables"));
+  std::filesystem::remove_all("cache");
+  EXPECT_FALSE(ReadNit(tree, silent, 1) || ReadBat(tree, silent, 1) || std::filesystem::exists("cache"));
   foreign.Queue(0x0010, Packetized(LoopSection(0x41, 0, 0), 0x0010));
   foreign.Queue(0x0011, Packetized(LoopSection(0x42, 0, 0), 0x0011));
-  EXPECT_TRUE(ReadNit(tree, foreign, 1) && ReadBat(tree, foreign, 1) && std::filesystem::exists("tables/nit.bin"));
+  EXPECT_TRUE(ReadNit(tree, foreign, 1) && ReadBat(tree, foreign, 1) &&
+              std::filesystem::exists("cache/quorvelin/tables/nit.bin"));
   const Bytes tooMany(kNitBufferSize + 1, 0x47);
   EXPECT_FALSE(ParseNitPackets(tree, tooMany.data(), tooMany.size(), 1));
   EXPECT_EQ(Sections(1, Table::Nit) + Sections(1, Table::Bat), 0);

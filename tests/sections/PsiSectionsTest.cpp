@@ -123,7 +123,7 @@ TEST_F(PsiSections, SharedPmtPidsAreReadByProgramIndexAndEachProgramItemFillsIts
   ExpectLines(Branch(1, Table::Pmt), {"program: 0x1 (1) => pid: 0x100 (256)\n  Section 1:\n",
                                       "    program_info_length: 0x0 (0)\n    components\n    crc_32: 0x"});
   EXPECT_EQ(Branch(1, Table::Pmt).find("program_info_descriptors"), std::string::npos);
-  EXPECT_EQ(std::filesystem::file_size("tables/pmt1.bin"), kPmtReadBuffer);
+  EXPECT_EQ(std::filesystem::file_size("cache/quorvelin/tables/pmt1.bin"), kPmtReadBuffer);
   Built(BuildPmts, 1, 4096);  // slot i holds the i-th program item, the rest of the slot kept
   EXPECT_EQ(result.count, 3);
   EXPECT_EQ(Bytes(area.begin() + 1024, area.begin() + 2048),

@@ -80,9 +80,15 @@ TEST_F(SectionTest, TheCommonHeaderIsShownAndNothingPastTheReceivedBytesIsRead) 
   std::vector<size_t> seen;
   ForEachDescriptor(SectionBytes(loop, sizeof loop), 0, 100, [&](size_t at, uint8_t, uint8_t) { seen.push_back(at); });
   EXPECT_EQ(seen, (std::vector<size_t>{0, 3}));
-  const uint8_t a[] = {1, 2, 3}, b[] = {9};  // dump files: tables/ made, an earlier file replaced
+  // Dump files: tables/ made in the user's cache folder, an earlier file replaced, the working
+  // directory left alone unless a dump directory was chosen.
+  const uint8_t a[] = {1, 2, 3}, b[] = {9};
   EXPECT_TRUE(WriteDumpFile("sdt0.bin", a, sizeof a) && WriteDumpFile("sdt0.bin", b, sizeof b));
-  EXPECT_EQ(ReadFileBytes("tables/sdt0.bin"), Bytes{9});
+  EXPECT_EQ(ReadFileBytes("cache/quorvelin/tables/sdt0.bin"), Bytes{9});
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
+  SetDumpDirectory("chosen");
+  EXPECT_TRUE(WriteDumpFile("nit.bin", b, sizeof b) && std::filesystem::exists("chosen/nit.bin"));
+  SetDumpDirectory("");
 }
 
 TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
@@ -112,7 +118,7 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
                "link_type(byte): 0x9(9)\n          private_data\n             04 00 01 5a 00\n",
                "code_rate_HPstream: reserved (7)\n", "bouquet_name: Tv Num\u959e" "ic\n", "descriptor_data(hex): 4a dc\n",
                "service_id: 0x304\n                service_type: 0x1\n", "utc_time: 2007-11-23 13:25:14\n"});
-  EXPECT_EQ(ReadFileBytes("tables/sdt0.bin").size(), kSdtReadBuffer);
+  EXPECT_EQ(ReadFileBytes("cache/quorvelin/tables/sdt0.bin").size(), kSdtReadBuffer);
 
   tree.utcTime[1] = tree.TotRecordOf(tree.GetChildItem(tree.Root(2, Table::Tot)))->utc_time;
   using Build = BuildResult (*)(TableTreeCtrl&, int, uint8_t*, size_t);

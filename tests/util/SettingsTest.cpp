@@ -54,7 +54,7 @@ TEST(Settings, WritingMakesFileSectionAndKeyAndKeepsEverythingElse) {
   EXPECT_EQ(ReadProfileString("setting.ini", "Setting", "Bad", "***"), "***");
 }
 
-TEST(Settings, TextCodeIsTheLeadingNumberOfCodeAndTheLcnFlagLivesInTheCurrentDirectory) {
+TEST(Settings, TextCodeIsTheLeadingNumberOfCodeBesideTheExecutableElseInTheUserConfig) {
   testing::TempDir dir;
   EXPECT_EQ(ReadTextCodeSetting(dir.Path()), 0);  // no file
   for (const auto& [value, code] :
@@ -62,13 +62,36 @@ TEST(Settings, TextCodeIsTheLeadingNumberOfCodeAndTheLcnFlagLivesInTheCurrentDir
     WriteFile("setting.ini", value ? std::string("[Setting]\nCode=") + value + "\n" : "[Setting]\n");
     EXPECT_EQ(ReadTextCodeSetting(dir.Path()), code) << (value ? value : "no key");
   }
+  std::filesystem::create_directories("config/quorvelin");
+  WriteFile("config/quorvelin/setting.ini", "[Setting]\nCode=7\n");
+  EXPECT_EQ(ReadTextCodeSetting(dir.Path()), 7);  // the executable's file holds no "Code"
+  WriteFile("setting.ini", "[Setting]\nCode=2\n");
+  EXPECT_EQ(ReadTextCodeSetting(dir.Path()), 2);
+  EXPECT_TRUE(std::filesystem::exists(ExecutableDirectory() + "/test_util"));
+}
+
+TEST(Settings, TheLcnFlagAndTheCacheLiveInTheUserFoldersNeverInTheWorkingDirectory) {
+  testing::TempDir dir;
   EXPECT_EQ(ReadLcnFlag(), "***");
   EXPECT_FALSE(IsLcn14Bit(ReadLcnFlag()));
-  ASSERT_TRUE(WriteLcnFlag("14bit"));
+  ASSERT_TRUE(WriteLcnFlag("14bit"));  // makes config/quorvelin
   EXPECT_TRUE(IsLcn14Bit(ReadLcnFlag()));
-  EXPECT_EQ(ReadProfileString("setting.ini", "Setting", "LCN_FLAG", ""), "14bit");
+  EXPECT_EQ(ReadProfileString("config/quorvelin/setting.ini", "Setting", "LCN_FLAG", ""), "14bit");
+  EXPECT_FALSE(std::filesystem::exists("setting.ini"));
   EXPECT_FALSE(IsLcn14Bit("14BIT"));
-  EXPECT_TRUE(std::filesystem::exists(ExecutableDirectory() + "/test_util"));
+  // XDG base directories: an absolute variable, else the home directory's .config and .cache.
+  const struct {
+    const char *config, *cache, *expectConfig, *expectCache;  // "~" stands for HOME
+  } rows[] = {{"/x/conf", "/x/cache", "/x/conf/quorvelin", "/x/cache/quorvelin"},
+              {nullptr, nullptr, "~/.config/quorvelin", "~/.cache/quorvelin"},
+              {"relative", "", "~/.config/quorvelin", "~/.cache/quorvelin"}};
+  for (const auto& r : rows) {
+    r.config ? ::setenv("XDG_CONFIG_HOME", r.config, 1) : ::unsetenv("XDG_CONFIG_HOME");
+    r.cache ? ::setenv("XDG_CACHE_HOME", r.cache, 1) : ::unsetenv("XDG_CACHE_HOME");
+    const auto expanded = [&](std::string s) { return s[0] == '~' ? dir.Path() + "/home" + s.substr(1) : s; };
+    EXPECT_EQ(UserConfigDirectory(), expanded(r.expectConfig));
+    EXPECT_EQ(UserCacheDirectory(), expanded(r.expectCache));
+  }
 }
 
 }  // namespace

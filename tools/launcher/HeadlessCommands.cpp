@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "device/Flows.h"
+#include "sections/DumpFiles.h"
 #include "tools/common/Arguments.h"
 #include "tools/devsim/SampleMultiplex.h"
 #include "tools/devsim/Simulator.h"
@@ -76,7 +77,9 @@ const char* const kLauncherUsage =
     "  --udp-port N           the device's UDP port (default 2007)\n"
     "  --read-timeout-ms N    wait for each datagram of an answer (default 1000)\n"
     "  --write-timeout-ms N   wait for the reply to a write (default 1000)\n"
-    "  --nit-timeout-ms N     wait for the reply to a NIT write (default 50000)\n";
+    "  --nit-timeout-ms N     wait for the reply to a NIT write (default 50000)\n"
+    "  --dump-dir DIR         keep the raw bytes of each read in DIR (default: tables/ in\n"
+    "                         $XDG_CACHE_HOME/quorvelin, ~/.cache/quorvelin when unset)\n";
 
 std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::string>& args, std::string& error) {
   if (args.empty()) {
@@ -176,6 +179,10 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
       ok = milliseconds(t.writeReply) && (t.chunkReply = t.writeReply, true);
     } else if (a == "--nit-timeout-ms") {
       ok = milliseconds(t.nitWriteReply);
+    } else if (a == "--dump-dir") {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.dumpDirectory = *v;
     } else {
       known = ok = false;
     }
@@ -297,6 +304,7 @@ int RunLauncher(const std::vector<std::string>& args, std::ostream& out, std::os
     err << "quorvelin: " << error << '\n' << kLauncherUsage;
     return 2;
   }
+  SetDumpDirectory(options->dumpDirectory);
   if (options->command == "dump") return RunDump(*options, out, err);
   if (options->command == "copy") return RunCopy(*options, out, err);
   if (options->command == "diff") return RunDiff(*options, out, err);

@@ -41,6 +41,7 @@ struct HeadlessOptions {
   int inFlight = 64;                  // sync, audit: devices handled at once
   std::string reference;              // audit: the device or file the others are held to
   bool json = false;                  // audit: the report as JSON
+  std::string dumpDirectory;          // --dump-dir: where the dump files of reads go (else the cache folder)
 };
 
 // Nothing, with a message in `error`, for an unknown command or option or a bad value.

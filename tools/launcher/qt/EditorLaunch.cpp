@@ -5,6 +5,7 @@
 
 #include "editor/CDlgQuorvelin.h"
 #include "editor/EditorApplication.h"
+#include "sections/DumpFiles.h"
 #include "tools/devsim/SampleMultiplex.h"
 #include "tools/devsim/Simulator.h"
 #include "tools/launcher/HeadlessCommands.h"
@@ -26,6 +27,7 @@ bool ScreenForPeople() {
 }
 
 int OpenEditor(const HeadlessOptions& o, uint32_t device, std::ostream& err) {
+  SetDumpDirectory(o.dumpDirectory);
   if (const char* refusal = PrepareApplication()) {
     err << "quorvelin: the editor cannot open: " << refusal << ".\n";
     return 1;
