@@ -92,8 +92,8 @@ bool TreeCommands::OnCommand(int id) {
     case kCmdSetChannel: SetChannel(); return true;
     case kCmdSaveCurrentTable: SaveCurrentTable(); return true;
     case kCmdLoadCurrentTable: LoadCurrentTable(); return true;
-    case kCmdImportCapture: ImportPortCapture(tree_, ui_, tree_.PortOf(tree_.GetSelectedItem())); return true;
-    case kCmdExportStream: ExportPortStream(tree_, ui_, tree_.PortOf(tree_.GetSelectedItem())); return true;
+    case kCmdImportCapture: Tell(ImportPortCapture(tree_, ui_, tree_.PortOf(tree_.GetSelectedItem()))); return true;
+    case kCmdExportStream: Tell(ExportPortStream(tree_, ui_, tree_.PortOf(tree_.GetSelectedItem()))); return true;
     default: return false;
   }
 }
@@ -234,10 +234,14 @@ void TreeCommands::SetChannel() {
   lastResult_ = ApplyChannel(tree_, exchange_, ui_, dialog.channel, progress_);
 }
 
-void TreeCommands::SaveCurrentTable() { quorvelin::SaveCurrentTable(tree_, ui_); }
+void TreeCommands::Tell(std::optional<std::string> done) {
+  if (done && !done->empty()) lastResult_ = std::move(*done);
+}
+
+void TreeCommands::SaveCurrentTable() { Tell(quorvelin::SaveCurrentTable(tree_, ui_)); }
 
 void TreeCommands::LoadCurrentTable() {
-  if (MayDiscardEdits({tree_.PortOf(tree_.GetSelectedItem())})) quorvelin::LoadCurrentTable(tree_, ui_);
+  if (MayDiscardEdits({tree_.PortOf(tree_.GetSelectedItem())})) Tell(quorvelin::LoadCurrentTable(tree_, ui_));
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "device/FlowLog.h"
@@ -51,7 +53,8 @@ class TreeCommands {
 
   // Shown while Refresh and Submit run (none: nothing is shown).
   void SetProgress(FlowProgress* progress) { progress_ = progress; }
-  // The status line: device address, framing, ports or channel, and the last flow's result.
+  // The status line: device address, framing, ports or channel, and the result of the last flow,
+  // import, export, save or load.
   std::string StatusLine() const;
 
   bool CreatePat(ItemHandle root);
@@ -61,6 +64,8 @@ class TreeCommands {
 
  private:
   bool PortNodeSelected() const;
+  // What a command did becomes the status line's result (nothing done: it stays).
+  void Tell(std::optional<std::string> done);
   void ModifyTdt(ItemHandle root);
   void ModifyTot(ItemHandle root);
   void ModifyBat(NodeKind kind);

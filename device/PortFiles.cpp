@@ -8,6 +8,7 @@
 #include "sections/CaptureTables.h"
 #include "sections/Packets.h"
 #include "sections/StreamWriter.h"
+#include "util/Number.h"
 #include "util/ProgressDisplay.h"
 
 namespace quorvelin {
@@ -25,21 +26,38 @@ class StreamCollector final : public TableExchange {
   bool ReadTable(uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t, uint8_t, int, bool) override {
     CaptureReader reader([&](const CapturedSection& s) { writer.Add(s.pid, s.bytes); }, CaptureReader::Pids::All);
-    reader.Feed(packets, CountPackets(packets, length));
+    const size_t whole = CountPackets(packets, length);
+    reader.Feed(packets, whole);
+    if (whole > 0) ++tables;
     return true;
   }
   StreamWriter writer;
+  int tables = 0;
 };
+
+// "3 tables, 5 packets": the tables a capture gives a port, counted as Submit writes them (a PMT
+// per program, the TDT and TOT as one), and their packets.
+std::string TablesAndPackets(const PortTables& t) {
+  size_t tables = t.pmts.size(), bytes = 0;
+  for (const Packets* p : {&t.pat, &t.cat, &t.nit, &t.sdt, &t.bat, &t.time}) {
+    tables += p->empty() ? 0 : 1;
+    bytes += p->size();
+  }
+  for (const PmtEntry& pmt : t.pmts) bytes += pmt.packets.size();
+  return Counted(static_cast<long long>(tables), "table") + ", " +
+         Counted(static_cast<long long>(bytes / kPacketSize), "packet");
+}
 
 }  // namespace
 
-bool ImportPortCapture(TableTreeCtrl& tree, Ui& ui, int port) {
+std::optional<std::string> ImportPortCapture(TableTreeCtrl& tree, Ui& ui, int port) {
   const auto path = ui.FileDialog(StreamFileRequest(false));
-  return path && ImportPortCaptureFrom(tree, ui, port, *path);
+  if (!path) return std::nullopt;
+  return ImportPortCaptureFrom(tree, ui, port, *path);
 }
 
-bool ImportPortCaptureFrom(TableTreeCtrl& tree, Ui& ui, int port, const std::string& path) {
-  if (tree.PortNode(port) == kNoItem) return false;
+std::optional<std::string> ImportPortCaptureFrom(TableTreeCtrl& tree, Ui& ui, int port, const std::string& path) {
+  if (tree.PortNode(port) == kNoItem) return std::nullopt;
   auto* display = dynamic_cast<ProgressDisplay*>(&ui);
   const CaptureLoad load = LoadCapture(path, {}, [&](uint64_t done, uint64_t total) {
     return display == nullptr || display->Progress("Reading " + path, done, total);
@@ -47,7 +65,7 @@ bool ImportPortCaptureFrom(TableTreeCtrl& tree, Ui& ui, int port, const std::str
   if (display != nullptr) display->Progress("", 1, 1);
   if (!load.Ok()) {
     ui.MessageBox(load.error, kCaptureCaption, MsgIcon::Error, MsgButtons::Ok);
-    return false;
+    return std::nullopt;
   }
   // Only the tables the capture holds are replaced; the others keep their branches.
   const TableSet replaced = HeldTables(load.tables);
@@ -57,27 +75,32 @@ bool ImportPortCaptureFrom(TableTreeCtrl& tree, Ui& ui, int port, const std::str
                          path + "?\n";
   if (std::count(kept.begin(), kept.end(), true) > 0) question += "Kept as they are: " + TableNames(kept) + ".\n";
   for (const std::string& line : load.report) question += "\n" + line;
-  if (ui.MessageBox(question, kCaptureCaption, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) return false;
+  if (ui.MessageBox(question, kCaptureCaption, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+    return std::nullopt;
   CaptureExchange capture(load.tables, port);
-  return RefreshPort(tree, capture, port, &replaced);
+  if (!RefreshPort(tree, capture, port, &replaced)) return std::nullopt;
+  return "Imported " + path + " into " + PortLabel(tree, port) + ": " + TableNames(replaced) + ", " +
+         TablesAndPackets(load.tables);
 }
 
-bool ExportPortStream(TableTreeCtrl& tree, Ui& ui, int port) {
+std::optional<std::string> ExportPortStream(TableTreeCtrl& tree, Ui& ui, int port) {
   const auto path = ui.FileDialog(StreamFileRequest(true));
-  return path && ExportPortStreamTo(tree, ui, port, *path);
+  if (!path) return std::nullopt;
+  return ExportPortStreamTo(tree, ui, port, *path);
 }
 
-bool ExportPortStreamTo(TableTreeCtrl& tree, Ui& ui, int port, const std::string& path) {
+std::optional<std::string> ExportPortStreamTo(TableTreeCtrl& tree, Ui& ui, int port, const std::string& path) {
   StreamCollector collector;
-  if (!WritePortTables(tree, collector, ui, port)) return false;
+  if (!WritePortTables(tree, collector, ui, port)) return std::nullopt;
   const Packets& stream = collector.writer.Stream();
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
   if (!file) {
     ui.MessageBox("cannot write " + path, kCaptureCaption, MsgIcon::Error, MsgButtons::Ok);
-    return false;
+    return std::nullopt;
   }
-  return true;
+  return "Exported " + PortLabel(tree, port) + " to " + path + ": " + Counted(collector.tables, "table") + ", " +
+         Counted(static_cast<long long>(stream.size() / kPacketSize), "packet");
 }
 
 }  // namespace quorvelin

@@ -9,6 +9,7 @@
 #include "sections/CatSections.h"
 #include "sections/NitSections.h"
 #include "sections/Packets.h"
+#include "util/Number.h"
 
 namespace quorvelin {
 namespace {
@@ -35,7 +36,21 @@ std::optional<Selection> ChooseFile(TableTreeCtrl& tree, Ui& ui, bool save) {
   return Selection{item, tree.KindOf(item), port, std::move(*path)};
 }
 
-void Tell(Ui& ui, const std::string& text) { ui.PlainMessageBox(text); }
+std::string Tell(Ui& ui, const std::string& text) {
+  ui.PlainMessageBox(text);
+  return {};
+}
+
+// "the NIT of PortA"
+std::string TableOfPort(const TableTreeCtrl& tree, const Selection& s) {
+  const char* name = s.kind == NodeKind::NitRoot ? "NIT" : s.kind == NodeKind::BatRoot ? "BAT" : "CAT";
+  return std::string("the ") + name + " of " + tree.PortName(s.port);
+}
+
+// ": 1 table, 3 packets": the whole packets of a table file's area.
+std::string PacketsOf(const uint8_t* area, size_t size) {
+  return ": 1 table, " + Counted(static_cast<long long>(CountPackets(area, size) / kPacketSize), "packet");
+}
 
 bool WriteTableFile(const std::string& path, const TableArea& area) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -59,9 +74,9 @@ FileDialogRequest TableFileDialog(bool save) {
   return FileDialogRequest{save, "*", "*.data", "All Files (*.data)|*.data|"};
 }
 
-void SaveCurrentTable(TableTreeCtrl& tree, Ui& ui) {
+std::string SaveCurrentTable(TableTreeCtrl& tree, Ui& ui) {
   const std::optional<Selection> s = ChooseFile(tree, ui, true);
-  if (!s) return;
+  if (!s) return {};
   TableArea area;
   area.fill(0xFF);
   BuildResult built;
@@ -80,24 +95,27 @@ void SaveCurrentTable(TableTreeCtrl& tree, Ui& ui) {
       built = BuildCat(tree, s->port, area.data(), area.size());
       break;
     default:
-      return;
+      return {};
   }
   if (!built) return Tell(ui, built.error.empty() ? buildError : built.error);
   if (!WriteTableFile(s->path, area)) return Tell(ui, saveError);
   ui.MessageBox("Save done", "", MsgIcon::Information, MsgButtons::Ok);
+  return "Saved " + TableOfPort(tree, *s) + " to " + s->path + PacketsOf(area.data(), area.size());
 }
 
-void LoadCurrentTable(TableTreeCtrl& tree, Ui& ui) {
+std::string LoadCurrentTable(TableTreeCtrl& tree, Ui& ui) {
   const std::optional<Selection> s = ChooseFile(tree, ui, false);
-  if (!s) return;
+  if (!s) return {};
   TableArea buffer;
   buffer.fill(0xFF);
   const char* missing = s->kind == NodeKind::NitRoot   ? "NO NIT data"
                         : s->kind == NodeKind::BatRoot ? "NO BAT data"
                         : s->kind == NodeKind::CatRoot ? "NO CAT data"
                                                        : nullptr;
+  std::string done;
   if (missing != nullptr) {
     if (const std::optional<size_t> n = ReadTableFile(s->path, buffer)) {
+      done = "Loaded " + s->path + " into " + TableOfPort(tree, *s) + PacketsOf(buffer.data(), *n);
       if (s->kind == NodeKind::NitRoot) {
         ParseNitPackets(tree, buffer.data(), buffer.size(), s->port);
       } else {
@@ -113,6 +131,7 @@ void LoadCurrentTable(TableTreeCtrl& tree, Ui& ui) {
   }
   tree.Expand(s->item, ExpandCode::Expand);
   if (const ItemHandle first = tree.GetChildItem(s->item)) tree.Expand(first, ExpandCode::Expand);
+  return done;
 }
 
 }  // namespace quorvelin

@@ -213,6 +213,10 @@ std::optional<double> ReadDecimal(std::string_view text) {
   return value;
 }
 
+std::string Counted(long long count, const char* noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string Format(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);

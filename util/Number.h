@@ -62,6 +62,9 @@ std::optional<double> ReadDecimal(std::string_view text);
 // printf into a std::string (display lines are built with the system's own formats).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
+// "1 packet", "3 packets": the count and the noun, plural unless the count is 1.
+std::string Counted(long long count, const char* noun);
+
 // Blanks trimmed from both ends (the dialogs' emptiness test).
 std::string Trim(std::string_view text);
 

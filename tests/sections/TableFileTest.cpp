@@ -8,10 +8,11 @@ using namespace testing;
 class TableFile : public SectionTest {
  protected:
   // Runs the command on the root of `table` of `port`, the file dialog answered with `file`.
-  void Run(void (*command)(TableTreeCtrl&, Ui&), int port, Table table, const char* file = "table.data") {
+  // What it did for the status line lands in `done`.
+  void Run(std::string (*command)(TableTreeCtrl&, Ui&), int port, Table table, const char* file = "table.data") {
     tree.SelectItem(tree.Root(port, table));
     ui.fileAnswers.push_back(file ? std::optional<std::string>(file) : std::nullopt);
-    command(tree, ui);
+    done = command(tree, ui);
   }
   void Add(uint8_t tableId, uint8_t number, uint8_t last, size_t dataBytes = 4) {
     const Bytes s = LoopSection(tableId, number, last, {}, Stream(number, 1, Descriptor(0x5F, Bytes(dataBytes, 1))));
@@ -26,6 +27,7 @@ class TableFile : public SectionTest {
     return texts;
   }
   RecordingUi ui;
+  std::string done;
 };
 
 TEST_F(TableFile, TablesAreSavedAsTheirPacketsWithFillerAndLoadedIntoAnyPort) {
@@ -36,8 +38,10 @@ TEST_F(TableFile, TablesAreSavedAsTheirPacketsWithFillerAndLoadedIntoAnyPort) {
   EXPECT_EQ(std::tuple(r.save, r.defaultExtension, r.initialName, r.filter),
             std::tuple(true, "*", "*.data", "All Files (*.data)|*.data|"));
   EXPECT_EQ(ReadFileBytes("table.data"), Join({Packetized(cat, 0x0001), Bytes(3918, 0x00)}));
+  EXPECT_EQ(done, "Saved the CAT of PortA to table.data: 1 table, 1 packet");
   Run(LoadCurrentTable, 2, Table::Cat);
   EXPECT_EQ(Branch(2, Table::Cat), Branch(1, Table::Cat));
+  EXPECT_EQ(done, "Loaded table.data into the CAT of PortB: 1 table, 1 packet");
 
   Add(0x40, 0, 1);
   Add(0x40, 1, 1);

@@ -30,8 +30,8 @@ class ReportingExchange : public TableExchange {
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
     const bool ok = link_.WriteTable(packets, length, pid, selector, port, bat);
     const size_t count = CountPackets(packets, length) / kPacketSize;
-    out_ << PortName(tree_, port) << ' ' << TableName(pid, selector, bat) << ": " << count
-         << (count == 1 ? " packet" : " packets") << (ok ? " written" : " NOT written") << '\n';
+    out_ << PortName(tree_, port) << ' ' << TableName(pid, selector, bat) << ": " << Counted(count, "packet")
+         << (ok ? " written" : " NOT written") << '\n';
     return ok;
   }
   const char* ReadProblem() const override { return link_.ReadProblem(); }
