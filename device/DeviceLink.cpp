@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -113,7 +114,12 @@ bool DeviceLink::SendDatagram(const Datagram& datagram) {
 
 std::optional<size_t> DeviceLink::ReceiveFromDevice(Deadline deadline) {
   for (;;) {
-    const auto r = socket_.ReceiveUntil(area_.data(), area_.size(), deadline);
+    const Deadline slice = tick_ ? std::min(deadline, DeadlineAfter(kWaitTick)) : deadline;
+    const auto r = socket_.ReceiveUntil(area_.data(), area_.size(), slice);
+    if (!r && slice < deadline && SteadyClock::now() >= slice) {  // only the slice is over
+      tick_();
+      continue;
+    }
     if (!r) return std::nullopt;
     if (r->from.address != settings_.deviceAddress) continue;  // not the device: never an answer
     unheard_ = false;
@@ -263,6 +269,7 @@ bool DeviceLink::PollHost(const HostCallback& callback) {
   while (!callback()) {
     if (limit.count() > 0 && SteadyClock::now() - start >= limit) return false;
     std::this_thread::sleep_for(settings_.timeouts.hostPoll);
+    if (tick_) tick_();
   }
   return true;
 }

@@ -74,6 +74,11 @@ class DeviceLink final : public TableExchange {
   static constexpr int kAttempts = 10;
   static constexpr int kAttemptsUnheard = 4;
 
+  // Called about every kWaitTick while the link waits for the device or the host, so that a
+  // window can show and paint its progress during a long wait; none by default.
+  void SetWaitTick(std::function<void()> tick) { tick_ = std::move(tick); }
+  static constexpr std::chrono::milliseconds kWaitTick{50};
+
  private:
   bool Fragmented() const { return settings_.protocolMode == kFragmentedProtocol; }
   Endpoint Device() const { return {settings_.deviceAddress, settings_.udpPort}; }
@@ -115,6 +120,7 @@ class DeviceLink final : public TableExchange {
   LinkSettings settings_;
   UdpSocket socket_;
   HostCallback first_, second_;
+  std::function<void()> tick_;
   std::vector<uint8_t> area_;  // one received datagram
   bool unheard_ = false;
   bool heard_ = false;      // this exchange got a datagram from the device

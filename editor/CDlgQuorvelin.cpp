@@ -1,11 +1,17 @@
 #include "editor/CDlgQuorvelin.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QSettings>
 #include <algorithm>
 
 #include "editor/IconStrip.h"
 #include "editor/ModalHook.h"
+#include "util/Settings.h"
 
 namespace quorvelin {
 
@@ -28,7 +34,7 @@ CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int p
   setWindowTitle(QString::fromLatin1(kEditorResourceTitle));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
-  resize(500, 294);  // 250 x 147 dialog units
+  resize(kTemplateWidth, kTemplateHeight);  // 250 x 147 dialog units, until PlaceWindow
   view_ = std::make_unique<TableTreeView>(model_, this);
   view_->SetCommandTarget(this);
   status_ = std::make_unique<QLabel>(this);
@@ -45,8 +51,45 @@ CDlgQuorvelin::~CDlgQuorvelin() = default;
 int CDlgQuorvelin::DoModal() { return ExecModal(*this); }
 
 void CDlgQuorvelin::setVisible(bool visible) {
-  if (visible && !initialised_) OnInitDialog();
+  if (visible && !initialised_) {
+    // The window appears at its place first, so that the first Refresh's progress stands over it.
+    PlaceWindow();
+    setWindowTitle(QString::fromLatin1(kEditorCaption));
+    QDialog::setVisible(true);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // its frame paints
+    OnInitDialog();
+    return;
+  }
+  if (!visible && isVisible() && initialised_) SaveWindowPlace();
   QDialog::setVisible(visible);
+}
+
+namespace {
+
+QString PlaceFile() { return QString::fromStdString(UserConfigDirectory()) + QStringLiteral("/editor.ini"); }
+constexpr const char* kGeometryKey = "window/geometry";
+
+}  // namespace
+
+void CDlgQuorvelin::PlaceWindow() {
+  if (!UserConfigDirectory().empty()) {
+    const QSettings place(PlaceFile(), QSettings::IniFormat);
+    if (restoreGeometry(place.value(QLatin1String(kGeometryKey)).toByteArray())) return;
+  }
+  // Never placed before: the screen's work area, maximised. The size is set before the window
+  // appears, so its content fills the screen even before the window manager's maximise arrives.
+  QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect work = screen->availableGeometry();
+  setGeometry(work);
+  setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CDlgQuorvelin::SaveWindowPlace() {
+  if (UserConfigDirectory().empty()) return;
+  QSettings place(PlaceFile(), QSettings::IniFormat);
+  place.setValue(QLatin1String(kGeometryKey), saveGeometry());
 }
 
 bool CDlgQuorvelin::OnInitDialog() {
@@ -60,6 +103,7 @@ bool CDlgQuorvelin::OnInitDialog() {
   commands_->OnChannelChange([this](int channel) { link_->Settings().channelNumber = channel; });
   link_->SetHostCallbacks(first_ ? HostCallback(first_) : HostCallback(), second_ ? HostCallback(second_) : HostCallback());
   exchange_.SetLink(link_.get());
+  link_->SetWaitTick([this] { progress_.Tick(); });
   tree_.ForgetPorts();
   tree_.menu = {};
 
@@ -71,7 +115,6 @@ bool CDlgQuorvelin::OnInitDialog() {
   view_->TakeStateFromTree();
 
   setWindowTitle(QString::fromLatin1(kEditorCaption));
-  setWindowState(windowState() | Qt::WindowMaximized);
   view_->setFocus();
   return true;
 }

@@ -24,6 +24,7 @@ inline constexpr const char* kEditorCaption = "Quorvelin 2.2.6.2";
 inline constexpr const char* kEditorResourceTitle = "Quorvelin";
 inline constexpr int kEditorTemplateId = 4000;
 inline constexpr int kTreeControlId = 4000;
+inline constexpr int kTemplateWidth = 500, kTemplateHeight = 294;  // 250 x 147 dialog units
 
 using HostFunction = bool (*)();
 
@@ -36,7 +37,7 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
 
   // Runs the window modally (OnInitDialog first; through ExecModal) and returns when it is closed.
   int DoModal();
-  // Socket, image list, first Refresh, caption, maximised; true (the framework sets the focus).
+  // Socket, image list, first Refresh, caption; true (the framework sets the focus).
   virtual bool OnInitDialog();
   // Offers the command to the tree first; true when it was handled.
   bool OnCmdMsg(int id) override;
@@ -86,6 +87,11 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   bool initialised_ = false;
   bool busy_ = false;  // a command runs: no second one, no closing
 
+  // Before the window first appears: the size and place it had when it was last closed
+  // (editor.ini in the user's config folder), else the screen's work area, maximised.
+  void PlaceWindow();
+  // The window's size, place and state, for the next run.
+  void SaveWindowPlace();
   // Runs a command in one model batch; the status line shows its result afterwards.
   template <class Command>
   bool RunCommand(Command command);

@@ -29,6 +29,10 @@ bool FlowProgressDialog::CancelRequested() {
   return cancelled_;
 }
 
+void FlowProgressDialog::Tick() {
+  if (running_) LetTheWindowRepaint();
+}
+
 void FlowProgressDialog::ShowWhenDue() {
   if (dialog_ || !running_ || clock_.elapsed() < kShowAfterMs) return;
   dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("Cancel"), 0, total_, owner_.data());
@@ -43,7 +47,15 @@ void FlowProgressDialog::ShowWhenDue() {
     cancelled_ = true;
     if (dialog_) dialog_->setLabelText(QStringLiteral("Stopping after the exchange in flight..."));
   });
+  // Over the window's middle, also while the window has not appeared yet (the first Refresh).
+  if (owner_) {
+    dialog_->adjustSize();
+    const QRect frame = owner_->window()->frameGeometry();
+    dialog_->move(frame.center() - QPoint(dialog_->width() / 2, dialog_->height() / 2));
+  }
   dialog_->show();
+  // Its first paint shows the text: laid out and painted before the flow goes on.
+  dialog_->repaint();
 }
 
 void FlowProgressDialog::LetTheWindowRepaint() {

@@ -1,6 +1,7 @@
-// The progress of a Refresh or Submit in the editor window: once a flow has run for about half
-// a second, a modal progress dialog names the table in hand and offers Cancel; from then on the
-// window repaints between two exchanges. The tree view itself stays still until the flow is over.
+// The progress of a Refresh or Submit in the editor window: once a flow has run for half a
+// second, a modal progress dialog centred over the window names the table in hand and offers
+// Cancel; from then on the window repaints between two exchanges and while the link waits. The
+// tree view itself stays still until the flow is over.
 #pragma once
 
 #include <QElapsedTimer>
@@ -26,6 +27,8 @@ class FlowProgressDialog final : public FlowProgress {
 
   void Step(const std::string& table, int done, int total) override;
   bool CancelRequested() override;
+  // The link waits: the dialog appears when due, and paints.
+  void Tick();
   // The flow is over: the dialog goes and the view paints again.
   void End();
   // The dialog while it is shown (tests press its Cancel).

@@ -154,11 +154,14 @@ void TableTreeView::ShowSpaceMenu(const QPoint& globalPos) {
 }
 
 void TableTreeView::ShowKeyboardMenu() {
-  // The menu opens inside the view's corner, for the selected item (none: Refresh only).
-  const QPoint at = viewport()->mapToGlobal(QPoint(kMenuKeyOffset, kMenuKeyOffset));
+  // The menu opens at the selected item, scrolled into view: below its text's start; with no
+  // item selected (Refresh only) inside the view's corner.
   const ItemHandle item = tree_.GetSelectedItem();
-  if (item != kNoItem) return ShowContextMenu(item, at);
-  ShowSpaceMenu(at);
+  if (item == kNoItem) return ShowSpaceMenu(viewport()->mapToGlobal(QPoint(kMenuKeyOffset, kMenuKeyOffset)));
+  const QModelIndex index = model_.IndexOf(item);
+  scrollTo(index);
+  const QRect row = visualRect(index);
+  ShowContextMenu(item, viewport()->mapToGlobal(row.bottomLeft() + QPoint(kMenuKeyOffset, 1)));
 }
 
 void TableTreeView::contextMenuEvent(QContextMenuEvent* event) {

@@ -28,7 +28,8 @@ class TableTreeView : public QTreeView {
   Q_OBJECT
 
  public:
-  // Distance of the keyboard menu from the view's top-left corner.
+  // Distance of the keyboard menu from the start of the selected item's text (or from the
+  // view's top-left corner when nothing is selected).
   static constexpr int kMenuKeyOffset = 5;
 
   TableTreeView(TreeItemModel& model, QWidget* parent = nullptr);
@@ -41,7 +42,7 @@ class TableTreeView : public QTreeView {
   void ShowContextMenu(ItemHandle item, const QPoint& globalPos);
   // The menu of empty space: Refresh only; the selection stays.
   void ShowSpaceMenu(const QPoint& globalPos);
-  // The menu key and Shift+F10: the selected item's menu inside the view's top-left corner.
+  // The menu key and Shift+F10: the selected item's menu just below the item.
   void ShowKeyboardMenu();
   // The view follows the tree's expansion of every item and its selection.
   void TakeStateFromTree();

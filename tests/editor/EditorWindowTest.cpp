@@ -47,7 +47,7 @@ struct EditorOnDevice {
     Menu(QContextMenuEvent::Mouse, At(item));
     View().ContextMenu()->close();
     for (QAction* a : View().ContextMenu()->actions())
-      if (a->text() == QLatin1String(command) && a->isEnabled()) a->trigger();
+      if (a->text() == QString::fromUtf8(command) && a->isEnabled()) a->trigger();
   }
   QString Held() { return QString::fromUtf8(DumpTree(Tree())); }
 
@@ -100,8 +100,22 @@ class EditorWindowTest : public QObject {
     QVERIFY(!e.View().isExpanded(e.editor->Model().IndexOf(list)));
     e.Tree().SelectItem(e.Tree().PortNode(1));
     QCOMPARE(e.View().currentIndex(), e.editor->Model().IndexOf(e.Tree().PortNode(1)));
+    // Shift+F10 and the menu key: the menu opens just below the selected item's row.
+    for (const ItemHandle item : {e.Tree().Root(1, Table::Pmt), program}) {
+      e.Tree().SelectItem(item);
+      QTest::keyClick(&e.View(), Qt::Key_F10, Qt::ShiftModifier);
+      const QPoint at = e.View().ContextMenu()->pos();
+      e.View().ContextMenu()->close();
+      e.Menu(QContextMenuEvent::Keyboard, {});
+      QCOMPARE(e.View().ContextMenu()->pos(), at);
+      e.View().ContextMenu()->close();
+      const QRect row = e.View().visualRect(e.editor->Model().IndexOf(item));
+      const QPoint below = e.View().viewport()->mapToGlobal(row.bottomLeft());
+      QVERIFY2(at.y() > below.y() && at.y() <= below.y() + 3 && at.x() > below.x() && at.x() < below.x() + 20,
+               qPrintable(QStringLiteral("menu at %1,%2, row ends at %3,%4").arg(at.x()).arg(at.y()).arg(below.x()).arg(below.y())));
+    }
+    e.Tree().SelectItem(e.Tree().PortNode(1));
     QTest::keyClick(&e.View(), Qt::Key_F10, Qt::ShiftModifier);
-    QCOMPARE(e.View().ContextMenu()->pos(), e.View().viewport()->mapToGlobal(QPoint(5, 5)));
     QStringList keys;  // the menu shows the keys of its commands
     for (QAction* a : e.View().ContextMenu()->actions()) keys << a->text() + QLatin1Char(' ') + a->shortcut().toString();
     QCOMPARE(keys.join(QLatin1Char(',')), QStringLiteral("Add Data Ins,Delete Data Del,Modify Data Enter,Modify NIT ,Submit "
@@ -280,7 +294,11 @@ class EditorWindowTest : public QObject {
     test::ModalScript script;
     script.Then(answer).Then([](QDialog& box) { box.accept(); });  // "Save done"
     e.Choose(e.Tree().Root(1, Table::Nit), "SaveCurrentTable");
-    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("network.data"))).size(), qint64(4106));  // the filter's extension
+    const QString file = dir.filePath(QStringLiteral("network.data"));
+    QCOMPARE(QFileInfo(file).size(), qint64(4106));  // the filter's extension
+    const QString status = e.editor->StatusLine()->text();
+    const QString packets = status.section(QLatin1String(": 1 table, "), 1);
+    QVERIFY2(status.contains(QStringLiteral("  |  Saved the NIT of PortA to %1: 1 table, ").arg(file)), qPrintable(status));
     const ItemHandle nitB = e.Tree().Root(2, Table::Nit);
     const int sections = e.Tree().ChildCount(nitB) + e.Tree().ChildCount(e.Tree().Root(1, Table::Nit));
     name = QStringLiteral("network.data");
@@ -288,6 +306,37 @@ class EditorWindowTest : public QObject {
     e.Choose(nitB, "LoadCurrentTable");
     QVERIFY(script.Done());
     QCOMPARE(e.Tree().ChildCount(nitB), sections);
+    QVERIFY(e.editor->StatusLine()->text().endsWith(
+        QStringLiteral("  |  Loaded %1 into the NIT of PortB: 1 table, %2").arg(file, packets)));
+  }
+
+  // Export and Import of a port name the file, the tables and the packets on the status line;
+  // the packets are those the file holds.
+  void ExportAndImportSayWhatTheyDid() {
+    EditorOnDevice e;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("portA.ts"));
+    test::ModalScript script;
+    script.Then([&](QDialog& d) {
+      qobject_cast<QFileDialog*>(&d)->selectFile(file);
+      d.accept();
+    });
+    e.Choose(e.Tree().PortNode(1), "Export to .ts\u2026");
+    const qint64 packets = QFileInfo(file).size() / 188;
+    QVERIFY(packets > 9);
+    QCOMPARE(e.editor->StatusLine()->text().section(QLatin1String("  |  "), 1),
+             QStringLiteral("Exported PortA to %1: 9 tables, %2 packets").arg(file).arg(packets));
+    script.Then([&](QDialog& d) {
+      qobject_cast<QFileDialog*>(&d)->selectFile(file);
+      d.accept();
+    });
+    script.Then([](QDialog& box) { test::ClickButton(box, QStringLiteral("&Yes")); });
+    e.Choose(e.Tree().PortNode(2), "Import from capture\u2026");
+    QVERIFY(script.Done());
+    QCOMPARE(e.editor->StatusLine()->text().section(QLatin1String("  |  "), 1),
+             QStringLiteral("Imported %1 into PortB: PAT, PMT, SDT, CAT, NIT, TDT, TOT and BAT, 9 tables, %2 packets")
+                 .arg(file)
+                 .arg(packets));
   }
 
   // Edits not submitted go only when the user says so: F5, Escape and the close box ask, and No
@@ -339,18 +388,46 @@ class EditorWindowTest : public QObject {
     QVERIFY(script.Done());
   }
 
-  // A slow device: after about half a second the progress dialog offers Cancel; the Refresh stops
-  // after the exchange in flight and the status line says so.
+  // The window opens maximised on its screen's work area, the tree and the status line filling
+  // it; closed at another size and place, it opens there the next time.
+  void TheWindowFillsItsScreenAndOpensWhereItWasLeft() {
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/quorvelin/editor.ini"));
+    const QRect place(60, 40, 640, 480);
+    {
+      EditorOnDevice e;
+      const QRect work = e.editor->screen()->availableGeometry();
+      QVERIFY(e.editor->isVisible() && e.editor->isMaximized());
+      QCOMPARE(e.editor->frameGeometry(), work);
+      const QSize inside = e.editor->size();
+      QCOMPARE(e.View().geometry(), QRect(0, 0, inside.width(), inside.height() - e.editor->StatusLine()->height()));
+      QCOMPARE(e.editor->StatusLine()->geometry().bottom(), inside.height() - 1);
+      e.editor->setWindowState(Qt::WindowNoState);
+      e.editor->setGeometry(place);
+      e.editor->close();
+    }
+    EditorOnDevice e;
+    QVERIFY(!e.editor->isMaximized());
+    QCOMPARE(e.editor->geometry(), place);
+    QCOMPARE(e.View().size(), QSize(640, 480 - e.editor->StatusLine()->height()));
+  }
+
+  // A slow device: after about half a second the progress dialog offers Cancel, centred over the
+  // window; the Refresh stops after the exchange in flight and the status line says so.
   void ASlowRefreshCanBeCancelled() {
     auto sim = test::StartSampleDevice(150);
     CDlgQuorvelin editor(sim->Address().address, nullptr, 1, nullptr, nullptr, 0);
     QTimer press;
+    QPoint centre;
     QObject::connect(&press, &QTimer::timeout, [&] {
       if (QProgressDialog* d = editor.Progress().Dialog())
-        if (auto* cancel = d->findChild<QPushButton*>(); cancel && d->isVisible()) cancel->click();
+        if (auto* cancel = d->findChild<QPushButton*>(); cancel && d->isVisible()) {
+          centre = d->frameGeometry().center();
+          cancel->click();
+        }
     });
     press.start(50);
     editor.show();
+    QVERIFY((centre - editor.frameGeometry().center()).manhattanLength() <= 2);
     QVERIFY2(editor.StatusLine()->text().contains(QLatin1String("Refresh cancelled after")), qPrintable(editor.StatusLine()->text()));
     QVERIFY(!editor.Tree().ItemHasChildren(editor.Tree().Root(2, Table::Tot)));
     sim->Stop();
