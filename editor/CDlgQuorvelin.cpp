@@ -1,7 +1,6 @@
 #include "editor/CDlgQuorvelin.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QResizeEvent>
@@ -56,7 +55,6 @@ void CDlgQuorvelin::setVisible(bool visible) {
     PlaceWindow();
     setWindowTitle(QString::fromLatin1(kEditorCaption));
     QDialog::setVisible(true);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // its frame paints
     OnInitDialog();
     return;
   }
