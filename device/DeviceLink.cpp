@@ -9,6 +9,7 @@
 
 #include "device/ReadAssembly.h"
 #include "sections/Packets.h"
+#include "sections/PortTables.h"
 
 namespace quorvelin {
 namespace {
@@ -140,6 +141,7 @@ bool DeviceLink::AwaitReply(Deadline deadline, size_t least) {
 bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t size, uint16_t pid, bool bat) {
   if (!socket_.IsOpen()) return false;
   heard_ = false;
+  oversized_ = false;
   bool ok = false, answered = false, late = false;
   echoRefused_ = false;
   int attempt = 0;
@@ -157,6 +159,10 @@ bool DeviceLink::ReadOverUdp(const FrameHeader& request, uint8_t* buffer, size_t
   NoteExchange(heard_);
   unheard_ = !heard_;
   if (!ok) readProblem_ = answered ? "incomplete answer" : "no answer";
+  if (!ok && oversized_) {
+    readProblemText_ = OversizeProblem(size);
+    readProblem_ = readProblemText_.c_str();
+  }
   return ok;
 }
 
@@ -198,6 +204,7 @@ bool DeviceLink::ReadAttempt(const FrameHeader& request, uint8_t* buffer, size_t
   FragmentReadAssembly fragments(buffer, size);
   PlainReadAssembly plain(buffer, size);
   const bool ok = Fragmented() ? Gather(fragments, receive, area_, wait) : Gather(plain, receive, area_, wait);
+  oversized_ = oversized_ || fragments.Oversized() || plain.Oversized();
   if (!ok && !unheard_) LetTheAnswerEnd(wait);
   if (ok && attempt == 0) NoteRoundTrip(sent);
   return ok;
@@ -218,6 +225,8 @@ bool DeviceLink::SendFragments(const FrameHeader& request, const uint8_t* data, 
 bool DeviceLink::WriteOverUdp(const FrameHeader& request, const uint8_t* packets, size_t bytes, uint16_t pid,
                               bool bat) {
   if (!socket_.IsOpen()) return false;
+  // The fragment count has 8 bits: a longer table cannot be framed.
+  if (Fragmented() && FragmentCount(bytes, static_cast<int>(kFragmentDataSize)) > 0xFF) return false;
   heard_ = false;
   bool ok = false;
   int attempt = 0;

@@ -128,6 +128,8 @@ class DeviceLink final : public TableExchange {
   int silentRun_ = 0;       // exchanges in a row that got nothing
   std::chrono::microseconds roundTrip_{0};  // smoothed, of exchanges answered at once; 0: none yet
   const char* readProblem_ = "";
+  std::string readProblemText_;  // a problem with a number in it
+  bool oversized_ = false;       // an answer of this read held more than the buffer takes
   // Whether the device repeats the request's port index in byte 2 of its answers: unknown until
   // its first answer; while it does, an answer for another port is a late one. A device that
   // does not is never held to it.

@@ -21,9 +21,11 @@
 namespace quorvelin {
 namespace {
 
-// Sizes of the output areas of Submit and the lengths handed to WriteTable.
-constexpr size_t kTableArea = 204800;
-constexpr size_t kPmtArea = 65536;
+// Sizes of the output areas of Submit and the lengths handed to WriteTable: each holds what its
+// read takes.
+constexpr size_t kTableArea = kLargestTablePackets;  // PAT, SDT and NIT
+constexpr size_t kBatArea = kBatTablePackets;
+constexpr size_t kPmtArea = 64 * kPmtSlotSize;
 constexpr size_t kSmallArea = 1024;  // CAT, TDT and TOT writes
 
 void ForgetTree(TableTreeCtrl& tree) {
@@ -48,7 +50,7 @@ bool HasChildren(const TableTreeCtrl& tree, int port, Table table) {
 struct PortBuild {
   int programs = 0;  // c: PAT entries written (0: neither PAT nor PMTs are written)
   Area pat = Filled(kTableArea), pmts = Filled(kPmtArea), sdt = Filled(kTableArea), cat = Filled(kTableArea),
-       nit = Filled(kTableArea), bat = Filled(kTableArea), time = Filled(kTableArea);
+       nit = Filled(kTableArea), bat = Filled(kBatArea), time = Filled(kTableArea);
   std::string refusal;  // the first builder's message: nothing is sent
   std::array<bool, kTableCount> sent{};  // by Table: written and answered
 
@@ -403,7 +405,7 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
   write("SDT", {Table::Sdt}, b.sdt, kTableArea, kSdtBatPid, firstPort);
   write("CAT", {Table::Cat}, b.cat, kSmallArea, kCatPid, firstPort);
   write("NIT", {Table::Nit}, b.nit, kTableArea, kNitPid, true);
-  write("BAT", {Table::Bat}, b.bat, kTableArea, kSdtBatPid, true, true);
+  write("BAT", {Table::Bat}, b.bat, kBatArea, kSdtBatPid, true, true);
   if (going && tree.WasRead(port, Table::Tdt) && tree.WasRead(port, Table::Tot))
     BuildTimeTables(tree, port, b.time, CurrentUtcDate());
   // The BAT flag stays set after the BAT.
@@ -424,7 +426,10 @@ class RecordedReads final : public TableExchange {
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
     if (link_) {
       const bool ok = link_->ReadTable(buffer, size, pid, selector, port, bat);
-      answers_.push_back({ok, std::vector<uint8_t>(buffer, buffer + size), ok ? "" : link_->ReadProblem()});
+      // The zero bytes behind the sections are given back by the replay.
+      uint8_t* end = buffer + size;
+      while (end != buffer && end[-1] == 0) --end;
+      answers_.push_back({ok, std::vector<uint8_t>(buffer, end), ok ? "" : link_->ReadProblem()});
       return ok;
     }
     if (next_ >= answers_.size()) return false;
@@ -437,16 +442,16 @@ class RecordedReads final : public TableExchange {
   }
   bool WriteTable(const uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
   bool HeardNothing() const override { return link_ && link_->HeardNothing(); }
-  const char* ReadProblem() const override { return link_ ? link_->ReadProblem() : problem_; }
+  const char* ReadProblem() const override { return link_ ? link_->ReadProblem() : problem_.c_str(); }
   bool DeviceSilent() const override { return link_ && link_->DeviceSilent(); }
 
  private:
   struct Answer {
     bool ok;
     std::vector<uint8_t> bytes;
-    const char* problem;
+    std::string problem;
   };
-  const char* problem_ = "";
+  std::string problem_;
   TableExchange* link_;
   std::vector<Answer> answers_;
   size_t next_ = 0;

@@ -21,13 +21,29 @@ size_t ContinuationOffset(const uint8_t* datagram, size_t length) {
 
 }  // namespace
 
+std::optional<size_t> TakenLength(size_t announced, size_t received) {
+  constexpr size_t kLengthField = 0x10000;  // the header's 16 bits
+  if (received < announced) return std::nullopt;
+  if (received < kLengthField) return announced;
+  if ((received - announced) % kLengthField != 0) return std::nullopt;
+  return received;
+}
+
 ReadAssembly::ReadAssembly(uint8_t* buffer, size_t size) : buffer_(buffer), size_(size) {
   if (size_ > 0) std::memset(buffer_, 0xFF, size_);
 }
 
+Intake ReadAssembly::Whole(size_t received) {
+  const std::optional<size_t> taken = TakenLength(AnnouncedLength(buffer_), received);
+  if (!taken) return Intake::Failed;
+  taken_ = *taken;
+  return Intake::Complete;
+}
+
 bool ReadAssembly::Finish() {
-  const int n = size_ >= kFrameHeaderSize ? WholePackets(AnnouncedLength(buffer_)) : -1;
-  if (n < 0 || kFrameHeaderSize + static_cast<size_t>(n) * kPacketSize > size_) {
+  const int n = WholePackets(taken_);
+  if (size_ < kFrameHeaderSize || kFrameHeaderSize + static_cast<size_t>(n) * kPacketSize > size_) {
+    oversized_ = size_ >= kFrameHeaderSize;
     if (size_ > 0) std::memset(buffer_, 0, size_);
     return false;
   }
@@ -36,17 +52,24 @@ bool ReadAssembly::Finish() {
 }
 
 Intake PlainReadAssembly::Take(const uint8_t* datagram, size_t length) {
-  if (length <= kFrameHeaderSize || ++datagrams_ > size_ / kPacketSize + 2) return Intake::Failed;
+  if (length <= kFrameHeaderSize) return Intake::Failed;
+  if (++datagrams_ > size_ / kPacketSize + 2) {
+    oversized_ = true;
+    return Intake::Failed;
+  }
   const size_t continuation = ContinuationOffset(datagram, length);
   const bool more = continuation < length && datagram[continuation] == 1;
   const size_t from = filled_ == 0 ? 0 : kFrameHeaderSize;
   const size_t bytes = length >= from + kTrailerSize ? length - from - kTrailerSize : 0;
-  if (bytes > size_ - filled_) return Intake::Failed;
+  if (bytes > size_ - filled_) {
+    oversized_ = true;
+    return Intake::Failed;
+  }
   std::memcpy(buffer_ + filled_, datagram + from, bytes);
   filled_ += bytes;
   if (more) return Intake::More;
   // A datagram cut short on the way leaves packets out: the answer is not whole.
-  return filled_ >= kFrameHeaderSize + AnnouncedLength(buffer_) ? Intake::Complete : Intake::Failed;
+  return Whole(filled_ >= kFrameHeaderSize ? filled_ - kFrameHeaderSize : 0);
 }
 
 Intake FragmentReadAssembly::Take(const uint8_t* datagram, size_t length) {
@@ -56,12 +79,16 @@ Intake FragmentReadAssembly::Take(const uint8_t* datagram, size_t length) {
   const size_t data = length - kFragmentHeaderSize;
   const size_t offset = static_cast<size_t>(index - 1) * kFragmentDataSize;
   const size_t room = size_ - kFrameHeaderSize;
-  if (index == 0 || offset > room || data > room - offset) return Intake::Failed;
+  if (index == 0) return Intake::Failed;
+  if (offset > room || data > room - offset) {
+    oversized_ = true;
+    return Intake::Failed;
+  }
   std::memcpy(buffer_ + kFrameHeaderSize + offset, datagram + kFragmentHeaderSize, data);
   std::memcpy(buffer_, datagram, kFrameHeaderSize);
   data_ += data;
   if (++received_ < count_) return Intake::More;
-  return data_ >= AnnouncedLength(buffer_) ? Intake::Complete : Intake::Failed;
+  return Whole(data_);
 }
 
 bool AnswerFilter::PacketsBelong(const uint8_t* d, size_t length, size_t at, bool first) const {
@@ -92,12 +119,14 @@ bool AnswerFilter::Belongs(const uint8_t* d, size_t length) {
 }
 
 bool UnpackFileAnswer(uint8_t* buffer, size_t size, size_t read) {
-  const int n = read >= kFrameHeaderSize && size >= read ? WholePackets(AnnouncedLength(buffer)) : -1;
-  if (n < 0 || kFrameHeaderSize + static_cast<size_t>(n) * kPacketSize > read) {
+  const std::optional<size_t> taken = read >= kFrameHeaderSize && size >= read
+                                          ? TakenLength(AnnouncedLength(buffer), read - kFrameHeaderSize)
+                                          : std::nullopt;
+  if (!taken) {
     std::memset(buffer, 0, size);
     return false;
   }
-  UnpackPacketsWithHeader(n, buffer, size);
+  UnpackPacketsWithHeader(WholePackets(*taken), buffer, size);
   return true;
 }
 

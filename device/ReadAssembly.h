@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "device/Framing.h"
 
@@ -26,15 +27,28 @@ class ReadAssembly {
   ReadAssembly& operator=(const ReadAssembly&) = delete;
 
   virtual Intake Take(const uint8_t* datagram, size_t length) = 0;
-  // After Complete (every announced packet byte came): joins the payloads of the packets the
-  // header announces into section bytes at the start of the buffer (zeros behind).
-  // False, with the buffer zeroed, when the announced packets do not fit the buffer.
+  // After Complete (every announced packet byte came): joins the payloads of the packets taken
+  // into section bytes at the start of the buffer (zeros behind).
+  // False, with the buffer zeroed, when the packets do not fit the buffer.
   bool Finish();
+  // The answer held more than the buffer takes.
+  bool Oversized() const { return oversized_; }
 
  protected:
+  // Whether `received` packet bytes make the answer whole; then they are the packets taken.
+  Intake Whole(size_t received);
+
   uint8_t* buffer_;
   size_t size_;
+  size_t taken_ = 0;
+  bool oversized_ = false;
 };
+
+// The packet bytes taken of an answer whose header announces `announced` (16 bits: the length
+// modulo 65536) and that brought `received`: below 65536 bytes the announced ones (packets behind
+// them are passed over); from 65536 on all of them, when their count matches the announced length
+// modulo 65536. Nothing when fewer came than announced or the count does not match.
+std::optional<size_t> TakenLength(size_t announced, size_t received);
 
 // Plain answers: the buffer keeps the first datagram without its 3-byte trailer, then of each
 // later datagram the bytes between its header and its trailer. The byte behind the run of
@@ -86,7 +100,7 @@ class AnswerFilter {
 };
 
 // An answer left in the exchange file: `read` bytes of it at the start of the zeroed buffer.
-// False when the header announces more packets than the file held.
+// False when the file held fewer packets than the header announces.
 bool UnpackFileAnswer(uint8_t* buffer, size_t size, size_t read);
 
 }  // namespace quorvelin

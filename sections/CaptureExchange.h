@@ -18,13 +18,17 @@ class CaptureExchange final : public TableExchange {
   CaptureExchange(PortTables tables, int port) : tables_(std::move(tables)), port_(port) {}
 
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
+    problem_ = "not answered";
     if (port != port_) return false;
-    PutAnswer(AnswerRead(tables_, pid, selector, bat, turns_), buffer, size);
-    return true;
+    if (PutAnswer(AnswerRead(tables_, pid, selector, bat, turns_), buffer, size)) return true;
+    problem_ = OversizeProblem(size);
+    return false;
   }
   bool WriteTable(const uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
+  const char* ReadProblem() const override { return problem_.c_str(); }
 
  private:
+  std::string problem_;
   PortTables tables_;
   int port_;
   ReadTurns turns_;

@@ -10,7 +10,7 @@ namespace quorvelin {
 
 namespace {
 constexpr size_t kCatLoopStart = 8;
-constexpr size_t kCatReadBuffer = 4096;
+constexpr size_t kCatReadBuffer = kTableReadBuffer;
 }  // namespace
 
 bool ParseCatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {

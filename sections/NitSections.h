@@ -16,7 +16,7 @@
 
 namespace quorvelin {
 
-inline constexpr size_t kNitBufferSize = 5120;
+inline constexpr size_t kNitBufferSize = kTableReadBuffer;
 inline constexpr const char* kNitDumpName = "nit.bin";
 
 // Adds the "SECTION:%d" branch of the section at the start of `bytes`; false (nothing added) when

@@ -10,7 +10,7 @@
 
 namespace quorvelin {
 
-inline constexpr size_t kPsiReadBuffer = 4096;  // PAT, SDT, CAT, TDT and TOT reads
+inline constexpr size_t kPsiReadBuffer = kTableReadBuffer;  // PAT and CAT reads
 
 // Adds the PAT branch ("SECTION0:", header lines, "programs:%d" with one line per entry,
 // "crc_32") for the section at the start of `bytes`. Returns the number of entries; 0 and

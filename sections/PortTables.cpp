@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sections/Packets.h"
+#include "util/Number.h"
 
 namespace quorvelin {
 namespace {
@@ -79,13 +80,18 @@ Packets AnswerRead(const PortTables& t, uint16_t pid, uint8_t selector, bool bat
   return other == t.other.end() ? Packets{} : other->second;
 }
 
-void PutAnswer(const Packets& answer, uint8_t* buffer, size_t size) {
+bool PutAnswer(const Packets& answer, uint8_t* buffer, size_t size) {
   constexpr size_t kHeader = 6;
-  if (buffer == nullptr || size < kHeader) return;
+  if (buffer == nullptr || size < kHeader) return false;
   std::memset(buffer, 0, size);
-  const size_t bytes = std::min(answer.size(), size - kHeader);
-  if (bytes > 0) std::memcpy(buffer + kHeader, answer.data(), bytes);
-  UnpackPacketsWithHeader(static_cast<int>(bytes / kPacketSize), buffer, size);
+  if (answer.size() > size - kHeader) return false;
+  if (!answer.empty()) std::memcpy(buffer + kHeader, answer.data(), answer.size());
+  UnpackPacketsWithHeader(static_cast<int>(answer.size() / kPacketSize), buffer, size);
+  return true;
+}
+
+std::string OversizeProblem(size_t bufferSize) {
+  return Format("more than %zu bytes", bufferSize > 6 ? bufferSize - 6 : 0);
 }
 
 }  // namespace quorvelin

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,9 @@ Packets AnswerRead(const PortTables& t, uint16_t pid, uint8_t selector, bool bat
 
 // What a read through the device link leaves in `buffer`: the payloads of the answer's packets
 // joined from offset 0 (the first packet's pointer_field dropped), zero bytes behind them.
-void PutAnswer(const Packets& answer, uint8_t* buffer, size_t size);
+// False, the buffer zeroed, when the packets do not fit behind the 6-byte answer header.
+bool PutAnswer(const Packets& answer, uint8_t* buffer, size_t size);
+// Why such a read failed: "more than N bytes", N the packet bytes the buffer takes.
+std::string OversizeProblem(size_t bufferSize);
 
 }  // namespace quorvelin

@@ -7,6 +7,15 @@
 
 namespace quorvelin {
 
+// What a read takes: the largest table ETSI EN 300 468 and ISO/IEC 13818-1 allow, 256 sections
+// of 1024 bytes, each in 6 packets, behind the 6-byte answer header. A BAT may hold several
+// bouquets, each a table of its own: its read takes 1024 such sections in all.
+inline constexpr size_t kPacketsOfLargestSection = 6;
+inline constexpr size_t kLargestTablePackets = 256 * kPacketsOfLargestSection * 188;
+inline constexpr size_t kTableReadBuffer = 6 + kLargestTablePackets;
+inline constexpr size_t kBatTablePackets = 4 * kLargestTablePackets;
+inline constexpr size_t kBatReadBuffer = 6 + kBatTablePackets;
+
 class TableExchange {
  public:
   virtual ~TableExchange() = default;

@@ -45,6 +45,7 @@ Bytes Sections(int n, size_t size = 4096) {
 
 TEST(ReadAnswer, RowsOfWhatIsTakenAndWhatFails) {
   const Bytes eleven = NumberedPackets(11, 0), one = NumberedPackets(1, 0x0100);  // on another PID: taken
+  const Bytes many = NumberedPackets(400, 0);  // 75200 bytes: the 16-bit length says 9664
   struct Row {
     const char* name;
     bool fragmented;
@@ -52,6 +53,7 @@ TEST(ReadAnswer, RowsOfWhatIsTakenAndWhatFails) {
     std::function<void(std::vector<Bytes>&)> change;
     size_t repeat;  // the first datagram after the change sent that many times
     std::optional<Bytes> want;
+    size_t size = 4096;
   } rows[] = {
       {"one packet", false, one, [](auto&) {}, 0, Sections(1)},
       {"three datagrams 1, 1, 0", false, eleven, [](auto&) {}, 0, Sections(11)},
@@ -69,12 +71,17 @@ TEST(ReadAnswer, RowsOfWhatIsTakenAndWhatFails) {
       {"count 0: one fragment", true, one, [](auto& d) { d[0][8] = 0; }, 0, Sections(1)},
       {"index 0", true, eleven, [](auto& d) { d[1][7] = 0; }, 0, std::nullopt},
       {"index past the buffer", true, eleven, [](auto& d) { d[1][7] = 9; }, 0, std::nullopt},
+      {"more than 65535 bytes", false, many, [](auto&) {}, 0, Sections(400, 80000), 80000},
+      {"more than 65535 bytes in fragments", true, many, [](auto&) {}, 0, Sections(400, 80000), 80000},
+      {"one packet short of it", false, many, [](auto& d) { d[40].erase(d[40].end() - 191, d[40].end() - 3); }, 0,
+       std::nullopt, 80000},
   };
   for (const Row& r : rows) {
     auto d = r.fragmented ? FragmentAnswer(kRead, r.packets, 4) : PlainAnswer(kRead, r.packets, 5);
     r.change(d);
     if (r.repeat > 0) d.assign(r.repeat, Bytes(d[0]));
-    EXPECT_EQ(r.fragmented ? Assemble<FragmentReadAssembly>(d) : Assemble<PlainReadAssembly>(d), r.want) << r.name;
+    EXPECT_EQ(r.fragmented ? Assemble<FragmentReadAssembly>(d, r.size) : Assemble<PlainReadAssembly>(d, r.size), r.want)
+        << r.name;
   }
 }
 

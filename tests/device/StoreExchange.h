@@ -16,9 +16,10 @@ class StoreExchange : public TableExchange {
 
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
     const FrameHeader h = MakeReadRequest(PortIndex(tree_.channelNumber, port), selector, pid, bat);
-    PutAnswer(store_.Answer(h.data()), buffer, size);
-    return true;
+    problem_ = OversizeProblem(size);
+    return PutAnswer(store_.Answer(h.data()), buffer, size);
   }
+  const char* ReadProblem() const override { return problem_.c_str(); }
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {
     const FrameHeader h = MakeWriteRequest(PortIndex(tree_.channelNumber, port), selector, pid, bat);
     store_.Take(h.data(), packets, CountPackets(packets, length));
@@ -28,6 +29,7 @@ class StoreExchange : public TableExchange {
  private:
   devsim::DeviceStore& store_;
   const TableTreeCtrl& tree_;
+  std::string problem_;
 };
 
 // The tree of the sample as a device with no transport in between gives it.

@@ -11,13 +11,16 @@
 #include <filesystem>
 
 #include "sections/Packets.h"
+#include "sections/TableExchange.h"
 
 namespace quorvelin::devsim {
 namespace {
 
 constexpr size_t kOversizeDatagram = 12000;   // more than any receiver's datagram area
 constexpr int kContinuationRun = 64;          // extra datagrams of an endless plain answer
-constexpr size_t kLargestTable = 204800;      // the editor's largest output area
+constexpr size_t kLargestTable = kBatTablePackets;  // the largest table the editor reads and writes
+// A fragment count has 8 bits: a fragmented answer carries at most 255 fragments of data.
+constexpr size_t kMostFragmentedPackets = 255 * kFragmentDataSize / kPacketSize * kPacketSize;
 
 // A neighbouring loopback address of the device's, for forged answers; nothing off loopback.
 std::optional<Endpoint> SpoofSource(const Endpoint& device) {
@@ -165,10 +168,10 @@ void Simulator::Handle(const uint8_t* d, size_t length, const Endpoint& from) {
 void Simulator::AnswerRead(const uint8_t* request, const Endpoint& from) {
   ++counters_.reads;
   Packets packets = store_.Answer(request);
-  packets.resize(std::min(packets.size(), size_t{0xFFFF} / kPacketSize * kPacketSize));
+  if (options_.fragmented) packets.resize(std::min(packets.size(), kMostFragmentedPackets));
   FrameHeader header{};
   std::copy(request, request + kFrameHeaderSize, header.begin());
-  SetAnnouncedLength(header.data(), packets.size());
+  SetAnnouncedLength(header.data(), packets.size());  // modulo 65536, as the 16-bit field holds it
   std::vector<Datagram> answer =
       options_.fragmented ? FragmentDatagrams(header, packets.data(), packets.size(), sequence_++)
                           : PlainDatagrams(header, packets.data(), packets.size(), options_.packetsPerDatagram);
