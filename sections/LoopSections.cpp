@@ -120,7 +120,7 @@ bool ParseLoopSection(TableTreeCtrl& tree, const SectionBytes& s, int port, cons
 }
 
 void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
-                  const std::function<void(std::span<const uint8_t>)>& parse) {
+                  const std::function<void(std::span<const uint8_t>)>& parse, bool untilLast) {
   if (buffer.empty() || buffer[0] != tableId) return;
   std::array<uint8_t, kLoopParseBufferSize> section{};
   size_t pos = 0;
@@ -131,7 +131,7 @@ void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
       std::memcpy(section.data(), buffer.data() + pos, std::min(f.TotalSize(), buffer.size() - pos));
       parse(section);
     }
-    if (f.last_section_number <= f.section_number || f.TotalSize() >= buffer.size() - pos) return;
+    if ((untilLast && f.last_section_number <= f.section_number) || f.TotalSize() >= buffer.size() - pos) return;
     pos += f.TotalSize();
     const auto next = std::find(buffer.begin() + static_cast<std::ptrdiff_t>(pos), buffer.end(), tableId);
     if (next == buffer.end()) return;
@@ -191,17 +191,19 @@ BuildResult BuildLoopSection(TableTreeCtrl& tree, ItemHandle section, const Loop
   return FinishIntoArea(w, f.name, "ten packets", pid, area, areaSize);
 }
 
-BuildResult BuildLoopTable(TableTreeCtrl& tree, int port, const LoopFamily& family, uint8_t* area, size_t areaSize,
-                           const SectionBuild& build) {
-  const ItemHandle root = tree.Root(port, family.table);
+BuildResult TooManySections(const std::string& table, int count) {
+  BuildResult result;
+  result.error = Format("%s has %d sections, at most %d can be numbered; the table was not written.", table.c_str(),
+                        count, kMaxLoopSections);
+  return result;
+}
+
+BuildResult BuildTableSections(TableTreeCtrl& tree, int port, Table table, const char* name, uint8_t* area,
+                               size_t areaSize, const SectionBuild& build) {
+  const ItemHandle root = tree.Root(port, table);
   const int count = root == kNoItem ? 0 : tree.ChildCount(root);
   BuildResult result;
   if (count == 0) return result;
-  if (count > kMaxLoopSections) {
-    result.error = Format("%s has %d sections, at most %d can be numbered; the table was not written.", family.name,
-                          count, kMaxLoopSections);
-    return result;
-  }
   std::vector<uint8_t> packets;
   std::array<uint8_t, kLoopPacketStoreSize> store{};
   int index = 0;
@@ -214,7 +216,7 @@ BuildResult BuildLoopTable(TableTreeCtrl& tree, int port, const LoopFamily& fami
   if (area == nullptr || packets.size() > areaSize) {
     result.error =
         Format("%s not written: its %zu packets (%zu bytes) do not fit the %zu-byte area, which holds %zu packets.",
-               family.name, packets.size() / kPacketSize, packets.size(), areaSize, areaSize / kPacketSize);
+               name, packets.size() / kPacketSize, packets.size(), areaSize, areaSize / kPacketSize);
     return result;
   }
   std::copy(packets.begin(), packets.end(), area);

@@ -70,9 +70,11 @@ bool ParseLoopSection(TableTreeCtrl& tree, const SectionBytes& section, int port
 
 // The walk of ReadNit and ReadBat: from byte 0 (which must hold `tableId`), each section is copied
 // into a zeroed parse buffer and handed to `parse`; after a section the next is searched byte by
-// byte; the walk ends after a section whose last_section_number is not above its section_number.
+// byte. With `untilLast` the walk ends after a section whose last_section_number is not above its
+// section_number (one table); without, it goes on to the end of the buffer (a BAT of several
+// bouquets).
 void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
-                  const std::function<void(std::span<const uint8_t>)>& parse);
+                  const std::function<void(std::span<const uint8_t>)>& parse, bool untilLast = true);
 
 // --- building ---
 // Ten packets of 188 bytes fit the packet store of a NIT or BAT section.
@@ -97,12 +99,15 @@ struct LoopBuilder {
 BuildResult BuildLoopSection(TableTreeCtrl& tree, ItemHandle section, const LoopBuilder& builder, uint8_t sectionNumber,
                              uint8_t lastSectionNumber, uint16_t pid, uint8_t* area, size_t areaSize);
 
-// Builds one section into a packet store of kLoopPacketStoreSize bytes.
+// Builds one section into a packet store of kLoopPacketStoreSize bytes; `count` and `index`
+// place it among the sections of the table's root.
 using SectionBuild = std::function<BuildResult(ItemHandle section, int count, int index, uint8_t* store, size_t size)>;
 // Every section item of the port's table in tree order, their packets one after the other from the
-// start of `area`. Not ok without a section; not ok with a message, and `area` untouched, when a
-// section fails, there are more than 256 sections or the packets do not fit `areaSize`.
-BuildResult BuildLoopTable(TableTreeCtrl& tree, int port, const LoopFamily& family, uint8_t* area, size_t areaSize,
-                           const SectionBuild& build);
+// start of `area`. Not ok without a section; not ok with a message naming the table `name`, and
+// `area` untouched, when a section fails or the packets do not fit `areaSize`.
+BuildResult BuildTableSections(TableTreeCtrl& tree, int port, Table table, const char* name, uint8_t* area,
+                               size_t areaSize, const SectionBuild& build);
+// "NIT has 257 sections, at most 256 can be numbered; the table was not written."
+BuildResult TooManySections(const std::string& table, int count);
 
 }  // namespace quorvelin

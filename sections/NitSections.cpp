@@ -123,10 +123,11 @@ BuildResult BuildNitSection(TableTreeCtrl& tree, ItemHandle section, int section
 
 BuildResult BuildNit(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
   const uint16_t pid = NitPid(tree, port);  // the PAT is searched once, not per section
-  return BuildLoopTable(tree, port, kNitFamily, area, areaSize,
-                        [&](ItemHandle section, int count, int, uint8_t* store, size_t size) {
-                          return BuildNitSection(tree, section, count, pid, store, size);
-                        });
+  return BuildTableSections(tree, port, Table::Nit, kNitFamily.name, area, areaSize,
+                            [&](ItemHandle section, int count, int, uint8_t* store, size_t size) {
+                              if (count > kMaxLoopSections) return TooManySections(kNitFamily.name, count);
+                              return BuildNitSection(tree, section, count, pid, store, size);
+                            });
 }
 
 }  // namespace quorvelin

@@ -178,7 +178,7 @@ BuildResult BuildPmts(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaS
   size_t slot = 0;
   ForEachChild(tree, root, [&](ItemHandle program) {
     const size_t offset = kPmtSlotSize * slot++;
-    SectionWriter w(kFivePacketSection);
+    SectionWriter w(kSixPacketSection);
     uint16_t pid = 0;
     if (!WriteProgramSection(tree, program, w, pid)) return;
     const bool finished = w.Finish();
@@ -188,10 +188,11 @@ BuildResult BuildPmts(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaS
       ++result.count;
     } else if (result.ok) {
       result.ok = false;
-      result.error = finished ? Format("PMT of slot %zu not written: the output area holds %zu slots of 1024 bytes.",
-                                       slot - 1, areaSize / kPmtSlotSize)
-                              : SectionTooLongMessage(Format("PMT of program 0x%x", w.data()[3] << 8 | w.data()[4]).c_str(),
-                                                      w, "five packets");
+      result.error = finished
+                         ? Format("PMT of slot %zu not written: the output area holds %zu slots of six packets.",
+                                  slot - 1, areaSize / kPmtSlotSize)
+                         : SectionTooLongMessage(Format("PMT of program 0x%x", w.data()[3] << 8 | w.data()[4]).c_str(),
+                                                 w, "six packets");
     }
   });
   return result;

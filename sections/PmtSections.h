@@ -11,8 +11,9 @@
 
 namespace quorvelin {
 
-inline constexpr size_t kPmtReadBuffer = 2048;
-inline constexpr size_t kPmtSlotSize = 1024;
+inline constexpr size_t kPmtReadBuffer = kTableReadBuffer;
+// The packets of one PMT section of up to 1024 bytes.
+inline constexpr size_t kPmtSlotSize = kPacketsOfLargestSection * 188;
 
 // Image of a component line: video for stream types 1, 2 (MPEG-1/2 video) and 0x1B (AVC), audio
 // for 3 and 4 (MPEG-1/2 audio), a plain line otherwise.
@@ -37,9 +38,9 @@ int ParsePmtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 // section 0..last_section_number is in, or a receive adds nothing.
 bool ReadPmts(TableTreeCtrl& tree, TableExchange& exchange, int port, int count);
 
-// Writes the first section of each program item of the port into its 1024-byte slot (slot i at
-// 1024 * i), on the record's PMT PID, leaving the rest of the slot as it was. Not ok without a
-// program item. A program whose section passes 919 bytes, or whose slot lies beyond the area,
+// Writes the first section of each program item of the port into its slot of six packets (slot i
+// at kPmtSlotSize * i), on the record's PMT PID, leaving the rest of the slot as it was. Not ok
+// without a program item. A program whose section passes 1024 bytes, or whose slot lies beyond the area,
 // keeps its slot untouched; the others are still written, and the result is not ok with the
 // first such message.
 BuildResult BuildPmts(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <utility>
+#include <vector>
 
 #include "sections/BranchQueries.h"
 #include "sections/DumpFiles.h"
+#include "sections/LoopSections.h"
 #include "sections/SectionReader.h"
 #include "sections/TableIds.h"
 #include "sections/descriptors/GenericHex.h"
@@ -79,6 +83,24 @@ void WriteService(const TableTreeCtrl& tree, ItemHandle item, const SdtService& 
   });
 }
 
+// One SDT section, numbered as its record says, as packets at the start of `area`.
+BuildResult BuildSdtSection(TableTreeCtrl& tree, ItemHandle section, uint8_t lastSectionNumber, uint8_t* area,
+                            size_t areaSize) {
+  const auto* header = PayloadOf<SdtSectionHeader>(tree, section);
+  if (!header) return {};
+  SectionHead head = HeadOf(*header);
+  head.table_id = kSdtTableId;
+  head.last_section_number = lastSectionNumber;
+  SectionWriter w(kSixPacketSection);
+  w.WriteHeader(head, kFixedBits70);
+  w.U16(header->original_network_id);
+  w.U8(0xFF);
+  ForEachChild(tree, FindBelow(tree, section, NodeKind::SdtServiceList), [&](ItemHandle h) {
+    if (const auto* service = PayloadOf<SdtService>(tree, h)) WriteService(tree, h, *service, w);
+  });
+  return FinishIntoArea(w, "SDT", "six packets", kSdtBatPid, area, areaSize);
+}
+
 }  // namespace
 
 bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, int sectionIndex,
@@ -104,8 +126,15 @@ bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return true;
 }
 
-int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, SectionTally& tally,
-                     int& sectionIndex) {
+namespace {
+
+// The sections read so far, by the order their transport_stream_id first came and section_number.
+using SdtSectionsRead = std::map<std::pair<size_t, uint8_t>, std::vector<uint8_t>>;
+
+// Keeps every SDT section of one receive that `tally` has not seen; the walk ends at a section
+// seen before or at a byte that starts no section. Returns the number of sections kept.
+int TakeSdtSections(const uint8_t* bytes, size_t size, SectionTally& tally, std::map<uint16_t, size_t>& ids,
+                    SdtSectionsRead& into) {
   const SectionBytes received(bytes, size);
   int added = 0;
   for (size_t at = 0; at != kNoSection && received.Has(at, 3);) {
@@ -113,8 +142,8 @@ int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
     const SectionFields f = ReadSectionFields(s);
     if (f.table_id != kSdtTableId) break;
     if (tally.Take(f)) {
-      if (!ParseSdtSection(tree, s.Pointer(0), s.size(), port, sectionIndex)) break;
-      ++sectionIndex;
+      const size_t order = ids.emplace(f.id, ids.size()).first->second;
+      into[{order, f.section_number}] = s.Copy(0, std::min(f.TotalSize(), s.size()));
       ++added;
     }
     at = NextSectionStart(received, at + f.TotalSize(), kSdtTableId);
@@ -122,40 +151,46 @@ int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   return added;
 }
 
+}  // namespace
+
 bool ReadSdt(TableTreeCtrl& tree, TableExchange& exchange, int port) {
   SectionTally tally;
-  int sectionIndex = 0;
+  std::map<uint16_t, size_t> ids;
+  SdtSectionsRead sections;
+  bool read = true;
   for (int pass = 0; pass < kMostSectionReads && !tally.Over(); ++pass) {
     const auto bytes = ReceiveTable(exchange, kSdtReadBuffer, kSdtBatPid, 0, port);
-    if (!bytes) return false;
+    if (!bytes) {
+      read = false;
+      break;
+    }
     WriteDumpFile(Format("sdt%d.bin", pass), bytes->data(), bytes->size());
     if (pass == 0 && bytes->front() != kSdtTableId) return false;  // absent
-    const int added = ParseSdtSections(tree, bytes->data(), bytes->size(), port, tally, sectionIndex);
+    const int added = TakeSdtSections(bytes->data(), bytes->size(), tally, ids, sections);
     tally.NoteRead(added, bytes->front() != kSdtTableId);
   }
-  if (!tally.Missing().empty()) tree.MarkNotRead(port, Table::Sdt, "incomplete: " + tally.Missing());
-  return true;
+  // In section_number order, whatever order the device answered in.
+  int index = 0;
+  for (const auto& [key, bytes] : sections)
+    if (ParseSdtSection(tree, bytes.data(), bytes.size(), port, index)) ++index;
+  if (read && !tally.Missing().empty()) tree.MarkNotRead(port, Table::Sdt, "incomplete: " + tally.Missing());
+  return read;
 }
 
 BuildResult BuildSdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
-  const ItemHandle section = FirstChild(tree, tree.Root(port, Table::Sdt));
-  const auto* header = PayloadOf<SdtSectionHeader>(tree, section);
-  if (!header) return {};
-  const ItemHandle services = FindBelow(tree, section, NodeKind::SdtServiceList);
+  const ItemHandle root = tree.Root(port, Table::Sdt);
+  if (!PayloadOf<SdtSectionHeader>(tree, FirstChild(tree, root))) return {};
+  bool services = true;
+  ForEachChild(tree, root, [&](ItemHandle h) { services = services && FindBelow(tree, h, NodeKind::SdtServiceList); });
   if (!services) {
     if (area) std::memset(area, 0, areaSize);
     return {};
   }
-  SectionHead head = HeadOf(*header);
-  head.table_id = kSdtTableId;
-  SectionWriter w(kFivePacketSection);
-  w.WriteHeader(head, kFixedBits70);
-  w.U16(header->original_network_id);
-  w.U8(0xFF);
-  ForEachChild(tree, services, [&](ItemHandle h) {
-    if (const auto* service = PayloadOf<SdtService>(tree, h)) WriteService(tree, h, *service, w);
-  });
-  return FinishIntoArea(w, "SDT", "five packets", kSdtBatPid, area, areaSize);
+  return BuildTableSections(tree, port, Table::Sdt, "SDT", area, areaSize,
+                            [&](ItemHandle section, int count, int, uint8_t* store, size_t size) {
+                              if (count > kMaxLoopSections) return TooManySections("SDT", count);
+                              return BuildSdtSection(tree, section, static_cast<uint8_t>(count - 1), store, size);
+                            });
 }
 
 }  // namespace quorvelin

@@ -12,7 +12,7 @@
 
 namespace quorvelin {
 
-inline constexpr size_t kSdtReadBuffer = 4096;
+inline constexpr size_t kSdtReadBuffer = kTableReadBuffer;
 
 // Adds "Section %d:" (`sectionIndex`) with the SDT branch for the section at the start of
 // `bytes`: header lines, "original_network_id", "services" with one item per service and its
@@ -20,19 +20,16 @@ inline constexpr size_t kSdtReadBuffer = 4096;
 // code. False, nothing added, when byte 0 is not 0x42. `fields` receives the common header.
 bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, int sectionIndex,
                      SectionFields* fields = nullptr);
-// Adds every SDT section of one receive that `tally` has not seen ("Section %d:" numbered from
-// `sectionIndex` on, which counts up); the walk ends at a section seen before or at a byte that
-// starts no section. Returns the number of sections added.
-int ParseSdtSections(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, SectionTally& tally,
-                     int& sectionIndex);
-// Reads the port's SDT, dumping each receive to tables/sdt%d.bin, until a section_number comes
-// again, every section 0..last_section_number is in, or a receive adds nothing. False when a
-// read fails or a receive does not start with 0x42 (what was added before stays).
+// Reads the port's SDT, dumping each receive to tables/sdt%d.bin, until every section
+// 0..last_section_number is in or a turn of receives adds nothing, then adds the sections in
+// section_number order. False when a read fails (what was read before is added) or the first
+// receive does not start with 0x42.
 bool ReadSdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
-// Clears `area` and writes the port's first SDT section (always as table_id 0x42) as packets
-// at its start. Not ok without an SDT section or without its "services" holder (the area is
-// then left cleared); not ok with an error text when the section passes 919 bytes.
+// Writes every SDT section of the port (always as table_id 0x42), section_number as each record
+// holds it and last_section_number = sections - 1, packets one after the other from the start of
+// `area`. Not ok without an SDT section; without the "services" holder of a section the area is
+// cleared; not ok with an error text when a section passes 1024 bytes or the area.
 BuildResult BuildSdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
 
 }  // namespace quorvelin

@@ -24,9 +24,11 @@ inline constexpr uint8_t kFixedBits30 = 0x30;
 inline constexpr uint8_t kFixedBits70 = 0x70;
 
 // Section bytes that fit the packet stores of the builders: one packet (PAT), five packets
-// (PMT slot, SDT, CAT: 1024-byte store) and ten packets (NIT, BAT: 2048-byte store).
+// (CAT: 1024-byte store), six packets (PMT, SDT: the largest section ISO/IEC 13818-1 and
+// ETSI EN 300 468 allow them) and ten packets (NIT, BAT: 2048-byte store).
 inline constexpr size_t kOnePacketSection = 183;
 inline constexpr size_t kFivePacketSection = 919;
+inline constexpr size_t kSixPacketSection = 1024;
 inline constexpr size_t kTenPacketSection = 1839;
 // Largest private section: 3 header bytes + section_length of at most 4093.
 inline constexpr size_t kMaxSectionBytes = 4096;

@@ -124,23 +124,24 @@ TEST_F(PsiSections, SharedPmtPidsAreReadByProgramIndexAndEachProgramItemFillsIts
                                       "    program_info_length: 0x0 (0)\n    components\n    crc_32: 0x"});
   EXPECT_EQ(Branch(1, Table::Pmt).find("program_info_descriptors"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size("cache/quorvelin/tables/pmt1.bin"), kPmtReadBuffer);
-  Built(BuildPmts, 1, 4096);  // slot i holds the i-th program item, the rest of the slot kept
+  Built(BuildPmts, 1, 4 * kPmtSlotSize);  // slot i holds the i-th program item, the rest of the slot kept
   EXPECT_EQ(result.count, 3);
-  EXPECT_EQ(Bytes(area.begin() + 1024, area.begin() + 2048),
-            Join({Packetized(WithCrc(Hex("02 b000 0001 c1 01 01 e100 f000")), 0x100), Bytes(1024 - 188, 0xFF)}));
+  EXPECT_EQ(
+      Bytes(area.begin() + kPmtSlotSize, area.begin() + 2 * kPmtSlotSize),
+      Join({Packetized(WithCrc(Hex("02 b000 0001 c1 01 01 e100 f000")), 0x100), Bytes(kPmtSlotSize - 188, 0xFF)}));
 
   const Bytes d = Descriptor(0x52, Bytes(44, 1)), stream = Join({Hex("1b e100"), Loop12(Join({d, d, d, d, d}))});
-  ParsePmt(WithCrc(Join({Hex("02 b000 0001 c1 00 00 e100 f000"), stream, stream, stream, stream})), 0x100, 2);
-  ParsePmt(Pmt("0002"), 0x101, 2);  // 12 + 4 * 235 + 4 bytes > 919 for the first program, not the second
-  Built(BuildPmts, 2);
+  ParsePmt(WithCrc(Join({Hex("02 b000 0001 c1 00 00 e100 f000"), stream, stream, stream, stream, stream})), 0x100, 2);
+  ParsePmt(Pmt("0002"), 0x101, 2);  // 12 + 5 * 235 + 4 bytes > 1024 for the first program, not the second
+  Built(BuildPmts, 2, 2 * kPmtSlotSize);
   EXPECT_EQ(result.count, 1);
   EXPECT_EQ(result.error,
-            "PMT of program 0x1 section too long: 956 bytes, the limit is 919 bytes (five packets); the "
+            "PMT of program 0x1 section too long: 1191 bytes, the limit is 1024 bytes (six packets); the "
             "table was not written.");
-  EXPECT_EQ(area[0] << 8 | area[1024], 0xFF47);
+  EXPECT_EQ(area[0] << 8 | area[kPmtSlotSize], 0xFF47);
 }
 
-TEST_F(PsiSections, SdtNamesUnderTheTextCodeOnlyItsFirstSectionWrittenAlwaysAsActual) {
+TEST_F(PsiSections, SdtNamesUnderTheTextCodeEverySectionWrittenAlwaysAsActual) {
   SetTextCode(1);  // UCS-2 in host order
   ExpectLines(ParsedSdt(Sdt("0040 fd 800b 4809 01 02 4100 04 42004300")), {"provider_name: A\n", "service_name: BC\n"});
   // A service descriptor with a byte to spare (kept as bytes), a linkage_descriptor with private data.
@@ -148,7 +149,10 @@ TEST_F(PsiSections, SdtNamesUnderTheTextCodeOnlyItsFirstSectionWrittenAlwaysAsAc
   ExpectLines(ParsedSdt(spare, 2), {"descriptor_data(hex): 01 01 50 01 53 ee\n"});
   RecordIn<SdtSectionHeader>(2, Table::Sdt, NodeKind::SdtSection)->table_id = 0x46;
   ExpectLines(ParsedSdt(Sdt("0031 fd 8000", "01 01"), 2), {"      descriptors_loop_length: 0x0\n  crc_32: 0x"});
-  EXPECT_EQ(Built(BuildSdt, 2), spare);
+  Bytes first(spare.begin(), spare.end() - 4);
+  first[7] = 1;  // last_section_number: two sections
+  EXPECT_EQ(Built(BuildSdt, 2), WithCrc(first));
+  EXPECT_EQ(SectionBytesOf(Bytes(area.begin() + kPacketSize, area.end())), Sdt("0031 fd 8000", "01 01"));
 }
 
 TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {

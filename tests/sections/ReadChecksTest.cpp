@@ -30,7 +30,8 @@ Bytes Numbered(Bytes section, uint8_t number, uint8_t last) {
 }
 
 // A read asks again until every section is in; a section that comes again (a late answer) is
-// passed over; a device that never gives the rest leaves the table incomplete, not read.
+// passed over; a device that never gives the rest leaves the table incomplete, not read. The SDT
+// shows its sections in section_number order and is built whole, a changed section as it now is.
 TEST(MultiSectionReads, EndWhenAllAreInOrATurnBringsNothingNew) {
   const Bytes sdt = SampleSection("sdt_r3"), pmt = SampleSection("pmt_planete");
   const Bytes sdt0 = Packetized(Numbered(sdt, 0, 1), 0x11), sdt1 = Packetized(Numbered(sdt, 1, 1), 0x11);
@@ -66,6 +67,14 @@ TEST(MultiSectionReads, EndWhenAllAreInOrATurnBringsNothingNew) {
     EXPECT_EQ(tree.ChildCount(tree.Root(1, c.table)), c.sections) << c.device;
     EXPECT_EQ(device.requests.size(), c.reads) << c.device;
     EXPECT_EQ(tree.WasRead(1, c.table), c.sections == 2) << c.device;
+    if (c.table != Table::Sdt || c.sections != 2) continue;
+    Bytes changed = sdt;
+    changed[8] = 0x12, changed[9] = 0x34;
+    tree.RecordOf(tree.ChildAt(tree.Root(1, Table::Sdt), 1))->As<SdtSectionHeader>()->original_network_id = 0x1234;
+    Bytes area(kTableReadBuffer, 0xFF);
+    ASSERT_TRUE(BuildSdt(tree, 1, area.data(), area.size())) << c.device;
+    area.resize(sdt0.size() + sdt1.size() + kPacketSize);
+    EXPECT_EQ(area, Join({sdt0, Packetized(Numbered(changed, 1, 1), 0x11), Bytes(kPacketSize, 0xFF)})) << c.device;
   }
 }
 
