@@ -12,19 +12,21 @@
 
 namespace quorvelin {
 
-inline constexpr size_t kBatBufferSize = 204800;
+inline constexpr size_t kBatBufferSize = kBatReadBuffer;
 inline constexpr const char* kBatDumpName = "bat.bin";
 
 // Adds the branch of the section at the start of `bytes`; false (nothing added) when byte 0 is
 // not 0x4A, the section does not fit the bytes given or the 1024-byte parse buffer.
 bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 
-// Reads the port's BAT from the device (PID 0x0011 marked as BAT, 204800-byte buffer), dumps the
-// buffer to tables/bat.bin and adds every section. False when the read fails.
+// Reads the port's BAT from the device (PID 0x0011 marked as BAT), dumps the buffer to
+// tables/bat.bin and adds every section of every bouquet: grouped by bouquet_id in the order the
+// bouquets first come, each bouquet's sections by section_number. False when the read fails.
 bool ReadBat(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
-// Every BAT section of the port, numbered by position, packets one after the other from the start
-// of `area`; `area` is left as it was when the result is not ok.
+// Every BAT section of the port, packets one after the other from the start of `area`; each
+// bouquet_id is a table of its own, its sections numbered from 0 by their position among its
+// sections, with its own last_section_number. `area` is left as it was when the result is not ok.
 BuildResult BuildBat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
 
 }  // namespace quorvelin

@@ -128,12 +128,15 @@ uint16_t CaptureSelection::NetworkPid() const {
   return kNitPid;
 }
 
-std::optional<uint16_t> CaptureSelection::ChosenBouquet() const {
-  if (options_.bouquet) return options_.bouquet;
-  if (const Versions* v = Find(kBatTableId, kSdtBatPid, std::nullopt))
-    for (const auto& [key, other] : tables_)
-      if (&other == v) return std::get<2>(key);
-  return std::nullopt;
+std::vector<uint16_t> CaptureSelection::Bouquets() const {
+  if (options_.bouquet) return {*options_.bouquet};
+  std::vector<std::pair<uint64_t, uint16_t>> seen;
+  for (const auto& [key, v] : tables_)
+    if (std::get<0>(key) == kBatTableId && std::get<1>(key) == kSdtBatPid) seen.emplace_back(v.order, std::get<2>(key));
+  std::sort(seen.begin(), seen.end());
+  std::vector<uint16_t> out;
+  for (auto [order, id] : seen) out.push_back(id);
+  return out;
 }
 
 bool CaptureSelection::Complete() const {
@@ -143,8 +146,10 @@ bool CaptureSelection::Complete() const {
   };
   if (!complete(kPatTableId, kPatPid, std::nullopt) || !complete(kCatTableId, kCatPid, std::nullopt) ||
       !complete(kSdtTableId, kSdtBatPid, std::nullopt) || !complete(kNitTableId, NetworkPid(), std::nullopt) ||
-      !complete(kBatTableId, kSdtBatPid, ChosenBouquet()) || tdt_.empty() || tot_.empty())
+      Bouquets().empty() || tdt_.empty() || tot_.empty())
     return false;
+  for (uint16_t bouquet : Bouquets())
+    if (!complete(kBatTableId, kSdtBatPid, bouquet)) return false;
   for (auto [program, pid] : Programs())
     if (program != 0 && !complete(kPmtTableId, pid, program)) return false;
   return true;
@@ -165,17 +170,9 @@ PortTables CaptureSelection::Tables() const {
   t.cat = Joined(Find(kCatTableId, kCatPid, std::nullopt), kCatPid);
   t.sdt = Joined(Find(kSdtTableId, kSdtBatPid, std::nullopt), kSdtBatPid);
   t.nit = Joined(Find(kNitTableId, NetworkPid(), std::nullopt), NetworkPid());
-  if (options_.everyBouquet && !options_.bouquet) {
-    std::vector<std::pair<uint64_t, const Versions*>> found;
-    for (const auto& [key, v] : tables_)
-      if (std::get<0>(key) == kBatTableId && std::get<1>(key) == kSdtBatPid && v.complete) found.push_back({v.order, &v});
-    std::sort(found.begin(), found.end());
-    for (const auto& [order, v] : found) {
-      const Packets p = Joined(v, kSdtBatPid);
-      t.bat.insert(t.bat.end(), p.begin(), p.end());
-    }
-  } else if (const auto bouquet = ChosenBouquet()) {
-    t.bat = Joined(Find(kBatTableId, kSdtBatPid, bouquet), kSdtBatPid);
+  for (uint16_t bouquet : Bouquets()) {
+    const Packets p = Joined(Find(kBatTableId, kSdtBatPid, bouquet), kSdtBatPid);
+    t.bat.insert(t.bat.end(), p.begin(), p.end());
   }
   if (options_.everyPmt) {
     std::vector<std::pair<uint64_t, PmtEntry>> found;
@@ -253,18 +250,16 @@ std::vector<std::string> CaptureSelection::Report() const {
   table("CAT", Find(kCatTableId, kCatPid, std::nullopt), "");
   const uint16_t networkPid = NetworkPid();
   table(Format("NIT actual (PID 0x%04X)", networkPid), Find(kNitTableId, networkPid, std::nullopt), "");
-  const bool everyBouquet = options_.everyBouquet && !options_.bouquet;
-  const auto bouquet = ChosenBouquet();
-  if (bouquet && !everyBouquet) {
+  const std::vector<uint16_t> bouquets = Bouquets();
+  for (uint16_t bouquet : bouquets) {
     const Versions* bat = Find(kBatTableId, kSdtBatPid, bouquet);
-    if (bat == nullptr) left.push_back(Format("BAT of bouquet 0x%04X not in the capture", *bouquet));
-    table(Format("BAT of bouquet 0x%04X", *bouquet), bat, "");
+    if (bat == nullptr) left.push_back(Format("BAT of bouquet 0x%04X not in the capture", bouquet));
+    table(Format("BAT of bouquet 0x%04X", bouquet), bat, "");
   }
   for (const auto& [key, v] : tables_) {
     const auto [tableId, pid, id] = key;
-    if (tableId == kBatTableId && everyBouquet) table(Format("BAT of bouquet 0x%04X", id), &v, "");
-    if (tableId == kBatTableId && bouquet != id && !everyBouquet)
-      left.push_back(Format("BAT of bouquet 0x%04X left out: one bouquet per port", id));
+    if (tableId == kBatTableId && std::find(bouquets.begin(), bouquets.end(), id) == bouquets.end())
+      left.push_back(Format("BAT of bouquet 0x%04X left out: not the bouquet asked for", id));
     if (tableId == kSdtTableId && &v != sdt) left.push_back(Format("SDT actual of transport_stream_id 0x%04X left out", id));
     if (tableId == kNitTableId && pid != networkPid) left.push_back(Format("NIT actual on PID 0x%04X left out: the network PID is 0x%04X", pid, networkPid));
   }

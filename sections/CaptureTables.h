@@ -1,7 +1,7 @@
 // The tables a port takes out of a capture: for each table the current version's complete set
 // of sections (PAT; the PMTs of the PAT's programs; SDT actual; NIT actual on the PAT's network
-// PID; the BAT of one bouquet; CAT; the latest TDT and TOT), held as the device holds them, with
-// a report of what was taken and what was left out and why.
+// PID; the BAT of every bouquet, or of the one asked for; CAT; the latest TDT and TOT), held as
+// the device holds them, with a report of what was taken and what was left out and why.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +19,8 @@
 namespace quorvelin {
 
 struct CaptureOptions {
-  std::optional<uint16_t> bouquet;  // the BAT of this bouquet_id; else the first bouquet seen
+  std::optional<uint16_t> bouquet;  // the BAT of this bouquet_id only; else of every bouquet
   bool everyPmt = false;            // every PMT on any PID, not only those of the PAT's programs
-  bool everyBouquet = false;        // without `bouquet`: the BAT of every bouquet, in the order seen
   bool stopWhenComplete = true;     // stop reading once every table is complete
 };
 
@@ -32,7 +31,8 @@ class CaptureSelection {
   void Take(const CapturedSection& s);
   // PIDs that a PAT named since the last call (PMTs, the network PID).
   std::vector<uint16_t> NewPids();
-  // Every table wanted is complete: PAT, the PMTs of its programs, SDT, NIT, BAT, CAT, TDT, TOT.
+  // Every table wanted is complete: PAT, the PMTs of its programs, SDT, NIT, the BAT of each
+  // bouquet, CAT, TDT, TOT.
   bool Complete() const;
   PortTables Tables() const;
   // What was taken ("PAT: version 1, 1 section, 3 programs"), then what was left out and why.
@@ -54,7 +54,8 @@ class CaptureSelection {
   std::vector<const std::vector<uint8_t>*> Chosen(const Versions* v) const;
   std::vector<std::pair<uint16_t, uint16_t>> Programs() const;  // of the chosen PAT
   uint16_t NetworkPid() const;
-  std::optional<uint16_t> ChosenBouquet() const;
+  // The bouquet_ids whose BAT is taken, in the order they first came.
+  std::vector<uint16_t> Bouquets() const;
   std::string Missing(const Versions& v) const;
   Packets Joined(const Versions* v, uint16_t pid) const;
 

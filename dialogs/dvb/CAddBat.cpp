@@ -19,6 +19,18 @@ bool CAddBat::OnOK() {
   const auto bouquetId = static_cast<uint16_t>(*bouquet);
   const auto version = static_cast<uint8_t>(*versionNumber);
 
+  // A new bouquet_id starts a bouquet behind the others; an existing one gets a further section
+  // behind its last one, numbered on.
+  ItemHandle after = kInsertLast;
+  int number = 0;
+  for (ItemHandle h = tree_.GetChildItem(root); h != kNoItem; h = tree_.GetNextSiblingItem(h)) {
+    const auto* other = PayloadOf<LoopSectionHeader>(tree_, h);
+    if (other == nullptr || other->id != bouquetId) continue;
+    after = h;
+    ++number;
+  }
+  if (number > 0xFF) return Refuse("The bouquet has 256 sections already!", kBouquetId);
+
   LoopSectionHeader h;
   h.table_id = kBatTableId;
   h.section_syntax_indicator = 1;
@@ -26,15 +38,16 @@ bool CAddBat::OnOK() {
   h.id = bouquetId;
   h.version_number = version;
   h.current_next_indicator = 1;
+  h.section_number = h.last_section_number = static_cast<uint8_t>(number);
   h.descriptors_length.set(0);
   h.transport_stream_loop_length.set(0);
   const ItemHandle section =
       tree_.InsertRecordItem(Format("tableID: 0x4A,BouquetID:0x%x,version_number:0x%x", bouquetId, version),
-                             kImageProgram, root, MakeRecord(NodeKind::BatSection, h));
+                             kImageProgram, root, MakeRecord(NodeKind::BatSection, h), after);
   for (const std::string& line : {Format("table_id: 0x%x", h.table_id), Format("section_syntax_indicator: 0x%x", 1),
                                   Format("section_length: 0x%x", 0), Format("bouquet_id: 0x%x", bouquetId),
                                   Format("version_number: 0x%x", version), Format("current_next_indicator: 0x%x", 1),
-                                  Format("section_number: 0x%x", 0), Format("last_section_number: 0x%x", 0),
+                                  Format("section_number: 0x%x", number), Format("last_section_number: 0x%x", number),
                                   Format("bouquet_descriptors_length: 0x%x (%d)", 0, 0),
                                   Format("transport_stream_loop_length: 0x%x (%d)", 0, 0), Format("crc_32: 0x%x", 0)})
     tree_.InsertLine(line, section);

@@ -18,25 +18,33 @@ namespace {
 
 Packets Capture(const char* name) { return testing::SamplePackets(name); }
 
-// Real captures with a PMT and an SDT of two sections, loaded on port B: every section is held
-// (counted from 0, as the builders write), served one per request in turn and read back once;
-// Submit then leaves a TOT with section_syntax_indicator 0 and the time of the TDT written with
-// it, taken during Submit.
+// Real captures with a PMT and an SDT of two sections and a BAT of three bouquets, one of two
+// sections, loaded on port B: every section is held (counted from 0, as the builders write), the
+// SDT and PMT served one per request in turn and read back once, the BAT whole. Submit of an SDT
+// and a BAT changed since writes every section, each bouquet numbered from 0, and reads them back
+// equal; it leaves a TOT with section_syntax_indicator 0 and the time of the TDT written with it.
 TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirTime) {
   const Packets pat = Capture("pat_r4"), cat = Capture("cat_r3"), nit = Capture("nit_tntv23");
   const Packets bat = Capture("bat_tvnum"), time = testing::Join({Capture("tdt_tnt"), Capture("tot_tnt")});
   auto sdt = [](int n) { return PacketsOf(SectionWriter(0x42, 0x70, 1, n, 1).U16(1).U8(0xFF).Finish(), 0x11); };
   auto pmt = [](int n) { return PacketsOf(SectionWriter(2, 0x30, 4, n, 1).U16(0xE100).U16(0xF000).Finish(), 0x503); };
+  auto bouquet = [](int id, int n, int last) {
+    return PacketsOf(SectionWriter(0x4A, 0x70, uint16_t(id), n, last).U16(0xF000).U16(0xF000).Finish(), 0x11);
+  };
   Packets broken = pat;
   broken[20] ^= 1;
   // Every table twice, as a capture repeats them: each section is taken once, the first copy
   // whose CRC_32 checks.
   const Packets stream =
-      testing::Join({broken, pat, cat, pmt(1), sdt(1), nit, bat, time, pmt(0), sdt(0), pat, nit, sdt(1), pmt(1)});
+      testing::Join({broken, pat, cat, pmt(1), sdt(1), nit, bat, bouquet(0xB01, 1, 1), bouquet(0xB02, 0, 0), time,
+                     pmt(0), sdt(0), pat, nit, sdt(1), pmt(1), bouquet(0xB01, 0, 1)});
   PortTables t;
   ASSERT_TRUE(LoadTransportBytes(stream.data(), stream.size(), t));
-  for (const auto& [held, captured] : {std::pair{t.pat, pat}, {t.cat, cat}, {t.nit, nit}, {t.bat, bat}, {t.time, time}})
+  const Packets bouquets = testing::Join(
+      {testing::WithCountersFromZero(bat), bouquet(0xB01, 0, 1), bouquet(0xB01, 1, 1), bouquet(0xB02, 0, 0)});
+  for (const auto& [held, captured] : {std::pair{t.pat, pat}, {t.cat, cat}, {t.nit, nit}, {t.time, time}})
     EXPECT_EQ(held, testing::WithCountersFromZero(captured));
+  EXPECT_EQ(t.bat, bouquets);
   EXPECT_EQ(std::pair(t.sdt, t.pmts.at(0).packets),
             std::pair(testing::Join({sdt(0), sdt(1)}), testing::Join({pmt(0), pmt(1)})));
 
@@ -50,10 +58,23 @@ TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirT
   Refresh(tree, device);
   EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Sdt)), 2);
   EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pmt)), 2);
+  EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Bat)), 4);
   EXPECT_EQ(store.Answer(MakeReadRequest(1, 0, kSdtBatPid, false).data()), sdt(0));  // the next turn
+  const ItemHandle second = tree.ChildAt(tree.Root(2, Table::Sdt), 1);
+  tree.RecordOf(second)->As<SdtSectionHeader>()->original_network_id = 0x1234;
+  tree.SetItemText(tree.ChildAt(second, 8), "original_network_id: 0x1234");
+  tree.DeleteItem(tree.ChildAt(tree.Root(2, Table::Bat), 1));  // bouquet 0xB01 keeps its second section
+  tree.DeleteItem(tree.ChildAt(tree.Root(2, Table::Pmt), 1));  // a PMT has one section (ISO/IEC 13818-1)
+  const ItemHandle program = tree.GetChildItem(tree.ChildAt(tree.Root(2, Table::Pmt), 0));
+  PayloadOf<PmtSectionHeader>(tree, program)->last_section_number = 0;
   RecordingUi ui;
   const DateTime before = CurrentUtcDate();
-  ASSERT_TRUE(SubmitPort(tree, device, ui, 2));
+  const PortSubmit submitted = SubmitPortAndVerify(tree, device, ui, 2);
+  ASSERT_TRUE(submitted.verified) << submitted.text;
+  EXPECT_EQ(store.Port(1).sdt,
+            testing::Join({sdt(0), PacketsOf(SectionWriter(0x42, 0x70, 1, 1, 1).U16(0x1234).U8(0xFF).Finish(), 0x11)}));
+  EXPECT_EQ(store.Port(1).bat,
+            testing::Join({testing::WithCountersFromZero(bat), bouquet(0xB01, 0, 0), bouquet(0xB02, 0, 0)}));
   const Packets written = store.Port(1).time;
   ASSERT_EQ(written.size(), 2 * kPacketSize);
   EXPECT_EQ(written[188 + 6], 0x70);
@@ -82,6 +103,20 @@ TEST(DeviceStore, PmtsAreFiledByPidAndProgramAndFoundThroughThePat) {
   // SDT and BAT share PID 0x0011; the marker tells them apart.
   store.Take(MakeWriteRequest(1, 0, kSdtBatPid, true).data(), nullptr, 0);
   EXPECT_EQ(std::pair(store.Port(1).bat, store.Port(1).sdt), std::pair(Packets{}, SamplePortB().sdt));
+  // An SDT of more than a read takes is not read, and Submit leaves it on the device, naming it.
+  testing::TempDir dir;
+  PortTables big = a;
+  big.sdt = testing::NumberedPackets(int(kLargestTablePackets / kPacketSize) + 1, 0x0011);
+  store.SetPort(0, big);
+  TableTreeCtrl tree;
+  tree.portMode = 1;
+  testing::StoreExchange device(store, tree);
+  Refresh(tree, device);
+  EXPECT_EQ(tree.GetItemText(tree.Root(1, Table::Sdt)), "SDT (not read: more than 288768 bytes)");
+  RecordingUi ui;
+  EXPECT_NE(SubmitPortAndVerify(tree, device, ui, 1).text.find("; PortA SDT not read: left on the device as it is"),
+            std::string::npos);
+  EXPECT_EQ(store.Port(0).sdt, big.sdt);
 }
 
 // Bad options are refused; --save-dir makes a missing directory and saves every table of a port

@@ -269,8 +269,11 @@ class Decoder {
     dvbpsi_delete(h_);
   }
   void Push(std::vector<uint8_t>& area, size_t from) {
-    for (size_t at = from; at + kPacketSize <= area.size() && area[at] == 0x47; at += kPacketSize)
+    // The builders count continuity from 0 in each section; on the air the count runs on.
+    for (size_t at = from, n = 0; at + kPacketSize <= area.size() && area[at] == 0x47; at += kPacketSize, ++n) {
+      area[at + 3] = static_cast<uint8_t>((area[at + 3] & 0xF0) | (n & 0x0F));
       dvbpsi_packet_push(h_, &area[at]);
+    }
   }
 
  private:

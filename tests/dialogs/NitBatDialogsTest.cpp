@@ -198,6 +198,11 @@ TEST(NitBatDialogs, Edits) {
        Table::Bat, "-build:  | +id=1001 v=2 c=1",
        "...+tableID: 0x4A,BouquetID:0x1001,version_number:0x2 #4 + * | +table_id: 0x4a | "
        "+section_syntax_indicator: 0x1 | +section_length: 0x0 | +bouquet_id: 0x1001 | +version_number: 0x2 | ..."},
+      // A bouquet the BAT holds gets a further section, numbered on (libdvbpsi joins the two); another starts one.
+      {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "134"}, {CAddBat::kVersionNumber, "3"}}, Table::Bat,
+       "", "...+section_number: 0x1 | +last_section_number: 0x1 | ..."},
+      {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "8"}, {CAddBat::kVersionNumber, "0"}}, Table::Bat,
+       "...+id=8 v=0 c=1...", "...+section_number: 0x0 | +last_section_number: 0x0 | ..."},
   };
   for (const Edit& e : edits) {
     SCOPED_TRACE(e.bytes);

@@ -80,21 +80,42 @@ TEST_F(NitBat, FirstLoopNamesAreDecodedUnderTheTextCodeAndKeptAsReceived) {
   EXPECT_EQ(SectionBytesOf(Build(Table::Bat)), bat);
 }
 
+// A NIT of 12 sections (about 11 KB) is read whole; a BAT of three bouquets, one of them given
+// in reverse, is shown grouped by bouquet and built with each bouquet numbered from 0.
 TEST_F(NitBat, ReadingWalksTheSectionsUpToTheLastOnePassingOverWhatCannotBeReadAndDumpsTheBuffer) {
   Bytes nits, bats;
-  for (uint8_t n = 0; n < 4; ++n) {  // stuffing, and a pointer field, between the sections
-    nits = Join({nits, LoopSection(0x40, n, 2, {}, Stream(n, 1, {})), {0xFF, 0x00}});
-    bats = Join({bats, LoopSection(0x4A, n, 2), {0xFF}});
-  }
+  const Bytes full = Join({Descriptor(0x5F, Bytes(220, 1)), Descriptor(0x5F, Bytes(220, 2)),
+                           Descriptor(0x5F, Bytes(220, 3)), Descriptor(0x5F, Bytes(220, 4))});
+  for (uint8_t n = 0; n < 13; ++n)  // stuffing, and a pointer field, between the sections
+    nits = Join({nits, LoopSection(0x40, n, 11, {}, Stream(n, 1, full)), {0xFF, 0x00}});
+  for (uint8_t n = 0; n < 4; ++n)
+    bats = Join({bats,
+                 LoopSection(0x4A, n, 2),
+                 {0xFF},
+                 n < 2 ? LoopSection(0x4A, 1 - n, 1, {}, {}, 0x2002) : Bytes{},
+                 n == 1 ? LoopSection(0x4A, 0, 0, {}, {}, 0x0303) : Bytes{}});
   ScriptedExchange device, silent, foreign, oversized;
   device.Queue(0x0010, Packetized(nits, 0x0010));
   device.Queue(0x0011, Packetized(bats, 0x0011));
   ASSERT_TRUE(ReadNit(tree, device, 2) && ReadBat(tree, device, 2) && device.requests.size() == 2);
   for (auto [r, expected] : {std::pair{device.requests[0], 0x100020}, {device.requests[1], 0x110021}})
     EXPECT_EQ(r.pid << 16 | r.selector << 8 | r.port << 4 | r.bat, expected);
-  EXPECT_EQ(Sections(2, Table::Nit) << 4 | Sections(2, Table::Bat), 0x33);  // none behind the last one
-  ExpectLines(Branch(2, Table::Nit) + Branch(2, Table::Bat),
-              {"SECTION:2\n", "SectionNumber: 0x2,BouquetID:0x1001,version_number:0x3\n"});
+  // 11 KB, its 12 sections read, none behind the last one; 6 BAT sections.
+  EXPECT_EQ(nits.size() / 1000 << 8 | Sections(2, Table::Nit) << 4 | Sections(2, Table::Bat), 0xBC6);
+  std::string bouquets;
+  for (ItemHandle h = tree.GetChildItem(tree.Root(2, Table::Bat)); h != kNoItem; h = tree.GetNextSiblingItem(h))
+    bouquets += tree.GetItemText(h).substr(15, tree.GetItemText(h).find(",v") - 15) + ";";
+  EXPECT_EQ(bouquets,
+            "0x0,BouquetID:0x1001;0x1,BouquetID:0x1001;0x2,BouquetID:0x1001;0x0,BouquetID:0x2002;"
+            "0x1,BouquetID:0x2002;0x0,BouquetID:0x303;");
+  ExpectLines(Branch(2, Table::Nit), {"SECTION:11\n"});
+  tree.DeleteItem(tree.ChildAt(tree.Root(2, Table::Bat), 0));  // bouquet 0x1001 keeps two sections
+  const Bytes built = Build(Table::Bat, 2);
+  EXPECT_EQ(Bytes(built.begin(), built.begin() + 5 * kPacketSize),
+            Join({Packetized(LoopSection(0x4A, 0, 1), 0x11), Packetized(LoopSection(0x4A, 1, 1), 0x11),
+                  Packetized(LoopSection(0x4A, 0, 1, {}, {}, 0x2002), 0x11),
+                  Packetized(LoopSection(0x4A, 1, 1, {}, {}, 0x2002), 0x11),
+                  Packetized(LoopSection(0x4A, 0, 0, {}, {}, 0x0303), 0x11)}));
   EXPECT_EQ(ReadFileBytes("cache/quorvelin/tables/nit.bin").size() << 20 |
                 ReadFileBytes("cache/quorvelin/tables/bat.bin").size(),
             kNitBufferSize << 20 | kBatBufferSize);

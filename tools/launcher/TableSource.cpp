@@ -41,7 +41,6 @@ FolderPorts PortsOfFolder(const fs::path& folder) {
 CaptureOptions Selection(const HeadlessOptions& options) {
   CaptureOptions selection;
   selection.bouquet = options.bouquet;
-  selection.everyBouquet = true;
   selection.stopWhenComplete = false;
   return selection;
 }
