@@ -188,10 +188,11 @@ devsim::PortTables UnusualPort() {
   const Bytes regions = Hex("581a 444555 02 0100 c079124500 0200 444555 0a 0200 c079124500 0100");
   t.time = Join({packets({Hex("70 7005 ebd1235958")}, 0x0014),
                  packets({WithCrc(Join({Hex("73 7000 ebd1235958"), Loop12(regions)}))}, 0x0014)});
+  t.time[kPacketSize + 3] = 0x11;  // the TOT's packet counts on from the TDT's on PID 0x0014
   return t;
 }
 
-TEST(EndToEnd, DISABLED_ACopyGivesBackEverySectionOfAnUnusualPort) {
+TEST(EndToEnd, ACopyGivesBackEverySectionOfAnUnusualPort) {
   TempDir dir;
   auto source = StartDevice(), target = StartDevice({}, false);
   ASSERT_TRUE(source && target);
