@@ -417,20 +417,42 @@ std::optional<uint64_t> DefaultOf(const Field& f) {
   return it == defaults.end() ? std::nullopt : std::optional(it->second);
 }
 
-void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Group* root);
+// The groups around the one being read, outermost first.
+using Outer = std::vector<const Group*>;
 
-void ReadEntries(Checked& c, const Field& f, Value& v, const Group* root) {
+// The flag `name` in the group being read or the nearest group around it that has it.
+uint64_t FlagOf(const Group& g, const Outer& outer, const char* name) {
+  const auto has = [&](const Group& in) {
+    return std::any_of(in.values.begin(), in.values.end(), [&](const Value& v) {
+      return v.field->op == Op::Bits && v.field->name && std::strcmp(v.field->name, name) == 0;
+    });
+  };
+  if (has(g)) return NumberOf(g, name);
+  for (auto it = outer.rbegin(); it != outer.rend(); ++it)
+    if (has(**it)) return NumberOf(**it, name);
+  return 0;
+}
+
+void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer& outer);
+
+Outer Inside(const Outer& outer, const Group& g) {
+  Outer o = outer;
+  o.push_back(&g);
+  return o;
+}
+
+void ReadEntries(Checked& c, const Field& f, Value& v, const Outer& outer) {
   for (pugi::xml_node child : c.Children(f.name)) {
     Checked cc(child);
     Group entry;
-    ReadGroup(cc, f.sub, entry, root);
+    ReadGroup(cc, f.sub, entry, outer);
     cc.Done();
     v.entries.push_back(std::move(entry));
   }
 }
 
-void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Group* root) {
-  const Group& top = root ? *root : g;
+void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer& outer) {
+  const Group& top = outer.empty() ? g : *outer.front();
   g.values.reserve(layout.size());
   for (const Field& f : layout) {
     Value v;
@@ -473,26 +495,19 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Group*
       }
       case Op::Loop:
       case Op::Loop8:
-        ReadEntries(c, f, v, &top);
+        ReadEntries(c, f, v, Inside(outer, g));
         break;
       case Op::Opt:
       case Op::Unless:
       case Op::IfMore: {
-        bool present;
-        bool explicitFlag = false;
-        if (f.flag)
-          for (const Field& other : layout)
-            if (other.op == Op::Bits && other.name && std::strcmp(other.name, f.flag) == 0)
-              explicitFlag = other.show != Show::Implicit;
-        if (f.flag && (explicitFlag || !std::count_if(layout.begin(), layout.end(), [&](const Field& o) {
-                         return o.name && std::strcmp(o.name, f.flag) == 0;
-                       }))) {
-          Group probe = g;
-          const uint64_t flag = NumberOf(probe, f.flag) | (root ? NumberOf(*root, f.flag) : 0);
-          present = (flag != 0) == (f.op == Op::Opt);
-        } else {
-          present = f.name ? static_cast<bool>(c.node().child(f.name)) : AnyOf(c.node(), f.sub);
-        }
+        // A flag of its own in the layout decides; a presence flag is set by the part being there.
+        const auto flagField = std::find_if(layout.begin(), layout.end(), [&](const Field& o) {
+          return f.flag && o.op == Op::Bits && o.name && std::strcmp(o.name, f.flag) == 0;
+        });
+        const bool byFlag = f.flag && (flagField == layout.end() || flagField->show != Show::Implicit);
+        const bool present = byFlag ? (FlagOf(g, outer, f.flag) != 0) == (f.op == Op::Opt)
+                             : f.name ? static_cast<bool>(c.node().child(f.name))
+                                      : AnyOf(c.node(), f.sub);
         if (f.name) c.AllowChild(f.name);
         if (!present) break;
         Group part;
@@ -500,10 +515,10 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Group*
           const pugi::xml_node child = c.node().child(f.name);
           if (!child) Refuse(c.node(), Format("%s: element <%s> is missing", Where(c.node()).c_str(), f.name));
           Checked cc(child);
-          ReadGroup(cc, f.sub, part, &top);
+          ReadGroup(cc, f.sub, part, Inside(outer, g));
           cc.Done();
         } else {
-          ReadGroup(c, f.sub, part, &top);
+          ReadGroup(c, f.sub, part, Inside(outer, g));
         }
         v.entries.push_back(std::move(part));
         break;
@@ -527,7 +542,7 @@ std::vector<uint8_t> CompileDescriptor(pugi::xml_node e) {
   const DescriptorKind* kind = FindDescriptorKind(e.name());
   if (!kind) Refuse(e, Format("%s: unknown element", Where(e).c_str()));
   Group g;
-  ReadGroup(c, kind->layout, g, nullptr);
+  ReadGroup(c, kind->layout, g, {});
   c.Done();
   const auto bytes = EncodeDescriptor(*kind, g);
   if (!bytes) Refuse(e, Where(e) + ": more than 255 bytes");
@@ -551,10 +566,6 @@ size_t Total(const std::vector<std::vector<uint8_t>>& parts) {
   size_t n = 0;
   for (const auto& p : parts) n += p.size();
   return n;
-}
-
-void PutBytes(Section& s, const std::vector<std::vector<uint8_t>>& parts) {
-  for (const auto& p : parts) s.insert(s.end(), p.begin(), p.end());
 }
 
 struct Header {
