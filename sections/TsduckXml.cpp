@@ -148,7 +148,8 @@ bool PutGroup(pugi::xml_node e, const Group& g, const Group& root) {
 }
 
 struct XmlError : std::runtime_error {
-  XmlError(const pugi::xml_node& n, const std::string& what) : std::runtime_error(what), offset(n.offset_debug()) {}
+  XmlError(const pugi::xml_node& n, const std::string& what)
+      : std::runtime_error(what), offset(n.offset_debug() > 0 ? n.offset_debug() - 1 : 0) {}  // at its "<"
   ptrdiff_t offset;
 };
 
@@ -817,7 +818,7 @@ std::vector<CompiledTable> CompileDocument(std::string_view text, std::string& e
   }
   const pugi::xml_node root = doc.document_element();
   if (std::strcmp(root.name(), "tsduck") != 0) {
-    error = LineColumn(text, root.offset_debug()) + "the root element must be <tsduck>";
+    error = LineColumn(text, root.offset_debug() - 1) + "the root element must be <tsduck>";
     return {};
   }
   std::vector<CompiledTable> out;

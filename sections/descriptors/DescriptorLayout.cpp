@@ -270,16 +270,21 @@ std::string FieldText(const Field& f, uint64_t raw, const Group& root) {
 }
 
 std::optional<uint64_t> FieldNumber(const Field& f, uint64_t shown, const Group& root) {
-  std::optional<uint64_t> raw = shown;
+  uint64_t raw = shown;
   switch (f.show) {
     case Show::Scaled:
-      raw = shown % f.scale == 0 ? std::optional<uint64_t>(shown / f.scale) : std::nullopt;
+      if (shown % f.scale != 0) return std::nullopt;
+      raw = shown / f.scale;
       break;
     case Show::Frequency: {
       const uint64_t coding = NumberOf(root, "coding_type"), unit = FrequencyUnit(coding);
       if (unit == 0) break;
       if (shown % unit != 0) return std::nullopt;
-      raw = coding == 3 ? shown / unit : (shown / unit > 99999999 ? std::nullopt : std::optional(ToBcd(shown / unit, 8)));
+      raw = shown / unit;
+      if (coding != 3) {
+        if (raw > 99999999) return std::nullopt;
+        raw = ToBcd(raw, 8);
+      }
       break;
     }
     case Show::TeletextPage:
@@ -289,7 +294,7 @@ std::optional<uint64_t> FieldNumber(const Field& f, uint64_t shown, const Group&
     default:
       break;
   }
-  if (raw && f.bits < 64 && *raw >> f.bits) return std::nullopt;
+  if (f.bits < 64 && raw >> f.bits) return std::nullopt;
   return raw;
 }
 
