@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "sections/Packets.h"
+#include "sections/TsduckXml.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -309,6 +310,37 @@ CaptureLoad LoadCaptureBytes(const uint8_t* data, size_t size, const CaptureOpti
   return run.Finish("the stream", std::move(load));
 }
 
+namespace {
+
+// A document that opens with '<' (after blanks or a byte order mark) is TSDuck XML; a capture
+// opens with the sync byte 0x47.
+bool IsXmlFile(FILE* file) {
+  int c = 0;
+  while ((c = std::fgetc(file)) != EOF && (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0xEF || c == 0xBB ||
+                                          c == 0xBF)) {
+  }
+  std::fseek(file, 0, SEEK_SET);
+  return c == '<';
+}
+
+CaptureLoad LoadXmlCapture(FILE* file, const std::string& path) {
+  CaptureLoad load;
+  std::string text;
+  char chunk[65536];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
+  load.bytesRead = text.size();
+  XmlTables x = CompileXml(text);
+  if (!x.Ok()) {
+    load.error = path + ": " + x.error;
+    return load;
+  }
+  load.tables = std::move(x.tables);
+  load.report = std::move(x.report);
+  return load;
+}
+
+}  // namespace
+
 CaptureLoad LoadCapture(const std::string& path, const CaptureOptions& options, const CaptureProgress& progress) {
   CaptureLoad load;
   const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -320,6 +352,7 @@ CaptureLoad LoadCapture(const std::string& path, const CaptureOptions& options, 
   const long end = std::ftell(file.get());
   std::fseek(file.get(), 0, SEEK_SET);
   const uint64_t total = end > 0 ? static_cast<uint64_t>(end) : 0;
+  if (IsXmlFile(file.get())) return LoadXmlCapture(file.get(), path);
   ReadRun run(options);
   std::vector<uint8_t> chunk(kChunk);
   for (;;) {

@@ -1,6 +1,7 @@
 #include "dialogs/dvb/HexDescriptorPage.h"
 
 #include "dialogs/dvb/NitBatLoops.h"
+#include "sections/descriptors/DescriptorRegistry.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -24,7 +25,11 @@ std::vector<std::string> HexDescriptorPage::DataLines(const HexDescriptorInput& 
 ItemHandle HexDescriptorPage::InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed) {
   const std::string text = TagLine(typed);
   const std::vector<std::string> lines = DataLines(typed);
-  return InsertItemWithLines(tree_, parent, text, MakeRecord(kind, std::move(typed.descriptor)), lines);
+  const uint8_t tag = typed.descriptor.tag;
+  const std::vector<uint8_t> data = typed.descriptor.data;
+  const ItemHandle item = InsertItemWithLines(tree_, parent, text, MakeRecord(kind, std::move(typed.descriptor)), lines);
+  AddDecodedLines(tree_, item, {tag, data});
+  return item;
 }
 
 }  // namespace quorvelin

@@ -3,6 +3,7 @@
 #include "dialogs/common/HexDescriptorFields.h"
 #include "dialogs/mpeg/PmtDescriptorLoops.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/descriptors/DescriptorRegistry.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -27,6 +28,7 @@ bool CPMTAddDesc::AddDesc() {
   tree_.Expand(holder, ExpandCode::Expand);
   AppendLines(tree_, item,
               {LengthLineText(kDescriptorLengthLine, d.length), "descriptor_data(hex): " + input->normalised});
+  AddDecodedLines(tree_, item, {d.tag, d.data});
   tree_.Expand(item, ExpandCode::Expand);
 
   ItemHandle lengthLine = kNoItem;

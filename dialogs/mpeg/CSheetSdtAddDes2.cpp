@@ -1,6 +1,7 @@
 #include "dialogs/mpeg/CSheetSdtAddDes2.h"
 
 #include "resources/MpegDialogIds.h"
+#include "sections/descriptors/DescriptorRegistry.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -19,6 +20,7 @@ bool CSheetSdtAddDes2::AddDesc() {
                                                  MakeRecord(NodeKind::SdtDescriptor, d));
   AppendLines(tree_, item,
               {LengthLineText(kDescriptorLengthLine, d.length), "descriptor_data(hex): " + input->normalised});
+  AddDecodedLines(tree_, item, {d.tag, d.data});
   tree_.SelectItem(item);
   tree_.Expand(item, ExpandCode::Expand);
   added_ = d.length + 2;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "sections/descriptors/DescriptorRegistry.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -30,6 +31,7 @@ ItemHandle AddHexDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kin
       tree.InsertRecordItem(Format(lines.tag, d.tag), kImageLine, holder, MakeRecord(kind, ReadDescriptor(d)));
   AddLengthLine(tree, item, lines.length, d.length());
   tree.InsertLine(std::move(data), item);
+  AddDecodedLines(tree, item, d);
   return item;
 }
 

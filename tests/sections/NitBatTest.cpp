@@ -159,7 +159,8 @@ TEST_F(NitBat, LoopsAreCutToTheWholeItemsInsideTheSectionAndBadSectionsAddNothin
   ASSERT_TRUE(Parse(s, 1) && Parse(t, 2) && Parse(u, 1));
   ExpectLines(Branch(1, Table::Nit),
               {"  network_descriptors_length: 0x4\n  network_descriptors:\n    descriptor_tag: "
-               "0x5f\n      descriptor_length(byte): 2\n      descriptor_data(hex): 01 02\n  tr"});
+               "0x5f\n      descriptor_length(byte): 2\n      descriptor_data(hex): 01 02\n"
+               "      private_data_specifier_descriptor: the bytes do not fit, shown in hex only\n  tr"});
   ExpectLines(Branch(2, Table::Nit),
               {"  transport_stream_loop_length: 0xf\n  transport_streams:\n    transport_stream_id"
                ": 0x7\n      original_network_id: 0x8\n      transport_descriptor_length: 0x9\n"});

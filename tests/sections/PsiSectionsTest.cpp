@@ -98,6 +98,7 @@ TEST_F(PsiSections, LengthsPastTheSectionOrTheBytesKeepWhatLiesInsideAndAreWritt
   EXPECT_EQ(Built(BuildPmts, 2), Pmt("0001", "f003 0a010a  02 fffe f003 520107  03 e101 f003 0a010a"));
   ExpectLines(Branch(2, Table::Pmt),
               {"      descriptor_tag: a\n        descriptor_length(byte): 1\n        descriptor_data(hex):  a\n"
+               "        ISO_639_language_descriptor: the bytes do not fit, shown in hex only\n"
                "    components\n      stream type:  2\n        elementary_pid: 0x1ffe (8190)\n"});
   const ItemHandle video = Find(2, Table::Pmt, NodeKind::PmtComponent);
   EXPECT_EQ(tree.GetItemImage(video) << 4 | tree.GetItemImage(tree.GetNextSiblingItem(video)),

@@ -13,6 +13,7 @@
 #include "sections/CaptureTables.h"
 #include "sections/NitSections.h"
 #include "sections/StreamWriter.h"
+#include "sections/TsduckXml.h"
 #include "tools/launcher/ConsoleUi.h"
 #include "tools/launcher/DeviceSession.h"
 
@@ -160,6 +161,36 @@ int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& 
     err << "quorvelin: restoring " << PortName(tree, options.port) << " of " << Ipv4Text(options.device) << " failed\n";
     return 1;
   }
+  return 0;
+}
+
+int RunExport(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
+  SectionBytesList sections;
+  if (!options.file.empty()) {
+    CaptureOptions selection;
+    selection.bouquet = options.bouquet;
+    const CaptureLoad load = LoadCapture(options.file, selection);
+    for (const std::string& line : load.report) out << line << '\n';
+    if (!load.Ok()) {
+      err << "quorvelin: " << load.error << '\n';
+      return 1;
+    }
+    sections = SectionsOf(load.tables);
+  } else {
+    TableTreeCtrl tree;
+    PrepareTree(tree, options, options.device);
+    ConsoleUi ui(err);
+    DeviceLink link(ui, LinkFor(tree, options));
+    RecordingExchange recording(link);
+    if (!link.HasSocket()) return 1;
+    if (!ReadEveryTable(tree, recording, options.device, "no XML was written", err)) return 1;
+    for (auto& [pid, s] : PortSections(recording, tree, options.port)) sections.push_back(std::move(s));
+  }
+  if (!WriteFile(options.xml, SectionsToXml(sections))) {
+    err << "quorvelin: cannot write " << options.xml << '\n';
+    return 1;
+  }
+  out << options.xml << Format(": %d sections\n", static_cast<int>(sections.size()));
   return 0;
 }
 

@@ -27,6 +27,9 @@ class TableTreeCtrl;
 std::vector<std::pair<uint16_t, std::vector<uint8_t>>> PortSections(const RecordingExchange& recording,
                                                                     const TableTreeCtrl& tree, int port);
 
+// Writes one port's tables, read from the device or taken out of a capture, as TSDuck XML.
+int RunExport(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+
 // The table_ids a read of `pid` delivers.
 std::vector<uint8_t> TableIdsOfRead(uint16_t pid, bool bat);
 

@@ -54,11 +54,12 @@ const char* const kLauncherUsage =
     "       quorvelin dump --device ADDR [options]\n"
     "       quorvelin copy --from ADDR --to ADDR [--partial] [options]\n"
     "       quorvelin backup --device ADDR --out DIR [options]\n"
-    "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts [--bouquet ID] [--whole-port] [options]\n"
+    "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts|FILE.xml [--bouquet ID] [--whole-port] [options]\n"
     "       quorvelin diff A B [--tables LIST] [options]\n"
     "       quorvelin sync --from SOURCE [--from-port A|B|N] --to ADDR[,ADDR...] | --to-list FILE\n"
     "                      [--tables LIST] [--bouquet ID] [--version N] [--dry-run] [--in-flight N] [options]\n"
     "       quorvelin audit --devices FILE [--tables LIST] [--reference ADDR|FILE] [--json] [options]\n"
+    "       quorvelin export --device ADDR | --from FILE.ts  --port A|B|N --xml FILE.xml [--bouquet ID] [options]\n"
     "copy writes nothing when a table of the source could not be read; --partial copies what was\n"
     "read and exits with 3. restore leaves the tables the capture lacks as they are; --whole-port\n"
     "writes them empty.\n"
@@ -88,7 +89,8 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
   }
   HeadlessOptions o;
   o.command = args[0];
-  static const std::set<std::string> kCommands = {"dump", "copy", "backup", "restore", "diff", "sync", "audit", "demo"};
+  static const std::set<std::string> kCommands = {"dump", "copy",  "backup", "restore", "export",
+                                                  "diff", "sync", "audit",  "demo"};
   if (kCommands.count(o.command) == 0) {
     error = "unknown command " + o.command;
     return std::nullopt;
@@ -104,6 +106,7 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
     bool ok = true, known = true;
     auto& t = o.link.timeouts;
     const bool sync = o.command == "sync", audit = o.command == "audit";
+    const bool fromFile = o.command == "restore" || o.command == "export";
     if (o.command == "diff" && a.rfind("--", 0) != 0) {
       o.operands.push_back(a);
     } else if (a == "--tables" && (o.command == "diff" || sync || audit)) {
@@ -141,7 +144,7 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
       o.json = true;
     } else if (a == "--in-flight" && (sync || audit)) {
       ok = integer(1, 1024, [&](long n) { o.inFlight = static_cast<int>(n); });
-    } else if (a == "--from" && o.command == "restore") {
+    } else if (a == "--from" && fromFile) {
       const auto v = value();
       ok = v && !v->empty();
       if (ok) o.file = *v;
@@ -149,9 +152,13 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
       const auto v = value();
       ok = v && !v->empty();
       if (ok) o.directory = *v;
-    } else if (a == "--port" && o.command == "restore") {
+    } else if (a == "--xml" && o.command == "export") {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.xml = *v;
+    } else if (a == "--port" && fromFile) {
       ok = TakePort(value(), o);
-    } else if (a == "--bouquet" && (o.command == "restore" || sync)) {
+    } else if (a == "--bouquet" && (fromFile || sync)) {
       const auto v = value();
       const auto id = v ? ParseInteger(*v, 0, 0xFFFF) : std::nullopt;
       const auto hex = v && v->rfind("0x", 0) == 0 ? ParseHexInteger(v->substr(2), 0xFFFF) : std::nullopt;
@@ -213,6 +220,10 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
   }
   if (o.command == "audit" && o.deviceList.empty()) {
     error = "audit needs --devices FILE";
+    return std::nullopt;
+  }
+  if (o.command == "export" && ((o.device == 0) == o.file.empty() || o.xml.empty() || o.port == 0)) {
+    error = "export needs --device ADDR or --from FILE.ts, --port A|B|N and --xml FILE.xml";
     return std::nullopt;
   }
   if ((o.command == "dump" && o.device == 0) || (o.command == "copy" && (o.device == 0 || o.target == 0))) {
@@ -312,6 +323,7 @@ int RunLauncher(const std::vector<std::string>& args, std::ostream& out, std::os
   if (options->command == "audit") return RunAudit(*options, out, err);
   if (options->command == "backup") return RunBackup(*options, out, err);
   if (options->command == "restore") return RunRestore(*options, out, err);
+  if (options->command == "export") return RunExport(*options, out, err);
   return RunDemo(*options, out, err);
 }
 

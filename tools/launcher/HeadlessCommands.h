@@ -24,7 +24,8 @@ struct HeadlessOptions {
   bool fragmented = false;
   LinkSettings link;  // waits and UDP port; the address, mode and channel are set from the others
   std::string directory;          // backup: where the files go
-  std::string file;               // restore: the capture
+  std::string file;               // restore: the capture; export: the capture to read
+  std::string xml;                // export: the TSDuck XML file written
   int port = 1;                   // restore: 1 (A, or the channel) or 2 (B)
   std::optional<uint16_t> bouquet;  // restore: the BAT's bouquet_id
   bool wholePort = false;         // restore: tables the capture lacks go out empty

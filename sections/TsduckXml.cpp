@@ -1,0 +1,938 @@
+#include "sections/TsduckXml.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+
+#include "sections/Packets.h"
+#include "sections/SectionReader.h"
+#include "sections/TableIds.h"
+#include "sections/descriptors/DescriptorRegistry.h"
+#include "util/DateTime.h"
+#include "util/Number.h"
+
+namespace quorvelin {
+namespace {
+
+using Section = std::vector<uint8_t>;
+
+constexpr size_t kMaxSection = 1024;  // EN 300 468 5.1.1 / ISO/IEC 13818-1: a section fits 1024 bytes
+
+const char* const kRunningStatus[] = {"undefined", "not-running", "starting", "pausing", "running", "off-air"};
+
+uint16_t U16(const Section& s, size_t at) { return static_cast<uint16_t>(s[at] << 8 | s[at + 1]); }
+size_t Length12(const Section& s, size_t at) { return static_cast<size_t>(s[at] & 0x0F) << 8 | s[at + 1]; }
+
+// ---------------------------------------------------------------- sections of a port
+
+SectionBytesList TableSections(const Packets& table) {
+  SectionBytesList out;
+  for (Packets p : SectionPackets(table)) {
+    if (p.size() < kPacketSize) continue;
+    UnpackPackets(static_cast<int>(p.size() / kPacketSize), p.data(), p.size());
+    const size_t length = 3 + ((static_cast<size_t>(p[1] & 0x0F) << 8) | p[2]);
+    if (length <= p.size()) out.emplace_back(p.begin(), p.begin() + static_cast<long>(length));
+  }
+  return out;
+}
+
+void Append(SectionBytesList& to, SectionBytesList from) {
+  for (Section& s : from) to.push_back(std::move(s));
+}
+
+// ---------------------------------------------------------------- UTC_time
+
+// "YYYY-MM-DD hh:mm:ss" of a UTC_time field (MJD and BCD, EN 300 468 Annex C).
+std::string UtcText(const uint8_t* utc) {
+  const DateParts p = BreakDown(DateOfMjd(utc[0] << 8 | utc[1], 0, 0, 0));
+  return Format("%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, FromBcdByte(utc[2]), FromBcdByte(utc[3]),
+                FromBcdByte(utc[4]));
+}
+
+bool UtcFromText(const char* text, uint8_t* utc) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+  char end = 0;
+  if (std::sscanf(text, " %d-%d-%d %d:%d:%d %c", &y, &mo, &d, &h, &mi, &sec, &end) != 6) return false;
+  if (!MakeDate(y, mo, d, h, mi, sec).valid() || y < 1900 || y > 2038) return false;
+  const int mjd = MjdOfDate(y, mo, d);
+  if (mjd < 0 || mjd > 0xFFFF) return false;
+  utc[0] = static_cast<uint8_t>(mjd >> 8);
+  utc[1] = static_cast<uint8_t>(mjd);
+  utc[2] = ToBcdByte(h);
+  utc[3] = ToBcdByte(mi);
+  utc[4] = ToBcdByte(sec);
+  return true;
+}
+
+// ---------------------------------------------------------------- text of fields
+
+// Text fields travel as text when they read back to the same bytes: plain ASCII without a
+// character table selector, or UTF-8 under selector 0x15.
+std::optional<std::string> XmlText(const std::vector<uint8_t>& bytes) {
+  size_t from = 0;
+  if (!bytes.empty() && bytes[0] == 0x15) from = 1;
+  std::string text(bytes.begin() + static_cast<long>(from), bytes.end());
+  if (from == 0)
+    for (const char c : text)
+      if (c < 0x20 || c > 0x7E) return std::nullopt;
+  if (from == 1 && (text.empty() || std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; })))
+    return std::nullopt;  // would come back without its selector
+  return text;
+}
+
+std::vector<uint8_t> TextBytes(const std::string& text) {
+  std::vector<uint8_t> b;
+  if (std::any_of(text.begin(), text.end(), [](char c) { return c < 0x20 || c > 0x7E; })) b.push_back(0x15);
+  b.insert(b.end(), text.begin(), text.end());
+  return b;
+}
+
+int HexDigit(char c) {
+  return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+std::string HexText(const std::vector<uint8_t>& bytes) {
+  std::string t;
+  for (uint8_t b : bytes) t += Format("%02X", b);
+  return t;
+}
+
+// ---------------------------------------------------------------- XML out
+
+// The group's attributes and children on `e`; false when a field cannot be written as text.
+bool PutGroup(pugi::xml_node e, const Group& g, const Group& root) {
+  for (const Value& v : g.values) {
+    const Field& f = *v.field;
+    switch (f.op) {
+      case Op::Bits:
+        if (f.show != Show::Implicit) e.append_attribute(f.name) = FieldText(f, v.number, root).c_str();
+        break;
+      case Op::Reserved:
+        break;
+      case Op::Char3: {
+        const auto t = XmlText(v.bytes);
+        if (!t || t->size() != 3) return false;
+        e.append_attribute(f.name) = t->c_str();
+        break;
+      }
+      case Op::Text8:
+      case Op::TextRest: {
+        const auto t = XmlText(v.bytes);
+        if (!t) return false;
+        e.append_attribute(f.name) = t->c_str();
+        break;
+      }
+      case Op::BytesRest:
+        if (!v.bytes.empty()) e.append_child(f.name).text() = HexText(v.bytes).c_str();
+        break;
+      case Op::Loop:
+      case Op::Loop8:
+        for (const Group& entry : v.entries)
+          if (!PutGroup(e.append_child(f.name), entry, root)) return false;
+        break;
+      case Op::Opt:
+      case Op::Unless:
+      case Op::IfMore:
+        for (const Group& part : v.entries)
+          if (!PutGroup(f.name ? e.append_child(f.name) : e, part, root)) return false;
+        break;
+    }
+  }
+  return true;
+}
+
+struct XmlError : std::runtime_error {
+  XmlError(const pugi::xml_node& n, const std::string& what)
+      : std::runtime_error(what), offset(n.offset_debug() > 0 ? n.offset_debug() - 1 : 0) {}  // at its "<"
+  ptrdiff_t offset;
+};
+
+std::vector<uint8_t> CompileDescriptor(pugi::xml_node e);
+
+void PutGeneric(pugi::xml_node parent, uint8_t tag, std::span<const uint8_t> data) {
+  pugi::xml_node g = parent.append_child("generic_descriptor");
+  g.append_attribute("tag") = Format("0x%02X", tag).c_str();
+  g.text() = HexText(std::vector<uint8_t>(data.begin(), data.end())).c_str();
+}
+
+// The descriptors of [from, end) as children of `parent`.
+void PutDescriptors(pugi::xml_node parent, const Section& s, size_t from, size_t end) {
+  uint32_t specifier = 0;
+  for (size_t at = from; at + 2 <= end && at + 2 + s[at + 1] <= end; at += 2 + s[at + 1]) {
+    const uint8_t tag = s[at];
+    const std::span<const uint8_t> data(s.data() + at + 2, s[at + 1]);
+    const DescriptorKind* kind = FindDescriptorKind(tag, data, specifier);
+    specifier = SpecifierAfter(specifier, tag, data);
+    const std::optional<Group> g = kind ? DecodeDescriptor(*kind, data) : std::nullopt;
+    bool named = false;
+    if (g) {
+      pugi::xml_document scratch;
+      pugi::xml_node e = scratch.append_child(kind->xml);
+      if (PutGroup(e, *g, *g)) {
+        try {
+          const std::vector<uint8_t> back = CompileDescriptor(e);
+          named = back.size() == data.size() + 2 && std::equal(data.begin(), data.end(), back.begin() + 2);
+        } catch (const XmlError&) {
+        }
+      }
+      if (named) parent.append_copy(e);
+    }
+    if (!named) PutGeneric(parent, tag, data);
+  }
+}
+
+struct TableKey {
+  uint8_t tableId;
+  uint16_t id;
+  uint8_t version;
+  auto operator<=>(const TableKey&) const = default;
+};
+
+void SetCommon(pugi::xml_node t, const Section& s) {
+  t.append_attribute("version") = (s[5] >> 1) & 0x1F;
+  t.append_attribute("current") = (s[5] & 1) ? "true" : "false";
+}
+
+std::string Hex16(unsigned v) { return Format("0x%04X", v); }
+
+void PutTable(pugi::xml_node root, const std::vector<const Section*>& sections) {
+  const Section& first = *sections.front();
+  const uint8_t tid = first[0];
+  const bool many = sections.size() > 1;
+  if (tid == 0x00) {
+    pugi::xml_node t = root.append_child("PAT");
+    SetCommon(t, first);
+    t.append_attribute("transport_stream_id") = Hex16(U16(first, 3)).c_str();
+    std::vector<std::pair<uint16_t, uint16_t>> programs;
+    for (const Section* s : sections)
+      for (size_t at = 8; at + 4 <= s->size() - 4; at += 4) programs.emplace_back(U16(*s, at), U16(*s, at + 2) & 0x1FFF);
+    for (const auto& [program, pid] : programs)
+      if (program == 0) t.append_attribute("network_PID") = Hex16(pid).c_str();
+    for (const auto& [program, pid] : programs) {
+      if (program == 0) continue;
+      pugi::xml_node e = t.append_child("service");
+      e.append_attribute("service_id") = Hex16(program).c_str();
+      e.append_attribute("program_map_PID") = Hex16(pid).c_str();
+    }
+  } else if (tid == 0x01) {
+    pugi::xml_node t = root.append_child("CAT");
+    SetCommon(t, first);
+    for (const Section* s : sections) PutDescriptors(t, *s, 8, s->size() - 4);
+  } else if (tid == 0x02) {
+    pugi::xml_node t = root.append_child("PMT");
+    SetCommon(t, first);
+    t.append_attribute("service_id") = Hex16(U16(first, 3)).c_str();
+    t.append_attribute("PCR_PID") = Hex16(U16(first, 8) & 0x1FFF).c_str();
+    for (const Section* s : sections) {
+      const size_t end = s->size() - 4, info = std::min(end, 12 + Length12(*s, 10));
+      PutDescriptors(t, *s, 12, info);
+      for (size_t at = info; at + 5 <= end;) {
+        const size_t es = std::min(end, at + 5 + Length12(*s, at + 3));
+        pugi::xml_node c = t.append_child("component");
+        c.append_attribute("stream_type") = Format("0x%02X", (*s)[at]).c_str();
+        c.append_attribute("elementary_PID") = Hex16(U16(*s, at + 1) & 0x1FFF).c_str();
+        PutDescriptors(c, *s, at + 5, es);
+        at = es;
+      }
+    }
+  } else if (tid == 0x42 || tid == 0x46) {
+    pugi::xml_node t = root.append_child("SDT");
+    SetCommon(t, first);
+    t.append_attribute("transport_stream_id") = Hex16(U16(first, 3)).c_str();
+    t.append_attribute("original_network_id") = Hex16(U16(first, 8)).c_str();
+    t.append_attribute("actual") = tid == 0x42 ? "true" : "false";
+    for (const Section* s : sections) {
+      const size_t end = s->size() - 4;
+      for (size_t at = 11; at + 5 <= end;) {
+        const size_t next = std::min(end, at + 5 + Length12(*s, at + 3));
+        pugi::xml_node e = t.append_child("service");
+        e.append_attribute("service_id") = Hex16(U16(*s, at)).c_str();
+        e.append_attribute("EIT_schedule") = ((*s)[at + 2] & 2) ? "true" : "false";
+        e.append_attribute("EIT_present_following") = ((*s)[at + 2] & 1) ? "true" : "false";
+        const int status = (*s)[at + 3] >> 5;
+        e.append_attribute("running_status") = status < 6 ? kRunningStatus[status] : Format("%d", status).c_str();
+        e.append_attribute("CA_mode") = ((*s)[at + 3] & 0x10) ? "true" : "false";
+        PutDescriptors(e, *s, at + 5, next);
+        at = next;
+      }
+    }
+  } else if (tid == 0x40 || tid == 0x41 || tid == 0x4A) {
+    const bool nit = tid != 0x4A;
+    pugi::xml_node t = root.append_child(nit ? "NIT" : "BAT");
+    SetCommon(t, first);
+    t.append_attribute(nit ? "network_id" : "bouquet_id") = Hex16(U16(first, 3)).c_str();
+    if (nit) t.append_attribute("actual") = tid == 0x40 ? "true" : "false";
+    for (size_t i = 0; i < sections.size(); ++i) {
+      const Section& s = *sections[i];
+      const size_t end = s.size() - 4, loop = std::min(end, 10 + Length12(s, 8));
+      PutDescriptors(t, s, 10, loop);
+      for (size_t at = loop + 2; at + 6 <= end;) {
+        const size_t next = std::min(end, at + 6 + Length12(s, at + 4));
+        pugi::xml_node e = t.append_child("transport_stream");
+        e.append_attribute("transport_stream_id") = Hex16(U16(s, at)).c_str();
+        e.append_attribute("original_network_id") = Hex16(U16(s, at + 2)).c_str();
+        if (many) e.append_attribute("preferred_section") = static_cast<unsigned>(s[6]);
+        PutDescriptors(e, s, at + 6, next);
+        at = next;
+      }
+    }
+  } else if (tid == 0x70 || tid == 0x73) {
+    pugi::xml_node t = root.append_child(tid == 0x70 ? "TDT" : "TOT");
+    t.append_attribute("UTC_time") = UtcText(first.data() + 3).c_str();
+    if (tid == 0x73) PutDescriptors(t, first, 10, std::min(first.size() - 4, 10 + Length12(first, 8)));
+  }
+}
+
+// ---------------------------------------------------------------- XML in
+
+[[noreturn]] void Refuse(const pugi::xml_node& n, const std::string& what) { throw XmlError(n, what); }
+
+std::string Where(const pugi::xml_node& n) { return std::string("<") + n.name() + ">"; }
+
+std::optional<uint64_t> ReadUnsigned(std::string_view t) {
+  std::string s = Trim(t);
+  s.erase(std::remove(s.begin(), s.end(), ','), s.end());
+  if (s.empty()) return std::nullopt;
+  int base = 10;
+  size_t at = 0;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) base = 16, at = 2;
+  uint64_t v = 0;
+  for (; at < s.size(); ++at) {
+    const char c = s[at];
+    const int d = HexDigit(c) < 0 ? 99 : HexDigit(c);
+    if (d >= base || v > (UINT64_MAX - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) return std::nullopt;
+    v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+  }
+  return v;
+}
+
+std::optional<bool> ReadBool(std::string_view t) {
+  const std::string s = Trim(t);
+  if (s == "true" || s == "yes" || s == "1" || s == "on") return true;
+  if (s == "false" || s == "no" || s == "0" || s == "off") return false;
+  return std::nullopt;
+}
+
+// An element whose attributes and children are checked against what is known of it.
+class Checked {
+ public:
+  explicit Checked(pugi::xml_node e) : e_(e) {}
+  pugi::xml_attribute Attr(const char* name) {
+    used_.insert(name);
+    return e_.attribute(name);
+  }
+  uint64_t Number(const char* name, int bits, std::optional<uint64_t> fallback) {
+    const pugi::xml_attribute a = Attr(name);
+    if (!a) {
+      if (!fallback) Refuse(e_, Format("%s: attribute %s is missing", Where(e_).c_str(), name));
+      return *fallback;
+    }
+    const auto v = ReadUnsigned(a.value());
+    if (!v || (bits < 64 && *v >> bits))
+      Refuse(e_, Format("%s: %s must be 0 to %llu", Where(e_).c_str(), name,
+                        static_cast<unsigned long long>(bits < 64 ? (uint64_t{1} << bits) - 1 : UINT64_MAX)));
+    return *v;
+  }
+  bool Bool(const char* name, std::optional<bool> fallback) {
+    const pugi::xml_attribute a = Attr(name);
+    if (!a) {
+      if (!fallback) Refuse(e_, Format("%s: attribute %s is missing", Where(e_).c_str(), name));
+      return *fallback;
+    }
+    const auto v = ReadBool(a.value());
+    if (!v) Refuse(e_, Format("%s: %s must be true or false", Where(e_).c_str(), name));
+    return *v;
+  }
+  std::vector<pugi::xml_node> Children(const char* name) {
+    usedChildren_.insert(name);
+    std::vector<pugi::xml_node> out;
+    for (pugi::xml_node c : e_.children(name)) out.push_back(c);
+    return out;
+  }
+  void AllowChild(const char* name) { usedChildren_.insert(name); }
+  // Refuses an attribute or child element that nothing read.
+  void Done() {
+    for (pugi::xml_attribute a : e_.attributes())
+      if (!used_.count(a.name())) Refuse(e_, Format("%s: unknown attribute %s", Where(e_).c_str(), a.name()));
+    for (pugi::xml_node c : e_.children())
+      if (c.type() == pugi::node_element && !usedChildren_.count(c.name()) && std::strcmp(c.name(), "metadata") != 0)
+        Refuse(c, Format("%s: unknown element in %s", Where(c).c_str(), Where(e_).c_str()));
+  }
+  pugi::xml_node node() const { return e_; }
+
+ private:
+  pugi::xml_node e_;
+  std::set<std::string> used_, usedChildren_;
+};
+
+std::vector<uint8_t> HexBytes(pugi::xml_node e) {
+  std::vector<uint8_t> out;
+  int half = -1;
+  for (const char* p = e.child_value(); *p; ++p) {
+    const char c = *p;
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+    const int d = HexDigit(c);
+    if (d < 0) Refuse(e, Where(e) + ": hexadecimal digits expected");
+    if (half < 0) {
+      half = d;
+    } else {
+      out.push_back(static_cast<uint8_t>(half << 4 | d));
+      half = -1;
+    }
+  }
+  if (half >= 0) Refuse(e, Where(e) + ": an odd number of hexadecimal digits");
+  return out;
+}
+
+// Whether any attribute or child of `layout` is on the element (for parts without a flag).
+bool AnyOf(pugi::xml_node e, std::span<const Field> layout) {
+  for (const Field& f : layout) {
+    if (!f.name) continue;
+    if (f.op == Op::Bits || f.op == Op::Char3 || f.op == Op::Text8 || f.op == Op::TextRest) {
+      if (f.show != Show::Implicit && e.attribute(f.name)) return true;
+    } else if (f.op == Op::Opt || f.op == Op::Unless || f.op == Op::IfMore) {
+      if (f.name ? static_cast<bool>(e.child(f.name)) : AnyOf(e, f.sub)) return true;
+    } else if (e.child(f.name)) {
+      return true;
+    }
+  }
+  for (const Field& f : layout)
+    if (!f.name && (f.op == Op::Opt || f.op == Op::Unless || f.op == Op::IfMore) && AnyOf(e, f.sub)) return true;
+  return false;
+}
+
+// Defaults of TSDuck's model for fields it does not require.
+std::optional<uint64_t> DefaultOf(const Field& f) {
+  static const std::map<std::string, uint64_t> defaults = {
+      {"constraint_set3", 0}, {"constraint_set4", 0}, {"constraint_set5", 0}, {"frame_packing_SEI_not_present", 0},
+      {"copied_44bits", 0},   {"sub_pic_hrd_params_not_present", 1},         {"HDR_WCG_idc", 3},
+      {"SAOC_DE", 0},         {"backwards_compatibility", 0},                {"TS_GS_mode", 3},
+      {"visible_service", 1}};
+  const auto it = defaults.find(f.name);
+  return it == defaults.end() ? std::nullopt : std::optional(it->second);
+}
+
+// The groups around the one being read, outermost first.
+using Outer = std::vector<const Group*>;
+
+// The flag `name` in the group being read or the nearest group around it that has it.
+uint64_t FlagOf(const Group& g, const Outer& outer, const char* name) {
+  const auto has = [&](const Group& in) {
+    return std::any_of(in.values.begin(), in.values.end(), [&](const Value& v) {
+      return v.field->op == Op::Bits && v.field->name && std::strcmp(v.field->name, name) == 0;
+    });
+  };
+  if (has(g)) return NumberOf(g, name);
+  for (auto it = outer.rbegin(); it != outer.rend(); ++it)
+    if (has(**it)) return NumberOf(**it, name);
+  return 0;
+}
+
+void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer& outer);
+
+Outer Inside(const Outer& outer, const Group& g) {
+  Outer o = outer;
+  o.push_back(&g);
+  return o;
+}
+
+void ReadEntries(Checked& c, const Field& f, Value& v, const Outer& outer) {
+  for (pugi::xml_node child : c.Children(f.name)) {
+    Checked cc(child);
+    Group entry;
+    ReadGroup(cc, f.sub, entry, outer);
+    cc.Done();
+    v.entries.push_back(std::move(entry));
+  }
+}
+
+void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer& outer) {
+  const Group& top = outer.empty() ? g : *outer.front();
+  g.values.reserve(layout.size());
+  for (const Field& f : layout) {
+    Value v;
+    v.field = &f;
+    switch (f.op) {
+      case Op::Bits:
+        if (f.show == Show::Implicit) break;
+        if (f.show == Show::Bool) {
+          const auto d = DefaultOf(f);
+          v.number = c.Bool(f.name, d ? std::optional<bool>(*d != 0) : std::nullopt) ? 1 : 0;
+        } else if (f.show == Show::Scaled || f.show == Show::Frequency || f.show == Show::TeletextPage) {
+          const uint64_t shown = c.Number(f.name, 64, DefaultOf(f));
+          const auto raw = FieldNumber(f, shown, top);
+          if (!raw) Refuse(c.node(), Format("%s: %s %llu has no value of the field", Where(c.node()).c_str(), f.name,
+                                            static_cast<unsigned long long>(shown)));
+          v.number = *raw;
+        } else {
+          v.number = c.Number(f.name, f.bits, DefaultOf(f));
+        }
+        break;
+      case Op::Reserved:
+        break;
+      case Op::Char3:
+      case Op::Text8:
+      case Op::TextRest: {
+        const pugi::xml_attribute a = c.Attr(f.name);
+        if (!a) Refuse(c.node(), Format("%s: attribute %s is missing", Where(c.node()).c_str(), f.name));
+        v.bytes = TextBytes(a.value());
+        if (f.op == Op::Char3 && v.bytes.size() != 3)
+          Refuse(c.node(), Format("%s: %s must be 3 characters", Where(c.node()).c_str(), f.name));
+        if (f.op == Op::Text8 && v.bytes.size() > 255)
+          Refuse(c.node(), Format("%s: %s must be at most 255 bytes", Where(c.node()).c_str(), f.name));
+        break;
+      }
+      case Op::BytesRest: {
+        const auto children = c.Children(f.name);
+        if (children.size() > 1) Refuse(children[1], Where(children[1]) + ": given twice");
+        if (!children.empty()) v.bytes = HexBytes(children[0]);
+        break;
+      }
+      case Op::Loop:
+      case Op::Loop8:
+        ReadEntries(c, f, v, Inside(outer, g));
+        break;
+      case Op::Opt:
+      case Op::Unless:
+      case Op::IfMore: {
+        // A flag of its own in the layout decides; a presence flag is set by the part being there.
+        const auto flagField = std::find_if(layout.begin(), layout.end(), [&](const Field& o) {
+          return f.flag && o.op == Op::Bits && o.name && std::strcmp(o.name, f.flag) == 0;
+        });
+        const bool byFlag = f.flag && (flagField == layout.end() || flagField->show != Show::Implicit);
+        const bool present = byFlag ? (FlagOf(g, outer, f.flag) != 0) == (f.op == Op::Opt)
+                             : f.name ? static_cast<bool>(c.node().child(f.name))
+                                      : AnyOf(c.node(), f.sub);
+        if (f.name) c.AllowChild(f.name);
+        if (!present) break;
+        Group part;
+        if (f.name) {
+          const pugi::xml_node child = c.node().child(f.name);
+          if (!child) Refuse(c.node(), Format("%s: element <%s> is missing", Where(c.node()).c_str(), f.name));
+          Checked cc(child);
+          ReadGroup(cc, f.sub, part, Inside(outer, g));
+          cc.Done();
+        } else {
+          ReadGroup(c, f.sub, part, Inside(outer, g));
+        }
+        v.entries.push_back(std::move(part));
+        break;
+      }
+    }
+    g.values.push_back(std::move(v));
+  }
+}
+
+std::vector<uint8_t> CompileDescriptor(pugi::xml_node e) {
+  Checked c(e);
+  if (std::strcmp(e.name(), "generic_descriptor") == 0) {
+    const auto tag = c.Number("tag", 8, std::nullopt);
+    std::vector<uint8_t> data = HexBytes(e);
+    c.Done();
+    if (data.size() > 255) Refuse(e, "<generic_descriptor>: more than 255 bytes");
+    std::vector<uint8_t> out{static_cast<uint8_t>(tag), static_cast<uint8_t>(data.size())};
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+  }
+  const DescriptorKind* kind = FindDescriptorKind(e.name());
+  if (!kind) Refuse(e, Format("%s: unknown element", Where(e).c_str()));
+  Group g;
+  ReadGroup(c, kind->layout, g, {});
+  c.Done();
+  const auto bytes = EncodeDescriptor(*kind, g);
+  if (!bytes) Refuse(e, Where(e) + ": more than 255 bytes");
+  return *bytes;
+}
+
+// Descriptors among the children of `c`, with the private_data_specifier each private kind needs
+// written in front of it when the loop does not give it already.
+std::vector<std::vector<uint8_t>> CompileDescriptors(Checked& c, const std::set<std::string>& other) {
+  std::vector<std::vector<uint8_t>> out;
+  for (pugi::xml_node child : c.node().children()) {
+    if (child.type() != pugi::node_element || other.count(child.name()) || std::strcmp(child.name(), "metadata") == 0)
+      continue;
+    c.AllowChild(child.name());
+    out.push_back(CompileDescriptor(child));
+  }
+  return out;
+}
+
+size_t Total(const std::vector<std::vector<uint8_t>>& parts) {
+  size_t n = 0;
+  for (const auto& p : parts) n += p.size();
+  return n;
+}
+
+struct Header {
+  uint8_t tableId;
+  uint8_t byte1;  // section_syntax_indicator, private bit and reserved bits
+  uint16_t id;
+  uint8_t version;
+  bool current;
+};
+
+Section Begin(const Header& h) {
+  return {h.tableId, h.byte1, 0, static_cast<uint8_t>(h.id >> 8), static_cast<uint8_t>(h.id),
+          static_cast<uint8_t>(0xC0 | (h.version & 0x1F) << 1 | (h.current ? 1 : 0)), 0, 0};
+}
+
+// Sets section_length, section_number / last_section_number and the CRC_32 of each section.
+SectionBytesList Finish(SectionBytesList sections) {
+  for (size_t i = 0; i < sections.size(); ++i) {
+    Section& s = sections[i];
+    if (s[1] & 0x80) {
+      s[6] = static_cast<uint8_t>(i);
+      s[7] = static_cast<uint8_t>(sections.size() - 1);
+    }
+    const size_t length = s.size() + 4 - 3;
+    s[1] = static_cast<uint8_t>((s[1] & 0xF0) | length >> 8);
+    s[2] = static_cast<uint8_t>(length);
+    const uint32_t crc = Crc32Mpeg(s.data(), s.size());
+    for (int k = 3; k >= 0; --k) s.push_back(static_cast<uint8_t>(crc >> (8 * k)));
+  }
+  return sections;
+}
+
+// Items of a loop of `header` bytes and 4 of CRC_32, put into sections of at most 1024 bytes,
+// each item whole.
+SectionBytesList Split(const Section& begin, const std::vector<std::vector<uint8_t>>& items) {
+  SectionBytesList out{begin};
+  for (const auto& item : items) {
+    if (out.back().size() + item.size() + 4 > kMaxSection && out.back().size() > begin.size()) out.push_back(begin);
+    out.back().insert(out.back().end(), item.begin(), item.end());
+  }
+  return out;
+}
+
+Header ReadHeader(Checked& c, uint8_t tableId, uint8_t byte1, const char* idName, std::optional<uint64_t> idDefault) {
+  Header h{tableId, byte1, 0, 0, true};
+  h.version = static_cast<uint8_t>(c.Number("version", 5, 0));
+  h.current = c.Bool("current", true);
+  if (idName) h.id = static_cast<uint16_t>(c.Number(idName, 16, idDefault));
+  return h;
+}
+
+std::vector<uint8_t> Loop12(uint8_t top, const std::vector<std::vector<uint8_t>>& parts) {
+  const size_t n = Total(parts);
+  std::vector<uint8_t> out{static_cast<uint8_t>(top | n >> 8), static_cast<uint8_t>(n)};
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+std::string RunningStatusList() { return "undefined, not-running, starting, pausing, running, off-air"; }
+
+struct CompiledTable {
+  std::string name;
+  SectionBytesList sections;
+};
+
+CompiledTable CompileTable(pugi::xml_node e) {
+  Checked c(e);
+  const std::string name = e.name();
+  if (name == "PAT") {
+    const Header h = ReadHeader(c, 0x00, 0xB0, "transport_stream_id", std::nullopt);
+    std::vector<std::vector<uint8_t>> entries;
+    if (c.Attr("network_PID")) {
+      const auto pid = c.Number("network_PID", 13, std::nullopt);
+      entries.push_back({0, 0, static_cast<uint8_t>(0xE0 | pid >> 8), static_cast<uint8_t>(pid)});
+    }
+    for (pugi::xml_node s : c.Children("service")) {
+      Checked sc(s);
+      const auto id = sc.Number("service_id", 16, std::nullopt), pid = sc.Number("program_map_PID", 13, std::nullopt);
+      sc.Done();
+      entries.push_back({static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id), static_cast<uint8_t>(0xE0 | pid >> 8),
+                         static_cast<uint8_t>(pid)});
+    }
+    c.Done();
+    return {name, Finish(Split(Begin(h), entries))};
+  }
+  if (name == "CAT") {
+    const Header h = ReadHeader(c, 0x01, 0xB0, nullptr, std::nullopt);
+    Header hh = h;
+    hh.id = 0xFFFF;
+    const auto descriptors = CompileDescriptors(c, {});
+    c.Done();
+    return {name, Finish(Split(Begin(hh), descriptors))};
+  }
+  if (name == "PMT") {
+    const Header h = ReadHeader(c, 0x02, 0xB0, "service_id", std::nullopt);
+    const auto pcr = c.Number("PCR_PID", 13, 0x1FFF);
+    Section s = Begin(h);
+    s.push_back(static_cast<uint8_t>(0xE0 | pcr >> 8));
+    s.push_back(static_cast<uint8_t>(pcr));
+    const auto info = Loop12(0xF0, CompileDescriptors(c, {"component"}));
+    s.insert(s.end(), info.begin(), info.end());
+    for (pugi::xml_node comp : c.Children("component")) {
+      Checked cc(comp);
+      const auto type = cc.Number("stream_type", 8, std::nullopt), pid = cc.Number("elementary_PID", 13, std::nullopt);
+      s.push_back(static_cast<uint8_t>(type));
+      s.push_back(static_cast<uint8_t>(0xE0 | pid >> 8));
+      s.push_back(static_cast<uint8_t>(pid));
+      const auto es = Loop12(0xF0, CompileDescriptors(cc, {}));
+      cc.Done();
+      s.insert(s.end(), es.begin(), es.end());
+    }
+    c.Done();
+    if (s.size() + 4 > kMaxSection) Refuse(e, "<PMT>: longer than one section of 1024 bytes");
+    return {name, Finish({s})};
+  }
+  if (name == "SDT") {
+    const uint64_t tsid = c.Number("transport_stream_id", 16, std::nullopt);
+    Header h = ReadHeader(c, 0x42, 0xF0, nullptr, std::nullopt);
+    h.id = static_cast<uint16_t>(tsid);
+    const auto onid = c.Number("original_network_id", 16, std::nullopt);
+    if (!c.Bool("actual", true)) h.tableId = 0x46;
+    Section begin = Begin(h);
+    begin.push_back(static_cast<uint8_t>(onid >> 8));
+    begin.push_back(static_cast<uint8_t>(onid));
+    begin.push_back(0xFF);
+    std::vector<std::vector<uint8_t>> services;
+    for (pugi::xml_node sv : c.Children("service")) {
+      Checked sc(sv);
+      const auto id = sc.Number("service_id", 16, std::nullopt);
+      const bool schedule = sc.Bool("EIT_schedule", false), pf = sc.Bool("EIT_present_following", false);
+      int status = 0;
+      if (const pugi::xml_attribute a = sc.Attr("running_status")) {
+        status = -1;
+        for (int i = 0; i < 6; ++i)
+          if (Trim(a.value()) == kRunningStatus[i]) status = i;
+        if (status < 0) {
+          const auto n = ReadUnsigned(a.value());
+          if (!n || *n > 7) Refuse(sv, "<service>: running_status must be one of " + RunningStatusList() + ", or 0 to 7");
+          status = static_cast<int>(*n);
+        }
+      }
+      const bool ca = sc.Bool("CA_mode", false);
+      const auto loop = Loop12(static_cast<uint8_t>(status << 5 | (ca ? 0x10 : 0)), CompileDescriptors(sc, {}));
+      sc.Done();
+      std::vector<uint8_t> entry{static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id),
+                                 static_cast<uint8_t>(0xFC | (schedule ? 2 : 0) | (pf ? 1 : 0))};
+      entry.insert(entry.end(), loop.begin(), loop.end());
+      services.push_back(std::move(entry));
+    }
+    c.Done();
+    return {name, Finish(Split(begin, services))};
+  }
+  if (name == "NIT" || name == "BAT") {
+    const bool nit = name == "NIT";
+    Header h = ReadHeader(c, nit ? 0x40 : 0x4A, 0xF0, nit ? "network_id" : "bouquet_id", std::nullopt);
+    if (nit && !c.Bool("actual", true)) h.tableId = 0x41;
+    const auto descriptors = CompileDescriptors(c, {"transport_stream"});
+    struct Stream {
+      std::vector<uint8_t> bytes;
+      std::optional<uint64_t> preferred;
+    };
+    std::vector<Stream> streams;
+    for (pugi::xml_node ts : c.Children("transport_stream")) {
+      Checked tc(ts);
+      const auto tsid = tc.Number("transport_stream_id", 16, std::nullopt);
+      const auto onid = tc.Number("original_network_id", 16, std::nullopt);
+      std::optional<uint64_t> preferred;
+      if (tc.Attr("preferred_section")) preferred = tc.Number("preferred_section", 8, std::nullopt);
+      const auto loop = Loop12(0xF0, CompileDescriptors(tc, {}));
+      tc.Done();
+      std::vector<uint8_t> b{static_cast<uint8_t>(tsid >> 8), static_cast<uint8_t>(tsid), static_cast<uint8_t>(onid >> 8),
+                             static_cast<uint8_t>(onid)};
+      b.insert(b.end(), loop.begin(), loop.end());
+      streams.push_back({std::move(b), preferred});
+    }
+    c.Done();
+    // Descriptors first, as many sections as they need; then each stream in its preferred
+    // section when it fits there, else in the first with room.
+    struct Body {
+      std::vector<std::vector<uint8_t>> descriptors, streams;
+      size_t size = 12;  // header, two loop lengths
+    };
+    std::vector<Body> bodies(1);
+    for (const auto& d : descriptors) {
+      if (bodies.back().size + d.size() + 4 > kMaxSection && !bodies.back().descriptors.empty()) bodies.emplace_back();
+      bodies.back().descriptors.push_back(d);
+      bodies.back().size += d.size();
+    }
+    auto place = [&](size_t i, const std::vector<uint8_t>& b) {
+      while (bodies.size() <= i) bodies.emplace_back();
+      if (bodies[i].size + b.size() + 4 > kMaxSection && !bodies[i].streams.empty() ) return false;
+      bodies[i].streams.push_back(b);
+      bodies[i].size += b.size();
+      return true;
+    };
+    for (const Stream& s : streams) {
+      size_t i = s.preferred ? static_cast<size_t>(*s.preferred) : 0;
+      while (!place(i, s.bytes)) ++i;
+    }
+    SectionBytesList sections;
+    for (const Body& b : bodies) {
+      Section s = Begin(h);
+      const auto d = Loop12(0xF0, b.descriptors), t = Loop12(0xF0, b.streams);
+      s.insert(s.end(), d.begin(), d.end());
+      s.insert(s.end(), t.begin(), t.end());
+      sections.push_back(std::move(s));
+    }
+    return {name, Finish(std::move(sections))};
+  }
+  if (name == "TDT" || name == "TOT") {
+    const pugi::xml_attribute a = c.Attr("UTC_time");
+    uint8_t utc[5];
+    if (!a) Refuse(e, Where(e) + ": attribute UTC_time is missing");
+    if (!UtcFromText(a.value(), utc)) Refuse(e, Where(e) + ": UTC_time must be YYYY-MM-DD hh:mm:ss");
+    Section s{static_cast<uint8_t>(name == "TDT" ? 0x70 : 0x73), 0x70, 0};
+    s.insert(s.end(), utc, utc + 5);
+    if (name == "TDT") {
+      c.Done();
+      s[2] = 5;
+      return {name, {s}};
+    }
+    const auto loop = Loop12(0xF0, CompileDescriptors(c, {}));
+    c.Done();
+    s.insert(s.end(), loop.begin(), loop.end());
+    return {name, Finish({s})};
+  }
+  Refuse(e, Format("%s: unknown table", Where(e).c_str()));
+}
+
+std::string LineColumn(std::string_view text, ptrdiff_t offset) {
+  int line = 1, column = 1;
+  for (ptrdiff_t i = 0; i < offset && static_cast<size_t>(i) < text.size(); ++i) {
+    if (text[static_cast<size_t>(i)] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return Format("line %d, column %d: ", line, column);
+}
+
+std::vector<CompiledTable> CompileDocument(std::string_view text, std::string& error) {
+  pugi::xml_document doc;
+  const pugi::xml_parse_result r = doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+  if (!r) {
+    error = LineColumn(text, r.offset) + r.description();
+    return {};
+  }
+  const pugi::xml_node root = doc.document_element();
+  if (std::strcmp(root.name(), "tsduck") != 0) {
+    error = LineColumn(text, root.offset_debug() - 1) + "the root element must be <tsduck>";
+    return {};
+  }
+  std::vector<CompiledTable> out;
+  try {
+    for (pugi::xml_node t : root.children())
+      if (t.type() == pugi::node_element) out.push_back(CompileTable(t));
+  } catch (const XmlError& x) {
+    error = LineColumn(text, x.offset) + x.what();
+    return {};
+  }
+  return out;
+}
+
+Packets Joined(const SectionBytesList& sections, uint16_t pid) {
+  Packets out;
+  for (const Section& s : sections) {
+    const Packets p = PacketsOf(s, pid);
+    out.insert(out.end(), p.begin(), p.end());
+  }
+  return out;
+}
+
+}  // namespace
+
+SectionBytesList SectionsOf(const PortTables& t) {
+  SectionBytesList out;
+  Append(out, TableSections(t.pat));
+  Append(out, TableSections(t.cat));
+  for (const PmtEntry& p : t.pmts) Append(out, TableSections(p.packets));
+  Append(out, TableSections(t.nit));
+  Append(out, TableSections(t.sdt));
+  Append(out, TableSections(t.bat));
+  for (size_t at = 0; at + kPacketSize <= t.time.size(); at += kPacketSize) {
+    Packets one(t.time.begin() + static_cast<long>(at), t.time.begin() + static_cast<long>(at + kPacketSize));
+    Append(out, TableSections(one));
+  }
+  return out;
+}
+
+std::string SectionsToXml(const SectionBytesList& sections) {
+  std::vector<TableKey> order;
+  std::map<TableKey, std::vector<const Section*>> tables;
+  for (const Section& s : sections) {
+    if (s.size() < 8) continue;
+    const bool isLong = (s[1] & 0x80) != 0 && s.size() >= 12;
+    const TableKey key{s[0], isLong ? U16(s, 3) : uint16_t{0}, isLong ? static_cast<uint8_t>((s[5] >> 1) & 0x1F) : uint8_t{0}};
+    auto& list = tables[key];
+    if (list.empty()) order.push_back(key);
+    list.push_back(&s);
+  }
+  pugi::xml_document doc;
+  auto decl = doc.append_child(pugi::node_declaration);
+  decl.append_attribute("version") = "1.0";
+  decl.append_attribute("encoding") = "UTF-8";
+  pugi::xml_node root = doc.append_child("tsduck");
+  for (const TableKey& k : order) {
+    auto& list = tables[k];
+    std::stable_sort(list.begin(), list.end(), [](const Section* a, const Section* b) { return (*a)[6] < (*b)[6]; });
+    PutTable(root, list);
+  }
+  std::string out;
+  struct Writer : pugi::xml_writer {
+    std::string* s;
+    void write(const void* data, size_t size) override { s->append(static_cast<const char*>(data), size); }
+  } w;
+  w.s = &out;
+  doc.save(w, "  ", pugi::format_default, pugi::encoding_utf8);
+  return out;
+}
+
+SectionBytesList CompileXmlSections(std::string_view text, std::string& error) {
+  SectionBytesList out;
+  for (CompiledTable& t : CompileDocument(text, error)) Append(out, std::move(t.sections));
+  return out;
+}
+
+XmlTables CompileXml(std::string_view text) {
+  XmlTables x;
+  std::vector<CompiledTable> tables = CompileDocument(text, x.error);
+  if (!x.Ok()) return x;
+  std::map<uint16_t, uint16_t> pmtPids;  // program_number -> PID, from the PAT
+  std::optional<uint16_t> networkPid;
+  for (const CompiledTable& t : tables)
+    if (t.name == "PAT")
+      for (const Section& s : t.sections)
+        for (size_t at = 8; at + 4 <= s.size() - 4; at += 4) {
+          const uint16_t program = U16(s, at), pid = U16(s, at + 2) & 0x1FFF;
+          if (program == 0) networkPid = pid;
+          else pmtPids[program] = pid;
+        }
+  Packets tdt, tot;
+  for (const CompiledTable& t : tables) {
+    const uint16_t id = t.sections.empty() ? 0 : U16(t.sections[0], 3);
+    if (t.name == "PAT") x.tables.pat = Joined(t.sections, kPatPid);
+    else if (t.name == "CAT") x.tables.cat = Joined(t.sections, kCatPid);
+    else if (t.name == "NIT") x.tables.nit = Joined(t.sections, networkPid.value_or(kNitPid));
+    else if (t.name == "SDT") x.tables.sdt = Joined(t.sections, kSdtBatPid);
+    else if (t.name == "BAT") x.tables.bat = Joined(t.sections, kSdtBatPid);
+    else if (t.name == "TDT") tdt = Joined(t.sections, kTdtTotPid);
+    else if (t.name == "TOT") tot = Joined(t.sections, kTdtTotPid);
+    else if (t.name == "PMT") {
+      const auto it = pmtPids.find(id);
+      if (it == pmtPids.end()) {
+        x.report.push_back(Format("PMT of program 0x%04X left out: the PAT gives it no PID", id));
+        continue;
+      }
+      x.tables.pmts.push_back({it->second, id, Joined(t.sections, it->second)});
+    }
+    x.report.push_back(Format("%s: %d section%s", t.name.c_str(), static_cast<int>(t.sections.size()),
+                              t.sections.size() == 1 ? "" : "s"));
+  }
+  x.tables.time = tdt;
+  x.tables.time.insert(x.tables.time.end(), tot.begin(), tot.end());
+  return x;
+}
+
+}  // namespace quorvelin
