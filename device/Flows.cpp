@@ -7,6 +7,7 @@
 
 #include "device/Framing.h"
 #include "device/UdpSocket.h"
+#include "device/VersionRule.h"
 #include "tree/TreePlace.h"
 #include "sections/BatSections.h"
 #include "sections/CatSections.h"
@@ -249,6 +250,45 @@ bool ReadStep(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int po
   return true;
 }
 
+// The sections of `table` that the built port sends.
+TableTreeCtrl::Sections SentSections(const PortBuild& b, Table table) {
+  if (table == Table::Pmt) {
+    TableTreeCtrl::Sections sections;
+    for (size_t slot = 0; slot + kPmtSlotSize <= b.pmts.size(); slot += kPmtSlotSize)
+      for (auto& s : SectionsOfPackets(b.pmts.data() + slot, kPmtSlotSize, kPmtTableId)) sections.push_back(std::move(s));
+    return sections;
+  }
+  const Area* areas[kTableCount] = {&b.pat, nullptr, &b.sdt, &b.cat, &b.nit, nullptr, nullptr, &b.bat};
+  const Area* area = areas[static_cast<int>(table)];
+  const size_t size = table == Table::Pat ? kPacketSize : table == Table::Cat ? kSmallArea : area->size();
+  return SectionsOfPackets(area->data(), size, static_cast<uint8_t>(kShownTableId[static_cast<int>(table)]));
+}
+
+// The sub-tables of the built port whose content changed under the version_number the device
+// holds get version_number + 1 when the rule (or the user, asked) says so, and the port is built
+// again. The names of those raised; empty when none.
+std::string ApplyVersionRule(TableTreeCtrl& tree, Ui& ui, int port, PortBuild& b, const WriteOptions& options) {
+  if (options.versions == VersionRule::Keep) return {};
+  const TableTreeCtrl& held = options.held ? *options.held : tree;
+  std::vector<StaleVersion> stale;
+  for (int t = 0; t < kTableCount; ++t) {
+    const auto table = static_cast<Table>(t);
+    if (kShownTableId[t] < 0 || !tree.WasRead(port, table)) continue;  // no version, or not written
+    if (options.held == nullptr && !tree.ChangedSinceRead(port, table)) continue;  // sent as received
+    const TableTreeCtrl::Sections* kept = held.KeptSections(port, table);
+    if (kept == nullptr) continue;
+    for (const StaleVersion& v : StaleVersions(table, SentSections(b, table), *kept)) stale.push_back(v);
+  }
+  if (stale.empty()) return {};
+  const std::string names = StaleVersionNames(tree, port, stale);
+  if (options.versions == VersionRule::Ask &&
+      ui.MessageBox(RaiseVersionQuestion(names), kSystemInfo, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+    return {};
+  RaiseVersions(tree, port, stale);
+  b = BuildPort(tree, port);
+  return names;
+}
+
 // Every table of one port, in the order of a Refresh.
 void ReadPortTables(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, int port) {
   for (int t : kReadOrder) ReadStep(tree, exchange, log, port, t);
@@ -356,8 +396,13 @@ std::string WriteFailureText(const TableTreeCtrl& tree, const FlowLog& log, std:
 // went through. A table that was not read is left on the device as it is. Port 1 stops at the
 // first write that fails; port 2 goes on past a failed PAT, PMT, SDT or CAT write and stops at
 // a failed NIT, BAT or TDT/TOT write. A device that stops answering stops either at once.
-bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b) {
+bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b, const WriteOptions& options,
+               std::string* raised = nullptr) {
   b = BuildPort(tree, port);
+  if (b.refusal.empty()) {
+    const std::string names = ApplyVersionRule(tree, ui, port, b, options);
+    if (raised) *raised = names;
+  }
   if (!b.refusal.empty()) {
     ui.MessageBox(b.refusal, kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
     return false;
@@ -524,10 +569,10 @@ std::vector<std::string> VerifyPort(TableTreeCtrl& tree, FlowLog& log, int port,
 
 }  // namespace
 
-bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) {
+bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port, const WriteOptions& options) {
   FlowLog log(exchange);
   PortBuild b;
-  const bool ok = WritePort(tree, log, ui, port, b);
+  const bool ok = WritePort(tree, log, ui, port, b, options);
   if (ok) tree.MarkSubmitted(port);
   return ok;
 }
@@ -535,21 +580,22 @@ bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) 
 bool WritePortTables(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port) {
   FlowLog log(exchange);
   PortBuild b;
-  return WritePort(tree, log, ui, port, b);
+  return WritePort(tree, log, ui, port, b, {VersionRule::Keep});
 }
 
 PortSubmit SubmitPortAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port,
-                               FlowProgress* progress) {
+                               FlowProgress* progress, const WriteOptions& options) {
   const std::string name = tree.PortName(port);
   FlowLog log(exchange, progress);
   PortBuild sent;
-  const bool written = WritePort(tree, log, ui, port, sent);
+  PortSubmit result;
+  const bool written = WritePort(tree, log, ui, port, sent, options, &result.raised);
   if (written) tree.MarkSubmitted(port);
   const std::string counts = std::to_string(log.WritesAnswered()) + " tables, " +
                              std::to_string(log.PacketsWritten()) + " packets";
   const std::vector<std::string> skipped = log.TablesSkipped();
-  const std::string kept = skipped.empty() ? "" : "; " + JoinNames(skipped) + ": left on the device as it is";
-  PortSubmit result;
+  const std::string kept = (skipped.empty() ? "" : "; " + JoinNames(skipped) + ": left on the device as it is") +
+                           (result.raised.empty() ? "" : "; version_number raised: " + result.raised);
   result.skipped = !skipped.empty();
   if (log.Cancelled()) {
     result.text = "Submit of " + name + " cancelled: " + counts + " written" + kept + " (" + log.Elapsed() + ")";
@@ -573,9 +619,10 @@ PortSubmit SubmitPortAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui&
   return result;
 }
 
-std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress) {
+std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress,
+                            const WriteOptions& options) {
   const int port = SubmitPortOf(tree);
-  return port == 0 ? std::string() : SubmitPortAndVerify(tree, exchange, ui, port, progress).text;
+  return port == 0 ? std::string() : SubmitPortAndVerify(tree, exchange, ui, port, progress, options).text;
 }
 
 std::string ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/FlowLog.h"
+#include "device/VersionRule.h"
 #include "sections/TableExchange.h"
 #include "tree/TableTreeCtrl.h"
 #include "util/Ui.h"
@@ -42,6 +43,14 @@ std::string TableNames(const TableSet& tables);
 // "The device at ADDR does not answer." with the dotted address.
 std::string SilentDeviceText(uint32_t address);
 
+// A write of a port's tables: what becomes of a sub-table whose content changed under the
+// version_number the device holds, and where that is known from.
+struct WriteOptions {
+  VersionRule versions = VersionRule::Ask;
+  // What the device holds, read into a tree of its own; none: the sections the tree was read with.
+  const TableTreeCtrl* held = nullptr;
+};
+
 // The port Submit writes: that of the selected item's top-level node (0: none).
 int SubmitPortOf(const TableTreeCtrl& tree);
 // Writes the tables of the port of the selected item (nothing when it belongs to no port).
@@ -52,8 +61,9 @@ bool Submit(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui);
 // and TDT/TOT; port 1 stops at the first failed write, port 2 only at a failed NIT, BAT or
 // TDT/TOT write, with "Save to Device error,please repeat!". True when every write that counts
 // went through.
-bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port);
-// The writes of SubmitPort to another receiver (a file): the port does not count as submitted.
+bool SubmitPort(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port, const WriteOptions& options = {});
+// The writes of SubmitPort to another receiver (a file), versions kept: the port does not count
+// as submitted.
 bool WritePortTables(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port);
 
 // Submit as the editor runs it: SubmitPort on the selected item's port, then the port read back
@@ -61,15 +71,19 @@ bool WritePortTables(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int p
 // what was read (lengths, CRCs and counters as the device holds them); otherwise the tree keeps
 // what was sent and a message names the differing tables. The result is the status line's text
 // (empty when the selection lies under no port).
-std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress = nullptr);
+// Before anything is written, the sub-tables whose content changed under the version_number the
+// device holds are named in a question that offers to raise it (`options`).
+std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress = nullptr,
+                            const WriteOptions& options = {});
 // The same for `port`: verified when every write went through and every table written was read
-// back equal; `skipped` when a table that was not read was left on the device as it is.
+// back equal; `skipped` when a table that was not read was left on the device as it is;
+// `raised` names the sub-tables whose version_number was raised.
 struct PortSubmit {
   bool verified = false, skipped = false;
-  std::string text;
+  std::string text, raised;
 };
 PortSubmit SubmitPortAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int port,
-                               FlowProgress* progress = nullptr);
+                               FlowProgress* progress = nullptr, const WriteOptions& options = {});
 
 // After the channel dialog was confirmed: the new channel number, then Refresh.
 std::string ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber,

@@ -32,10 +32,6 @@ void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const Descri
   AddHexDescriptor(tree, holder, NodeKind::BatDescriptor, d, kHexLines);
 }
 
-std::string BatSectionText(const LoopSectionHeader& h) {
-  return Format("SectionNumber: 0x%x,BouquetID:0x%x,version_number:0x%x", h.section_number, h.id, h.version_number);
-}
-
 const LoopParser kBatParser{&kBatFamily, BatSectionText, AddBouquetDescriptor, AddTransportDescriptor};
 const LoopBuilder kBatBuilder{&kBatFamily, WriteCommonDescriptor};
 
@@ -48,6 +44,10 @@ BuildResult BuildBatSection(TableTreeCtrl& tree, ItemHandle section, int section
 }
 
 }  // namespace
+
+std::string BatSectionText(const LoopSectionHeader& h) {
+  return Format("SectionNumber: 0x%x,BouquetID:0x%x,version_number:0x%x", h.section_number, h.id, h.version_number);
+}
 
 bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {
   return ParseLoopSection(tree, SectionBytes(bytes, size), port, kBatParser);

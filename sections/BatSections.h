@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "sections/SectionWriter.h"
 #include "sections/TableExchange.h"
@@ -14,6 +15,9 @@ namespace quorvelin {
 
 inline constexpr size_t kBatBufferSize = kBatReadBuffer;
 inline constexpr const char* kBatDumpName = "bat.bin";
+
+// The text of a BAT section's item ("SectionNumber: 0x0,BouquetID:0x1,version_number:0x2").
+std::string BatSectionText(const LoopSectionHeader& h);
 
 // Adds the branch of the section at the start of `bytes`; false (nothing added) when byte 0 is
 // not 0x4A, the section does not fit the bytes given or the 1024-byte parse buffer.

@@ -130,6 +130,12 @@ const TableTreeCtrl::Sections* TableTreeCtrl::ReceivedUnchanged(int port, Table 
   return &r.sections;
 }
 
+const TableTreeCtrl::Sections* TableTreeCtrl::KeptSections(int port, Table table) const {
+  if (port != 1 && port != 2) return nullptr;
+  const Received& r = received_[port - 1][static_cast<int>(table)];
+  return r.kept ? &r.sections : nullptr;
+}
+
 NodeRecord* TableTreeCtrl::RecordOf(ItemHandle item) const { return dynamic_cast<NodeRecord*>(GetItemData(item)); }
 
 TotRecord* TableTreeCtrl::TotRecordOf(ItemHandle item) const { return dynamic_cast<TotRecord*>(GetItemData(item)); }

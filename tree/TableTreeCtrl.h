@@ -77,6 +77,8 @@ class TableTreeCtrl : public TreeModel {
   void ForgetReceived(int port, Table table);
   // The sections kept for the table when its branch has not changed since; nullptr otherwise.
   const Sections* ReceivedUnchanged(int port, Table table) const;
+  // The sections kept for the table, changed since or not; nullptr when none are kept.
+  const Sections* KeptSections(int port, Table table) const;
   // The branch differs from what the table was read with, or the table was never read whole.
   bool ChangedSinceRead(int port, Table table) const { return ReceivedUnchanged(port, table) == nullptr; }
 

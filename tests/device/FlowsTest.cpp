@@ -199,6 +199,48 @@ TEST(Flows, AnUnchangedTableGoesBackAsItCameAChangedOneIsBuilt) {
   }
 }
 
+// A receiver takes a changed table only under a new version_number: Submit asks before it writes
+// the CAT whose CA_PID changed under the version_number the device holds, and raises it on Yes or
+// --bump. A branch touched without a change, or a version_number the user changed, asks nothing.
+TEST(Flows, AChangedTableUnderTheVersionTheDeviceHoldsIsRaisedWhenAgreed) {
+  TempDir dir;
+  struct Row {
+    bool pid, version;  // CA_PID changed; version_number set to 5 by hand
+    VersionRule rule;
+    MsgAnswer answer;
+    bool asked;
+    int stored;  // version_number the device holds afterwards
+  };
+  const Row rows[] = {{true, false, VersionRule::Ask, MsgAnswer::Yes, true, 1},
+                      {true, false, VersionRule::Ask, MsgAnswer::No, true, 0},
+                      {true, false, VersionRule::Raise, MsgAnswer::No, false, 1},
+                      {true, false, VersionRule::Keep, MsgAnswer::Yes, false, 0},
+                      {false, false, VersionRule::Ask, MsgAnswer::Yes, false, 0},
+                      {true, true, VersionRule::Ask, MsgAnswer::Yes, false, 5}};
+  for (const Row& row : rows) {
+    SampleTree s;
+    const ItemHandle section = s.tree.GetChildItem(s.tree.Root(1, Table::Cat));
+    const ItemHandle ca = s.tree.FindChildOfKind(s.tree.GetChildItem(section), NodeKind::CatCaDescriptor);
+    ASSERT_NE(ca, kNoItem);
+    if (row.pid) PayloadOf<CaDescriptor>(s.tree, ca)->ca_pid.set(0x903);
+    s.tree.SetItemText(ca, s.tree.GetItemText(ca) + " ");
+    if (row.version) PayloadOf<CatSectionHeader>(s.tree, section)->version_cni = 0x25;
+    s.tree.SelectItem(section);
+    RecordingUi ui;
+    ui.answers.push_back(row.answer);
+    const std::string result = SubmitAndVerify(s.tree, s.exchange, ui, nullptr, {row.rule});
+    const auto questions = std::count_if(ui.messages.begin(), ui.messages.end(),
+                                         [](const auto& m) { return m.buttons == MsgButtons::YesNo; });
+    EXPECT_EQ(questions, row.asked ? 1 : 0) << result;
+    if (row.asked) {
+      EXPECT_EQ(ui.messages[0].text.rfind("PortA CAT (version_number 0) changed", 0), 0u);
+    }
+    const Bytes cat = s.store.Port(0).cat;
+    EXPECT_EQ((cat.at(10) >> 1) & 0x1F, row.stored) << result;
+    EXPECT_EQ(cat.at(17) << 8 | cat.at(18), row.pid ? 0xE903 : 0xE901);  // CA_PID with its reserved bits
+  }
+}
+
 // The Refresh report names the read nobody answered. Submit reads the port back: a device that
 // holds what was sent gives the branch back; one that keeps its old CAT is named, and the tree
 // keeps what was sent.

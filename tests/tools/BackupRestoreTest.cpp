@@ -126,6 +126,21 @@ TEST(BackupRestore, ABackupRestoredToASecondDeviceLeavesTheSameSections) {
   }
   for (int index : {0, 1})
     EXPECT_EQ(WithoutTimes(second->Store().Port(index)), WithoutTimes(first->Store().Port(index))) << index;
+
+  // Port B's backup over port A: the NIT (same network_id) and the CAT carry other content under
+  // the version_number port A holds, so they go out one version up unless --keep-version.
+  const auto version = [](const Bytes& packets) { return (packets.at(10) >> 1) & 0x1F; };
+  for (const char* rule : {"--keep-version", "--bump"}) {
+    ASSERT_EQ(Command({"restore", "--device", Address(*first), "--port", "A", "--from", "saved/portA.ts", "--keep-version"}).status, 0);
+    const Launched r = Command({"restore", "--device", Address(*first), "--port", "A", "--from", "saved/portB.ts", rule});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const devsim::PortTables a = first->Store().Port(0), b = first->Store().Port(1);
+    EXPECT_EQ(version(a.nit), rule[2] == 'b' ? 1 : 0) << r.out;
+    EXPECT_EQ(version(a.cat), rule[2] == 'b' ? 1 : 0) << r.out;
+    EXPECT_EQ(version(a.sdt), 0) << "another transport_stream_id: another sub-table";
+    const size_t crc = 8 + ((b.nit.at(6) & 0x0F) << 8 | b.nit.at(7)) - 4;
+    EXPECT_TRUE(std::equal(a.nit.begin() + 11, a.nit.begin() + crc, b.nit.begin() + 11)) << "port B's NIT otherwise";
+  }
 }
 
 // A broadcast capture of port A's tables with port B's bouquet, an SDT other and a PMT cut short:

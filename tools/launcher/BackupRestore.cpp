@@ -154,8 +154,13 @@ int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& 
   ConsoleUi ui(err);
   DeviceLink link(ui, LinkFor(tree, options));
   if (!link.HasSocket()) return 1;
+  // What the port holds now of the tables replaced: their version_numbers.
+  TableTreeCtrl held;
+  PrepareTree(held, options, options.device);
+  held.BuildRoots();
+  if (options.versions != VersionRule::Keep) RefreshPort(held, link, options.port, &replaced);
   ReportingExchange reporting(link, tree, out);
-  const PortSubmit result = SubmitPortAndVerify(tree, reporting, ui, options.port);
+  const PortSubmit result = SubmitPortAndVerify(tree, reporting, ui, options.port, nullptr, {options.versions, &held});
   out << result.text << '\n';
   if (!result.verified) {
     err << "quorvelin: restoring " << PortName(tree, options.port) << " of " << Ipv4Text(options.device) << " failed\n";

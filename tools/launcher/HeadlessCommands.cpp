@@ -52,9 +52,10 @@ std::optional<long> ParseHexInteger(const std::string& digits, long high) {
 const char* const kLauncherUsage =
     "usage: quorvelin demo [--port-mode N] [--channel N] [--fragmented]\n"
     "       quorvelin dump --device ADDR [options]\n"
-    "       quorvelin copy --from ADDR --to ADDR [--partial] [options]\n"
+    "       quorvelin copy --from ADDR --to ADDR [--partial] [--bump | --keep-version] [options]\n"
     "       quorvelin backup --device ADDR --out DIR [options]\n"
-    "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts|FILE.xml [--bouquet ID] [--whole-port] [options]\n"
+    "       quorvelin restore --device ADDR --port A|B|N --from FILE.ts|FILE.xml [--bouquet ID] [--whole-port]\n"
+    "                         [--bump | --keep-version] [options]\n"
     "       quorvelin diff A B [--tables LIST] [options]\n"
     "       quorvelin sync --from SOURCE [--from-port A|B|N] --to ADDR[,ADDR...] | --to-list FILE\n"
     "                      [--tables LIST] [--bouquet ID] [--version N] [--dry-run] [--in-flight N] [options]\n"
@@ -62,7 +63,9 @@ const char* const kLauncherUsage =
     "       quorvelin export --device ADDR | --from FILE.ts  --port A|B|N --xml FILE.xml [--bouquet ID] [options]\n"
     "copy writes nothing when a table of the source could not be read; --partial copies what was\n"
     "read and exits with 3. restore leaves the tables the capture lacks as they are; --whole-port\n"
-    "writes them empty.\n"
+    "writes them empty. copy and restore write a table whose content differs from what the device\n"
+    "holds under the same version_number with that version_number + 1 (--bump, the default);\n"
+    "--keep-version writes the version_number as it is.\n"
     "diff compares the tree lines of each table of A and B (each a device address, a backup folder\n"
     "or a .ts file) and exits with 1 when they differ. sync writes the tables of the source port\n"
     "(default NIT,BAT) to every port of every device, reads each back and exits with 0 only when\n"
@@ -166,6 +169,8 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
       if (ok) o.bouquet = static_cast<uint16_t>(hex ? *hex : *id);
     } else if (a == "--whole-port" && o.command == "restore") {
       o.wholePort = true;
+    } else if ((a == "--bump" || a == "--keep-version") && (o.command == "copy" || o.command == "restore")) {
+      o.versions = a == "--bump" ? VersionRule::Raise : VersionRule::Keep;
     } else if (a == "--partial" && o.command == "copy") {
       o.partial = true;
     } else if (a == "--device" || a == "--from") {
@@ -269,7 +274,7 @@ int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   ReportingExchange reporting(link, tree, out);
   const std::vector<int> ports = options.portMode == 1 ? std::vector<int>{1, 2} : std::vector<int>{1};
   for (size_t i = 0; i < ports.size(); ++i) {
-    const PortSubmit result = SubmitPortAndVerify(tree, reporting, ui, ports[i]);
+    const PortSubmit result = SubmitPortAndVerify(tree, reporting, ui, ports[i], nullptr, {options.versions, &spare});
     out << result.text << '\n';
     if (result.verified) continue;
     err << "quorvelin: copying " << PortName(tree, ports[i]) << " to " << Ipv4Text(options.target) << " failed\n";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "device/DeviceLink.h"
+#include "device/VersionRule.h"
 
 namespace quorvelin {
 
@@ -30,6 +31,7 @@ struct HeadlessOptions {
   std::optional<uint16_t> bouquet;  // restore: the BAT's bouquet_id
   bool wholePort = false;         // restore: tables the capture lacks go out empty
   bool partial = false;           // copy: what was read, when some tables were not
+  VersionRule versions = VersionRule::Raise;  // copy, restore: --bump or --keep-version
   std::vector<std::string> operands;  // diff: the two sides
   std::array<bool, 8> tables{};       // diff, sync, audit: by Table; none given: the command's own
   std::string source;                 // sync: --from (a device, a backup folder or a .ts file)

@@ -117,7 +117,7 @@ DeviceResult SyncDevice(const FleetDevice& device, const PortTables& source, con
   }
   std::vector<std::string> differing, failed;
   for (int port : PortsOf(next)) {
-    const PortSubmit result = SubmitPortAndVerify(next, link, ui, port);
+    const PortSubmit result = SubmitPortAndVerify(next, link, ui, port, nullptr, {VersionRule::Keep});
     if (result.verified) continue;
     const size_t holds = result.text.find("the device holds other ");
     if (holds != std::string::npos)
