@@ -69,7 +69,7 @@ TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirT
   PayloadOf<PmtSectionHeader>(tree, program)->last_section_number = 0;
   RecordingUi ui;
   const DateTime before = CurrentUtcDate();
-  const PortSubmit submitted = SubmitPortAndVerify(tree, device, ui, 2);
+  const PortSubmit submitted = SubmitPortAndVerify(tree, device, ui, 2, nullptr, {VersionRule::Keep});
   ASSERT_TRUE(submitted.verified) << submitted.text;
   EXPECT_EQ(store.Port(1).sdt,
             testing::Join({sdt(0), PacketsOf(SectionWriter(0x42, 0x70, 1, 1, 1).U16(0x1234).U8(0xFF).Finish(), 0x11)}));

@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include <QMessageBox>
+
 #include "EditorTestUtil.h"
 #include "SampleDevice.h"
 #include "device/Flows.h"
@@ -179,10 +181,18 @@ class EditorWindowTest : public QObject {
     QVERIFY(!e.Tree().IsValid(descriptor));
     QCOMPARE(e.Tree().PortOf(e.Tree().GetSelectedItem()), 1);  // a neighbour is selected
     QVERIFY(e.Tree().HasUnsubmittedEdits(1) && !e.Tree().HasUnsubmittedEdits(2));
+    QString question;
+    script.Then([&](QDialog& box) {  // the CAT changed under the version_number the device holds
+      question = qobject_cast<QMessageBox*>(&box)->text();
+      QTest::keyClick(&box, Qt::Key_Return);  // Yes is the default
+    });
     e.Choose(e.Tree().PortNode(1), "Submit");
     QVERIFY(script.Done());  // no failure message, no differing table
-    QVERIFY2(e.editor->StatusLine()->text().contains(QRegularExpression("Submitted PortA: 9 tables, \\d+ packets, verified")),
+    QVERIFY2(question.startsWith(QStringLiteral("PortA CAT (version_number 0) changed")), qPrintable(question));
+    QVERIFY2(e.editor->StatusLine()->text().contains(QRegularExpression(
+                 "Submitted PortA: 9 tables, \\d+ packets, verified; version_number raised: PortA CAT")),
              qPrintable(e.editor->StatusLine()->text()));
+    QCOMPARE((e.sim->Store().Port(0).cat.at(10) >> 1) & 0x1F, 1);
     QVERIFY(!e.Tree().HasUnsubmittedEdits(1));  // the branch is what the device read back
     // The device holds exactly what the builders make of the edited tree (the same Submit into a
     // store with nothing in between): the CAT without the descriptor.
