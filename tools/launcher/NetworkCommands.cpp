@@ -92,18 +92,24 @@ DeviceResult SyncDevice(const FleetDevice& device, const PortTables& source, con
   RefreshPort(now, link, 1, &first);
   if (link.HeardNothing()) return {DeviceResult::Silent, name + "did not answer"};
   std::vector<std::string> changed;
+  std::array<bool, 2> inStep{};  // by port: every chosen table read holds the source's bytes already
   for (int port : PortsOf(now)) {
     TableSet rest = tables;
     for (int t = 0; t < kTableCount && port == 1; ++t) rest[t] = tables[t] && !first[t];  // read already
     RefreshPort(now, link, port, &rest);
     CaptureExchange capture(source, port);
     RefreshPort(next, capture, port, &tables);
+    inStep[port - 1] = true;
     for (int t = 0; t < kTableCount; ++t) {
       const auto table = static_cast<Table>(t);
       if (!tables[t]) {
         next.MarkNotRead(port, table, "not synchronised");
         continue;
       }
+      const TableTreeCtrl::Sections *held = now.KeptSections(port, table), *wanted = next.KeptSections(port, table);
+      // The time tables carry each device's own time: always written.
+      inStep[port - 1] = inStep[port - 1] && table != Table::Tdt && table != Table::Tot && now.WasRead(port, table) &&
+                         held && wanted && *held == *wanted;
       if (!now.WasRead(port, table))
         changed.push_back(now.PortName(port) + ' ' + TableTreeCtrl::TableName(table) + " (not read)");
       else if (!DiffLines(TableLines(now, port, table), TableLines(next, port, table)).empty())
@@ -116,7 +122,10 @@ DeviceResult SyncDevice(const FleetDevice& device, const PortTables& source, con
     return {DeviceResult::WouldChange, name + "would change " + JoinNames(changed)};
   }
   std::vector<std::string> differing, failed;
+  int written = 0;
   for (int port : PortsOf(next)) {
+    if (inStep[port - 1]) continue;  // verified by its read
+    ++written;
     const PortSubmit result = SubmitPortAndVerify(next, link, ui, port, nullptr, {VersionRule::Keep});
     if (result.verified) continue;
     const size_t holds = result.text.find("the device holds other ");
@@ -128,6 +137,7 @@ DeviceResult SyncDevice(const FleetDevice& device, const PortTables& source, con
   }
   if (!failed.empty()) return {DeviceResult::Failed, name + "NOT written: " + JoinNames(failed)};
   if (!differing.empty()) return {DeviceResult::Differs, name + "differs after the write: " + JoinNames(differing)};
+  if (written == 0) return {DeviceResult::Unchanged, name + "holds the source's tables, verified by its read; nothing written"};
   return {DeviceResult::Verified,
           name + "written and verified" + (changed.empty() ? ", unchanged" : ", changed " + JoinNames(changed))};
 }
@@ -266,11 +276,12 @@ int RunSync(const HeadlessOptions& options, std::ostream& out, std::ostream& err
     out << counts[DeviceResult::WouldChange] << " would change, " << counts[DeviceResult::Unchanged]
         << " hold the source's tables, ";
   else
-    out << counts[DeviceResult::Verified] << " written and verified, " << counts[DeviceResult::Differs]
+    out << counts[DeviceResult::Verified] << " written and verified, " << counts[DeviceResult::Unchanged]
+        << " held the source's tables, " << counts[DeviceResult::Differs]
         << " differ, " << counts[DeviceResult::Failed] << " not written, ";
   out << counts[DeviceResult::Silent] << " did not answer\n";
-  const int good = options.dryRun ? counts[DeviceResult::WouldChange] + counts[DeviceResult::Unchanged]
-                                  : counts[DeviceResult::Verified];
+  const int good = counts[DeviceResult::Unchanged] +
+                   (options.dryRun ? counts[DeviceResult::WouldChange] : counts[DeviceResult::Verified]);
   return good == static_cast<int>(fleet->size()) ? 0 : 1;
 }
 
