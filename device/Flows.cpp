@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -191,13 +192,28 @@ constexpr TableRead kTableReads[kTableCount] = {
 constexpr int kReadOrder[kTableCount] = {0, 1, 2, 3, 4, 7, 5, 6};  // PAT, PMT, SDT, CAT, NIT, BAT, TDT, TOT
 constexpr int kTimeTables = 6;  // reads before the TDT
 
+// An answer without the zero bytes behind its sections (a BAT's buffer is 200 KB): up to the last
+// byte that is not zero, and a section's length beyond it (a section may end in zero bytes).
+size_t UsedLength(const uint8_t* buffer, size_t size) {
+  static constexpr size_t kBlock = 4096;  // also the longest section
+  static const std::array<uint8_t, kBlock> zeros{};
+  size_t end = size;
+  while (end > 0) {
+    const size_t from = end > kBlock ? end - kBlock : 0;
+    if (std::memcmp(buffer + from, zeros.data(), end - from) != 0) break;
+    end = from;
+  }
+  while (end > 0 && buffer[end - 1] == 0) --end;
+  return std::min(size, end + kBlock);
+}
+
 // The answers of the reads of one table, kept on their way through.
 class AnswerKeeper final : public TableExchange {
  public:
   explicit AnswerKeeper(TableExchange& link) : link_(link) {}
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override {
     const bool ok = link_.ReadTable(buffer, size, pid, selector, port, bat);
-    if (ok) answers.emplace_back(buffer, buffer + size);
+    if (ok) answers.emplace_back(buffer, buffer + UsedLength(buffer, size));
     return ok;
   }
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override {

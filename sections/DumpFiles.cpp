@@ -13,16 +13,23 @@ std::string& ChosenDirectory() {
   static std::string chosen;
   return chosen;
 }
+bool& DumpsOff() {
+  static bool off = false;
+  return off;
+}
 
 }  // namespace
 
 std::string DumpDirectory() {
+  if (DumpsOff()) return {};
   if (!ChosenDirectory().empty()) return ChosenDirectory();
   const std::string cache = UserCacheDirectory();
   return cache.empty() ? cache : cache + "/tables";
 }
 
 void SetDumpDirectory(std::string directory) { ChosenDirectory() = std::move(directory); }
+
+void SetDumpFiles(bool on) { DumpsOff() = !on; }
 
 bool WriteDumpFile(const std::string& name, const uint8_t* bytes, size_t size) {
   const std::string where = DumpDirectory();

@@ -14,6 +14,14 @@ namespace quorvelin {
 std::string DumpDirectory();
 // Empty goes back to the cache folder.
 void SetDumpDirectory(std::string directory);
+// Whether reads leave dump files (many devices read at once would only overwrite each other's).
+void SetDumpFiles(bool on);
+struct NoDumpFiles {
+  NoDumpFiles() { SetDumpFiles(false); }
+  ~NoDumpFiles() { SetDumpFiles(true); }
+  NoDumpFiles(const NoDumpFiles&) = delete;
+  NoDumpFiles& operator=(const NoDumpFiles&) = delete;
+};
 
 // Writes `size` bytes to <DumpDirectory>/<name>, creating the directory when missing and
 // replacing an earlier file. False when the directory or the file cannot be written; the read goes on.

@@ -133,9 +133,9 @@ void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
     }
     if ((untilLast && f.last_section_number <= f.section_number) || f.TotalSize() >= buffer.size() - pos) return;
     pos += f.TotalSize();
-    const auto next = std::find(buffer.begin() + static_cast<std::ptrdiff_t>(pos), buffer.end(), tableId);
-    if (next == buffer.end()) return;
-    pos = static_cast<size_t>(next - buffer.begin());
+    const void* next = std::memchr(buffer.data() + pos, tableId, buffer.size() - pos);
+    if (next == nullptr) return;
+    pos = static_cast<size_t>(static_cast<const uint8_t*>(next) - buffer.data());
   }
 }
 

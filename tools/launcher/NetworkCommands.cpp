@@ -10,6 +10,7 @@
 
 #include "device/Framing.h"
 #include "sections/CaptureExchange.h"
+#include "sections/DumpFiles.h"
 #include "sections/Packets.h"
 #include "sections/StreamWriter.h"
 #include "sections/TableIds.h"
@@ -265,6 +266,7 @@ int RunSync(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   const std::function<DeviceResult(size_t)> work = [&](size_t i) {
     return SyncDevice((*fleet)[i], load.tables, tables, options.dryRun);
   };
+  const NoDumpFiles quiet;
   const std::vector<DeviceResult> results = ForEachDevice(fleet->size(), options.inFlight, work);
   int counts[6] = {};
   for (const DeviceResult& r : results) {
@@ -292,6 +294,7 @@ int RunAudit(const HeadlessOptions& options, std::ostream& out, std::ostream& er
   TableTreeCtrl reference;
   if (!options.reference.empty() && !LoadSource(ParseSource(options.reference), options, reference, err)) return 2;
   const std::function<AuditRead(size_t)> work = [&](size_t i) { return ReadForAudit((*fleet)[i].options, tables); };
+  const NoDumpFiles quiet;
   const std::vector<AuditRead> reads = ForEachDevice(fleet->size(), options.inFlight, work);
   std::vector<std::string> silent, text, json;
   for (size_t i = 0; i < reads.size(); ++i)
