@@ -192,10 +192,9 @@ constexpr TableRead kTableReads[kTableCount] = {
 constexpr int kReadOrder[kTableCount] = {0, 1, 2, 3, 4, 7, 5, 6};  // PAT, PMT, SDT, CAT, NIT, BAT, TDT, TOT
 constexpr int kTimeTables = 6;  // reads before the TDT
 
-// An answer without the zero bytes behind its sections (a BAT's buffer is 200 KB): up to the last
-// byte that is not zero, and a section's length beyond it (a section may end in zero bytes).
-size_t UsedLength(const uint8_t* buffer, size_t size) {
-  static constexpr size_t kBlock = 4096;  // also the longest section
+// Where the run of zero bytes that ends an answer starts (a BAT's buffer is 200 KB).
+size_t ZeroTail(const uint8_t* buffer, size_t size) {
+  static constexpr size_t kBlock = 4096;
   static const std::array<uint8_t, kBlock> zeros{};
   size_t end = size;
   while (end > 0) {
@@ -204,8 +203,11 @@ size_t UsedLength(const uint8_t* buffer, size_t size) {
     end = from;
   }
   while (end > 0 && buffer[end - 1] == 0) --end;
-  return std::min(size, end + kBlock);
+  return end;
 }
+// An answer without the zero bytes behind its sections, but a section's length (4096 bytes at
+// most) past the last byte that is not zero, as a section may end in zero bytes.
+size_t UsedLength(const uint8_t* buffer, size_t size) { return std::min(size, ZeroTail(buffer, size) + 4096); }
 
 // The answers of the reads of one table, kept on their way through.
 class AnswerKeeper final : public TableExchange {
@@ -489,9 +491,7 @@ class RecordedReads final : public TableExchange {
     if (link_) {
       const bool ok = link_->ReadTable(buffer, size, pid, selector, port, bat);
       // The zero bytes behind the sections are given back by the replay.
-      uint8_t* end = buffer + size;
-      while (end != buffer && end[-1] == 0) --end;
-      answers_.push_back({ok, std::vector<uint8_t>(buffer, end), ok ? "" : link_->ReadProblem()});
+      answers_.push_back({ok, std::vector<uint8_t>(buffer, buffer + ZeroTail(buffer, size)), ok ? "" : link_->ReadProblem()});
       return ok;
     }
     if (next_ >= answers_.size()) return false;

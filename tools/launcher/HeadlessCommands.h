@@ -41,7 +41,7 @@ struct HeadlessOptions {
   int fromChannel = -1;               // sync: --from-port N, the channel of a one-port device
   bool dryRun = false;                // sync: what would change, nothing written
   std::optional<int> version;         // sync: --version N
-  int inFlight = 64;                  // sync, audit: devices handled at once
+  int inFlight = 16;                  // sync, audit: devices handled at once
   std::string reference;              // audit: the device or file the others are held to
   bool json = false;                  // audit: the report as JSON
   std::string dumpDirectory;          // --dump-dir: where the dump files of reads go (else the cache folder)
