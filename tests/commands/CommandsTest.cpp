@@ -342,7 +342,7 @@ TEST_F(CommandsTest, DeleteKeepsLoopLengthsAndTheirLinesTrueToTheRebuiltSections
     }
   }
   EXPECT_EQ(tried.size(), 83u);
-  EXPECT_EQ(ui.messages.at(0).text, "Are you sure to delete?");
+  EXPECT_EQ(ui.messages.at(0).text, "Delete this item and everything under it?");
   EXPECT_EQ(ui.messages[0].buttons, MsgButtons::YesNo);
 }
 
