@@ -148,8 +148,8 @@ bool DeleteSelectedNode(TableTreeCtrl& tree, Ui& ui) {
     return true;
   }
   if (NeverDeleted(kind) || !IsKnownDeletable(kind)) return false;
-  if (ui.MessageBox("Are you sure to delete?", kSystemInfo, MsgIcon::Information, MsgButtons::YesNo) !=
-      MsgAnswer::Yes)
+  if (ui.MessageBox("Delete this item and everything under it?", kSystemInfo, MsgIcon::Information,
+                    MsgButtons::YesNo) != MsgAnswer::Yes)
     return false;
 
   // The selection moves on to the next sibling, else the previous one, else the parent.

@@ -6,9 +6,9 @@
 
 namespace quorvelin {
 
-// Asks "Are you sure to delete?" (not for the TDT and TOT roots), fixes the length fields and
-// lines, releases the records of the node's subtree and deletes it. Returns true when something
-// was deleted.
+// Asks "Delete this item and everything under it?" (not for the TDT and TOT roots), fixes the
+// length fields and lines, releases the records of the node's subtree and deletes it. Returns
+// true when something was deleted.
 bool DeleteSelectedNode(TableTreeCtrl& tree, Ui& ui);
 
 }  // namespace quorvelin

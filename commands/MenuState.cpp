@@ -36,19 +36,21 @@ Enabling EnablingOf(NodeKind kind) {
       return {true, false, false};
     case K::SdtService:
       return {true, true, true};
-    case K::SdtServiceDescriptorList: case K::SdtServiceDescriptor: case K::SdtDescriptor:
-    case K::SdtLinkageDescriptor:
+    case K::SdtServiceDescriptorList: case K::SdtDescriptor: case K::SdtLinkageDescriptor:
       return {false, true, false};
+    case K::SdtServiceDescriptor:
+      return {false, true, true};
     case K::CatSection:
       return {true, true, false};
     case K::CatDescriptorList: case K::CatCaDescriptor: case K::CatDescriptor:
       return {false, true, false};
     case K::NitSection: case K::NitNetworkDescriptorList: case K::NitTransportStreamList:
       return {true, true, false};
-    case K::NitNetworkName: case K::NitNetworkDescriptor: case K::NitTransportDescriptor:
-    case K::NitCableDelivery: case K::NitLinkageDescriptor: case K::NitSatelliteDelivery:
-    case K::NitTransportNetworkName: case K::NitTerrestrialDelivery:
+    case K::NitNetworkDescriptor: case K::NitTransportDescriptor: case K::NitLinkageDescriptor:
       return {false, true, false};
+    case K::NitNetworkName: case K::NitTransportNetworkName: case K::NitCableDelivery:
+    case K::NitSatelliteDelivery: case K::NitTerrestrialDelivery:
+      return {false, true, true};
     case K::NitTransportStream:
       return {true, true, true};
     case K::NitServiceList: case K::NitLogicalChannels:

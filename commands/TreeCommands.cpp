@@ -164,14 +164,11 @@ bool TreeCommands::ModifyNode() {
     case F::Sdt:
       if (kind == K::SdtSection) Run<CDlgModifySdtSection>(runner_, tree_, ui_);
       if (kind == K::SdtService) return Run<CSDTAddService>(runner_, tree_, ui_, false), true;
+      if (kind == K::SdtServiceDescriptor)
+        return Run<CSDTAddDesc>(runner_, tree_, ui_, CSDTAddDesc::Mode::ModifyService), true;
       return false;
     case F::Nit:
-      if (kind == K::NitTransportStream) return Run<CDlgModifyTranIDNetworkID>(runner_, tree_, ui_), true;
-      if (kind == K::NitServiceList)
-        return Run<CNITAddStreamDes>(runner_, tree_, ui_, CNITAddStreamDes::Mode::ModifyServiceList), true;
-      if (kind == K::NitLogicalChannels)
-        return Run<CNITAddStreamDes>(runner_, tree_, ui_, CNITAddStreamDes::Mode::ModifyLogicalChannels), true;
-      return false;
+      return ModifyNitItem(kind);
     case F::Tdt:
     case F::Tot:
       AddNode();
@@ -181,6 +178,22 @@ bool TreeCommands::ModifyNode() {
       return false;
     default:
       return false;
+  }
+}
+
+bool TreeCommands::ModifyNitItem(NodeKind kind) {
+  using Mode = CNITAddStreamDes::Mode;
+  const auto streamDescriptor = [this](Mode mode) { return Run<CNITAddStreamDes>(runner_, tree_, ui_, mode), true; };
+  switch (kind) {
+    case K::NitTransportStream: return Run<CDlgModifyTranIDNetworkID>(runner_, tree_, ui_), true;
+    case K::NitNetworkName: return Run<CNITAddNWDes>(runner_, tree_, ui_, CNITAddNWDes::Mode::ModifyName), true;
+    case K::NitServiceList: return streamDescriptor(Mode::ModifyServiceList);
+    case K::NitLogicalChannels: return streamDescriptor(Mode::ModifyLogicalChannels);
+    case K::NitCableDelivery: return streamDescriptor(Mode::ModifyCable);
+    case K::NitSatelliteDelivery: return streamDescriptor(Mode::ModifySatellite);
+    case K::NitTerrestrialDelivery: return streamDescriptor(Mode::ModifyTerrestrial);
+    case K::NitTransportNetworkName: return streamDescriptor(Mode::ModifyNetworkName);
+    default: return false;
   }
 }
 

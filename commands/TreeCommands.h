@@ -69,6 +69,8 @@ class TreeCommands {
   void ModifyTdt(ItemHandle root);
   void ModifyTot(ItemHandle root);
   void ModifyBat(NodeKind kind);
+  // The dialog that modifies a NIT item of this kind; false when there is none.
+  bool ModifyNitItem(NodeKind kind);
 
   TableTreeCtrl& tree_;
   Ui& ui_;

@@ -154,7 +154,7 @@ std::vector<DialogTemplate> MakeTemplates() {
       {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"), Edit(4039, "orbital_position:(unit 0.1 degree)"),
        DigitsEdit(4040, "west_east_flag:"),
        DropList(4024, "polarization:", {"linear-horizontal", "linear-vectical", "circular-left", "circular-right"}),
-       DropList(4021, "Modulation:", {"Not define", "QPSK", "8PSK", "16QAM"}), Edit(4022, "Symbol_rate:(Msymbol/s)"),
+       DropList(4021, "Modulation:", {"not defined", "QPSK", "8PSK", "16QAM"}), Edit(4022, "Symbol_rate:(Msymbol/s)"),
        Edit(4023, "FEC_inner:")}));
   t.push_back(
       Page(4037, {ReadOnlyEdit(4015, "Descriptor_tag:"), Edit(4010, "Service_ID:"),

@@ -2,7 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NameDescriptorText.h"
-#include "sections/descriptors/Names.h"
+#include "sections/descriptors/Descriptor.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -11,11 +11,8 @@ void CBATAddBouquetName::OnInitDialog() {
   DescriptorPage::OnInitDialog();
   SetText(kTag, "0x47");
   if (add) return;
-  if (const auto* name = SelectedPayload<NameDescriptor>(tree_, NodeKind::BatBouquetName)) {
-    stored_ = *name;
-    shown_ = Trim(NameText(*name));
-    SetText(kName, NameText(*name));
-  }
+  if (const auto* name = SelectedPayload<NameDescriptor>(tree_, NodeKind::BatBouquetName))
+    shown_.Show(*this, kName, *name);
 }
 
 bool CBATAddBouquetName::AddDesc() {
@@ -24,11 +21,7 @@ bool CBATAddBouquetName::AddDesc() {
   if (typed.empty()) return Refuse("bouquet_name can not be null!", kName);
   const auto tag = ReadField(*this, kTag, kByteField);
   if (!tag) return false;
-  const bool unchanged = !add && stored_ && typed == shown_;
-  // a changed name keeps the character table it had
-  const std::span<const uint8_t> previous =
-      !add && stored_ ? std::span<const uint8_t>(stored_->name.data(), stored_->length) : std::span<const uint8_t>();
-  auto name = unchanged ? stored_ : EncodeTypedName(*this, kName, typed, "bouquet_name", previous);
+  auto name = shown_.Encode(*this, kName, typed, "bouquet_name");
   if (!name) return false;
   name->tag = static_cast<uint8_t>(*tag);
 
@@ -47,10 +40,9 @@ bool CBATAddBouquetName::AddDesc() {
   if (!LoopSectionHasRoom(*section, delta)) return Refuse(kSectionFullMessage, kName);
 
   RemoveItem(tree_, replaced.item);
-  const ItemHandle item =
-      InsertItemWithLines(tree_, parent, NamedTagText(name->tag, "bouquet_name_descriptor"),
-                          MakeRecord(NodeKind::BatBouquetName, *name),
-                          {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed});
+  const ItemHandle item = InsertItemWithLines(
+      tree_, parent, NamedTagText(name->tag, "bouquet_name_descriptor"), MakeRecord(NodeKind::BatBouquetName, *name),
+      {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed}, replaced.after);
   GrowLoop(tree_, parent, delta, kBouquetDescriptorsLengthLine);
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);

@@ -2,10 +2,8 @@
 // replaces the selected one.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "dialogs/dvb/DescriptorPage.h"
+#include "dialogs/dvb/NameDescriptorText.h"
 
 namespace quorvelin {
 
@@ -25,10 +23,7 @@ class CBATAddBouquetName : public DescriptorPage {
   uint8_t add = 1;
 
  private:
-  // Modify mode: the stored name and the text shown for it. A name left as shown goes out with
-  // the bytes it came with (decoding then encoding is no round trip).
-  std::optional<NameDescriptor> stored_;
-  std::string shown_;
+  ShownName shown_;  // modify mode
 };
 
 }  // namespace quorvelin

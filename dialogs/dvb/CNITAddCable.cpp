@@ -9,6 +9,15 @@ void CNITAddCable::OnInitDialog() {
   DeliveryPage::OnInitDialog();
   SetText(kTag, "0x44");
   SetComboIndex(kModulation, 0);
+  if (add) return;
+  const auto* d = SelectedPayload<CableDelivery>(tree_, NodeKind::NitCableDelivery);
+  if (!d) return;
+  SetText(kTag, Format("0x%x", d->tag));
+  ShowDigits(kFrequency, d->frequency, 4, 4);
+  SetText(kFecOuter, Format("0x%x", d->fec_outer));
+  ShowListCode(kModulation, d->modulation - 1);
+  ShowDigits(kSymbolRate, d->symbol_rate, 3, 4);
+  SetText(kFecInner, Format("0x%x", d->fec_inner));
 }
 
 bool CNITAddCable::AddDesc() {

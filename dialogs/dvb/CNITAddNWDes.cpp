@@ -2,8 +2,12 @@
 
 namespace quorvelin {
 
-CNITAddNWDes::CNITAddNWDes(TableTreeCtrl& tree, Ui& ui)
-    : DescriptorTabDialog(kTemplate, tree, ui), networkName_(tree, ui), undef_(tree, ui), linkage_(tree, ui) {}
+CNITAddNWDes::CNITAddNWDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
+    : DescriptorTabDialog(kTemplate, tree, ui),
+      networkName_(tree, ui),
+      undef_(tree, ui),
+      linkage_(tree, ui),
+      mode_(mode) {}
 
 void CNITAddNWDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
@@ -12,6 +16,7 @@ void CNITAddNWDes::OnInitDialog() {
   AddPage("Network_name Descriptor", networkName_);
   AddPage("Network Descriptor", undef_);
   AddPage("Link_age", linkage_);
+  if (mode_ == Mode::ModifyName) networkName_.add = 0, tabLock_ = 1;
   sheet_.Show();
 }
 

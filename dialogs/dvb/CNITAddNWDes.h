@@ -1,5 +1,5 @@
 // Adds one descriptor to the network descriptor loop of a NIT section: network name, any
-// descriptor typed as hexadecimal, or linkage.
+// descriptor typed as hexadecimal, or linkage; or modifies the selected network name.
 #pragma once
 
 #include "dialogs/dvb/CDlgNITLinkage.h"
@@ -14,8 +14,9 @@ class CNITAddNWDes : public DescriptorTabDialog {
   static constexpr int kTemplate = 4018;
   enum PageIndex { kNetworkNamePage = 0, kNetworkDescriptorPage = 1, kLinkagePage = 2 };
 
-  // Opened by Add on a `NitNetworkDescriptorList` item.
-  CNITAddNWDes(TableTreeCtrl& tree, Ui& ui);
+  // Add on a `NitNetworkDescriptorList` item; ModifyName on a `NitNetworkName`, on its page alone.
+  enum class Mode { Add, ModifyName };
+  CNITAddNWDes(TableTreeCtrl& tree, Ui& ui, Mode mode = Mode::Add);
 
   void OnInitDialog() override;
 
@@ -27,6 +28,7 @@ class CNITAddNWDes : public DescriptorTabDialog {
   CNITAddNetworkName networkName_;
   CNITAddUndefDes undef_;
   CDlgNITLinkage linkage_;
+  Mode mode_;
 };
 
 }  // namespace quorvelin

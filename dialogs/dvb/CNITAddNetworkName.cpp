@@ -12,6 +12,15 @@ CNITAddNetworkName::CNITAddNetworkName(TableTreeCtrl& tree, Ui& ui) : Descriptor
 void CNITAddNetworkName::OnInitDialog() {
   DescriptorPage::OnInitDialog();
   SetText(kTag, "0x40");
+  if (add) return;
+  if (const auto* name = SelectedPayload<NameDescriptor>(tree_, StoredKind())) {
+    SetText(kTag, Format("0x%x", name->tag));
+    shown_.Show(*this, kName, *name);
+  }
+}
+
+NodeKind CNITAddNetworkName::StoredKind() const {
+  return loopMode == kTransportLoop ? NodeKind::NitTransportNetworkName : NodeKind::NitNetworkName;
 }
 
 bool CNITAddNetworkName::AddDesc() {
@@ -20,29 +29,38 @@ bool CNITAddNetworkName::AddDesc() {
   if (typed.empty()) return Refuse("network_name can not be null!", kName);
   const auto tag = ReadField(*this, kTag, kByteField);
   if (!tag) return false;
-  auto name = EncodeTypedName(*this, kName, typed, "network_name");
+  auto name = shown_.Encode(*this, kName, typed, "network_name");
   if (!name) return false;
   name->tag = static_cast<uint8_t>(*tag);
   const int size = name->length + 2;
   const std::string text = Format("descriptor_tag: 0x%x", name->tag);
   const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", name->length), "network_name: " + typed};
 
+  const std::optional<NodeKind> replacedKind = add ? std::nullopt : std::optional<NodeKind>(StoredKind());
   ItemHandle parent = kNoItem, item = kNoItem;
   if (loopMode == kTransportLoop) {
-    const auto stream = SelectedStream(NodeKind::NitTransportStream, size, kName);
-    if (!stream) return false;
-    const auto added = AppendStreamDescriptor(tree_, *stream, NodeKind::NitTransportDescriptorList, text,
-                                              MakeRecord(NodeKind::NitTransportNetworkName, *name), lines);
+    const auto target = TargetStream(replacedKind, size, kName);
+    if (!target) return false;
+    const auto added = AppendStreamDescriptor(tree_, target->place, NodeKind::NitTransportDescriptorList, text,
+                                              MakeRecord(StoredKind(), *name), lines, target->old);
     parent = added.holder;
     item = added.item;
   } else {
+    ReplacedDescriptor old;
     parent = tree_.GetSelectedItem();
+    if (replacedKind) {
+      const auto found = DescriptorToReplace(tree_, parent, *replacedKind);
+      if (!found) return false;
+      old = *found;
+      parent = old.holder;
+    }
     if (tree_.KindOf(parent) != NodeKind::NitNetworkDescriptorList) return false;
     const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(parent));
     if (!section) return false;
-    if (!LoopSectionHasRoom(*section, size)) return Refuse(kSectionFullMessage, kName);
-    item = InsertItemWithLines(tree_, parent, text, MakeRecord(NodeKind::NitNetworkName, *name), lines);
-    GrowLoop(tree_, parent, size, kNetworkDescriptorsLengthLine);
+    if (!LoopSectionHasRoom(*section, size - old.size)) return Refuse(kSectionFullMessage, kName);
+    RemoveItem(tree_, old.item);
+    item = InsertItemWithLines(tree_, parent, text, MakeRecord(StoredKind(), *name), lines, old.after);
+    GrowLoop(tree_, parent, size - old.size, kNetworkDescriptorsLengthLine);
   }
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);

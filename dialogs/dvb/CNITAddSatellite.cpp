@@ -10,6 +10,17 @@ void CNITAddSatellite::OnInitDialog() {
   SetText(kTag, "0x43");
   SetComboIndex(kModulation, 0);
   SetComboIndex(kPolarization, 0);
+  if (add) return;
+  const auto* d = SelectedPayload<SatelliteDelivery>(tree_, NodeKind::NitSatelliteDelivery);
+  if (!d) return;
+  SetText(kTag, Format("0x%x", d->tag));
+  ShowDigits(kFrequency, d->frequency, 3, 5);
+  ShowDigits(kOrbitalPosition, d->orbital_position, 4, 0);
+  SetText(kWestEastFlag, Format("%d", d->flags & 1));
+  ShowListCode(kPolarization, (d->flags >> 1) & 3);
+  ShowListCode(kModulation, d->modulation);  // flag bits and all
+  ShowDigits(kSymbolRate, d->symbol_rate, 3, 4);
+  SetText(kFecInner, Format("0x%x", d->fec_inner));
 }
 
 bool CNITAddSatellite::AddDesc() {
@@ -27,7 +38,9 @@ bool CNITAddSatellite::AddDesc() {
   const auto frequency = ReadDecimalDigits(kFrequency, 3, 5, d.frequency);
   if (!frequency) return false;
   // Four digits in tenths of a degree, read with the point after the third (192: 19.2 degrees).
-  const auto orbital = ReadField(*this, kOrbitalPosition, {0, 9999, NumberText::Decimal});
+  const bool orbitalKept = KeepsShown(kOrbitalPosition, d.orbital_position);
+  const auto orbital =
+      orbitalKept ? std::optional<uint32_t>(0) : ReadField(*this, kOrbitalPosition, {0, 9999, NumberText::Decimal});
   if (!orbital) return false;
   const auto westEast = ReadField(*this, kWestEastFlag, Bits(1));
   if (!westEast) return false;
@@ -35,7 +48,8 @@ bool CNITAddSatellite::AddDesc() {
   if (!symbolRate) return false;
   const auto fecInner = ReadField(*this, kFecInner, Bits(4));
   if (!fecInner) return false;
-  DigitsToBcd(Format("%04u", *orbital), d.orbital_position.data(), static_cast<int>(d.orbital_position.size()));
+  if (!orbitalKept)
+    DigitsToBcd(Format("%04u", *orbital), d.orbital_position.data(), static_cast<int>(d.orbital_position.size()));
   ShiftNibblesLeft(d.symbol_rate.data(), static_cast<int>(d.symbol_rate.size()));
   const int polarization = ListIndex(kPolarization);
   const int modulation = ListIndex(kModulation);

@@ -19,7 +19,7 @@ class CNITAddSatellite : public DeliveryPage {
   CNITAddSatellite(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(kTemplate, tree, ui) {}
 
   void OnInitDialog() override;
-  // Works on a selected `NitTransportStream`.
+  // Works on a selected `NitTransportStream`, or the selected `NitSatelliteDelivery` in modify mode.
   bool AddDesc() override;
 };
 

@@ -1,5 +1,7 @@
 #include "dialogs/dvb/CNITAddStreamDes.h"
 
+#include <utility>
+
 namespace quorvelin {
 
 CNITAddStreamDes::CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
@@ -24,13 +26,20 @@ void CNITAddStreamDes::OnInitDialog() {
   AddPage("Network_name Descriptor", networkName_);
   AddPage("logical_channel_descriptor", logicalChannels_);
   AddPage("terrestrial_delivery_system_descriptor", terrestrial_);
-  if (mode_ == Mode::ModifyServiceList) serviceList_.add = 0;
-  if (mode_ == Mode::ModifyLogicalChannels) logicalChannels_.add = 0;
+  networkName_.loopMode = CNITAddNetworkName::kTransportLoop;
+  // by Mode, in its order: the page a modify run keeps to and its mode flag
+  const std::pair<uint8_t*, int> modified[] = {{nullptr, -1},
+                                               {&serviceList_.add, kServiceListPage},
+                                               {&logicalChannels_.add, kLogicalChannelPage},
+                                               {&cable_.add, kCablePage},
+                                               {&satellite_.add, kSatellitePage},
+                                               {&terrestrial_.add, kTerrestrialPage},
+                                               {&networkName_.add, kNetworkNamePage}};
+  const auto [add, page] = modified[static_cast<size_t>(mode_)];
+  if (add) *add = 0;
   if (mode_ != Mode::Add) tabLock_ = 1;
   sheet_.Show();
-  if (mode_ == Mode::ModifyServiceList) sheet_.SetCurSel(kServiceListPage);
-  if (mode_ == Mode::ModifyLogicalChannels) sheet_.SetCurSel(kLogicalChannelPage);
-  networkName_.loopMode = CNITAddNetworkName::kTransportLoop;
+  if (page >= 0) sheet_.SetCurSel(page);
 }
 
 }  // namespace quorvelin

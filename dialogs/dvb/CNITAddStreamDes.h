@@ -1,5 +1,6 @@
-// Adds one descriptor to the descriptor loop of a NIT transport stream, or modifies its service
-// list or logical channel descriptor; a modify run keeps the user on the page being modified.
+// Adds one descriptor to the descriptor loop of a NIT transport stream, or modifies one of its
+// descriptors that has a page (service list, logical channels, delivery system, network name);
+// a modify run keeps the user on the page being modified.
 #pragma once
 
 #include "dialogs/dvb/CDlgNITAddLC.h"
@@ -26,9 +27,18 @@ class CNITAddStreamDes : public DescriptorTabDialog {
     kTerrestrialPage = 6,
   };
 
-  // Add on a `NitTransportStream`; Modify on a `NitServiceList` or a `NitLogicalChannels`, on its
-  // page alone.
-  enum class Mode { Add, ModifyServiceList, ModifyLogicalChannels };
+  // Add on a `NitTransportStream`; Modify on a `NitServiceList`, `NitLogicalChannels`,
+  // `NitCableDelivery`, `NitSatelliteDelivery`, `NitTerrestrialDelivery` or
+  // `NitTransportNetworkName`, on its page alone.
+  enum class Mode {
+    Add,
+    ModifyServiceList,
+    ModifyLogicalChannels,
+    ModifyCable,
+    ModifySatellite,
+    ModifyTerrestrial,
+    ModifyNetworkName
+  };
   CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode = Mode::Add);
 
   void OnInitDialog() override;

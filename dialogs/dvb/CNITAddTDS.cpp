@@ -18,6 +18,18 @@ void CNITAddTDS::OnInitDialog() {
   SetText(kTag, "0x5A");
   for (int list : kLists) SetComboIndex(list, 0);
   for (int bit : {kPriority, kTimeSlicing, kMpeFec}) SetCheck(bit, 1);
+  if (add) return;
+  const auto* d = SelectedPayload<TerrestrialDelivery>(tree_, NodeKind::NitTerrestrialDelivery);
+  if (!d) return;
+  SetText(kTag, Format("0x%x", d->tag));
+  SetText(kCentreFrequency, std::to_string(d->centre_frequency));
+  const int values[] = {d->bandwidth(),    d->constellation(),  d->hierarchy(),        d->code_rate_hp(),
+                        d->code_rate_lp(), d->guard_interval(), d->transmission_mode()};
+  for (size_t i = 0; i < std::size(kLists); ++i) ShowListCode(kLists[i], values[i]);
+  SetCheck(kOtherFrequency, d->other_frequency_flag());
+  SetCheck(kPriority, d->priority);
+  SetCheck(kTimeSlicing, d->time_slicing_indicator);
+  SetCheck(kMpeFec, d->mpe_fec_indicator);
 }
 
 bool CNITAddTDS::AddDesc() {

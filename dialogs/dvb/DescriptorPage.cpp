@@ -25,4 +25,19 @@ std::optional<StreamPlace> DescriptorPage::StreamWithRoom(ItemHandle stream, Nod
   return place;
 }
 
+std::optional<DescriptorPage::StreamTarget> DescriptorPage::TargetStream(std::optional<NodeKind> replaced, int size,
+                                                                         int focus) {
+  ReplacedDescriptor old;
+  ItemHandle stream = tree_.GetSelectedItem();
+  if (replaced) {
+    const auto found = DescriptorToReplace(tree_, stream, *replaced);
+    if (!found) return std::nullopt;
+    old = *found;
+    stream = tree_.GetParentItem(old.holder);
+  }
+  const auto place = StreamWithRoom(stream, NodeKind::NitTransportStream, size - old.size, focus);
+  if (!place) return std::nullopt;
+  return StreamTarget{*place, old};
+}
+
 }  // namespace quorvelin

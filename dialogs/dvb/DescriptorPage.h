@@ -29,6 +29,13 @@ class DescriptorPage : public Form {
   std::optional<StreamPlace> SelectedStream(NodeKind streamKind, int growth, int focus);
   // The same for a given stream item.
   std::optional<StreamPlace> StreamWithRoom(ItemHandle stream, NodeKind streamKind, int growth, int focus);
+  // Where a transport descriptor of `size` bytes goes: the selected NIT transport stream, or, when
+  // `replaced` is a kind, the stream of the selected descriptor of that kind, which it replaces.
+  struct StreamTarget {
+    StreamPlace place;
+    ReplacedDescriptor old;
+  };
+  std::optional<StreamTarget> TargetStream(std::optional<NodeKind> replaced, int size, int focus);
 
   TableTreeCtrl& tree_;
 };

@@ -20,4 +20,17 @@ inline constexpr int kMaxNameBytes = 255;
 std::optional<NameDescriptor> EncodeTypedName(Form& form, int id, const std::string& typed, const char* field,
                                               std::span<const uint8_t> previous = {});
 
+// The name a modify run starts with, decoded into its field. A name left as shown goes out with
+// the bytes it came with (decoding then encoding is no round trip); a changed one keeps the
+// character table it had.
+class ShownName {
+ public:
+  void Show(Form& form, int id, const NameDescriptor& name);
+  std::optional<NameDescriptor> Encode(Form& form, int id, const std::string& typed, const char* field) const;
+
+ private:
+  std::optional<NameDescriptor> stored_;
+  std::string shown_;
+};
+
 }  // namespace quorvelin

@@ -16,7 +16,8 @@ ItemHandle EnsureDescriptorHolder(TableTreeCtrl& tree, ItemHandle stream, NodeKi
 std::optional<ReplacedDescriptor> DescriptorToReplace(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind) {
   const NodeRecord* r = tree.RecordOf(item);
   if (!r || r->kind != kind) return std::nullopt;
-  return ReplacedDescriptor{item, tree.GetParentItem(item), SectionSize(*r)};
+  const ItemHandle previous = tree.GetPrevSiblingItem(item);
+  return ReplacedDescriptor{item, tree.GetParentItem(item), SectionSize(*r), previous ? previous : kInsertFirst};
 }
 
 void RemoveItem(TableTreeCtrl& tree, ItemHandle item) {
@@ -27,18 +28,21 @@ void RemoveItem(TableTreeCtrl& tree, ItemHandle item) {
 
 AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace& place, NodeKind holderKind,
                                           const std::string& text, std::unique_ptr<NodeRecord> record,
-                                          const std::vector<std::string>& lines) {
+                                          const std::vector<std::string>& lines, const ReplacedDescriptor& old) {
   AppendedDescriptor out;
   const int size = SectionSize(*record);
-  out.holder = EnsureDescriptorHolder(tree, place.stream, holderKind);
-  out.item = InsertItemWithLines(tree, out.holder, text, std::move(record), lines);
-  GrowStreamDescriptors(tree, place.stream, size, tree.GetPrevSiblingItem(out.holder), kTransportDescriptorsLengthLine);
+  RemoveItem(tree, old.item);
+  out.holder = old.item ? old.holder : EnsureDescriptorHolder(tree, place.stream, holderKind);
+  out.item = InsertItemWithLines(tree, out.holder, text, std::move(record), lines, old.after);
+  GrowStreamDescriptors(tree, place.stream, size - old.size, tree.GetPrevSiblingItem(out.holder),
+                        kTransportDescriptorsLengthLine);
   return out;
 }
 
 ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines) {
-  const ItemHandle item = tree.InsertRecordItem(text, kImageLine, parent, std::move(record));
+                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines,
+                               ItemHandle after) {
+  const ItemHandle item = tree.InsertRecordItem(text, kImageLine, parent, std::move(record), after);
   for (const std::string& line : lines) tree.InsertLine(line, item);
   return item;
 }
@@ -50,10 +54,12 @@ ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std
 namespace quorvelin {
 
 bool AddLoopHolder(Form& form, TableTreeCtrl& tree, ItemHandle section, const LoopHolderSpec& holderSpec, int focus) {
-  if (tree.FindDirectChildOfKind(section, holderSpec.kind) != kNoItem) return form.Refuse(holderSpec.existsMessage, focus);
+  if (tree.FindDirectChildOfKind(section, holderSpec.kind) != kNoItem)
+    return form.Refuse(holderSpec.existsMessage, focus);
   for (ItemHandle line = tree.GetChildItem(section); line != kNoItem; line = tree.GetNextSiblingItem(line)) {
     if (tree.GetItemText(line).find(holderSpec.lengthText) == std::string::npos) continue;
-    const ItemHandle holder = tree.InsertRecordItem(holderSpec.itemText, kImageLine, section, MakeHolder(holderSpec.kind), line);
+    const ItemHandle holder =
+        tree.InsertRecordItem(holderSpec.itemText, kImageLine, section, MakeHolder(holderSpec.kind), line);
     tree.SelectItem(holder);
     return true;
   }

@@ -19,29 +19,33 @@ ItemHandle FindDescriptorHolder(const TableTreeCtrl& tree, ItemHandle stream, No
 // The holder, or a new "transport_descriptors" holder inserted as the stream's last child.
 ItemHandle EnsureDescriptorHolder(TableTreeCtrl& tree, ItemHandle stream, NodeKind holderKind);
 
-// Appends a descriptor to the stream's descriptor holder (made when missing) and grows the
-// stream's and the section's loop lengths by its size; the holder's previous sibling is
-// rewritten "transport_descriptors_length: 0x%x". The caller has checked the section's room.
+// The descriptor that a modify run replaces: its bytes in the section, its holder and the item
+// it follows there (kInsertFirst for the first); an add run replaces nothing and goes last.
+struct ReplacedDescriptor {
+  ItemHandle item = kNoItem, holder = kNoItem;
+  int size = 0;
+  ItemHandle after = kInsertLast;
+};
+// Nothing when the item is not a descriptor of `kind`.
+std::optional<ReplacedDescriptor> DescriptorToReplace(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind);
+
+// Puts a descriptor into the stream's descriptor holder (made when missing), in the place of
+// `old` when it replaces one, and grows the stream's and the section's loop lengths by the
+// difference in size; the holder's previous sibling is rewritten
+// "transport_descriptors_length: 0x%x". The caller has checked the section's room.
 struct AppendedDescriptor {
   ItemHandle item = kNoItem, holder = kNoItem;
 };
 AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace& place, NodeKind holderKind,
                                           const std::string& text, std::unique_ptr<NodeRecord> record,
-                                          const std::vector<std::string>& lines);
-
-// The descriptor that a modify run replaces: its bytes in the section and its holder.
-struct ReplacedDescriptor {
-  ItemHandle item = kNoItem, holder = kNoItem;
-  int size = 0;
-};
-// Nothing when the item is not a descriptor of `kind`.
-std::optional<ReplacedDescriptor> DescriptorToReplace(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind);
+                                          const std::vector<std::string>& lines, const ReplacedDescriptor& old = {});
 // Releases the records of the item and its subtree, and deletes it.
 void RemoveItem(TableTreeCtrl& tree, ItemHandle item);
 
-// Inserts an item with its record as the last child of `parent`, its lines under it.
+// Inserts an item with its record as a child of `parent` after `after`, its lines under it.
 ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines);
+                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines,
+                               ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin
 

@@ -12,11 +12,12 @@ enum Page { kServicePage = 0, kOtherPage = 1, kLinkagePage = 2 };
 
 }  // namespace
 
-CSDTAddDesc::CSDTAddDesc(TableTreeCtrl& tree, Ui& ui)
+CSDTAddDesc::CSDTAddDesc(TableTreeCtrl& tree, Ui& ui, Mode mode)
     : DescriptorTabDialog(mpeg_ids::sdt_descriptor::kTemplate, tree, ui),
       service_(tree, ui),
       other_(tree, ui),
-      linkage_(tree, ui) {}
+      linkage_(tree, ui),
+      mode_(mode) {}
 
 void CSDTAddDesc::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
@@ -25,10 +26,22 @@ void CSDTAddDesc::OnInitDialog() {
   AddPage("Service Descriptor", service_);
   AddPage("Other Descriptor", other_);
   AddPage("Link_age", linkage_);
+  if (mode_ == Mode::ModifyService) {
+    replaced_ = DescriptorToReplace(tree_, tree_.GetSelectedItem(), NodeKind::SdtServiceDescriptor);
+    if (replaced_) service_.SetReplaced(*replaced_);
+    tabLock_ = 1;
+  }
   sheet_.Show();
 }
 
 bool CSDTAddDesc::OnOK() {
+  if (mode_ == Mode::ModifyService) {
+    if (!replaced_ || sheet_.GetCurSel() != kServicePage) return true;
+    service_.SetHolder(replaced_->holder);
+    if (!service_.AddDesc()) return false;
+    GrowLoop(tree_, replaced_->holder, service_.AddedBytes(), "descriptor_loop_length: 0x%x");
+    return true;
+  }
   const ItemHandle serviceItem = tree_.GetSelectedItem();
   SdtService* service = SelectedPayload<SdtService>(tree_, NodeKind::SdtService);
   if (!service) return true;

@@ -1,6 +1,8 @@
 // Adds a descriptor to a service of the SDT: a tab dialog with the pages "Service Descriptor",
-// "Other Descriptor" and "Link_age".
+// "Other Descriptor" and "Link_age"; or modifies the selected service_descriptor in its place.
 #pragma once
+
+#include <optional>
 
 #include "dialogs/dvb/CDlgNITLinkage.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
@@ -11,7 +13,9 @@ namespace quorvelin {
 
 class CSDTAddDesc : public DescriptorTabDialog {
  public:
-  CSDTAddDesc(TableTreeCtrl& tree, Ui& ui);
+  // Add on a `SdtService`; ModifyService on a `SdtServiceDescriptor`, on its page alone.
+  enum class Mode { Add, ModifyService };
+  CSDTAddDesc(TableTreeCtrl& tree, Ui& ui, Mode mode = Mode::Add);
   void OnInitDialog() override;
   // Finds the service's "descriptors" holder, inserting it when missing, runs the page, and adds
   // the new descriptor's bytes to the service's descriptors_loop_length. A refusal of any page
@@ -26,6 +30,8 @@ class CSDTAddDesc : public DescriptorTabDialog {
   CSheetSdtAddDesc1 service_;
   CSheetSdtAddDes2 other_;
   CDlgNITLinkage linkage_;
+  Mode mode_;
+  std::optional<ReplacedDescriptor> replaced_;
 };
 
 }  // namespace quorvelin

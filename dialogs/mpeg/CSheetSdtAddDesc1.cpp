@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "dialogs/common/FieldRange.h"
+#include "dialogs/dvb/NitBatLoops.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/descriptors/Names.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -18,6 +20,11 @@ void CopyName(const std::vector<uint8_t>& name, std::array<uint8_t, N>& field, u
   length = static_cast<uint8_t>(name.size());
 }
 
+template <size_t N>
+std::span<const uint8_t> NameBytes(const std::array<uint8_t, N>& field, uint8_t length) {
+  return {field.data(), length};
+}
+
 }  // namespace
 
 CSheetSdtAddDesc1::CSheetSdtAddDesc1(TableTreeCtrl& tree, Ui& ui) : SdtLoopPage(kTemplate, tree, ui) {}
@@ -25,6 +32,28 @@ CSheetSdtAddDesc1::CSheetSdtAddDesc1(TableTreeCtrl& tree, Ui& ui) : SdtLoopPage(
 void CSheetSdtAddDesc1::OnInitDialog() {
   SdtLoopPage::OnInitDialog();
   SetText(kTag, "0x48");
+  if (!replaced_) return;
+  const auto* d = SelectedPayload<SdtServiceDescriptor>(tree_, NodeKind::SdtServiceDescriptor);
+  if (!d) return;
+  stored_ = *d;
+  SetText(kTag, Format("0x%x", d->tag));
+  SetText(kServiceType, Format("0x%x", d->service_type));
+  SetText(kProviderName, DisplayName(NameBytes(d->provider_name, d->provider_name_length)));
+  SetText(kServiceName, DisplayName(NameBytes(d->service_name, d->service_name_length)));
+}
+
+bool CSheetSdtAddDesc1::KeptEmpty(int id) const {
+  if (!stored_) return false;
+  return id == kProviderName
+             ? Trim(DisplayName(NameBytes(stored_->provider_name, stored_->provider_name_length))).empty()
+             : Trim(DisplayName(NameBytes(stored_->service_name, stored_->service_name_length))).empty();
+}
+
+// A name left as shown keeps the bytes it came with; a changed one keeps its character table.
+std::optional<std::vector<uint8_t>> CSheetSdtAddDesc1::EncodeName(int id, const std::string& typed,
+                                                                  std::span<const uint8_t> stored) {
+  if (stored_ && typed == Trim(DisplayName(stored))) return std::vector<uint8_t>(stored.begin(), stored.end());
+  return EncodeField(*this, id, typed, stored);
 }
 
 bool CSheetSdtAddDesc1::AddDesc() {
@@ -33,18 +62,22 @@ bool CSheetSdtAddDesc1::AddDesc() {
   if (tagText.empty()) return Refuse("descriptor_tag can not be null!", kTag);
   const std::string typeText = TrimmedText(kServiceType);
   if (typeText.empty()) return Refuse("service_type can not be null!", kServiceType);
+  // a modify run takes a name left empty as it was stored
   const std::string provider = TrimmedText(kProviderName);
-  if (provider.empty()) return Refuse("service_provider_name can not be null!", kProviderName);
+  if (provider.empty() && !KeptEmpty(kProviderName))
+    return Refuse("service_provider_name can not be null!", kProviderName);
   const std::string service = TrimmedText(kServiceName);
-  if (service.empty()) return Refuse("service_name can not be null!", kServiceName);
+  if (service.empty() && !KeptEmpty(kServiceName)) return Refuse("service_name can not be null!", kServiceName);
 
   const auto tag = ReadField(*this, kTag, kByteField);
   if (!tag) return false;
   const auto serviceType = ReadField(*this, kServiceType, kByteField);
   if (!serviceType) return false;
-  const auto providerEncoded = EncodeField(*this, kProviderName, provider);
+  const auto providerEncoded = EncodeName(
+      kProviderName, provider, stored_ ? NameBytes(stored_->provider_name, stored_->provider_name_length) : NoName());
   if (!providerEncoded) return false;
-  const auto serviceEncoded = EncodeField(*this, kServiceName, service);
+  const auto serviceEncoded = EncodeName(
+      kServiceName, service, stored_ ? NameBytes(stored_->service_name, stored_->service_name_length) : NoName());
   if (!serviceEncoded) return false;
   const std::vector<uint8_t>& providerBytes = *providerEncoded;
   const std::vector<uint8_t>& serviceBytes = *serviceEncoded;
@@ -61,8 +94,10 @@ bool CSheetSdtAddDesc1::AddDesc() {
   CopyName(serviceBytes, d.service_name, d.service_name_length);
   d.length = static_cast<uint8_t>(3 + d.provider_name_length + d.service_name_length);
 
+  const ReplacedDescriptor old = replaced_.value_or(ReplacedDescriptor{});
+  RemoveItem(tree_, old.item);
   const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder_,
-                                                 MakeRecord(NodeKind::SdtServiceDescriptor, d));
+                                                 MakeRecord(NodeKind::SdtServiceDescriptor, d), old.after);
   AddLengthLine(tree_, item, kDescriptorLengthLine, d.length);
   const ItemHandle data = tree_.InsertLine("descriptor_data", item);
   tree_.InsertLine(d.service_type == 1 ? Format("service_type: 0x%x => digital television service", d.service_type)
@@ -75,7 +110,7 @@ bool CSheetSdtAddDesc1::AddDesc() {
   tree_.SelectItem(item);
   tree_.Expand(item, ExpandCode::Expand);
   tree_.Expand(data, ExpandCode::Expand);
-  added_ = d.length + 2;
+  added_ = d.length + 2 - old.size;
   return true;
 }
 

@@ -148,9 +148,13 @@ TEST_F(CommandsTest, MenuEnablesWhatTheCommandsDoAndTheyOpenTheDialogOfTheKind) 
       {K::NitTransportStream, {4023, 4029}}, {K::NitServiceList, {0, 4023}}, {K::NitLogicalChannels, {0, 4023}},
       {K::BatRoot, {4040, 0}}, {K::BatSection, {4041, 0}}, {K::BatBouquetDescriptorList, {4042, 0}},
       {K::BatTransportStreamList, {4020, 0}}, {K::BatTransportStream, {4039, 0}}, {K::BatServiceList, {0, 4039}},
-      {K::BatDescriptor, {0, 4039}}, {K::BatBouquetName, {0, 4042}}};
-  const std::set<K> stopsExpand = {K::PatProgram,         K::PmtComponent,   K::SdtService,
-                                   K::NitTransportStream, K::NitServiceList, K::NitLogicalChannels};
+      {K::BatDescriptor, {0, 4039}}, {K::BatBouquetName, {0, 4042}}, {K::SdtServiceDescriptor, {0, 4011}},
+      {K::NitNetworkName, {0, 4018}}, {K::NitTransportNetworkName, {0, 4023}}, {K::NitCableDelivery, {0, 4023}},
+      {K::NitSatelliteDelivery, {0, 4023}}, {K::NitTerrestrialDelivery, {0, 4023}}};
+  const std::set<K> stopsExpand = {K::PatProgram,           K::PmtComponent,         K::SdtService,
+                                   K::NitTransportStream,   K::NitServiceList,       K::NitLogicalChannels,
+                                   K::SdtServiceDescriptor, K::NitNetworkName,       K::NitTransportNetworkName,
+                                   K::NitCableDelivery,     K::NitSatelliteDelivery, K::NitTerrestrialDelivery};
   // Greyed, although Delete would take them with their lengths.
   const std::set<K> greyedDelete = {K::PatSection, K::PmtEsDescriptorList, K::NitTransportDescriptorList};
   const auto run = [&](auto command) {  // the template opened; -1: a question or a refusal
@@ -338,7 +342,7 @@ TEST_F(CommandsTest, DeleteKeepsLoopLengthsAndTheirLinesTrueToTheRebuiltSections
     }
   }
   EXPECT_EQ(tried.size(), 83u);
-  EXPECT_EQ(ui.messages.at(0).text, "Are you sure to delete?");
+  EXPECT_EQ(ui.messages.at(0).text, "Delete this item and everything under it?");
   EXPECT_EQ(ui.messages[0].buttons, MsgButtons::YesNo);
 }
 

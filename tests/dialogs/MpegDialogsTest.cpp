@@ -153,6 +153,11 @@ TEST(MpegDialogs, Edits) {
       {kService, Make<CSDTAddDesc>(), 0, Names("1", std::string(200, 'p'), std::string(52, 's')), Table::Sdt,
        "+s0.48:01c87070..."},
       {kService, Make<CSDTAddDesc>(), 2, Linkage("2", "0102"), Table::Sdt, "+s0.4a:001000200030050102"},
+      // a modify run starts with the stored service_descriptor and replaces it where it stands
+      {{K::SdtServiceDescriptor}, Make<CSDTAddDesc>(CSDTAddDesc::Mode::ModifyService), 0, {}, Table::Sdt, "", "*", 0,
+       [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kService, Make<CSDTAddDesc>(), 1, SdtHex("0x87", "1", "aa"))); }},
+      {{K::SdtServiceDescriptor}, Make<CSDTAddDesc>(CSDTAddDesc::Mode::ModifyService), 0, {{SP::kServiceName, "xyz"}},
+       Table::Sdt, "-s0.48:0103434e480643414e414c2b | +s0.48:0103434e480378797a"},
       // the first descriptor of a service brings its holder, and the loop line gets another label
       {kNewService, Make<CSDTAddDesc>(), 1, SdtHex("0x87", "3", "aa BB cc"), Table::Sdt, "+s8.87:aabbcc",
        "...-descriptors_loop_length: 0x0 | +descriptor_loop_length: 0x5 | +descriptors | +descriptor_tag: 0x87 + *...",

@@ -77,6 +77,13 @@ void ServiceListInNetworkLoop(MpegTree& t) {
   t.tree.RecordOf(t.Find({K::NitSection}))->As<LoopSectionHeader>()->descriptors_length.add(5);
   t.tree.SetItemText(t.tree.GetPrevSiblingItem(holder), "network_descriptors_length: 0x8c");
 }
+// Stream 0 given a descriptor through `page`, then a private one after it.
+std::function<void(MpegTree&)> StreamPair(int page, const Fields& fields) {
+  return [=](MpegTree& t) {
+    ASSERT_TRUE(RunOn(t, kStream, Make<S>(), page, fields));
+    ASSERT_TRUE(RunOn(t, kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "1", "00")));
+  };
+}
 void BatB(MpegTree& t) {
   const Fields bat{{CAddBat::kBouquetId, "1"}, {CAddBat::kVersionNumber, "0"}};
   ASSERT_TRUE(RunOn(t, {K::BatRoot, 0, 2}, Make<CAddBat>(), -1, bat));
@@ -185,6 +192,28 @@ TEST(NitBatDialogs, Edits) {
       {{K::BatBouquetName, 1}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "", "*", 4,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), 0, {{BN::kName, "臺灣"}})); }},
       {kBouquet, Make<B>(), B::kOtherPage, Hex("0x5f", "2", "0a0b"), Table::Bat, "+n.5f:0a0b"},
+      // a modify run starts with the stored values and replaces the descriptor where it stands:
+      // Ok alone changes no byte, a changed field that field alone
+      {{K::BatBouquetName}, Make<B>(B::Mode::ModifyName), B::kBouquetNamePage, {}, Table::Bat, "", "*", 0,
+       [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kBouquet, Make<B>(), B::kOtherPage, Hex("0x5f", "1", "00"))); }},
+      {{K::NitNetworkName}, Make<NW>(NW::Mode::ModifyName), NW::kNetworkNamePage, {}, Table::Nit, "", "*", 0,
+       [](MpegTree& t) {
+         ASSERT_TRUE(RunOn(t, kNetwork, Make<NW>(), NW::kNetworkDescriptorPage, Hex("0x5f", "1", "00")));
+       }},
+      {{K::NitNetworkName}, Make<NW>(NW::Mode::ModifyName), NW::kNetworkNamePage, {{NN::kName, "abc"}}, Table::Nit,
+       "-n.40:... | +n.40:616263"},
+      {{K::NitTransportNetworkName}, Make<S>(S::Mode::ModifyNetworkName), S::kNetworkNamePage, {}, Table::Nit, "",
+       "*", 0, StreamPair(S::kNetworkNamePage, {{NN::kName, "abc"}})},
+      {{K::NitCableDelivery}, Make<S>(S::Mode::ModifyCable), S::kCablePage, {}, Table::Nit, "", "*", 0,
+       StreamPair(S::kCablePage, Cable("474", "6.875"))},
+      {{K::NitCableDelivery}, Make<S>(S::Mode::ModifyCable), S::kCablePage, {{CB::kSymbolRate, "6.9"}}, Table::Nit,
+       "-t0.44:04740000fff20300687503 | +t0.44:04740000fff20300690003", "*", 0,
+       StreamPair(S::kCablePage, Cable("474", "6.875"))},
+      {{K::NitSatelliteDelivery}, Make<S>(S::Mode::ModifySatellite), S::kSatellitePage, {}, Table::Nit, "", "*", 0,
+       StreamPair(S::kSatellitePage, Satellite("11.75725", "192", "27.5"))},
+      // the capture's terrestrial descriptor, code_rate_HP 7 (reserved) included
+      {{K::NitTerrestrialDelivery}, Make<S>(S::Mode::ModifyTerrestrial), S::kTerrestrialPage, {}, Table::Nit, "",
+       "*", 0, StreamPair(S::kOtherPage, Hex("0x5f", "1", "01"))},
       {{K::BatDescriptor, 2}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
        "-n.5f:000000a2 | +n.5f:0a"},
       {{K::BatDescriptor, 4}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
