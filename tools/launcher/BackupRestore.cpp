@@ -128,15 +128,21 @@ int RunBackup(const HeadlessOptions& options, std::ostream& out, std::ostream& e
   return 0;
 }
 
-int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
+// The tables of options.file (bouquet selection applied), its report printed; false when
+// nothing could be taken.
+static bool LoadCaptureFile(const HeadlessOptions& options, CaptureLoad& load, std::ostream& out, std::ostream& err) {
   CaptureOptions selection;
   selection.bouquet = options.bouquet;
-  const CaptureLoad load = LoadCapture(options.file, selection);
+  load = LoadCapture(options.file, selection);
   for (const std::string& line : load.report) out << line << '\n';
-  if (!load.Ok()) {
-    err << "quorvelin: " << load.error << '\n';
-    return 1;
-  }
+  if (load.Ok()) return true;
+  err << "quorvelin: " << load.error << '\n';
+  return false;
+}
+
+int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
+  CaptureLoad load;
+  if (!LoadCaptureFile(options, load, out, err)) return 1;
   TableTreeCtrl tree;
   PrepareTree(tree, options, options.device);
   tree.BuildRoots();
@@ -172,14 +178,8 @@ int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& 
 int RunExport(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
   SectionBytesList sections;
   if (!options.file.empty()) {
-    CaptureOptions selection;
-    selection.bouquet = options.bouquet;
-    const CaptureLoad load = LoadCapture(options.file, selection);
-    for (const std::string& line : load.report) out << line << '\n';
-    if (!load.Ok()) {
-      err << "quorvelin: " << load.error << '\n';
-      return 1;
-    }
+    CaptureLoad load;
+    if (!LoadCaptureFile(options, load, out, err)) return 1;
     sections = SectionsOf(load.tables);
   } else {
     TableTreeCtrl tree;
