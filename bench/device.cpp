@@ -59,7 +59,6 @@ struct Bench {
     sim = devsim::StartOnFreeLoopback(o, error);
     if (!sim) return;
     devsim::LoadSample(sim->Store());
-    tree.portMode = 1;
     LinkSettings settings;
     settings.deviceAddress = sim->Address().address;
     settings.protocolMode = fragmented ? kFragmentedProtocol : 0;

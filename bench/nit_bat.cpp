@@ -61,7 +61,6 @@ Bytes MakeTable(uint8_t tableId, int sections) {
 
 std::unique_ptr<TableTreeCtrl> FreshTree() {
   auto tree = std::make_unique<TableTreeCtrl>();
-  tree->portMode = 1;
   tree->BuildRoots();
   return tree;
 }

@@ -1,5 +1,7 @@
 #include "commands/TreeCommands.h"
 
+#include <algorithm>
+
 #include "commands/DeleteNode.h"
 #include "commands/MenuState.h"
 #include "dialogs/dvb/CAddBat.h"
@@ -73,7 +75,7 @@ MenuState TreeCommands::UpdateMenuState() {
       {kCmdModifyNit, f.modifyNit},
       {kCmdSubmit, true},
       {kCmdRefresh, true},
-      {kCmdSetChannel, tree_.channelNumber != -1},
+      {kCmdSetChannel, tree_.OnePort()},
       {kCmdSaveCurrentTable, f.saveLoad},
       {kCmdLoadCurrentTable, f.saveLoad},
       {kCmdImportCapture, PortNodeSelected()},
@@ -231,19 +233,17 @@ void TreeCommands::Submit() {
 }
 
 std::string TreeCommands::StatusLine() const {
-  std::string line = tree_.deviceAddress ? "Device " + Ipv4Text(tree_.deviceAddress) : std::string("Exchange file");
-  line += tree_.protocolMode == kFragmentedProtocol ? ", fragmented framing" : ", plain framing";
-  if (tree_.portMode == 1)
-    line += ", ports A and B";
-  else if (tree_.channelNumber >= 1)
-    line += ", channel " + std::to_string(tree_.channelNumber);
+  const LinkSettings settings = link_ ? *link_ : LinkSettings{};
+  std::string line = settings.deviceAddress ? "Device " + Ipv4Text(settings.deviceAddress) : std::string("Exchange file");
+  line += settings.protocolMode == kFragmentedProtocol ? ", fragmented framing" : ", plain framing";
+  line += tree_.OnePort() ? ", channel " + std::to_string(std::max(settings.channelNumber, 1)) : ", ports A and B";
   return lastResult_.empty() ? line : line + "  |  " + lastResult_;
 }
 
 void TreeCommands::SetChannel() {
-  CSetChannel dialog(tree_, ui_, tree_.channelNumber);
+  CSetChannel dialog(tree_, ui_, link_ ? std::max(link_->channelNumber, 1) : 1);
   if (!runner_.RunModal(dialog) || !MayDiscardAllEdits()) return;
-  if (channelChanged_) channelChanged_(dialog.channel);
+  if (link_) link_->channelNumber = dialog.channel;
   lastResult_ = ApplyChannel(tree_, exchange_, ui_, dialog.channel, progress_);
 }
 

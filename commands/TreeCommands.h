@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/FlowLog.h"
+#include "device/LinkSettings.h"
 #include "dialogs/common/Form.h"
 #include "resources/Menu.h"
 #include "sections/TableExchange.h"
@@ -24,9 +25,9 @@ class TreeCommands {
  public:
   TreeCommands(TableTreeCtrl& tree, Ui& ui, DialogRunner& runner, TableExchange& exchange);
 
-  // Told the channel that SetChannel confirms, before the tables are read again (the editor
-  // hands it to its device link).
-  void OnChannelChange(std::function<void(int channel)> tell) { channelChanged_ = std::move(tell); }
+  // The settings of the device link the commands act on: the status line shows them, SetChannel
+  // changes their channel before the tables are read again. Without them: the exchange file.
+  void UseLink(LinkSettings& settings) { link_ = &settings; }
 
   // Recomputes the six flags of the tree and says which of the items are enabled (import and
   // export on a port node only).
@@ -78,7 +79,7 @@ class TreeCommands {
   TableExchange& exchange_;
   FlowProgress* progress_ = nullptr;
   std::string lastResult_;
-  std::function<void(int)> channelChanged_;
+  LinkSettings* link_ = nullptr;
 };
 
 }  // namespace quorvelin

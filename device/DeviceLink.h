@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "device/Framing.h"
+#include "device/LinkSettings.h"
 #include "device/UdpSocket.h"
 #include "sections/TableExchange.h"
 #include "util/Ui.h"
@@ -22,29 +23,6 @@ namespace quorvelin {
 inline constexpr const char* kSocketFailedText = "\xb4\xb4\xbd\xa8\xcc\xd7\xbd\xd3\xd7\xd6\xca\xa7\xb0\xdc";
 inline constexpr const char* kSystemMessageCaption = "\xcf\xb5\xcd\xb3\xcf\xfb\xcf\xa2";
 inline constexpr const char* kOpenFileFailedText = "\xb4\xf2\xbf\xaa\xce\xc4\xbc\xfe\xca\xa7\xb0\xdc";
-inline constexpr const char* kExchangeFileName = "Quorvelin";
-
-// How long the link waits before it counts an exchange as failed. A reply that comes earlier is
-// taken at once. The defaults are at least the waits of a fixed-wait schedule
-// (receive time-out per datagram; 10 reply attempts of 10 ms, or of 5000 ms for a NIT write).
-struct LinkTimeouts {
-  std::chrono::milliseconds readDatagram{1000};   // each datagram of a read answer
-  std::chrono::milliseconds writeReply{1000};     // the reply to a write
-  std::chrono::milliseconds nitWriteReply{50000};  // the reply to a write of PID 0x0010
-  std::chrono::milliseconds chunkReply{1000};     // the reply to each datagram of a long plain write
-  std::chrono::milliseconds hostPoll{100};        // between two calls of a host callback
-  std::chrono::milliseconds hostLimit{0};         // 0: wait on the host as long as it takes
-};
-
-struct LinkSettings {
-  uint32_t deviceAddress = 0;  // network byte order; 0 selects the exchange file
-  int protocolMode = 0;        // kFragmentedProtocol: UDP fragments
-  int channelNumber = -1;      // the channel of a one-port device; -1: ports A and B
-  LinkTimeouts timeouts;
-  uint16_t udpPort = kDeviceUdpPort;
-  std::string exchangeFile = kExchangeFileName;  // relative to the current directory
-};
-
 using HostCallback = std::function<bool()>;
 
 class DeviceLink final : public TableExchange {
@@ -68,6 +46,7 @@ class DeviceLink final : public TableExchange {
   // The last read was sent and not one datagram came back from the device address.
   bool HeardNothing() const override { return unheard_; }
   const char* ReadProblem() const override { return readProblem_; }
+  uint32_t DeviceAddress() const override { return settings_.deviceAddress; }
   // The last two exchanges got not one datagram from the device.
   bool DeviceSilent() const override { return silentRun_ >= 2; }
 

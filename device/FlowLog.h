@@ -37,6 +37,7 @@ class FlowLog final : public TableExchange {
   bool HeardNothing() const override { return !cancelled_ && link_.HeardNothing(); }
   const char* ReadProblem() const override { return cancelled_ ? "cancelled" : link_.ReadProblem(); }
   bool DeviceSilent() const override { return link_.DeviceSilent(); }
+  uint32_t DeviceAddress() const override { return link_.DeviceAddress(); }
 
   // An exchange of the current table failed, and why (the first failure's words).
   bool TableFailed() const { return !tables_.empty() && tables_.back().failed > 0; }

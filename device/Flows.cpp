@@ -316,9 +316,10 @@ void ReadPortTables(TableTreeCtrl& tree, TableExchange& exchange, FlowLog& log, 
 }  // namespace
 
 std::vector<int> PortsOf(const TableTreeCtrl& tree) {
-  if (tree.portMode == 1) return {1, 2};
-  if (tree.portMode == 2 || tree.portMode == 3) return {1};
-  return {};
+  std::vector<int> ports;
+  for (int port : {1, 2})
+    if (tree.PortNode(port) != kNoItem) ports.push_back(port);
+  return ports;
 }
 
 std::string SilentDeviceText(uint32_t address) { return "The device at " + Ipv4Text(address) + " does not answer."; }
@@ -326,8 +327,8 @@ std::string SilentDeviceText(uint32_t address) { return "The device at " + Ipv4T
 std::string Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowProgress* progress) {
   FlowLog log(exchange, progress);
   if (!Refresh(tree, log)) {
-    ui.MessageBox(SilentDeviceText(tree.deviceAddress), kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
-    return "Refresh: " + SilentDeviceText(tree.deviceAddress);
+    ui.MessageBox(SilentDeviceText(exchange.DeviceAddress()), kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
+    return "Refresh: " + SilentDeviceText(exchange.DeviceAddress());
   }
   return RefreshReport(log);
 }
@@ -387,8 +388,8 @@ std::string TableNames(const TableSet& tables) {
 int SubmitPortOf(const TableTreeCtrl& tree) {
   const ItemHandle top = tree.TopLevelItem(tree.GetSelectedItem());
   if (top == kNoItem) return 0;
-  if (top == tree.PortNode(1) && (tree.portMode >= 1 && tree.portMode <= 3)) return 1;
-  if (top == tree.PortNode(2) && tree.portMode == 1) return 2;
+  for (int port : {1, 2})
+    if (top == tree.PortNode(port)) return port;
   return 0;
 }
 
@@ -401,9 +402,9 @@ namespace {
 
 // "Save to Device error,please repeat!" and which tables went out and which did not; a device
 // that stopped answering is named as such.
-std::string WriteFailureText(const TableTreeCtrl& tree, const FlowLog& log, std::vector<std::string> failed) {
+std::string WriteFailureText(const FlowLog& log, std::vector<std::string> failed) {
   std::string text = kSubmitFailedText;
-  if (log.DeviceSilent()) text += "\n" + SilentDeviceText(tree.deviceAddress);
+  if (log.DeviceSilent()) text += "\n" + SilentDeviceText(log.DeviceAddress());
   const std::vector<std::string> written = log.TablesWritten(), answered = log.TablesFailed();
   failed.insert(failed.begin(), answered.begin(), answered.end());
   if (!written.empty()) text += "\nWritten: " + JoinNames(written) + ".";
@@ -475,7 +476,7 @@ bool WritePort(TableTreeCtrl& tree, FlowLog& log, Ui& ui, int port, PortBuild& b
   // The BAT flag stays set after the BAT.
   write("TDT/TOT", {Table::Tdt, Table::Tot}, b.time, kSmallArea, kTdtTotPid, true, true);
   const bool ok = all && !log.Cancelled();
-  if (!ok && !log.Cancelled()) ui.MessageBox(WriteFailureText(tree, log, notTried), kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
+  if (!ok && !log.Cancelled()) ui.MessageBox(WriteFailureText(log, notTried), kSubmitFailedCaption, MsgIcon::Error, MsgButtons::Ok);
   return ok;
 }
 
@@ -537,10 +538,7 @@ bool SamePmts(const Area& a, const Area& b) {
 // replaced by what was read, its open items and selection kept.
 std::vector<std::string> VerifyPort(TableTreeCtrl& tree, FlowLog& log, int port, const PortBuild& sent) {
   TableTreeCtrl back;
-  back.portMode = tree.portMode;
-  back.channelNumber = tree.channelNumber;
-  back.deviceAddress = tree.deviceAddress;
-  back.protocolMode = tree.protocolMode;
+  back.LayOutPortsLike(tree);
   back.BuildRoots();
   // Only the tables written are read back (the PAT with the PMTs, which it numbers).
   TableSet written = sent.sent;
@@ -649,7 +647,7 @@ std::string SubmitAndVerify(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui
 
 std::string ApplyChannel(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, int channelNumber,
                          FlowProgress* progress) {
-  tree.channelNumber = channelNumber;
+  tree.LayOutPorts(3, channelNumber);
   return Refresh(tree, exchange, ui, progress);
 }
 

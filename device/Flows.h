@@ -34,7 +34,7 @@ std::string Refresh(TableTreeCtrl& tree, TableExchange& exchange, Ui& ui, FlowPr
 // tables it names are read; the others keep their branches. False without the port.
 using TableSet = std::array<bool, kTableCount>;  // by Table
 bool RefreshPort(TableTreeCtrl& tree, TableExchange& exchange, int port, const TableSet* only = nullptr);
-// The ports of the tree's port mode: 1 and 2 in mode 1, 1 alone in modes 2 and 3.
+// The ports the tree has nodes for: 1 and 2 with ports A and B, 1 alone for a channel.
 std::vector<int> PortsOf(const TableTreeCtrl& tree);
 // "PortA SDT (no answer)" for every table of the tree's ports that was not read.
 std::vector<std::string> TablesNotRead(const TableTreeCtrl& tree);

@@ -17,17 +17,18 @@ namespace quorvelin {
 CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int portMode, HostFunction first,
                              HostFunction second, int protocolMode)
     : QDialog(parent),
-      deviceAddress_(static_cast<uint32_t>(deviceAddress)),
       first_(first),
       second_(second),
       ui_(this),
       runner_(this),
       model_(tree_),
       progress_(this, nullptr) {
-  tree_.portMode = portMode;
-  tree_.channelNumber = portMode == 3 ? 1 : -1;
-  tree_.protocolMode = protocolMode;
+  linkSettings_.deviceAddress = static_cast<uint32_t>(deviceAddress);
+  linkSettings_.protocolMode = protocolMode;
+  linkSettings_.channelNumber = portMode == 2 || portMode == 3 ? 1 : -1;
+  tree_.LayOutPorts(portMode, linkSettings_.channelNumber);
   commands_ = std::make_unique<TreeCommands>(tree_, ui_, runner_, exchange_);
+  commands_->UseLink(linkSettings_);
 
   setObjectName(QStringLiteral("dlg%1").arg(kEditorTemplateId));
   setWindowTitle(QString::fromLatin1(kEditorResourceTitle));
@@ -46,6 +47,11 @@ CDlgQuorvelin::CDlgQuorvelin(unsigned long deviceAddress, QWidget* parent, int p
 }
 
 CDlgQuorvelin::~CDlgQuorvelin() = default;
+
+void CDlgQuorvelin::UseChannel(int channel) {
+  Link().channelNumber = channel;
+  tree_.LayOutPorts(3, channel);
+}
 
 int CDlgQuorvelin::DoModal() { return ExecModal(*this); }
 
@@ -92,13 +98,8 @@ void CDlgQuorvelin::SaveWindowPlace() {
 
 bool CDlgQuorvelin::OnInitDialog() {
   initialised_ = true;
-  tree_.deviceAddress = deviceAddress_;
-  LinkSettings settings = linkSettings_;
-  settings.deviceAddress = tree_.deviceAddress;
-  settings.protocolMode = tree_.protocolMode;
-  settings.channelNumber = tree_.channelNumber;
-  link_ = std::make_unique<DeviceLink>(ui_, std::move(settings));
-  commands_->OnChannelChange([this](int channel) { link_->Settings().channelNumber = channel; });
+  link_ = std::make_unique<DeviceLink>(ui_, linkSettings_);
+  commands_->UseLink(link_->Settings());
   link_->SetHostCallbacks(first_ ? HostCallback(first_) : HostCallback(), second_ ? HostCallback(second_) : HostCallback());
   exchange_.SetLink(link_.get());
   link_->SetWaitTick([this] { progress_.Tick(); });

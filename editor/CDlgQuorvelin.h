@@ -51,7 +51,9 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
 
   // The link's waits, UDP port and exchange file (tests shorten the waits); the device address,
   // protocol mode and channel come from the host. Takes effect at OnInitDialog.
-  void SetLinkSettings(LinkSettings settings) { linkSettings_ = std::move(settings); }
+  LinkSettings& Link() { return link_ ? link_->Settings() : linkSettings_; }
+  // A one-port device's channel, in the link and in the port node's label.
+  void UseChannel(int channel);
 
   TableTreeCtrl& Tree() { return tree_; }
   TreeItemModel& Model() { return model_; }
@@ -70,7 +72,6 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  uint32_t deviceAddress_;
   HostFunction first_;
   HostFunction second_;
   TableTreeCtrl tree_;

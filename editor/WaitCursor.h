@@ -21,6 +21,10 @@ class WaitCursorExchange final : public TableExchange {
   void SetLink(TableExchange* link) { link_ = link; }
   bool ReadTable(uint8_t* buffer, size_t size, uint16_t pid, uint8_t selector, int port, bool bat) override;
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t pid, uint8_t selector, int port, bool bat) override;
+  bool HeardNothing() const override { return link_ && link_->HeardNothing(); }
+  const char* ReadProblem() const override { return link_ ? link_->ReadProblem() : "no link"; }
+  bool DeviceSilent() const override { return link_ && link_->DeviceSilent(); }
+  uint32_t DeviceAddress() const override { return link_ ? link_->DeviceAddress() : 0; }
 
  private:
   TableExchange* link_ = nullptr;

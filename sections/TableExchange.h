@@ -33,6 +33,8 @@ class TableExchange {
   virtual const char* ReadProblem() const { return "not answered"; }
   // The receiver stopped answering: the exchanges that follow would fail as well.
   virtual bool DeviceSilent() const { return false; }
+  // The device's IPv4 address in network byte order; 0 when no device is behind the exchange.
+  virtual uint32_t DeviceAddress() const { return 0; }
 };
 
 }  // namespace quorvelin

@@ -1,5 +1,7 @@
 #include "tree/TableTreeCtrl.h"
 
+#include <algorithm>
+
 #include "tree/TreePlace.h"
 #include "util/Number.h"
 #include "util/Settings.h"
@@ -24,18 +26,20 @@ constexpr RootSpec kRoots[kTableCount] = {
 TableTreeCtrl::TableTreeCtrl() { SetTextCode(ReadTextCodeSetting()); }
 TableTreeCtrl::~TableTreeCtrl() = default;
 
+void TableTreeCtrl::LayOutPorts(int portMode, int channelNumber) {
+  portLabels_ = {};
+  if (portMode == 1)
+    portLabels_ = {"PortA", "PortB"};
+  else if (portMode == 2 || portMode == 3)
+    portLabels_[0] = Format("Port%d", std::max(channelNumber, 1));
+}
+
 void TableTreeCtrl::BuildRoots() {
-  auto addPort = [&](const std::string& label, int index) {
-    ports_[index] = InsertItem(label, kImagePort, kNoItem);
+  for (int index = 0; index < 2; ++index) {
+    if (portLabels_[index].empty()) continue;
+    ports_[index] = InsertItem(portLabels_[index], kImagePort, kNoItem);
     for (int t = 0; t < kTableCount; ++t)
       roots_[index][t] = InsertRecordItem(kRoots[t].label, kImageRoot, ports_[index], MakeHolder(kRoots[t].kind));
-  };
-  if (portMode == 1) {
-    addPort("PortA", 0);
-    addPort("PortB", 1);
-  } else if (portMode == 2 || portMode == 3) {
-    if (channelNumber < 1) channelNumber = 1;
-    addPort(Format("Port%d", channelNumber), 0);
   }
 }
 

@@ -39,9 +39,15 @@ class TableTreeCtrl : public TreeModel {
   ~TableTreeCtrl() override;
 
   // --- structure ---
-  // Port mode 1: "PortA" and "PortB"; 2 and 3: "Port%d" with the channel number (raised to 1);
-  // any other mode inserts nothing.
+  // The port nodes BuildRoots inserts. Port mode 1 (the default): "PortA" and "PortB"; 2 and 3:
+  // "Port%d" with the channel number (raised to 1); any other mode: none.
+  void LayOutPorts(int portMode, int channelNumber);
+  // The port nodes of the layout, each with a root per table.
   void BuildRoots();
+  // The layout of `other`'s ports.
+  void LayOutPortsLike(const TableTreeCtrl& other) { portLabels_ = other.portLabels_; }
+  // The tree shows one port, of a channel.
+  bool OnePort() const { return !portLabels_[0].empty() && portLabels_[1].empty(); }
   // Forgets the port nodes and roots (the items themselves are not touched).
   void ForgetPorts();
   ItemHandle PortNode(int port) const { return port == 1 ? ports_[0] : port == 2 ? ports_[1] : kNoItem; }
@@ -119,11 +125,7 @@ class TableTreeCtrl : public TreeModel {
 
   // --- state ---
   std::array<DateTime, 2> utcTime{};  // stored UTC time of each port
-  uint32_t deviceAddress = 0;         // as the host passed it; the device link holds its own copy
   std::array<int, 2> programCount{};
-  int portMode = 1;
-  int channelNumber = -1;
-  int protocolMode = 0;
   MenuFlags menu;
   CMaskEdit maskEdit;  // constructed and destroyed with the tree; nothing sets its mask
 
@@ -131,6 +133,7 @@ class TableTreeCtrl : public TreeModel {
   // The first program of the port's first PAT section, kNoItem when there is none.
   ItemHandle FirstPatProgram(int port) const;
 
+  std::array<std::string, 2> portLabels_{"PortA", "PortB"};
   std::array<ItemHandle, 2> ports_{};
   std::array<uint64_t, 2> submitted_{};  // BranchDigest of each port node when last marked
   std::array<std::array<ItemHandle, kTableCount>, 2> roots_{};

@@ -104,7 +104,7 @@ class ScriptedRunner : public DialogRunner {
 
 class CommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override { tree.portMode = 1, Refresh(tree, device); }
+  void SetUp() override { Refresh(tree, device); }
   // Every item below `item`, pre-order.
   std::vector<ItemHandle> Items(ItemHandle item) const {
     std::vector<ItemHandle> out;
@@ -225,7 +225,7 @@ TEST_F(CommandsTest, TablesAreCreatedEmptyWhereNoneIsAndNotOnCancel) {
   for (T t : {T::Pat, T::Sdt, T::Cat}) tree.SelectItem(tree.Root(1, t)), commands.OnCommand(kCmdAddData);
   const std::string refusals = ui.messages.at(0).text + ui.messages[1].text + ui.messages.at(2).text;
   EXPECT_EQ(refusals + ui.messages[2].caption, "PAT is exist!SDT is exist!CAT is exist!SystemInfo");
-  tree.DeleteAllItems(), tree.ForgetPorts(), tree.portMode = 2, tree.BuildRoots();
+  tree.DeleteAllItems(), tree.ForgetPorts(), tree.LayOutPorts(2, -1), tree.BuildRoots();
   const std::string empty = DumpTree(tree);
   runner.cancel = true;
   for (T t : {T::Pat, T::Sdt, T::Nit}) tree.SelectItem(tree.Root(1, t)), commands.OnCommand(kCmdAddData);

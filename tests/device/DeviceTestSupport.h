@@ -49,9 +49,8 @@ inline LinkSettings QuickLink(std::chrono::milliseconds wait = 500ms) {
 // The editor's tree with its link to the device at `address` (0: the exchange file).
 struct Editor {
   explicit Editor(uint32_t address, int protocol = 0, LinkSettings settings = QuickLink()) {
-    tree.deviceAddress = settings.deviceAddress = address;
-    tree.protocolMode = settings.protocolMode = protocol;
-    tree.portMode = 1;
+    settings.deviceAddress = address;
+    settings.protocolMode = protocol;
     link = std::make_unique<DeviceLink>(ui, std::move(settings));
   }
   TableTreeCtrl tree;

@@ -53,8 +53,7 @@ TEST(TransportFile, RealCapturesAreHeldWholeServedInTurnAndWrittenBackWithTheirT
   store.SetPort(1, t);
   testing::TempDir dir;
   TableTreeCtrl tree;
-  tree.portMode = 1;
-  testing::StoreExchange device(store, tree);
+  testing::StoreExchange device(store);
   Refresh(tree, device);
   EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Sdt)), 2);
   EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pmt)), 2);
@@ -109,8 +108,7 @@ TEST(DeviceStore, PmtsAreFiledByPidAndProgramAndFoundThroughThePat) {
   big.sdt = testing::NumberedPackets(int(kLargestTablePackets / kPacketSize) + 1, 0x0011);
   store.SetPort(0, big);
   TableTreeCtrl tree;
-  tree.portMode = 1;
-  testing::StoreExchange device(store, tree);
+  testing::StoreExchange device(store);
   Refresh(tree, device);
   EXPECT_EQ(tree.GetItemText(tree.Root(1, Table::Sdt)), "SDT (not read: more than 288768 bytes)");
   RecordingUi ui;

@@ -105,7 +105,7 @@ std::string Changes(const std::vector<std::string>& a, const std::vector<std::st
 
 MpegTree::MpegTree(bool samples, int portMode) {
   SetTextCode(0);  // a new tree reads setting.ini
-  tree.portMode = portMode;
+  tree.LayOutPorts(portMode, -1);
   tree.BuildRoots();
   if (!samples) return;
   PmtReadState pmt;

@@ -2,6 +2,7 @@
 // view and tree stay in step, its menu, keys and double-click reach the commands, the rendered
 // dialogs refuse without touching the tree, and Submit puts exactly the edited tree on the device.
 
+#include <chrono>
 #include <set>
 
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 #include "EditorTestUtil.h"
 #include "SampleDevice.h"
 #include "device/Flows.h"
+#include "device/UdpSocket.h"
 #include "editor/CDlgQuorvelin.h"
 #include "editor/FormDialog.h"
 #include "resources/Menu.h"
@@ -198,7 +200,7 @@ class EditorWindowTest : public QObject {
     // store with nothing in between): the CAT without the descriptor.
     devsim::DeviceStore expected;
     RecordingUi quiet;
-    testing::StoreExchange direct(expected, e.Tree());
+    testing::StoreExchange direct(expected);
     QVERIFY(SubmitPort(e.Tree(), direct, quiet, 1));
     devsim::PortTables held = e.sim->Store().Port(0);
     QCOMPARE(held.time.size(), expected.Port(0).time.size());
@@ -443,6 +445,25 @@ class EditorWindowTest : public QObject {
     QVERIFY2(editor.StatusLine()->text().contains(QLatin1String("Refresh cancelled after")), qPrintable(editor.StatusLine()->text()));
     QVERIFY(!editor.Tree().ItemHasChildren(editor.Tree().Root(2, Table::Tot)));
     sim->Stop();
+  }
+
+  void ADeviceThatStopsAnsweringIsNamed() {
+    EditorOnDevice e;
+    e.editor->Link().timeouts.readDatagram = std::chrono::milliseconds(30);
+    const uint32_t address = e.sim->Address().address;
+    e.sim->Stop();
+    test::ModalScript script;
+    QString said;
+    script.Then([&](QDialog& box) {
+      said = qobject_cast<QMessageBox*>(&box)->text();
+      QTest::keyClick(&box, Qt::Key_Return);
+    });
+    e.Choose(e.Tree().PortNode(1), "Refresh");
+    QVERIFY(script.Done());
+    QCOMPARE(said, QString::fromStdString(SilentDeviceText(address)));
+    QVERIFY2(e.editor->StatusLine()->text().startsWith(QLatin1String("Device ") + QString::fromStdString(Ipv4Text(address)) +
+                                                        QLatin1String(", plain framing, ports A and B")),
+             qPrintable(e.editor->StatusLine()->text()));
   }
 
   void ReadsThroughTheExchangeFileWithTheHostsCallbacks() {

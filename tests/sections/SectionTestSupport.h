@@ -134,7 +134,6 @@ class ScriptedExchange : public TableExchange {
 using ScratchDirectory = TempDir;  // dump and table files land there
 
 inline void BuildTwoPorts(TableTreeCtrl& tree) {
-  tree.portMode = 1;
   tree.BuildRoots();
 }
 

@@ -112,7 +112,7 @@ TEST(FaultRun, RefreshAndSubmitCycles) {
       }
     shortReads += shown - before < tables;
     link.Settings().deviceAddress = sims[f]->Address().address;
-    link.Settings().protocolMode = readers[f]->tree.protocolMode;
+    link.Settings().protocolMode = readers[f]->link->Settings().protocolMode;
     sample.tree.SelectItem(sample.tree.PortNode(1 + cycle / 3 % 2));
     const PortSubmit submit = SubmitPortAndVerify(sample.tree, link, writer.ui, 1 + cycle / 3 % 2);
     failedSubmits += submit.verified ? 0 : 1;

@@ -32,17 +32,15 @@ TEST(TableTree, RootsByPortModeAndTheTextCodeBesideTheExecutable) {
   TableTreeCtrl two;  // reads the text code again
   EXPECT_EQ(TextCode(), ReadTextCodeSetting());
   EXPECT_NE(TextCode(), 7);
-  two.portMode = 1;
   two.BuildRoots();
   EXPECT_EQ(DumpTree(two), "PortA\n  PAT\n  PMT\n  SDT\n  CAT\n  NIT\n  TDT\n  TOT\n  BAT\n"
                            "PortB\n  PAT\n  PMT\n  SDT\n  CAT\n  NIT\n  TDT\n  TOT\n  BAT\n");
   EXPECT_EQ(std::pair(two.GetItemImage(two.Root(1, Table::Nit)), two.GetItemImage(two.PortNode(1))),
             (std::pair<int, int>(kImageRoot, kImagePort)));
   TableTreeCtrl single, none;
-  single.portMode = 2, single.channelNumber = -1, none.portMode = 0;
+  single.LayOutPorts(2, -1), none.LayOutPorts(0, -1);
   single.BuildRoots(), none.BuildRoots();
   EXPECT_EQ(DumpTree(single, single.PortNode(1)).substr(0, 12), "Port1\n  PAT\n");
-  EXPECT_EQ(single.channelNumber, 1);
   EXPECT_EQ(std::tuple(single.Root(2, Table::Pat), single.NetworkPid(2), none.ItemCount()), std::tuple(kNoItem, 0, 0u));
 }
 

@@ -22,8 +22,8 @@ namespace {
 
 using Section = std::vector<uint8_t>;
 
-std::string FileName(const TableTreeCtrl& tree, int port) {
-  if (tree.channelNumber != -1) return Format("channel%d.ts", tree.channelNumber);
+std::string FileName(const HeadlessOptions& options, int port) {
+  if (ChannelOf(options) != -1) return Format("channel%d.ts", ChannelOf(options));
   return port == 2 ? "portB.ts" : "portA.ts";
 }
 
@@ -95,9 +95,9 @@ std::vector<uint8_t> TableIdsOfRead(uint16_t pid, bool bat) {
 
 int RunBackup(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
   TableTreeCtrl tree;
-  PrepareTree(tree, options, options.device);
+  PrepareTree(tree, options);
   ConsoleUi ui(err);
-  DeviceLink link(ui, LinkFor(tree, options));
+  DeviceLink link(ui, LinkFor(options, options.device));
   RecordingExchange recording(link);
   if (!link.HasSocket()) return 1;
   if (!ReadEveryTable(tree, recording, options.device, "no backup was written", err)) return 1;
@@ -105,13 +105,12 @@ int RunBackup(const HeadlessOptions& options, std::ostream& out, std::ostream& e
   const std::filesystem::path directory(options.directory);
   std::filesystem::create_directories(directory, ec);
   std::string manifest = "device: " + Ipv4Text(options.device) + "\ntime: " + UtcNow() +
-                         Format("\nport mode: %d\n", tree.portMode);
-  const std::vector<int> ports = tree.portMode == 1 ? std::vector<int>{1, 2} : std::vector<int>{1};
-  for (int port : ports) {
+                         Format("\nport mode: %d\n", options.portMode);
+  for (int port : PortsOf(tree)) {
     const auto sections = PortSections(recording, tree, port);
     StreamWriter writer;
     for (const auto& [pid, s] : sections) writer.Add(pid, s);
-    const std::string name = FileName(tree, port);
+    const std::string name = FileName(options, port);
     const Packets& stream = writer.Stream();
     if (!WriteFile(directory / name, std::string(stream.begin(), stream.end()))) {
       err << "quorvelin: cannot write " << (directory / name).string() << '\n';
@@ -144,7 +143,7 @@ int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& 
   CaptureLoad load;
   if (!LoadCaptureFile(options, load, out, err)) return 1;
   TableTreeCtrl tree;
-  PrepareTree(tree, options, options.device);
+  PrepareTree(tree, options);
   tree.BuildRoots();
   // Tables the capture does not hold stay on the device as they are, unless the whole port is
   // to be replaced: then they go out empty.
@@ -158,11 +157,11 @@ int RunRestore(const HeadlessOptions& options, std::ostream& out, std::ostream& 
   out << "replaced: " << TableNames(replaced) << '\n';
   if (std::count(kept.begin(), kept.end(), true) > 0) out << "kept as they are: " << TableNames(kept) << '\n';
   ConsoleUi ui(err);
-  DeviceLink link(ui, LinkFor(tree, options));
+  DeviceLink link(ui, LinkFor(options, options.device));
   if (!link.HasSocket()) return 1;
   // What the port holds now of the tables replaced: their version_numbers.
   TableTreeCtrl held;
-  PrepareTree(held, options, options.device);
+  PrepareTree(held, options);
   held.BuildRoots();
   if (options.versions != VersionRule::Keep) RefreshPort(held, link, options.port, &replaced);
   ReportingExchange reporting(link, tree, out);
@@ -183,9 +182,9 @@ int RunExport(const HeadlessOptions& options, std::ostream& out, std::ostream& e
     sections = SectionsOf(load.tables);
   } else {
     TableTreeCtrl tree;
-    PrepareTree(tree, options, options.device);
+    PrepareTree(tree, options);
     ConsoleUi ui(err);
-    DeviceLink link(ui, LinkFor(tree, options));
+    DeviceLink link(ui, LinkFor(options, options.device));
     RecordingExchange recording(link);
     if (!link.HasSocket()) return 1;
     if (!ReadEveryTable(tree, recording, options.device, "no XML was written", err)) return 1;

@@ -2,6 +2,7 @@
 // when nothing came, and exchanges that report or record what passes through them.
 #pragma once
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@
 namespace quorvelin {
 
 inline std::string PortName(const TableTreeCtrl& tree, int port) {
-  if (tree.channelNumber != -1) return Format("Port%d", tree.channelNumber);
-  return port == 2 ? "PortB" : "PortA";
+  const std::string name = tree.PortName(port);
+  return !name.empty() ? name : port == 2 ? "PortB" : "PortA";
 }
 
 // Forwards every exchange to the link and says what each write carried.
@@ -36,6 +37,7 @@ class ReportingExchange : public TableExchange {
   }
   const char* ReadProblem() const override { return link_.ReadProblem(); }
   bool DeviceSilent() const override { return link_.DeviceSilent(); }
+  uint32_t DeviceAddress() const override { return link_.DeviceAddress(); }
   bool HeardNothing() const override { return link_.HeardNothing(); }
 
  private:
@@ -60,19 +62,18 @@ class ReportingExchange : public TableExchange {
   std::ostream& out_;
 };
 
-inline void PrepareTree(TableTreeCtrl& tree, const HeadlessOptions& o, uint32_t address) {
-  tree.deviceAddress = address;
-  tree.portMode = o.portMode;
-  tree.channelNumber = o.channelNumber != -1 ? o.channelNumber : (o.portMode == 3 ? 1 : -1);
-  tree.protocolMode = o.fragmented ? kFragmentedProtocol : 0;
-}
+// The channel of a one-port device (--channel, else 1); -1 with ports A and B.
+inline int ChannelOf(const HeadlessOptions& o) { return o.portMode == 1 ? -1 : std::max(o.channelNumber, 1); }
 
-// The link to the device of the prepared tree.
-inline LinkSettings LinkFor(const TableTreeCtrl& tree, const HeadlessOptions& o) {
+// The tree's ports as the options lay them out.
+inline void PrepareTree(TableTreeCtrl& tree, const HeadlessOptions& o) { tree.LayOutPorts(o.portMode, ChannelOf(o)); }
+
+// The link to the device at `address` as the options set it up.
+inline LinkSettings LinkFor(const HeadlessOptions& o, uint32_t address) {
   LinkSettings s = o.link;
-  s.deviceAddress = tree.deviceAddress;
-  s.protocolMode = tree.protocolMode;
-  s.channelNumber = tree.channelNumber;
+  s.deviceAddress = address;
+  s.protocolMode = o.fragmented ? kFragmentedProtocol : 0;
+  s.channelNumber = ChannelOf(o);
   return s;
 }
 
@@ -135,6 +136,7 @@ class RecordingExchange : public TableExchange {
   bool HeardNothing() const override { return link_.HeardNothing(); }
   const char* ReadProblem() const override { return link_.ReadProblem(); }
   bool DeviceSilent() const override { return link_.DeviceSilent(); }
+  uint32_t DeviceAddress() const override { return link_.DeviceAddress(); }
 
   std::vector<Exchange> reads, writes;
 

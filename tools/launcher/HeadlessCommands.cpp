@@ -240,9 +240,9 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
 
 int RunDump(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
   TableTreeCtrl tree;
-  PrepareTree(tree, options, options.device);
+  PrepareTree(tree, options);
   ConsoleUi ui(err);
-  DeviceLink link(ui, LinkFor(tree, options));
+  DeviceLink link(ui, LinkFor(options, options.device));
   const bool read = ReadDevice(tree, link, options.device, err);
   out << DumpTree(tree);
   return read ? 0 : 1;
@@ -250,9 +250,9 @@ int RunDump(const HeadlessOptions& options, std::ostream& out, std::ostream& err
 
 int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
   TableTreeCtrl tree;
-  PrepareTree(tree, options, options.device);
+  PrepareTree(tree, options);
   ConsoleUi ui(err);
-  DeviceLink link(ui, LinkFor(tree, options));
+  DeviceLink link(ui, LinkFor(options, options.device));
   if (!ReadDevice(tree, link, options.device, err)) return 1;
   out << "read " << TablesShown(tree) << " tables from " << Ipv4Text(options.device) << '\n';
   const std::vector<std::string> unread = TablesNotRead(tree);
@@ -266,11 +266,10 @@ int RunCopy(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   }
   // What the spare holds now, so that a copy that fails part way can be undone.
   TableTreeCtrl spare;
-  PrepareTree(spare, options, options.target);
+  PrepareTree(spare, options);
   link.Settings().deviceAddress = options.target;
   if (!ReadEveryTable(spare, link, options.target, "nothing was written (a copy that failed could not be undone)", err))
     return 1;
-  tree.deviceAddress = options.target;
   ReportingExchange reporting(link, tree, out);
   const std::vector<int> ports = options.portMode == 1 ? std::vector<int>{1, 2} : std::vector<int>{1};
   for (size_t i = 0; i < ports.size(); ++i) {

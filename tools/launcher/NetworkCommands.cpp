@@ -79,11 +79,11 @@ DeviceResult SyncDevice(const FleetDevice& device, const PortTables& source, con
   std::ostringstream messages;  // the flows' message boxes: the result line says what matters
   ConsoleUi ui(messages);
   TableTreeCtrl now, next;
-  PrepareTree(now, o, o.device);
-  PrepareTree(next, o, o.device);
+  PrepareTree(now, o);
+  PrepareTree(next, o);
   now.BuildRoots();
   next.BuildRoots();
-  DeviceLink link(ui, LinkFor(now, o));
+  DeviceLink link(ui, LinkFor(o, o.device));
   DeviceResult r;
   const std::string name = device.name + ": ";
   if (!link.HasSocket()) return {DeviceResult::Failed, name + "no socket"};
@@ -153,9 +153,9 @@ AuditRead ReadForAudit(const HeadlessOptions& o, const TableSet& tables) {
   std::ostringstream messages;
   ConsoleUi ui(messages);
   TableTreeCtrl tree;
-  PrepareTree(tree, o, o.device);
+  PrepareTree(tree, o);
   tree.BuildRoots();
-  DeviceLink link(ui, LinkFor(tree, o));
+  DeviceLink link(ui, LinkFor(o, o.device));
   AuditRead r;
   if (!link.HasSocket()) return r;
   for (int port : PortsOf(tree)) {

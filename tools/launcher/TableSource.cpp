@@ -75,14 +75,13 @@ TableSource ParseSource(const std::string& text) {
 
 bool LoadSource(const TableSource& source, const HeadlessOptions& options, TableTreeCtrl& tree, std::ostream& err) {
   if (source.kind == TableSource::Kind::Device) {
-    PrepareTree(tree, options, source.address);
+    PrepareTree(tree, options);
     ConsoleUi ui(err);
-    DeviceLink link(ui, LinkFor(tree, options));
+    DeviceLink link(ui, LinkFor(options, source.address));
     return ReadDevice(tree, link, source.address, err);
   }
   if (source.kind == TableSource::Kind::File) {
-    tree.portMode = 3;
-    tree.channelNumber = 1;
+    tree.LayOutPorts(3, 1);
     tree.BuildRoots();
     return LoadFilePort(source.text, options, tree, 1, err);
   }
@@ -91,8 +90,7 @@ bool LoadSource(const TableSource& source, const HeadlessOptions& options, Table
     err << "quorvelin: " << source.text << " holds no portA.ts or channelN.ts\n";
     return false;
   }
-  tree.portMode = folder.portMode;
-  tree.channelNumber = folder.channel;
+  tree.LayOutPorts(folder.portMode, folder.channel);
   tree.BuildRoots();
   for (const auto& [port, file] : folder.files)
     if (!LoadFilePort(file, options, tree, port, err)) return false;
@@ -109,11 +107,11 @@ CaptureLoad LoadSourcePort(const TableSource& source, const HeadlessOptions& opt
     return none;
   }
   TableTreeCtrl tree;
-  PrepareTree(tree, options, source.address);
+  PrepareTree(tree, options);
   tree.BuildRoots();
   std::ostringstream messages;
   ConsoleUi ui(messages);
-  DeviceLink link(ui, LinkFor(tree, options));
+  DeviceLink link(ui, LinkFor(options, source.address));
   RecordingExchange recording(link);
   CaptureLoad load;
   if (!link.HasSocket()) {

@@ -33,8 +33,9 @@ int OpenEditor(const HeadlessOptions& o, uint32_t device, std::ostream& err) {
     return 1;
   }
   CDlgQuorvelin editor(device, nullptr, o.portMode, nullptr, nullptr, o.fragmented ? kFragmentedProtocol : 0);
-  if (o.channelNumber >= 1 && o.portMode != 1) editor.Tree().channelNumber = o.channelNumber;
-  editor.SetLinkSettings(o.link);
+  if (o.channelNumber >= 1 && o.portMode != 1) editor.UseChannel(o.channelNumber);
+  editor.Link().timeouts = o.link.timeouts;
+  editor.Link().udpPort = o.link.udpPort;
   editor.DoModal();
   return 0;
 }
