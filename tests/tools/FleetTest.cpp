@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "EndToEndSupport.h"
 #include "sections/Packets.h"
@@ -52,6 +53,9 @@ TEST(Fleet, DiffOfADeviceAndItsBackupShowsOnlyWhatChanged) {
   const Launched same = Command({"diff", Address(*device), "saved"});
   EXPECT_EQ(same.status, 0) << same.out << same.err;
   EXPECT_EQ(same.out, "");
+  ASSERT_EQ(Command({"export", "--from", "saved/portB.ts", "--port", "A", "--xml", "b.xml"}).status, 0);
+  const Launched asXml = Command({"diff", "saved/portB.ts", "b.xml"});  // a TSDuck XML file as one side
+  EXPECT_EQ(std::tie(asXml.status, asXml.out), std::tuple(0, std::string())) << asXml.err;
   devsim::PortTables b = device->Store().Port(1);  // port B's BAT, one section in one packet
   const std::string name = "Sports";
   *std::search(b.bat.begin(), b.bat.end(), name.begin(), name.end()) = 'T';
