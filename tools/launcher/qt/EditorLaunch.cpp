@@ -26,7 +26,8 @@ bool ScreenForPeople() {
   return DisplayAvailable();
 }
 
-int OpenEditor(const HeadlessOptions& o, uint32_t device, std::ostream& err) {
+int OpenEditor(HeadlessOptions o, uint32_t device, std::ostream& err) {
+  if (!OpenPcap(o, err)) return 2;
   SetDumpDirectory(o.dumpDirectory);
   if (const char* refusal = PrepareApplication()) {
     err << "quorvelin: the editor cannot open: " << refusal << ".\n";
