@@ -63,6 +63,8 @@ proto.prefs.framing = Pref.enum("Framing", framing_pref.auto,
   { { 1, "auto", framing_pref.auto }, { 2, "plain", framing_pref.plain },
     { 3, "fragmented", framing_pref.fragmented } }, false)
 
+proto.prefs.port = Pref.uint("Device UDP port", DEVICE_PORT, "The UDP port the device answers on")
+
 local mp2t = Dissector.get("mp2t")
 
 -- Fragments waiting for the rest of their message, by direction, header and sequence number;
@@ -270,7 +272,8 @@ end
 function proto.dissector(tvb, pinfo, root)
   local len = tvb:len()
   if len == 0 then return 0 end
-  local request = pinfo.dst_port == DEVICE_PORT and pinfo.src_port ~= DEVICE_PORT
+  local port = proto.prefs.port
+  local request = pinfo.dst_port == port and pinfo.src_port ~= port
   local tree = root:add(proto, tvb(0, len))
   if (len < HEADER and request) or (len >= HEADER and tvb(0, 1):uint() ~= 0x47) then
     tree:add_expert_info(PI_MALFORMED, PI_ERROR, "not a frame of the device protocol")
@@ -284,4 +287,13 @@ function proto.dissector(tvb, pinfo, root)
   return len
 end
 
-DissectorTable.get("udp.port"):add(DEVICE_PORT, proto)
+local udp = DissectorTable.get("udp.port")
+local current = DEVICE_PORT
+udp:add(current, proto)
+
+function proto.prefs_changed()
+  if proto.prefs.port == current then return end
+  udp:remove(current, proto)
+  current = proto.prefs.port
+  udp:add(current, proto)
+end
