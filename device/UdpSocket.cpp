@@ -125,18 +125,20 @@ std::optional<UdpSocket::Received> UdpSocket::ReceiveUntil(uint8_t* area, size_t
 
 void UdpSocket::Drain() {
   if (fd_ < 0) return;
-  // Recorded, the datagrams thrown away are kept whole.
-  std::vector<uint8_t> scrap(recording_.pcap ? 65536 : 16);
+  std::array<uint8_t, 16> scrap{};
+  std::vector<uint8_t> kept(recording_.pcap ? 65536 : 0);  // recorded, the datagrams are kept whole
+  uint8_t* area = kept.empty() ? scrap.data() : kept.data();
+  const size_t size = kept.empty() ? scrap.size() : kept.size();
   for (;;) {
     sockaddr_in from{};
     socklen_t fromLen = sizeof from;
-    const ssize_t n = ::recvfrom(fd_, scrap.data(), scrap.size(), MSG_DONTWAIT | MSG_TRUNC,
-                                 reinterpret_cast<sockaddr*>(&from), &fromLen);
+    const ssize_t n =
+        ::recvfrom(fd_, area, size, MSG_DONTWAIT | MSG_TRUNC, reinterpret_cast<sockaddr*>(&from), &fromLen);
     if (n < 0 && errno != EINTR && errno != ECONNREFUSED) return;
     if (n >= 0 && recording_.pcap) {
       const Endpoint peer = FromSockaddr(from);
       const size_t length = static_cast<size_t>(n);
-      recording_.pcap->Write(peer, LocalFor(peer), scrap.data(), std::min(scrap.size(), length), length);
+      recording_.pcap->Write(peer, LocalFor(peer), area, std::min(size, length), length);
     }
   }
 }
