@@ -75,6 +75,7 @@ void PcapWriter::Write(const Endpoint& from, const Endpoint& to, const uint8_t* 
   PutBe16(&ip[10], HeaderChecksum(ip, 20));
   file_.write(reinterpret_cast<const char*>(h.data()), h.size());
   if (captured > 0) file_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(captured));
+  file_.flush();  // a command stopped part way leaves every datagram up to then
 }
 
 }  // namespace quorvelin

@@ -1,6 +1,7 @@
 // The datagrams of a device link kept in a classic pcap file (link type 228, raw IPv4): each
 // behind an IPv4 and a UDP header made from its real addresses and ports, stamped with the
-// system clock. One writer may serve many links on many threads.
+// system clock. One writer may serve many links on many threads; each datagram is in the file
+// once it is written.
 #pragma once
 
 #include <cstddef>
