@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "device/Flows.h"
+#include "device/PcapWriter.h"
 #include "sections/DumpFiles.h"
 #include "tools/common/Arguments.h"
 #include "tools/devsim/SampleMultiplex.h"

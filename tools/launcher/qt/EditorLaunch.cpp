@@ -37,6 +37,7 @@ int OpenEditor(HeadlessOptions o, uint32_t device, std::ostream& err) {
   if (o.channelNumber >= 1 && o.portMode != 1) editor.UseChannel(o.channelNumber);
   editor.Link().timeouts = o.link.timeouts;
   editor.Link().udpPort = o.link.udpPort;
+  editor.Link().pcap = o.link.pcap;
   editor.DoModal();
   return 0;
 }
