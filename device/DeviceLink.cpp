@@ -75,6 +75,7 @@ constexpr std::chrono::milliseconds kNitReplyWait{5000};
 DeviceLink::DeviceLink(Ui& ui, LinkSettings settings) : ui_(ui), settings_(std::move(settings)), area_(kDatagramArea) {
   if (settings_.deviceAddress == 0) return;
   socket_ = UdpSocket::Open();
+  socket_.RecordTo(settings_.pcap);
   if (!socket_.IsOpen()) ui_.MessageBox(kSocketFailedText, kSystemMessageCaption, MsgIcon::Error, MsgButtons::Ok);
 }
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "device/Framing.h"
@@ -11,6 +12,8 @@
 namespace quorvelin {
 
 inline constexpr const char* kExchangeFileName = "Quorvelin";
+
+class PcapWriter;
 
 // How long the link waits before it counts an exchange as failed. A reply that comes earlier is
 // taken at once. The defaults are at least the waits of a fixed-wait schedule
@@ -31,6 +34,7 @@ struct LinkSettings {
   LinkTimeouts timeouts;
   uint16_t udpPort = kDeviceUdpPort;
   std::string exchangeFile = kExchangeFileName;  // relative to the current directory
+  std::shared_ptr<PcapWriter> pcap;  // where every datagram of the link is kept too; none: not kept
 };
 
 }  // namespace quorvelin

@@ -1,5 +1,7 @@
 #include "device/UdpSocket.h"
 
+#include "device/PcapWriter.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace quorvelin {
 namespace {
@@ -50,13 +53,16 @@ std::string Ipv4Text(uint32_t address) {
 
 UdpSocket::~UdpSocket() { Close(); }
 
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept : fd_(other.fd_), recording_(std::move(other.recording_)) {
+  other.fd_ = -1;
+}
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = other.fd_;
     other.fd_ = -1;
+    recording_ = std::move(other.recording_);
   }
   return *this;
 }
@@ -87,7 +93,9 @@ bool UdpSocket::SendTo(const Endpoint& to, const uint8_t* data, size_t length) {
   do {
     sent = ::sendto(fd_, data, length, 0, reinterpret_cast<const sockaddr*>(&a), sizeof a);
   } while (sent < 0 && errno == EINTR);
-  return sent == static_cast<ssize_t>(length);
+  const bool whole = sent == static_cast<ssize_t>(length);
+  if (whole && recording_.pcap) recording_.pcap->Write(LocalFor(to), to, data, length, length);
+  return whole;
 }
 
 std::optional<UdpSocket::Received> UdpSocket::ReceiveUntil(uint8_t* area, size_t size, Deadline deadline) {
@@ -110,6 +118,7 @@ std::optional<UdpSocket::Received> UdpSocket::ReceiveUntil(uint8_t* area, size_t
     r.truncated = static_cast<size_t>(n) > size;
     r.length = std::min(static_cast<size_t>(n), size);
     r.from = FromSockaddr(from);
+    if (recording_.pcap) recording_.pcap->Write(r.from, LocalFor(r.from), area, r.length, static_cast<size_t>(n));
     return r;
   }
 }
@@ -117,10 +126,38 @@ std::optional<UdpSocket::Received> UdpSocket::ReceiveUntil(uint8_t* area, size_t
 void UdpSocket::Drain() {
   if (fd_ < 0) return;
   std::array<uint8_t, 16> scrap{};
+  std::vector<uint8_t> kept(recording_.pcap ? 65536 : 0);  // recorded, the datagrams are kept whole
+  uint8_t* area = kept.empty() ? scrap.data() : kept.data();
+  const size_t size = kept.empty() ? scrap.size() : kept.size();
   for (;;) {
-    const ssize_t n = ::recv(fd_, scrap.data(), scrap.size(), MSG_DONTWAIT | MSG_TRUNC);
+    sockaddr_in from{};
+    socklen_t fromLen = sizeof from;
+    const ssize_t n =
+        ::recvfrom(fd_, area, size, MSG_DONTWAIT | MSG_TRUNC, reinterpret_cast<sockaddr*>(&from), &fromLen);
     if (n < 0 && errno != EINTR && errno != ECONNREFUSED) return;
+    if (n >= 0 && recording_.pcap) {
+      const Endpoint peer = FromSockaddr(from);
+      const size_t length = static_cast<size_t>(n);
+      recording_.pcap->Write(peer, LocalFor(peer), area, std::min(size, length), length);
+    }
   }
+}
+
+Endpoint UdpSocket::LocalFor(const Endpoint& peer) {
+  Recording& r = recording_;
+  if (r.port == 0 || r.peer != peer.address) {
+    const std::optional<Endpoint> bound = LocalEndpoint();
+    r.port = bound ? bound->port : 0;
+    r.local = bound ? bound->address : 0;
+    r.peer = peer.address;
+    if (r.local == 0) {  // bound to any address: the one the system sends to `peer` from
+      UdpSocket probe = Open();
+      const sockaddr_in a = ToSockaddr({peer.address, peer.port == 0 ? uint16_t{9} : peer.port});
+      if (probe.IsOpen() && ::connect(probe.fd_, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0)
+        if (const auto chosen = probe.LocalEndpoint()) r.local = chosen->address;
+    }
+  }
+  return {r.local, r.port};
 }
 
 }  // namespace quorvelin

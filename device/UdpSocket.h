@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,8 @@ struct Endpoint {
 // "127.0.0.5" to network byte order; nothing for text that is not a dotted IPv4 address.
 std::optional<uint32_t> ParseIpv4(const char* text);
 std::string Ipv4Text(uint32_t address);
+
+class PcapWriter;
 
 class UdpSocket {
  public:
@@ -54,10 +57,20 @@ class UdpSocket {
   std::optional<Received> ReceiveUntil(uint8_t* area, size_t size, Deadline deadline);
   // Throws away every datagram already waiting.
   void Drain();
+  // From now on every datagram sent or received is also written to `pcap`; none: not kept.
+  void RecordTo(std::shared_ptr<PcapWriter> pcap) { recording_.pcap = std::move(pcap); }
 
  private:
   explicit UdpSocket(int fd) : fd_(fd) {}
+  // This socket's address and port as a datagram to or from `peer` carries them.
+  Endpoint LocalFor(const Endpoint& peer);
+
   int fd_ = -1;
+  struct Recording {
+    std::shared_ptr<PcapWriter> pcap;
+    uint32_t peer = 0, local = 0;  // the source address the system chose for the last peer
+    uint16_t port = 0;             // the socket's own port once known
+  } recording_;
 };
 
 }  // namespace quorvelin

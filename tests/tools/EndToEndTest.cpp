@@ -112,6 +112,20 @@ TEST(EndToEnd, RefreshGivesTheFullTreeInEveryFraming) {
   EXPECT_EQ(host.Requests(), 19 + 1);
 }
 
+// What tshark prints in full of a capture, with the project's dissector loaded and IPv4 header
+// checksums checked.
+std::string Dissected(const std::string& pcap) {
+  const std::string command = "tshark -o ip.check_checksum:TRUE -X lua_script:" QUORVELIN_SOURCE_DIR
+                              "/tools/wireshark/quorvelin.lua -V -r " + pcap + " 2>&1";
+  std::string text;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    std::array<char, 65536> block;
+    for (size_t n; (n = std::fread(block.data(), 1, block.size(), p)) > 0;) text.append(block.data(), n);
+    ::pclose(p);
+  }
+  return text;
+}
+
 TEST(EndToEnd, CopyAndDumpInBothFramings) {
   TempDir dir;
   for (const std::string framing : {"", " --fragmented"}) {
@@ -192,19 +206,45 @@ devsim::PortTables UnusualPort() {
   return t;
 }
 
+// In either framing; the copy's datagrams kept with --pcap, as Wireshark shows them: the device
+// protocol's fields and the tables decoded by Wireshark's own dissectors.
 TEST(EndToEnd, ACopyGivesBackEverySectionOfAnUnusualPort) {
+  const bool tshark = std::system("tshark --version >/dev/null 2>&1") == 0;
   TempDir dir;
-  auto source = StartDevice(), target = StartDevice({}, false);
-  ASSERT_TRUE(source && target);
-  source->Store().SetPort(0, UnusualPort());
-  const Launch copy("copy --from " + Address(*source) + " --to " + Address(*target));
-  ASSERT_EQ(copy.status, 0) << copy.err << copy.out;
   auto timeless = [](devsim::PortTables t) {  // and the two-region TOT's CRC_32 at 188 + 5 + 38
     t = WithoutTimes(t);
     if (t.time.size() >= 235) std::fill(t.time.begin() + 231, t.time.begin() + 235, uint8_t{0});
     return t;
   };
-  for (int index : {0, 1}) EXPECT_EQ(timeless(target->Store().Port(index)), timeless(source->Store().Port(index)));
+  for (const std::string framing : {"", " --fragmented"}) {
+    devsim::SimulatorOptions o;
+    o.fragmented = !framing.empty();
+    auto source = StartDevice(o), target = StartDevice(o, false);
+    ASSERT_TRUE(source && target);
+    source->Store().SetPort(0, UnusualPort());
+    const std::string to = Address(*target);
+    const Launch copy("copy --pcap copy.pcap --from " + Address(*source) + " --to " + to + framing);
+    ASSERT_EQ(copy.status, 0) << copy.err << copy.out;
+    for (int index : {0, 1}) EXPECT_EQ(timeless(target->Store().Port(index)), timeless(source->Store().Port(index)));
+    if (!tshark) continue;
+    const std::string shown = Dissected("copy.pcap");
+    std::vector<std::string> lines{
+        "Dst: " + to + "\n", "Src Port: 2007", "Command: read (0xa3)", "Command: write (0xa4)", "Port index: 1",
+        "Selector: 1", "PID: 0xffff", "BAT marker (0x40 in byte 4): True", "Status byte: 0xa4",
+        "[Message: BAT acknowledgement]", "[Message: write reply]", "MPEG2 Program Association Table",
+        "MPEG2 Program Map Table", "DVB Service Description Table", "MPEG2 Conditional Access Table",
+        "DVB Network Information Table", "  Section Number: 11\n", "DVB Bouquet Association Table",
+        "DVB Time and Date Table", "DVB Time Offset Table", "[Header checksum status: Good]"};
+    // Answers over several datagrams and writes in chunks, or messages of several fragments.
+    for (const char* line : framing.empty() ? std::vector<const char*>{"Continuation: more datagrams follow (1)",
+                                                                       "Index of the first packet: 5"}
+                                            : std::vector<const char*>{"Fragment: 2\n", "[Put together in frame: "})
+      lines.push_back(line);
+    for (const std::string& line : lines) EXPECT_NE(shown.find(line), std::string::npos) << line << framing;
+    for (const char* wrong : {"status: Bad", "Malformed", "Lua: Error"})
+      EXPECT_EQ(shown.find(wrong), std::string::npos) << wrong << framing;
+  }
+  if (!tshark) GTEST_SKIP() << "tshark is not installed: the copy's capture was not dissected (scripts/setup)";
 }
 
 // A copy from a device that loses a quarter of its datagrams, or answers later than the wait, to a
@@ -264,6 +304,13 @@ TEST(EndToEnd, ASilentDeviceOrABadArgumentFailsTheCommand) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "The device at " + to + " does not answer.\n");
   }
+  bound.Drain();  // a capture file that cannot be written: said, and nothing sent
+  const Launch unwritable("dump --device " + to + " --pcap " + dir.Path() + "/none/exchange.pcap");
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_EQ(unwritable.err, "quorvelin: cannot write the capture file " + dir.Path() +
+                                "/none/exchange.pcap: No such file or directory; nothing was sent\n");
+  std::array<uint8_t, 16> area;
+  EXPECT_FALSE(bound.ReceiveUntil(area.data(), area.size(), SteadyClock::now()));
   for (const char* bad : {"", "dump", "dump --device 300.1.1.1", "copy --from 127.0.0.1", "frobnicate",
                           "dump --device 127.0.0.1 --channel 3", "dump --device 127.0.0.1 --read-timeout-ms 0",
                           "diff 127.0.0.1", "sync --from 127.0.0.1", "sync --from A --to B --tables NIT,EIT", "audit"}) {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "device/Flows.h"
+#include "device/PcapWriter.h"
 #include "sections/DumpFiles.h"
 #include "tools/common/Arguments.h"
 #include "tools/devsim/SampleMultiplex.h"
@@ -83,7 +84,8 @@ const char* const kLauncherUsage =
     "  --write-timeout-ms N   wait for the reply to a write (default 1000)\n"
     "  --nit-timeout-ms N     wait for the reply to a NIT write (default 50000)\n"
     "  --dump-dir DIR         keep the raw bytes of each read in DIR (default: tables/ in\n"
-    "                         $XDG_CACHE_HOME/quorvelin, ~/.cache/quorvelin when unset)\n";
+    "                         $XDG_CACHE_HOME/quorvelin, ~/.cache/quorvelin when unset)\n"
+    "  --pcap FILE            write every datagram to and from the devices to FILE (pcap)\n";
 
 std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::string>& args, std::string& error) {
   if (args.empty()) {
@@ -195,6 +197,10 @@ std::optional<HeadlessOptions> ParseHeadlessArguments(const std::vector<std::str
       const auto v = value();
       ok = v && !v->empty();
       if (ok) o.dumpDirectory = *v;
+    } else if (a == "--pcap") {
+      const auto v = value();
+      ok = v && !v->empty();
+      if (ok) o.pcapFile = *v;
     } else {
       known = ok = false;
     }
@@ -308,17 +314,26 @@ int RunDemo(const HeadlessOptions& options, std::ostream& out, std::ostream& err
   return RunDump(dump, out, err);
 }
 
+bool OpenPcap(HeadlessOptions& options, std::ostream& err) {
+  if (options.pcapFile.empty()) return true;
+  std::string error;
+  options.link.pcap = PcapWriter::Create(options.pcapFile, error);
+  if (!options.link.pcap) err << "quorvelin: " << error << "; nothing was sent\n";
+  return options.link.pcap != nullptr;
+}
+
 int RunLauncher(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
     out << kLauncherUsage;
     return 0;
   }
   std::string error;
-  const auto options = ParseHeadlessArguments(args, error);
+  auto options = ParseHeadlessArguments(args, error);
   if (!options) {
     err << "quorvelin: " << error << '\n' << kLauncherUsage;
     return 2;
   }
+  if (!OpenPcap(*options, err)) return 2;
   SetDumpDirectory(options->dumpDirectory);
   if (options->command == "dump") return RunDump(*options, out, err);
   if (options->command == "copy") return RunCopy(*options, out, err);

@@ -45,6 +45,7 @@ struct HeadlessOptions {
   std::string reference;              // audit: the device or file the others are held to
   bool json = false;                  // audit: the report as JSON
   std::string dumpDirectory;          // --dump-dir: where the dump files of reads go (else the cache folder)
+  std::string pcapFile;               // --pcap: where the command's datagrams are kept
 };
 
 // Nothing, with a message in `error`, for an unknown command or option or a bad value.
@@ -59,6 +60,9 @@ int RunSync(const HeadlessOptions& options, std::ostream& out, std::ostream& err
 int RunAudit(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 // Starts the simulator with the sample on a free loopback address and dumps it.
 int RunDemo(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
+// The file of --pcap created and given to every link of the command; false, with a message,
+// when it cannot be written (nothing has been sent then).
+bool OpenPcap(HeadlessOptions& options, std::ostream& err);
 // Parses and runs a whole command line (without the program name).
 int RunLauncher(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -26,7 +26,8 @@ bool ScreenForPeople() {
   return DisplayAvailable();
 }
 
-int OpenEditor(const HeadlessOptions& o, uint32_t device, std::ostream& err) {
+int OpenEditor(HeadlessOptions o, uint32_t device, std::ostream& err) {
+  if (!OpenPcap(o, err)) return 2;
   SetDumpDirectory(o.dumpDirectory);
   if (const char* refusal = PrepareApplication()) {
     err << "quorvelin: the editor cannot open: " << refusal << ".\n";
@@ -36,6 +37,7 @@ int OpenEditor(const HeadlessOptions& o, uint32_t device, std::ostream& err) {
   if (o.channelNumber >= 1 && o.portMode != 1) editor.UseChannel(o.channelNumber);
   editor.Link().timeouts = o.link.timeouts;
   editor.Link().udpPort = o.link.udpPort;
+  editor.Link().pcap = o.link.pcap;
   editor.DoModal();
   return 0;
 }
