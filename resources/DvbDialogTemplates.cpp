@@ -170,7 +170,7 @@ std::vector<DialogTemplate> MakeTemplates() {
        Simple(ControlKind::Check, 4051, "MPE-FEC_indicator"),
        DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
        DropList(4042, "Hierarchy_information:", {"NO", "@=1", "@=2", "@=4"}),
-       DropList(4043, "code_rate_HPstream:", CodeRates()), DropList(4046, "code_rate_LPstream:", CodeRates()),
+       DropList(4043, "code_rate-HP_stream:", CodeRates()), DropList(4046, "code_rate-LP_stream:", CodeRates()),
        DropList(4044, "Guard Interval:", {"1/32", "1/16", "1/8", "1/4"}),
        DropList(4045, "TransmissionMode:", {"2K", "8K"}), Simple(ControlKind::Check, 4047, "other_frequency_flag")}));
 

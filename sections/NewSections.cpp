@@ -26,7 +26,7 @@ Header HeaderFrom(const SectionFields& f) {
 }
 
 void Finish(TableTreeCtrl& tree, ItemHandle root, ItemHandle section) {
-  tree.InsertLine("crc_32: 0x0", section);
+  tree.InsertLine("CRC_32: 0x0", section);
   tree.Expand(root, ExpandCode::Expand);
   tree.Expand(section, ExpandCode::Expand);
 }

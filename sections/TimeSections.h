@@ -31,7 +31,7 @@ bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 bool ReadTot(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Rebuild the TDT branch from the port's stored UTC time, and the TOT branch from `state`
-// (a fresh copy is attached; the crc_32 line shows 0xffffff until the TOT is read again).
+// (a fresh copy is attached; the CRC_32 line shows 0xffffff until the TOT is read again).
 void ShowTdt(TableTreeCtrl& tree, ItemHandle tdtRoot);
 void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state);
 

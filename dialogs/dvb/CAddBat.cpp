@@ -49,7 +49,7 @@ bool CAddBat::OnOK() {
                                   Format("version_number: 0x%x", version), Format("current_next_indicator: 0x%x", 1),
                                   Format("section_number: 0x%x", number), Format("last_section_number: 0x%x", number),
                                   Format("bouquet_descriptors_length: 0x%x (%d)", 0, 0),
-                                  Format("transport_stream_loop_length: 0x%x (%d)", 0, 0), Format("crc_32: 0x%x", 0)})
+                                  Format("transport_stream_loop_length: 0x%x (%d)", 0, 0), Format("CRC_32: 0x%x", 0)})
     tree_.InsertLine(line, section);
   tree_.SelectItem(section);
   tree_.Expand(section, ExpandCode::Expand);

@@ -160,14 +160,14 @@ std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d) {
 std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d) {
   const auto codeRate = [](int v) { return CodeText({"1/2", "2/3", "3/4", "5/6", "7/8"}, v); };
   return {CentreFrequencyLine(d.centre_frequency),
-          "band_width: " + CodeText({"8MHz", "7MHz", "6MHz", "5MHz"}, d.bandwidth()),
+          "bandwidth: " + CodeText({"8MHz", "7MHz", "6MHz", "5MHz"}, d.bandwidth()),
           Format("priority: %d", d.priority & 1),
           Format("Time_Slicing_indicator: %d", d.time_slicing_indicator & 1),
           Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator & 1),
           "constellation: " + CodeText({"QPSK", "16QAM", "64QAM"}, d.constellation()),
           "hierarchy_information: " + CodeText({"NO", "@=1", "@=2", "@=4"}, d.hierarchy()),
-          "code_rate_HPstream: " + codeRate(d.code_rate_hp()),
-          "code_rate_LPstream: " + codeRate(d.code_rate_lp()),
+          "code_rate-HP_stream: " + codeRate(d.code_rate_hp()),
+          "code_rate-LP_stream: " + codeRate(d.code_rate_lp()),
           "guard_interval: " + CodeText({"1/32", "1/16", "1/8", "1/4"}, d.guard_interval()),
           "transmission_mode: " + CodeText({"2K", "8K"}, d.transmission_mode()),
           Format("other_frequency_flag: %d", d.other_frequency_flag())};

@@ -57,7 +57,7 @@ TEST_F(NitBat, EveryDescriptorKindGetsItsRecordAndIsBuiltBackToItsBytes) {
   ExpectLines(Branch(1, Table::Nit),
               {"descriptor_tag: 0x99\n      descriptor_length(byte): 1\n      descriptor_data(hex): ab\n",
                "FEC_outer: 0xd\n", "logical_channel_number: 5\n", "logical_channel_number: 7d0\n",
-               "band_width: 6MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n"
+               "bandwidth: 6MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n"
                "          MPE-FEC_indicator: 0\n"});
   EXPECT_EQ(SectionBytesOf(Build(Table::Nit)), nit);
   EXPECT_EQ(SectionBytesOf(Build(Table::Bat)), bat);
@@ -163,7 +163,7 @@ TEST_F(NitBat, LoopsAreCutToTheWholeItemsInsideTheSectionAndBadSectionsAddNothin
                "      private_data_specifier_descriptor: the bytes do not fit, shown in hex only\n  tr"});
   ExpectLines(Branch(2, Table::Nit),
               {"  transport_stream_loop_length: 0xf\n  transport_streams:\n    transport_stream_id"
-               ": 0x7\n      original_network_id: 0x8\n      transport_descriptor_length: 0x9\n"});
+               ": 0x7\n      original_network_id: 0x8\n      transport_descriptors_length: 0x9\n"});
   ExpectLines(Branch(1, Table::Bat), {"  transport_stream_loop_length: 0xf\n"});
   tooShort[2] = 12;  // below the 13 that the fixed fields and the CRC_32 take
   std::copy(u.begin() + 1, u.end() - 4, tooLong.begin() + 1);
