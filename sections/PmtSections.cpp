@@ -46,7 +46,7 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
         if (IsCaDescriptor(tag, length))
           AddCa(tree, esList, NodeKind::PmtCaDescriptor, DescriptorAt(s, d));
         else
-          AddHexDescriptor(tree, esList, NodeKind::PmtEsDescriptor, DescriptorAt(s, d), kEsHexLines);
+          AddHexDescriptor(tree, esList, NodeKind::PmtEsDescriptor, DescriptorAt(s, d), kHexLines);
       });
     }
     at = descriptors + receivedLength;

@@ -8,6 +8,7 @@
 #include "sections/BranchQueries.h"
 #include "sections/Packets.h"
 #include "sections/SectionReader.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -49,13 +50,13 @@ void WriteOffset(const DateTime& offset, uint8_t* out) {
 
 // The lines of one region of a local_time_offset_descriptor.
 void AddRegionLines(TableTreeCtrl& tree, ItemHandle descriptor, const TotRecord& r) {
-  tree.InsertLine(std::string("country_code:") + std::string(r.country_code.data(), r.country_code.size()).c_str(),
+  tree.InsertLine(std::string("country_code: ") + std::string(r.country_code.data(), r.country_code.size()).c_str(),
                   descriptor);
-  tree.InsertLine(Format("country_region_id:0x%x", r.country_region_id), descriptor);
-  tree.InsertLine(Format("local_time_offset_polarity:0x%x", r.local_time_offset_polarity), descriptor);
-  tree.InsertLine("local_time_offset:" + FormatDateTime(r.local_time_offset, kOffsetFormat), descriptor);
-  tree.InsertLine("time_of_change:" + FormatDateTime(r.time_of_change, kDateFormat), descriptor);
-  tree.InsertLine("next_time_offset:" + FormatDateTime(r.next_time_offset, kOffsetFormat), descriptor);
+  tree.InsertLine(Format("country_region_id: 0x%x", r.country_region_id), descriptor);
+  tree.InsertLine(Format("local_time_offset_polarity: 0x%x", r.local_time_offset_polarity), descriptor);
+  tree.InsertLine("local_time_offset: " + FormatDateTime(r.local_time_offset, kOffsetFormat), descriptor);
+  tree.InsertLine("time_of_change: " + FormatDateTime(r.time_of_change, kDateFormat), descriptor);
+  tree.InsertLine("next_time_offset: " + FormatDateTime(r.next_time_offset, kOffsetFormat), descriptor);
 }
 
 // The region at `at` into the region fields of `r`.
@@ -88,8 +89,8 @@ void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecor
   const ItemHandle descriptors = tree.InsertLine("descriptors", section);
   ItemHandle descriptor = kNoItem;
   if (t.first_region) {
-    descriptor = tree.InsertLine(Format("descriptor_tag:0x%x", t.descriptor_tag), descriptors);
-    tree.InsertLine(Format("descriptor_length:0x%x", t.descriptor_length), descriptor);
+    descriptor = tree.InsertLine(Format("descriptor_tag: 0x%x", t.descriptor_tag), descriptors);
+    AddLengthLine(tree, descriptor, kDescriptorLengthLine, t.descriptor_length);
     AddRegionLines(tree, descriptor, t);
     const SectionBytes more(t.more_regions.data(), t.more_regions.size());
     for (size_t at = 0; more.Has(at, kRegionSize); at += kRegionSize) {

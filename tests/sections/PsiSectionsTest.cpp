@@ -97,7 +97,7 @@ TEST_F(PsiSections, LengthsPastTheSectionOrTheBytesKeepWhatLiesInsideAndAreWritt
   ParsePmt(Pmt("0001", "f005 0a010a 5205  02 fffe f005 520107 0a02  03 e101 ffff 0a010a"), 0x100, 2);
   EXPECT_EQ(Built(BuildPmts, 2), Pmt("0001", "f003 0a010a  02 fffe f003 520107  03 e101 f003 0a010a"));
   ExpectLines(Branch(2, Table::Pmt),
-              {"      descriptor_tag: a\n        descriptor_length(byte): 1\n        descriptor_data(hex):  a\n"
+              {"      descriptor_tag: 0xa\n        descriptor_length(byte): 1\n        descriptor_data(hex):  a\n"
                "        ISO_639_language_descriptor: the bytes do not fit, shown in hex only\n"
                "    components\n      stream_type: 0x2\n        elementary_PID: 0x1ffe (8190)\n"});
   const ItemHandle video = Find(2, Table::Pmt, NodeKind::PmtComponent);
@@ -172,9 +172,9 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
   ExpectLines(
       Branch(2, Table::Tot),
       {"  table_id: 0x73\n  section_syntax_indicator: 0x0\n  section_length: 0x33\n",
-       "    descriptor_tag:0x58\n      descriptor_length:0xd\n      country_code:CHN\n      country_region_id:0x43\n"
-       "      local_time_offset_polarity:0x1\n      local_time_offset:05:30:00\n      time_of_change:1993-10-13 "
-       "12:45:00\n      next_time_offset:10:00:00\n  CRC_32: 0xffffff\n"});
+       "    descriptor_tag: 0x58\n      descriptor_length(byte): 13\n      country_code: CHN\n      country_region_id: 0x43\n"
+       "      local_time_offset_polarity: 0x1\n      local_time_offset: 05:30:00\n      time_of_change: 1993-10-13 "
+       "12:45:00\n      next_time_offset: 10:00:00\n  CRC_32: 0xffffff\n"});
   tree.utcTime[1] = MakeDate(2024, 2, 29, 23, 59, 58);
   area.assign(188, 0xFF);
   ASSERT_TRUE(BuildTot(tree, 2, area.data(), area.size()));
@@ -209,7 +209,7 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
     ASSERT_TRUE(ParseTotSection(tree, tot.data(), tot.size(), 1));
     if (*loop == '5' && loop[1] == '8' && loop[3] == 'a')
       ExpectLines(Branch(1, Table::Tot),
-                  {"next_time_offset:10:00:00\n      country_code:DEU\n      country_region_id:0x1\n"});
+                  {"next_time_offset: 10:00:00\n      country_code: DEU\n      country_region_id: 0x1\n"});
     tree.utcTime[0] = MakeDate(2024, 2, 29, 23, 59, 58);
     area.assign(188, 0xFF);
     ASSERT_TRUE(BuildTot(tree, 1, area.data(), area.size()));

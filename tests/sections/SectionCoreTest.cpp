@@ -111,7 +111,7 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
                "program: 0x304 (772) => pid: 0x503 (1283)\n", "service_name: CANAL+\n",
                "PCR_PID: 0xa3\n        program_info_length: 0x7 (7)\n        program_info_descriptors\n",
                "stream_type: 0x1b\n            elementary_PID: 0xa3 (163)\n            ES_info_length: 0x2b",
-               "descriptor_tag: 52\n                descriptor_length (byte): 1\n",
+               "descriptor_tag: 0x52\n                descriptor_length(byte): 1\n",
                // Latin-1 without a selector, read as text code 0 reads it (CP936)
                "network_name: r\u959f" "eau num\u959e" "ique terrestre fran\u93f0" "is\n",
                "centre_frequency: 42949672950 HZ\n",
