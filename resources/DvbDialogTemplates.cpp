@@ -164,8 +164,8 @@ std::vector<DialogTemplate> MakeTemplates() {
                   ListView(4031, {{"Service_ID", 80}, {"Service_Channel", 110}, {"IsServiceVisible", 110}})}));
   t.push_back(Page(
       4038,
-      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Center Frequency:(unit 10Hz)"),
-       DropList(4022, "BandWidth:", {"8M", "7M", "6M", "5M"}), Simple(ControlKind::Check, 4049, "priority"),
+      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Centre frequency:(unit 10 Hz)"),
+       DropList(4022, "BandWidth:", {"8 MHz", "7 MHz", "6 MHz", "5 MHz"}), Simple(ControlKind::Check, 4049, "priority"),
        Simple(ControlKind::Check, 4050, "Time_Slicing_indicator"),
        Simple(ControlKind::Check, 4051, "MPE-FEC_indicator"),
        DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),

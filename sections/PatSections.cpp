@@ -28,7 +28,7 @@ int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int 
   PatSectionHeader header;
   StoreSectionFields(f, header);
   const ItemHandle section =
-      tree.InsertRecordItem("SECTION0:", kImageSection, root, MakeRecord(NodeKind::PatSection, header));
+      tree.InsertRecordItem("Section 0:", kImageSection, root, MakeRecord(NodeKind::PatSection, header));
   AddSectionFieldLines(tree, section, f, "transport_stream_id");
 
   const size_t count = PatEntryCount(s, f);

@@ -78,10 +78,10 @@ void AddTdtLines(TableTreeCtrl& tree, ItemHandle root, int syntax, int sectionLe
   tree.InsertLine("UTC_time: " + FormatDateTime(utc, kDateFormat), root);
 }
 
-// "SECTION:0" carrying `state`, its lines and the CRC_32 line; expands the branch.
+// "Section 0:" carrying `state`, its lines and the CRC_32 line; expands the branch.
 void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecord> state, const std::string& crcLine) {
   const TotRecord& t = *state;
-  const ItemHandle section = tree.InsertItem("SECTION:0", kImageLine, root);
+  const ItemHandle section = tree.InsertItem("Section 0:", kImageLine, root);
   tree.InsertLine(Format("table_id: 0x%x", t.table_id), section);
   tree.InsertLine(Format("section_syntax_indicator: 0x%x", t.section_syntax_indicator & 1), section);
   tree.InsertLine(Format("section_length: 0x%x", t.section_length.get()), section);

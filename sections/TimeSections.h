@@ -22,7 +22,7 @@ inline constexpr size_t kTotOffset = 184;
 bool ParseTdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 bool ReadTdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
-// Adds "SECTION:0" with a TotRecord and the TOT lines for the section at the start of `bytes`
+// Adds "Section 0:" with a TotRecord and the TOT lines for the section at the start of `bytes`
 // (the first region of the first descriptor in the record's fields, the further regions and
 // descriptors kept as received, each further region shown in the same lines); expands the
 // branch. False, nothing added, unless byte 0 is 0x73.

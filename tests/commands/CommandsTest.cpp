@@ -236,7 +236,7 @@ TEST_F(CommandsTest, TablesAreCreatedEmptyWhereNoneIsAndNotOnCancel) {
   runner.fills[4025] = [](Form& f) { f.SetText(4010, "16"), f.SetText(4011, "0x1"); };
   runner.fills[4015] = [](Form& f) { f.SetText(4019, "2"), f.SetText(4018, "0x3001"); };
   for (T t : {T::Pat, T::Sdt, T::Cat, T::Nit}) tree.SelectItem(tree.Root(1, t)), commands.AddNode();
-  EXPECT_EQ(tree.GetItemText(tree.GetSelectedItem()), "SECTION:2");  // the new NIT section
+  EXPECT_EQ(tree.GetItemText(tree.GetSelectedItem()), "Section 2:");  // the new NIT section
   EXPECT_TRUE(tree.IsExpanded(tree.Root(1, T::Cat)) && tree.IsExpanded(tree.ChildAt(tree.Root(1, T::Cat), 0)));
   Bytes area;
   std::string heads;  // the new sections up to their CRC_32, the NIT's section numbers left out

@@ -114,7 +114,7 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
                "descriptor_tag: 0x52\n                descriptor_length(byte): 1\n",
                // Latin-1 without a selector, read as text code 0 reads it (CP936)
                "network_name: r\u959f" "eau num\u959e" "ique terrestre fran\u93f0" "is\n",
-               "centre_frequency: 42949672950 HZ\n",
+               "centre_frequency: 42949672950 Hz\n",
                "linkage_type(byte): 0x9(9)\n          private_data\n             04 00 01 5a 00\n",
                "code_rate-HP_stream: reserved (7)\n", "bouquet_name: Tv Num\u959e" "ic\n", "descriptor_data(hex): 4a dc\n",
                "service_id: 0x304\n                service_type: 0x1\n", "UTC_time: 2007-11-23 13:25:14\n"});
