@@ -120,11 +120,11 @@ std::vector<DialogTemplate> MakeTemplates() {
   std::vector<DialogTemplate> t;
   // NIT table dialogs.
   t.push_back(Dialog(4015, "Add NIT", {Edit(4019, "Section_number:"), Edit(4018, "Network_id:")}));
-  t.push_back(Dialog(4030, "ModifyNIT",
+  t.push_back(Dialog(4030, "Modify NIT",
                      {Edit(4027, "VersionNumber:"), Edit(4028, "Network_id:"), Edit(4029, "current_next_indicator:")}));
   t.push_back(
       Dialog(4016, "Add NIT Descriptor type", {DropList(4009, "Type:", {"network_descriptors", "transport_streams"})}));
-  t.push_back(Dialog(4020, "Add TransportStream Descriptor",
+  t.push_back(Dialog(4020, "Add Transport Stream",
                      {Edit(4020, "transport_stream_id:"), Edit(4021, "original_network_id:")}));
 
   // NIT network descriptor dialog and its pages.
@@ -153,7 +153,7 @@ std::vector<DialogTemplate> MakeTemplates() {
       4036,
       {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"), Edit(4039, "orbital_position:(unit 0.1 degree)"),
        DigitsEdit(4040, "west_east_flag:"),
-       DropList(4024, "polarization:", {"linear-horizontal", "linear-vectical", "circular-left", "circular-right"}),
+       DropList(4024, "polarization:", {"linear-horizontal", "linear-vertical", "circular-left", "circular-right"}),
        DropList(4021, "Modulation:", {"not defined", "QPSK", "8PSK", "16QAM"}), Edit(4022, "Symbol_rate:(Msymbol/s)"),
        Edit(4023, "FEC_inner:")}));
   t.push_back(

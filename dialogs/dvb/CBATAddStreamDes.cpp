@@ -10,6 +10,7 @@ void CBATAddStreamDes::OnInitDialog() {
   AddPage("Other Descriptor", other_);
   AddPage("ServiceList", serviceList_);
   other_.loopMode = CBATAddUndefDes::kTransportLoop;
+  if (mode_ != Mode::Add) title = "Modify Stream Descriptor";
   if (mode_ == Mode::ModifyDescriptor) {
     other_.add = 0;
     if (BatDescriptorLoop(tree_, tree_.GetSelectedItem()) == CBATAddUndefDes::kBouquetLoop)

@@ -12,7 +12,7 @@ CNITAddNWDes::CNITAddNWDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
 void CNITAddNWDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Descriptor";
+  title = mode_ == Mode::Add ? "Add Descriptor" : "Modify Descriptor";
   AddPage("Network_name Descriptor", networkName_);
   AddPage("Network Descriptor", undef_);
   AddPage("Link_age", linkage_);

@@ -18,7 +18,7 @@ CNITAddStreamDes::CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
 void CNITAddStreamDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Stream Descriptor";
+  title = mode_ == Mode::Add ? "Add Stream Descriptor" : "Modify Stream Descriptor";
   AddPage("Cable_delivery_system_descriptor", cable_);
   AddPage("Other Descriptor", other_);
   AddPage("ServiceList", serviceList_);

@@ -9,7 +9,7 @@ namespace quorvelin {
 void CNITAddTranStream::OnInitDialog() {
   Form::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add TransportStream Descriptor";
+  title = "Add Transport Stream";
 }
 
 bool CNITAddTranStream::OnOK() {

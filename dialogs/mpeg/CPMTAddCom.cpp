@@ -15,7 +15,7 @@ CPMTAddCom::CPMTAddCom(TableTreeCtrl& tree, Ui& ui, bool add) : Form(kTemplate, 
 void CPMTAddCom::OnInitDialog() {
   Form::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Compenents";
+  title = add_ ? "Add Components" : "Modify Component";
   if (add_) return;
   if (const auto* c = SelectedPayload<PmtComponent>(tree_, NodeKind::PmtComponent)) {
     SetText(kStreamType, Format("0x%x", c->stream_type));

@@ -22,7 +22,7 @@ CSDTAddDesc::CSDTAddDesc(TableTreeCtrl& tree, Ui& ui, Mode mode)
 void CSDTAddDesc::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Descriptor";
+  title = mode_ == Mode::Add ? "Add Descriptor" : "Modify Descriptor";
   AddPage("Service Descriptor", service_);
   AddPage("Other Descriptor", other_);
   AddPage("Link_age", linkage_);

@@ -1,13 +1,22 @@
 // The PAT, PMT, CAT, SDT, id, channel and time dialogs.
 #include <cstdlib>
 #include <ctime>
+#include <tuple>
+#include <vector>
 
 #include "MpegFixture.h"
+#include "dialogs/dvb/CBATAddBouquetDes.h"
+#include "dialogs/dvb/CBATAddStreamDes.h"
+#include "dialogs/dvb/CDlgModifyNIT.h"
 #include "dialogs/dvb/CDlgNITLinkage.h"
+#include "dialogs/dvb/CNITAddNWDes.h"
+#include "dialogs/dvb/CNITAddStreamDes.h"
+#include "dialogs/dvb/CNITAddTranStream.h"
 #include "dialogs/mpeg/CCATAddDes1.h"
 #include "dialogs/mpeg/CDlgModifyPmtSection.h"
 #include "dialogs/mpeg/CDlgModifySdtSection.h"
 #include "dialogs/mpeg/CDlgModifyTOT.h"
+#include "dialogs/mpeg/CDlgModifyTranIDNetworkID.h"
 #include "dialogs/mpeg/CDlgModifyTransID.h"
 #include "dialogs/mpeg/CPATAdd.h"
 #include "dialogs/mpeg/CPATAddPrg.h"
@@ -318,6 +327,40 @@ TEST(MpegDialogs, TotStateOfTheDialogIsWhatTheTotCarries) {
   CDlgModifyTOT port1(single.tree, single.ui, single.tree.Root(1, Table::Tot), utcA, utcB);
   EXPECT_TRUE(RunOk(port1, -1, {{tot::kCountryCode, "CHN"}}));
   EXPECT_EQ(port1.state.utc_time, TotRecord{}.utc_time);
+}
+
+
+// Every dialog's caption says what it does, Add or Modify, and its first button reads "OK".
+TEST(MpegDialogs, CaptionsSayWhatTheDialogDoes) {
+  using NS = CNITAddStreamDes;
+  const std::vector<std::tuple<Where, Factory, const char*>> rows = {
+      {kPrograms, Make<CPATAddPrg>(true), "Add Program"},
+      {{K::PatProgram}, Make<CPATAddPrg>(false), "Modify Program"},
+      {kPat, Make<CDlgModifyTransID>(), "Modify PAT Section"},
+      {kPmt, Make<CDlgModifyPmtSection>(), "Modify PMT Section"},
+      {kComponents, Make<CPMTAddCom>(true), "Add Components"},
+      {kVideo, Make<CPMTAddCom>(false), "Modify Component"},
+      {kSdt, Make<CDlgModifySdtSection>(), "Modify SDT Section"},
+      {{K::SdtServiceDescriptor}, Make<CSDTAddDesc>(CSDTAddDesc::Mode::ModifyService), "Modify Descriptor"},
+      {{K::NitSection}, Make<CDlgModifyNIT>(), "Modify NIT"},
+      {{K::NitTransportStreamList}, Make<CNITAddTranStream>(), "Add Transport Stream"},
+      {{K::NitTransportStream}, Make<CDlgModifyTranIDNetworkID>(), "Modify transport_stream_id and original_network_id"},
+      {{K::NitNetworkName}, Make<CNITAddNWDes>(CNITAddNWDes::Mode::ModifyName), "Modify Descriptor"},
+      {{K::NitTransportStream}, Make<NS>(NS::Mode::Add), "Add Stream Descriptor"},
+      {{K::NitCableDelivery}, Make<NS>(NS::Mode::ModifyCable), "Modify Stream Descriptor"},
+      {{K::BatBouquetName}, Make<CBATAddBouquetDes>(CBATAddBouquetDes::Mode::ModifyName), "Modify Descriptor"},
+      {{K::BatServiceList}, Make<CBATAddStreamDes>(CBATAddStreamDes::Mode::ModifyServiceList),
+       "Modify Stream Descriptor"},
+      {kPat, Tot(), "Modify TOT"},
+      {kPat, [](MpegTree& t) { return std::make_unique<CSetChannel>(t.tree, t.ui, 5); }, "Set Channel"},
+      {kPat, [](MpegTree& t) { return std::make_unique<CTDTModifyTime>(t.ui, DateTime{}, 1); }, "Modify TDT"}};
+  for (const auto& [where, make, caption] : rows) {
+    MpegTree t(true);
+    t.Select(where);
+    const std::unique_ptr<Form> dialog = make(t);
+    dialog->OnInitDialog();
+    EXPECT_EQ(dialog->title + " / " + (dialog->okText.empty() ? "OK" : dialog->okText), caption + std::string(" / OK"));
+  }
 }
 
 }  // namespace

@@ -227,7 +227,7 @@ class EditorWindowTest : public QObject {
       QCOMPARE(d.focusWidget(), pid);
       QCOMPARE(e.Held(), before);
       QTest::keyClicks(pid, QStringLiteral("0x100"));
-      test::ClickButton(d, QStringLiteral("Ok"));
+      test::ClickButton(d, QStringLiteral("OK"));
     });
     script.Then([&](QDialog& box) {
       QCOMPARE(test::MessageText(box), QStringLiteral("ProgramPID can not be null!"));
