@@ -23,9 +23,9 @@ void CSDTAddDesc::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
   title = mode_ == Mode::Add ? "Add Descriptor" : "Modify Descriptor";
-  AddPage("Service Descriptor", service_);
+  AddPage("service_descriptor", service_);
   AddPage("Other Descriptor", other_);
-  AddPage("Link_age", linkage_);
+  AddPage("linkage_descriptor", linkage_);
   if (mode_ == Mode::ModifyService) {
     replaced_ = DescriptorToReplace(tree_, tree_.GetSelectedItem(), NodeKind::SdtServiceDescriptor);
     if (replaced_) service_.SetReplaced(*replaced_);
