@@ -66,8 +66,8 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
   const uint16_t infoLength = header.program_info_length.get();
 
   const ItemHandle program =
-      tree.InsertRecordItem(Format("program: 0x%x (%d) => pid: 0x%x (%d)", f.id, f.id, pmtPid, pmtPid), kImageProgram,
-                            tree.Root(port, Table::Pmt), MakeHolder(NodeKind::PmtProgram));
+      tree.InsertRecordItem(Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", f.id, f.id, pmtPid, pmtPid),
+                            kImageProgram, tree.Root(port, Table::Pmt), MakeHolder(NodeKind::PmtProgram));
   const ItemHandle section = tree.InsertRecordItem(Format("Section %d:", sectionIndex), kImageSection, program,
                                                    MakeRecord(NodeKind::PmtSection, header));
   AddSectionFieldLines(tree, section, f, "program_number");

@@ -100,13 +100,15 @@ void NewService(MpegTree& t) {
 TEST(MpegDialogs, Edits) {
   const Edit edits[] = {
       {kPrograms, Make<CPATAddPrg>(true), -1, Program("0x700", "0x700"), Table::Pat, "+700/700",
-       "-programs:8 * | +programs:9 | +program_number: 0x700 (1792) => pid: 0x700 (1792) *"},
+       "-programs:8 * | +programs:9 | +program_number: 0x700 (1792) => PID: 0x700 (1792) *"},
       {{K::PatProgram, 1}, Make<CPATAddPrg>(false), -1, Program("0x401", "0x1fff"), Table::Pat, "-401/6e | +401/1fff",
-       "-program_number: 0x401 (1025) => pid: 0x6e (110) * | +program_number: 0x401 (1025) => pid: 0x1fff (8191) *"},
+       "-program_number: 0x401 (1025) => PID: 0x6e (110) * | +program_number: 0x401 (1025) => PID: 0x1fff (8191) *"},
       // the PMT of the program on the same port follows; its section lines stay
       {{K::PatProgram, 0, 2}, Make<CPATAddPrg>(false), -1, Program("0x305", "0x600"), Table::Pmt,
        "-pid=503 | -program=304 v=1 pcr=201 | +pid=600 | +program=305 v=1 pcr=201",
-       "...+program_number: 0x305 (773) => pid: 0x600 (1536) * | ...+program: 0x305 (773) => pid: 0x600 (1536) #4", 0,
+       "...+program_number: 0x305 (773) => PID: 0x600 (1536) * | "
+       "...+program_number: 0x305 (773) => PID: 0x600 (1536) #4",
+       0,
        PmtInPortB},
       // the PAT goes out with the transport_stream_id the dialog gave it, whatever the SDT's
       {kPat, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "1000"}}, Table::Pat,
@@ -115,7 +117,7 @@ TEST(MpegDialogs, Edits) {
       {kSdt, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "0x1000"}}, Table::Sdt,
        "-ts=3 on=20fa v=2 | +ts=1000 on=20fa v=2"},
       {kPmtRoot, Make<CPMTAddPrg>(), -1, PmtProgram("0x401", "0x1ff"), Table::Pmt, "+pid=6e | +program=401 v=1 pcr=1ff",
-       "...+program: 0x401 (1025) => pid: 0x6e (110) #4 | +Section 0: #5 + * | ...+program_number: 0x401 | "
+       "...+program_number: 0x401 (1025) => PID: 0x6e (110) #4 | +Section 0: #5 + * | ...+program_number: 0x401 | "
        "+version_number: 0x1 | +current_next_indicator: 0x1 | +section_number: 0x0 | "
        "+last_section_number: 0x0 | +PCR_PID: 0x1ff | +program_info_length: 0x0 (0) | +CRC_32: 0x0"},
       // a new section gets each heading right after its line
@@ -344,7 +346,8 @@ TEST(MpegDialogs, CaptionsSayWhatTheDialogDoes) {
       {{K::SdtServiceDescriptor}, Make<CSDTAddDesc>(CSDTAddDesc::Mode::ModifyService), "Modify Descriptor"},
       {{K::NitSection}, Make<CDlgModifyNIT>(), "Modify NIT"},
       {{K::NitTransportStreamList}, Make<CNITAddTranStream>(), "Add Transport Stream"},
-      {{K::NitTransportStream}, Make<CDlgModifyTranIDNetworkID>(), "Modify transport_stream_id and original_network_id"},
+      {{K::NitTransportStream}, Make<CDlgModifyTranIDNetworkID>(),
+       "Modify transport_stream_id and original_network_id"},
       {{K::NitNetworkName}, Make<CNITAddNWDes>(CNITAddNWDes::Mode::ModifyName), "Modify Descriptor"},
       {{K::NitTransportStream}, Make<NS>(NS::Mode::Add), "Add Stream Descriptor"},
       {{K::NitCableDelivery}, Make<NS>(NS::Mode::ModifyCable), "Modify Stream Descriptor"},

@@ -237,7 +237,7 @@ class EditorWindowTest : public QObject {
     e.Choose(list, "Add Data");
     QVERIFY(script.Done());
     const ItemHandle added = e.Tree().ChildAt(list, programs);
-    QCOMPARE(e.Tree().GetItemText(added), std::string("program_number: 0x10 (16) => pid: 0x100 (256)"));
+    QCOMPARE(e.Tree().GetItemText(added), std::string("program_number: 0x10 (16) => PID: 0x100 (256)"));
     QCOMPARE(e.View().currentIndex(), e.editor->Model().IndexOf(added));
   }
 

@@ -41,7 +41,7 @@ class PsiSections : public SectionTest {
 
 TEST_F(PsiSections, PatIsWrittenWithItsOwnTransportStreamIdAndUpTo42Programs) {
   ASSERT_EQ(ParsePat(Pat("1234 fffe")), 1);
-  ExpectLines(Branch(1, Table::Pat), {"  programs:1\n    program_number: 0x1234 (4660) => pid: 0x1ffe (8190)\n"});
+  ExpectLines(Branch(1, Table::Pat), {"  programs:1\n    program_number: 0x1234 (4660) => PID: 0x1ffe (8190)\n"});
   SdtSectionHeader sdt;  // another transport_stream_id in the port's SDT changes nothing
   sdt.transport_stream_id = 0x5678;
   tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(1, Table::Sdt), MakeRecord(NodeKind::SdtSection, sdt));
@@ -121,7 +121,7 @@ TEST_F(PsiSections, SharedPmtPidsAreReadByProgramIndexAndEachProgramItemFillsIts
   ASSERT_TRUE(ReadPmts(tree, device, 1, 2));
   ASSERT_EQ(device.requests.size(), 3u);
   EXPECT_EQ(device.requests[0].selector << 8 | device.requests[1].selector << 4 | device.requests[2].selector, 0x112);
-  ExpectLines(Branch(1, Table::Pmt), {"program: 0x1 (1) => pid: 0x100 (256)\n  Section 1:\n",
+  ExpectLines(Branch(1, Table::Pmt), {"program_number: 0x1 (1) => PID: 0x100 (256)\n  Section 1:\n",
                                       "    program_info_length: 0x0 (0)\n    components\n    CRC_32: 0x"});
   EXPECT_EQ(Branch(1, Table::Pmt).find("program_info_descriptors"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size("cache/quorvelin/tables/pmt1.bin"), kPmtReadBuffer);

@@ -105,10 +105,10 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
   ASSERT_TRUE(ReadTdt(tree, device, 2) && ReadTot(tree, device, 2));
   EXPECT_EQ(FormatDateTime(tree.utcTime[0], "%H:%M:%S"), "13:25:03");  // the TDT's time, whichever port was read
   ExpectLines(DumpTree(tree),
-              {"programs:8\n        program_number: 0x0 (0) => pid: 0x10 (16)\n",
+              {"programs:8\n        program_number: 0x0 (0) => PID: 0x10 (16)\n",
                "descriptor_length: 0x11\n          descriptor_data\n",
                "CA_system_ID: 0x100\n            CA_PID: 0xc1\n            descriptor_data(hex): 03 e0 c2",
-               "program: 0x304 (772) => pid: 0x503 (1283)\n", "service_name: CANAL+\n",
+               "program_number: 0x304 (772) => PID: 0x503 (1283)\n", "service_name: CANAL+\n",
                "PCR_PID: 0xa3\n        program_info_length: 0x7 (7)\n        program_info_descriptors\n",
                "stream_type: 0x1b\n            elementary_PID: 0xa3 (163)\n            ES_info_length: 0x2b",
                "descriptor_tag: 0x52\n                descriptor_length(byte): 1\n",
