@@ -79,8 +79,8 @@ TEST_F(SectionTest, DvbpsiGeneratesANitThatIsShownAndBuiltBack) {
        "code_rate-HP_stream: 5/6\n          code_rate-LP_stream: 7/8\n          guard_interval: 1/8\n          "
        "transmission_mode: 2K\n          other_frequency_flag: 1\n        descriptor_tag: 0x83 =>logical_channel_"
        "number_descriptor\n          descriptor_length(byte): 8\n          Service_list\n            service_id: "
-       "0x1\n            is_service_visible: TRUE\n            logical_channel_number: 5\n          Service_list\n  "
-       "          service_id: 0x2\n            is_service_visible: FALSE\n            logical_channel_number: 3ff\n"});
+       "0x1\n            is_service_visible: TRUE\n            logical_channel_number: 0x5\n          Service_list\n  "
+       "          service_id: 0x2\n            is_service_visible: FALSE\n            logical_channel_number: 0x3ff\n"});
   // The builders write reserved bits as ones, where libdvbpsi leaves some unset: byte 1, the cable
   // delivery descriptor's bytes 4 and 5, the terrestrial one's bytes 4 (its low two bits) and 7 to 10.
   bytes[1] |= 0x70, bytes[24] = 0xFF, bytes[25] |= 0xF0, bytes[50] |= 0x03;

@@ -56,7 +56,7 @@ TEST_F(NitBat, EveryDescriptorKindGetsItsRecordAndIsBuiltBackToItsBytes) {
   EXPECT_EQ(Kinds(Table::Bat, K::BatTransportDescriptorList), (std::vector<K>{K::BatDescriptor, K::BatServiceList}));
   ExpectLines(Branch(1, Table::Nit),
               {"descriptor_tag: 0x99\n      descriptor_length(byte): 1\n      descriptor_data(hex): ab\n",
-               "FEC_outer: 0xd\n", "logical_channel_number: 5\n", "logical_channel_number: 7d0\n",
+               "FEC_outer: 0xd\n", "logical_channel_number: 0x5\n", "logical_channel_number: 0x7d0\n",
                "bandwidth: 6 MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n"
                "          MPE-FEC_indicator: 0\n"});
   EXPECT_EQ(SectionBytesOf(Build(Table::Nit)), nit);
