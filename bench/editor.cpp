@@ -92,7 +92,7 @@ void ExpandAll(TableTreeCtrl& tree, ItemHandle parent) {
 // A BAT section whose transport stream holder carries `items` items below it.
 ItemHandle LargeStreamList(TableTreeCtrl& tree, size_t items) {
   const ItemHandle root = tree.Root(1, Table::Bat);
-  const ItemHandle section = tree.InsertRecordItem("SECTION:0", kImageLine, root,
+  const ItemHandle section = tree.InsertRecordItem("Section 0:", kImageLine, root,
                                                    MakeRecord(NodeKind::BatSection, LoopSectionHeader{}));
   tree.InsertLine("transport_stream_loop_length: 0x0", section);
   const ItemHandle list = tree.InsertRecordItem("transport_streams:", kImageLine, section,

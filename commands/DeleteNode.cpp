@@ -58,21 +58,21 @@ void FixLengths(TableTreeCtrl& tree, ItemHandle item, K kind) {
       if (parentKind == K::PmtProgramInfoList)
         GrowLoop(tree, parent, -size, "program_info_length: 0x%x");
       else if (parentKind == K::PmtEsDescriptorList)
-        GrowLoop(tree, parent, -size, "es_info_length: 0x%x");
+        GrowLoop(tree, parent, -size, "ES_info_length: 0x%x");
       break;
     case K::PmtProgramInfoList:
       GrowLoop(tree, item, -sum, kProgramInfoLengthLine);
       break;
     case K::PmtEsDescriptorList:
-      GrowLoop(tree, item, -sum, "es_info_length: 0x%x");
+      GrowLoop(tree, item, -sum, "ES_info_length: 0x%x");
       break;
     case K::SdtServiceDescriptor:
     case K::SdtDescriptor:
     case K::SdtLinkageDescriptor:
-      if (parentKind == K::SdtServiceDescriptorList) GrowLoop(tree, parent, -size, "descriptor_loop_length: 0x%x");
+      if (parentKind == K::SdtServiceDescriptorList) GrowLoop(tree, parent, -size, kServiceLoopLengthLine);
       break;
     case K::SdtServiceDescriptorList:
-      GrowLoop(tree, item, -sum, "descriptor_loop_length: 0x%x");
+      GrowLoop(tree, item, -sum, kServiceLoopLengthLine);
       break;
     case K::NitNetworkName:
     case K::NitNetworkDescriptor:
@@ -97,7 +97,7 @@ void FixLengths(TableTreeCtrl& tree, ItemHandle item, K kind) {
       GrowLoop(tree, parent, -size, kTransportStreamLoopLengthLine);
       break;
     case K::NitTransportDescriptorList:
-      SetLoop(tree, item, 0, "transport_descriptors: 0x%x");
+      SetLoop(tree, item, 0, kTransportDescriptorsLengthLine);
       GrowLoop(tree, tree.GetParentItem(parent), -sum, kTransportStreamLoopLengthLine);
       break;
     case K::NitTransportDescriptor:

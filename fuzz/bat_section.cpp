@@ -4,6 +4,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quorvelin::fuzzing::CheckRebuild(quorvelin::Table::Bat, data, size, quorvelin::ParseBatSection, quorvelin::BuildBat,
-                                   {"SectionNumber: ", "section_length: ", "section_number: ", "crc_32: "});
+                                   {"Section ", "section_length: ", "section_number: ", "CRC_32: "});
   return 0;
 }

@@ -4,6 +4,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quorvelin::fuzzing::CheckRebuild(quorvelin::Table::Nit, data, size, quorvelin::ParseNitSection, quorvelin::BuildNit,
-                                   {"section_length: ", "last_section_number: ", "crc_32: "});
+                                   {"section_length: ", "last_section_number: ", "CRC_32: "});
   return 0;
 }

@@ -120,11 +120,11 @@ std::vector<DialogTemplate> MakeTemplates() {
   std::vector<DialogTemplate> t;
   // NIT table dialogs.
   t.push_back(Dialog(4015, "Add NIT", {Edit(4019, "Section_number:"), Edit(4018, "Network_id:")}));
-  t.push_back(Dialog(4030, "ModifyNIT",
+  t.push_back(Dialog(4030, "Modify NIT",
                      {Edit(4027, "VersionNumber:"), Edit(4028, "Network_id:"), Edit(4029, "current_next_indicator:")}));
   t.push_back(
       Dialog(4016, "Add NIT Descriptor type", {DropList(4009, "Type:", {"network_descriptors", "transport_streams"})}));
-  t.push_back(Dialog(4020, "Add TransportStream Descriptor",
+  t.push_back(Dialog(4020, "Add Transport Stream",
                      {Edit(4020, "transport_stream_id:"), Edit(4021, "original_network_id:")}));
 
   // NIT network descriptor dialog and its pages.
@@ -153,7 +153,7 @@ std::vector<DialogTemplate> MakeTemplates() {
       4036,
       {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"), Edit(4039, "orbital_position:(unit 0.1 degree)"),
        DigitsEdit(4040, "west_east_flag:"),
-       DropList(4024, "polarization:", {"linear-horizontal", "linear-vectical", "circular-left", "circular-right"}),
+       DropList(4024, "polarization:", {"linear-horizontal", "linear-vertical", "circular-left", "circular-right"}),
        DropList(4021, "Modulation:", {"not defined", "QPSK", "8PSK", "16QAM"}), Edit(4022, "Symbol_rate:(Msymbol/s)"),
        Edit(4023, "FEC_inner:")}));
   t.push_back(
@@ -164,13 +164,13 @@ std::vector<DialogTemplate> MakeTemplates() {
                   ListView(4031, {{"Service_ID", 80}, {"Service_Channel", 110}, {"IsServiceVisible", 110}})}));
   t.push_back(Page(
       4038,
-      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Center Frequency:(unit 10Hz)"),
-       DropList(4022, "BandWidth:", {"8M", "7M", "6M", "5M"}), Simple(ControlKind::Check, 4049, "priority"),
+      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Centre frequency:(unit 10 Hz)"),
+       DropList(4022, "BandWidth:", {"8 MHz", "7 MHz", "6 MHz", "5 MHz"}), Simple(ControlKind::Check, 4049, "priority"),
        Simple(ControlKind::Check, 4050, "Time_Slicing_indicator"),
        Simple(ControlKind::Check, 4051, "MPE-FEC_indicator"),
        DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
        DropList(4042, "Hierarchy_information:", {"NO", "@=1", "@=2", "@=4"}),
-       DropList(4043, "code_rate_HPstream:", CodeRates()), DropList(4046, "code_rate_LPstream:", CodeRates()),
+       DropList(4043, "code_rate-HP_stream:", CodeRates()), DropList(4046, "code_rate-LP_stream:", CodeRates()),
        DropList(4044, "Guard Interval:", {"1/32", "1/16", "1/8", "1/4"}),
        DropList(4045, "TransmissionMode:", {"2K", "8K"}), Simple(ControlKind::Check, 4047, "other_frequency_flag")}));
 

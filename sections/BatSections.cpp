@@ -46,7 +46,7 @@ BuildResult BuildBatSection(TableTreeCtrl& tree, ItemHandle section, int section
 }  // namespace
 
 std::string BatSectionText(const LoopSectionHeader& h) {
-  return Format("SectionNumber: 0x%x,BouquetID:0x%x,version_number:0x%x", h.section_number, h.id, h.version_number);
+  return Format("Section %d: bouquet_id: 0x%x, version_number: 0x%x", h.section_number, h.id, h.version_number);
 }
 
 bool ParseBatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port) {

@@ -16,7 +16,7 @@ namespace quorvelin {
 inline constexpr size_t kBatBufferSize = kBatReadBuffer;
 inline constexpr const char* kBatDumpName = "bat.bin";
 
-// The text of a BAT section's item ("SectionNumber: 0x0,BouquetID:0x1,version_number:0x2").
+// The text of a BAT section's item ("Section 0: bouquet_id: 0x1, version_number: 0x2").
 std::string BatSectionText(const LoopSectionHeader& h);
 
 // Adds the branch of the section at the start of `bytes`; false (nothing added) when byte 0 is

@@ -22,7 +22,7 @@ bool ParseCatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   CatSectionHeader header;
   StoreSectionFields(f, header);
   const ItemHandle section =
-      tree.InsertRecordItem("SECTION:0", kImageLine, root, MakeRecord(NodeKind::CatSection, header));
+      tree.InsertRecordItem("Section 0:", kImageLine, root, MakeRecord(NodeKind::CatSection, header));
   AddSectionFieldLines(tree, section, f, nullptr);
   if (f.section_length > 9) {
     const ItemHandle list =

@@ -10,8 +10,8 @@
 
 namespace quorvelin {
 
-// Adds the CAT branch ("SECTION:0", header lines without identifier, "descriptors" with one
-// CA_descriptor each when section_length > 9, "crc_32") for the section at the start of
+// Adds the CAT branch ("Section 0:", header lines without identifier, "descriptors" with one
+// CA_descriptor each when section_length > 9, "CRC_32") for the section at the start of
 // `bytes`. False, nothing added, when byte 0 is not 0x01.
 bool ParseCatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 // Reads the port's CAT through the exchange and parses it.

@@ -26,7 +26,7 @@ Header HeaderFrom(const SectionFields& f) {
 }
 
 void Finish(TableTreeCtrl& tree, ItemHandle root, ItemHandle section) {
-  tree.InsertLine("crc_32: 0x0", section);
+  tree.InsertLine("CRC_32: 0x0", section);
   tree.Expand(root, ExpandCode::Expand);
   tree.Expand(section, ExpandCode::Expand);
 }
@@ -37,7 +37,7 @@ void InsertNewPatSection(TableTreeCtrl& tree, ItemHandle root, uint16_t transpor
   const SectionFields f = NewSectionFields(kPatTableId, transportStreamId, 1);
   const auto h = HeaderFrom<PatSectionHeader>(f);
   const ItemHandle section =
-      tree.InsertRecordItem("SECTION0:", kImageSection, root, MakeRecord(NodeKind::PatSection, h));
+      tree.InsertRecordItem("Section 0:", kImageSection, root, MakeRecord(NodeKind::PatSection, h));
   AddSectionFieldLines(tree, section, f, "transport_stream_id");
   tree.InsertRecordItem("programs:0", kImageLine, section, MakeHolder(NodeKind::PatProgramList));
   Finish(tree, root, section);
@@ -49,7 +49,7 @@ void InsertNewSdtSection(TableTreeCtrl& tree, ItemHandle root, uint16_t transpor
   auto h = HeaderFrom<SdtSectionHeader>(f);
   h.original_network_id = originalNetworkId;
   const ItemHandle section =
-      tree.InsertRecordItem("SECTION0:", kImageSection, root, MakeRecord(NodeKind::SdtSection, h));
+      tree.InsertRecordItem("Section 0:", kImageSection, root, MakeRecord(NodeKind::SdtSection, h));
   AddSectionFieldLines(tree, section, f, "transport_stream_id");
   tree.InsertLine(Format("original_network_id: 0x%x", originalNetworkId), section);
   tree.InsertRecordItem("services", kImageLine, section, MakeHolder(NodeKind::SdtServiceList));
@@ -59,7 +59,7 @@ void InsertNewSdtSection(TableTreeCtrl& tree, ItemHandle root, uint16_t transpor
 void InsertNewCatSection(TableTreeCtrl& tree, ItemHandle root) {
   const SectionFields f = NewSectionFields(kCatTableId, 0, 0);
   const auto h = HeaderFrom<CatSectionHeader>(f);
-  const ItemHandle section = tree.InsertRecordItem("SECTION:0", kImageLine, root, MakeRecord(NodeKind::CatSection, h));
+  const ItemHandle section = tree.InsertRecordItem("Section 0:", kImageLine, root, MakeRecord(NodeKind::CatSection, h));
   AddSectionFieldLines(tree, section, f, nullptr);
   Finish(tree, root, section);
 }
@@ -68,7 +68,7 @@ void InsertNewNitSection(TableTreeCtrl& tree, ItemHandle root, uint16_t networkI
   SectionFields f = NewSectionFields(kNitTableId, networkId, 0);
   f.section_number = sectionNumber;
   const auto h = HeaderFrom<LoopSectionHeader>(f);
-  const ItemHandle section = tree.InsertRecordItem(Format("SECTION:%d", sectionNumber), kImageLine, root,
+  const ItemHandle section = tree.InsertRecordItem(Format("Section %d:", sectionNumber), kImageLine, root,
                                                    MakeRecord(NodeKind::NitSection, h));
   AddSectionFieldLines(tree, section, f, "network_id");
   tree.InsertLine("network_descriptors_length: 0x0", section);

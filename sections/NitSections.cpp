@@ -55,7 +55,7 @@ void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const Descri
   if (!AddDelivery(tree, holder, d)) AddHexDescriptor(tree, holder, NodeKind::NitTransportDescriptor, d, kHexLines);
 }
 
-std::string NitSectionText(const LoopSectionHeader& h) { return Format("SECTION:%d", h.section_number); }
+std::string NitSectionText(const LoopSectionHeader& h) { return Format("Section %d:", h.section_number); }
 
 const LoopParser kNitParser{&kNitFamily, NitSectionText, AddNetworkDescriptor, AddTransportDescriptor};
 

@@ -19,7 +19,7 @@ namespace quorvelin {
 inline constexpr size_t kNitBufferSize = kTableReadBuffer;
 inline constexpr const char* kNitDumpName = "nit.bin";
 
-// Adds the "SECTION:%d" branch of the section at the start of `bytes`; false (nothing added) when
+// Adds the "Section %d:" branch of the section at the start of `bytes`; false (nothing added) when
 // byte 0 is not 0x40, the section does not fit the bytes given or the 1024-byte parse buffer.
 bool ParseNitSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 

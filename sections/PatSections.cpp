@@ -28,7 +28,7 @@ int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int 
   PatSectionHeader header;
   StoreSectionFields(f, header);
   const ItemHandle section =
-      tree.InsertRecordItem("SECTION0:", kImageSection, root, MakeRecord(NodeKind::PatSection, header));
+      tree.InsertRecordItem("Section 0:", kImageSection, root, MakeRecord(NodeKind::PatSection, header));
   AddSectionFieldLines(tree, section, f, "transport_stream_id");
 
   const size_t count = PatEntryCount(s, f);
@@ -40,7 +40,7 @@ int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int 
     entry.program_number = s.U16(at);
     entry.pid.set(s.U13(at + 2));
     const int pid = entry.pid.get();
-    tree.InsertRecordItem(Format("program_number: 0x%x (%d) => pid: 0x%x (%d)", entry.program_number,
+    tree.InsertRecordItem(Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", entry.program_number,
                                  entry.program_number, pid, pid),
                           kImageLine, list, MakeRecord(NodeKind::PatProgram, entry));
   }

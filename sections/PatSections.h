@@ -12,8 +12,8 @@ namespace quorvelin {
 
 inline constexpr size_t kPsiReadBuffer = kTableReadBuffer;  // PAT and CAT reads
 
-// Adds the PAT branch ("SECTION0:", header lines, "programs:%d" with one line per entry,
-// "crc_32") for the section at the start of `bytes`. Returns the number of entries; 0 and
+// Adds the PAT branch ("Section 0:", header lines, "programs:%d" with one line per entry,
+// "CRC_32") for the section at the start of `bytes`. Returns the number of entries; 0 and
 // nothing added when byte 0 is not 0x00 or bytes 1 to 3 are all 0.
 int ParsePatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 // Reads the port's PAT through the exchange and adds its branch; 0 when the read fails.

@@ -35,9 +35,9 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
     c.es_info_length.set(WholeDescriptorsLength(s, descriptors, receivedLength, loopEnd));
     const uint16_t pid = c.elementary_pid.get();
     const uint16_t esInfoLength = c.es_info_length.get();
-    const ItemHandle item = tree.InsertRecordItem(Format("stream type: %2x", c.stream_type), ComponentImage(c.stream_type),
+    const ItemHandle item = tree.InsertRecordItem(Format("stream_type: 0x%x", c.stream_type), ComponentImage(c.stream_type),
                                                   list, MakeRecord(NodeKind::PmtComponent, c));
-    tree.InsertLine(Format("elementary_pid: 0x%x (%d)", pid, pid), item);
+    tree.InsertLine(Format("elementary_PID: 0x%x (%d)", pid, pid), item);
     AddLengthLine(tree, item, kEsInfoLengthLine, esInfoLength);
     if (esInfoLength != 0) {
       const ItemHandle esList =
@@ -46,7 +46,7 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
         if (IsCaDescriptor(tag, length))
           AddCa(tree, esList, NodeKind::PmtCaDescriptor, DescriptorAt(s, d));
         else
-          AddHexDescriptor(tree, esList, NodeKind::PmtEsDescriptor, DescriptorAt(s, d), kEsHexLines);
+          AddHexDescriptor(tree, esList, NodeKind::PmtEsDescriptor, DescriptorAt(s, d), kHexLines);
       });
     }
     at = descriptors + receivedLength;
@@ -66,12 +66,12 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
   const uint16_t infoLength = header.program_info_length.get();
 
   const ItemHandle program =
-      tree.InsertRecordItem(Format("program: 0x%x (%d) => pid: 0x%x (%d)", f.id, f.id, pmtPid, pmtPid), kImageProgram,
-                            tree.Root(port, Table::Pmt), MakeHolder(NodeKind::PmtProgram));
+      tree.InsertRecordItem(Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", f.id, f.id, pmtPid, pmtPid),
+                            kImageProgram, tree.Root(port, Table::Pmt), MakeHolder(NodeKind::PmtProgram));
   const ItemHandle section = tree.InsertRecordItem(Format("Section %d:", sectionIndex), kImageSection, program,
                                                    MakeRecord(NodeKind::PmtSection, header));
   AddSectionFieldLines(tree, section, f, "program_number");
-  tree.InsertLine(Format("pcr_pid: 0x%x", pcrPid), section);
+  tree.InsertLine(Format("PCR_PID: 0x%x", pcrPid), section);
   AddLengthLine(tree, section, kProgramInfoLengthLine, infoLength);
   if (infoLength != 0) {
     const ItemHandle list = tree.InsertRecordItem("program_info_descriptors", kImageLine, section,

@@ -27,7 +27,7 @@ struct PmtReadState {
 };
 
 // Walks the sections of one receive of a program's PMT (`bytes` from offset 0) and adds one
-// program item ("program: ... => pid: ...") with its "Section %d:" branch per section. The walk
+// program item ("program_number: ... => PID: ...") with its "Section %d:" branch per section. The walk
 // stops at a byte that is not 0x02, at offset 188, or at a section (program_number and
 // section_number) seen before; sections whose program_number or section_length is 0 are passed
 // over. Returns the number of sections added.

@@ -51,9 +51,9 @@ size_t AddService(TableTreeCtrl& tree, ItemHandle services, const SectionBytes& 
   const ItemHandle item =
       tree.InsertRecordItem(Format("service_id: 0x%04x (%d)", shown.service_id, shown.service_id), kImageLine, services,
                             MakeRecord(NodeKind::SdtService, service));
-  tree.InsertLine(Format("eit_schedule_flag: 0x%x", shown.eit_schedule()), item);
-  tree.InsertLine(Format("eit_present_following_flag: 0x%x", shown.eit_present_following()), item);
-  tree.InsertLine(Format("runing_status: 0x%x", shown.running_status()), item);
+  tree.InsertLine(Format("EIT_schedule_flag: 0x%x", shown.eit_schedule()), item);
+  tree.InsertLine(Format("EIT_present_following_flag: 0x%x", shown.eit_present_following()), item);
+  tree.InsertLine(Format("running_status: 0x%x", shown.running_status()), item);
   tree.InsertLine(Format("free_CA_mode: 0x%x", shown.free_ca_mode()), item);
   AddLengthLine(tree, item, kServiceLoopLengthLine, loopLength);
   if (loopLength != 0) AddServiceDescriptors(tree, item, s, descriptors, descriptors + loopLength);

@@ -16,7 +16,7 @@ inline constexpr size_t kSdtReadBuffer = kTableReadBuffer;
 
 // Adds "Section %d:" (`sectionIndex`) with the SDT branch for the section at the start of
 // `bytes`: header lines, "original_network_id", "services" with one item per service and its
-// descriptors, "crc_32". Names of service_descriptors are shown decoded with the process text
+// descriptors, "CRC_32". Names of service_descriptors are shown decoded with the process text
 // code. False, nothing added, when byte 0 is not 0x42. `fields` receives the common header.
 bool ParseSdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port, int sectionIndex,
                      SectionFields* fields = nullptr);

@@ -86,7 +86,7 @@ bool CrcChecks(const SectionBytes& s, const SectionFields& f) {
 }
 
 std::string CrcLineText(const SectionBytes& s, const SectionFields& f) {
-  return Format("crc_32: 0x%x", s.U32(f.CrcOffset())) + (CrcChecks(s, f) ? "" : " (CRC error)");
+  return Format("CRC_32: 0x%x", s.U32(f.CrcOffset())) + (CrcChecks(s, f) ? "" : " (CRC error)");
 }
 
 void AddCrcLine(TableTreeCtrl& tree, ItemHandle parent, const SectionBytes& s, const SectionFields& f) {

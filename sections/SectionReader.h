@@ -1,6 +1,6 @@
 // Reading received section bytes without ever going past them, and the lines every parsed
 // section shares: the common header ("table_id: 0x%x" ... "last_section_number: 0x%x") and
-// the closing "crc_32: 0x%x".
+// the closing "CRC_32: 0x%x".
 //
 // Use in a parser:
 //   const SectionBytes s(bytes, size);                 // the table's received bytes
@@ -121,7 +121,7 @@ void AddSectionFieldLines(TableTreeCtrl& tree, ItemHandle parent, const SectionF
 // True when the section at the start of `s` was received whole and its CRC_32 checks (the
 // CRC over the whole section, CRC field included, is 0: ISO/IEC 13818-1 Annex A).
 bool CrcChecks(const SectionBytes& s, const SectionFields& f);
-// "crc_32: 0x%x" with the CRC_32 field as received (bytes at section_length - 1, most
+// "CRC_32: 0x%x" with the CRC_32 field as received (bytes at section_length - 1, most
 // significant first; bytes that were not received count as 0), followed by " (CRC error)"
 // when the section's CRC_32 does not check.
 std::string CrcLineText(const SectionBytes& s, const SectionFields& f);

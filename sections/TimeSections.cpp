@@ -8,6 +8,7 @@
 #include "sections/BranchQueries.h"
 #include "sections/Packets.h"
 #include "sections/SectionReader.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -49,13 +50,13 @@ void WriteOffset(const DateTime& offset, uint8_t* out) {
 
 // The lines of one region of a local_time_offset_descriptor.
 void AddRegionLines(TableTreeCtrl& tree, ItemHandle descriptor, const TotRecord& r) {
-  tree.InsertLine(std::string("country_code:") + std::string(r.country_code.data(), r.country_code.size()).c_str(),
+  tree.InsertLine(std::string("country_code: ") + std::string(r.country_code.data(), r.country_code.size()).c_str(),
                   descriptor);
-  tree.InsertLine(Format("country_region_id:0x%x", r.country_region_id), descriptor);
-  tree.InsertLine(Format("local_time_offset_polarity:0x%x", r.local_time_offset_polarity), descriptor);
-  tree.InsertLine("local_time_offset:" + FormatDateTime(r.local_time_offset, kOffsetFormat), descriptor);
-  tree.InsertLine("local_time_offset:" + FormatDateTime(r.time_of_change, kDateFormat), descriptor);
-  tree.InsertLine("next_time_offset:" + FormatDateTime(r.next_time_offset, kOffsetFormat), descriptor);
+  tree.InsertLine(Format("country_region_id: 0x%x", r.country_region_id), descriptor);
+  tree.InsertLine(Format("local_time_offset_polarity: 0x%x", r.local_time_offset_polarity), descriptor);
+  tree.InsertLine("local_time_offset: " + FormatDateTime(r.local_time_offset, kOffsetFormat), descriptor);
+  tree.InsertLine("time_of_change: " + FormatDateTime(r.time_of_change, kDateFormat), descriptor);
+  tree.InsertLine("next_time_offset: " + FormatDateTime(r.next_time_offset, kOffsetFormat), descriptor);
 }
 
 // The region at `at` into the region fields of `r`.
@@ -77,19 +78,19 @@ void AddTdtLines(TableTreeCtrl& tree, ItemHandle root, int syntax, int sectionLe
   tree.InsertLine("UTC_time: " + FormatDateTime(utc, kDateFormat), root);
 }
 
-// "SECTION:0" carrying `state`, its lines and the crc_32 line; expands the branch.
+// "Section 0:" carrying `state`, its lines and the CRC_32 line; expands the branch.
 void AddTotBranch(TableTreeCtrl& tree, ItemHandle root, std::unique_ptr<TotRecord> state, const std::string& crcLine) {
   const TotRecord& t = *state;
-  const ItemHandle section = tree.InsertItem("SECTION:0", kImageLine, root);
+  const ItemHandle section = tree.InsertItem("Section 0:", kImageLine, root);
   tree.InsertLine(Format("table_id: 0x%x", t.table_id), section);
   tree.InsertLine(Format("section_syntax_indicator: 0x%x", t.section_syntax_indicator & 1), section);
   tree.InsertLine(Format("section_length: 0x%x", t.section_length.get()), section);
-  tree.InsertLine("utc_time: " + FormatDateTime(t.utc_time, kDateFormat), section);
+  tree.InsertLine("UTC_time: " + FormatDateTime(t.utc_time, kDateFormat), section);
   const ItemHandle descriptors = tree.InsertLine("descriptors", section);
   ItemHandle descriptor = kNoItem;
   if (t.first_region) {
-    descriptor = tree.InsertLine(Format("descriptor_tag:0x%x", t.descriptor_tag), descriptors);
-    tree.InsertLine(Format("descriptor_length:0x%x", t.descriptor_length), descriptor);
+    descriptor = tree.InsertLine(Format("descriptor_tag: 0x%x", t.descriptor_tag), descriptors);
+    AddLengthLine(tree, descriptor, kDescriptorLengthLine, t.descriptor_length);
     AddRegionLines(tree, descriptor, t);
     const SectionBytes more(t.more_regions.data(), t.more_regions.size());
     for (size_t at = 0; more.Has(at, kRegionSize); at += kRegionSize) {
@@ -185,7 +186,7 @@ void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state) {
   tree.DeleteChildren(totRoot);
   auto shown = std::make_unique<TotRecord>(state);
   shown->section_syntax_indicator = 0;  // as BuildTot writes it
-  AddTotBranch(tree, totRoot, std::move(shown), "crc_32: 0xffffff");
+  AddTotBranch(tree, totRoot, std::move(shown), "CRC_32: 0xffffff");
 }
 
 BuildResult BuildTdtAt(TableTreeCtrl& tree, int, uint8_t* area, size_t areaSize, const DateTime& utc) {

@@ -22,7 +22,7 @@ inline constexpr size_t kTotOffset = 184;
 bool ParseTdtSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int port);
 bool ReadTdt(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
-// Adds "SECTION:0" with a TotRecord and the TOT lines for the section at the start of `bytes`
+// Adds "Section 0:" with a TotRecord and the TOT lines for the section at the start of `bytes`
 // (the first region of the first descriptor in the record's fields, the further regions and
 // descriptors kept as received, each further region shown in the same lines); expands the
 // branch. False, nothing added, unless byte 0 is 0x73.
@@ -31,7 +31,7 @@ bool ParseTotSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
 bool ReadTot(TableTreeCtrl& tree, TableExchange& exchange, int port);
 
 // Rebuild the TDT branch from the port's stored UTC time, and the TOT branch from `state`
-// (a fresh copy is attached; the crc_32 line shows 0xffffff until the TOT is read again).
+// (a fresh copy is attached; the CRC_32 line shows 0xffffff until the TOT is read again).
 void ShowTdt(TableTreeCtrl& tree, ItemHandle tdtRoot);
 void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state);
 

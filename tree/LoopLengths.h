@@ -17,10 +17,10 @@ inline constexpr const char* kNetworkDescriptorsLengthLine = "network_descriptor
 inline constexpr const char* kBouquetDescriptorsLengthLine = "bouquet_descriptors_length: 0x%x";
 inline constexpr const char* kTransportStreamLoopLengthLine = "transport_stream_loop_length: 0x%x";
 // A transport stream's own length line as the parser shows it, and as the dialogs rewrite it.
-inline constexpr const char* kTransportDescriptorLengthLine = "transport_descriptor_length: 0x%x";
+inline constexpr const char* kTransportDescriptorLengthLine = "transport_descriptors_length: 0x%x";
 inline constexpr const char* kTransportDescriptorsLengthLine = "transport_descriptors_length: 0x%x";
 inline constexpr const char* kProgramInfoLengthLine = "program_info_length: 0x%x (%d)";
-inline constexpr const char* kEsInfoLengthLine = "es_info_length: 0x%x (%d)";
+inline constexpr const char* kEsInfoLengthLine = "ES_info_length: 0x%x (%d)";
 inline constexpr const char* kServiceLoopLengthLine = "descriptors_loop_length: 0x%x";
 
 // `format` with `value` for each of its conversions.

@@ -1,7 +1,7 @@
 // The one way every dialog reads a field whose value must fit the bits it goes into: the whole
 // text as one number (or the name as encoded bytes), refused when it does not fit. A refusal
 // names the field by its label and shows what fits, "<label> must be <min> to <max>!" (the unit
-// of a label such as "Center Frequency:(unit 10Hz)" after the range, hexadecimal fields give
+// of a label such as "Centre frequency:(unit 10 Hz)" after the range, hexadecimal fields give
 // the range as "0x0 to 0xffff"), puts the focus on the field and leaves the tree alone.
 #pragma once
 
@@ -33,7 +33,7 @@ inline constexpr FieldRange kPidField = Bits(13);  // PIDs
 inline constexpr FieldRange kHexIdField = Bits(16, NumberText::Hex);
 
 // The field's label in the form's template without its colon ("Channel_Number"), and the unit
-// written after the colon ("(unit 10Hz)"), empty when there is none.
+// written after the colon ("(unit 10 Hz)"), empty when there is none.
 struct FieldLabel {
   std::string name, unit;
 };

@@ -83,7 +83,7 @@ class Form {
  protected:
   std::string Field(int id) { return TrimmedText(id); }
   void SetButtonsOkCancel() {
-    okText = "Ok";
+    okText = "OK";
     cancelText = "Cancel";
   }
 

@@ -7,9 +7,9 @@ CBATAddBouquetDes::CBATAddBouquetDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
 
 void CBATAddBouquetDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
-  if (mode_ == Mode::ModifyName) name_.add = 0;
-  AddPage("bouquet_name Descriptor", name_);
-  AddPage("other Descriptor", other_);
+  if (mode_ == Mode::ModifyName) name_.add = 0, title = "Modify Descriptor";
+  AddPage("bouquet_name_descriptor", name_);
+  AddPage("Other Descriptor", other_);
   other_.loopMode = CBATAddUndefDes::kBouquetLoop;
   sheet_.Show();
 }

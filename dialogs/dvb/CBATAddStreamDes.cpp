@@ -8,8 +8,9 @@ CBATAddStreamDes::CBATAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
 void CBATAddStreamDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   AddPage("Other Descriptor", other_);
-  AddPage("ServiceList", serviceList_);
+  AddPage("service_list_descriptor", serviceList_);
   other_.loopMode = CBATAddUndefDes::kTransportLoop;
+  if (mode_ != Mode::Add) title = "Modify Stream Descriptor";
   if (mode_ == Mode::ModifyDescriptor) {
     other_.add = 0;
     if (BatDescriptorLoop(tree_, tree_.GetSelectedItem()) == CBATAddUndefDes::kBouquetLoop)

@@ -8,7 +8,7 @@ namespace quorvelin {
 
 void CDlgModifyNIT::OnInitDialog() {
   Form::OnInitDialog();
-  title = "ModifyNIT";
+  title = "Modify NIT";
   if (const LoopSectionHeader* h = LoopHeaderOf(tree_, tree_.GetSelectedItem())) {
     SetText(kVersionNumber, Format("0x%x", h->version_number));
     SetText(kNetworkId, Format("0x%x", h->id));

@@ -12,10 +12,10 @@ CNITAddNWDes::CNITAddNWDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
 void CNITAddNWDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Descriptor";
-  AddPage("Network_name Descriptor", networkName_);
-  AddPage("Network Descriptor", undef_);
-  AddPage("Link_age", linkage_);
+  title = mode_ == Mode::Add ? "Add Descriptor" : "Modify Descriptor";
+  AddPage("network_name_descriptor", networkName_);
+  AddPage("Other Descriptor", undef_);
+  AddPage("linkage_descriptor", linkage_);
   if (mode_ == Mode::ModifyName) networkName_.add = 0, tabLock_ = 1;
   sheet_.Show();
 }

@@ -18,12 +18,12 @@ CNITAddStreamDes::CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
 void CNITAddStreamDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Stream Descriptor";
-  AddPage("Cable_delivery_system_descriptor", cable_);
+  title = mode_ == Mode::Add ? "Add Stream Descriptor" : "Modify Stream Descriptor";
+  AddPage("cable_delivery_system_descriptor", cable_);
   AddPage("Other Descriptor", other_);
-  AddPage("ServiceList", serviceList_);
-  AddPage("Satellite_delivery_system_descriptor", satellite_);
-  AddPage("Network_name Descriptor", networkName_);
+  AddPage("service_list_descriptor", serviceList_);
+  AddPage("satellite_delivery_system_descriptor", satellite_);
+  AddPage("network_name_descriptor", networkName_);
   AddPage("logical_channel_descriptor", logicalChannels_);
   AddPage("terrestrial_delivery_system_descriptor", terrestrial_);
   networkName_.loopMode = CNITAddNetworkName::kTransportLoop;

@@ -9,11 +9,11 @@ namespace quorvelin {
 void CNITAddTranStream::OnInitDialog() {
   Form::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add TransportStream Descriptor";
+  title = "Add Transport Stream";
 }
 
 bool CNITAddTranStream::OnOK() {
-  if (Field(kTransportStreamId).empty()) return Refuse("stransport_stream_id can not be null!", kTransportStreamId);
+  if (Field(kTransportStreamId).empty()) return Refuse("transport_stream_id can not be null!", kTransportStreamId);
   if (Field(kOriginalNetworkId).empty()) return Refuse("original_network_id can not be null!", kOriginalNetworkId);
   const auto tsid = ReadField(*this, kTransportStreamId, kIdField);
   if (!tsid) return false;
@@ -33,8 +33,8 @@ bool CNITAddTranStream::OnOK() {
   const ItemHandle stream = InsertItemWithLines(
       tree_, holder, Format("transport_stream_id: 0x%x", e.transport_stream_id),
       MakeRecord(bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e),
-      {Format("original_network_id: 0x%x", e.original_network_id), "transport_descriptor_length: 0x0"});
-  GrowLoop(tree_, holder, 6 + e.transport_descriptors_length.get(), "stransport_stream_loop_length: 0x%x");
+      {Format("original_network_id: 0x%x", e.original_network_id), "transport_descriptors_length: 0x0"});
+  GrowLoop(tree_, holder, 6 + e.transport_descriptors_length.get(), kTransportStreamLoopLengthLine);
   tree_.Expand(holder, ExpandCode::Expand);
   tree_.Expand(stream, ExpandCode::Expand);
   return true;

@@ -13,7 +13,7 @@ bool CCATAddDes1::AddDesc() {
   if (tree_.KindOf(section) != NodeKind::CatSection) return true;
   ItemHandle holder = tree_.FindChildOfKind(tree_.GetChildItem(section), NodeKind::CatDescriptorList);
   if (!holder) {
-    // just before the last line, "crc_32: 0x%x"
+    // just before the last line, "CRC_32: 0x%x"
     const ItemHandle last = tree_.ChildAt(section, tree_.ChildCount(section) - 1);
     const ItemHandle after = last ? tree_.GetPrevSiblingItem(last) : kInsertLast;
     holder = tree_.InsertRecordItem("descriptors", kImageLine, section, MakeHolder(NodeKind::CatDescriptorList),

@@ -35,7 +35,7 @@ bool CDlgModifyPmtSection::OnOK() {
   h->pcr_pid.set(*pcr);
   const ItemHandle section = tree_.GetSelectedItem();
   RewriteChild(tree_, section, 3, Format("program_number: 0x%x", h->program_number()));
-  RewriteChild(tree_, section, 8, Format("pcr_pid: 0x%x", h->pcr_pid.get()));
+  RewriteChild(tree_, section, 8, Format("PCR_PID: 0x%x", h->pcr_pid.get()));
   return true;
 }
 

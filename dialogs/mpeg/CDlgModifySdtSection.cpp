@@ -22,9 +22,9 @@ void CDlgModifySdtSection::OnInitDialog() {
 
 bool CDlgModifySdtSection::OnOK() {
   const std::string tsid = TrimmedText(kTransportStreamId);
-  if (tsid.empty()) return Refuse("Tranport_stream_id can't be NULL!", kTransportStreamId);
+  if (tsid.empty()) return Refuse("Transport_stream_id can't be NULL!", kTransportStreamId);
   const std::string onid = TrimmedText(kOriginalNetworkId);
-  if (onid.empty()) return Refuse("Orignal_network_id can't be NULL!", kOriginalNetworkId);
+  if (onid.empty()) return Refuse("Original_network_id can't be NULL!", kOriginalNetworkId);
   const auto tsidValue = ReadField(*this, kTransportStreamId, kHexIdField);
   if (!tsidValue) return false;
   const auto onidValue = ReadField(*this, kOriginalNetworkId, kHexIdField);
@@ -34,7 +34,7 @@ bool CDlgModifySdtSection::OnOK() {
   h->transport_stream_id = static_cast<uint16_t>(*tsidValue);
   h->original_network_id = static_cast<uint16_t>(*onidValue);
   const ItemHandle section = tree_.GetSelectedItem();
-  RewriteChild(tree_, section, 3, Format("tranport_stream_id: 0x%x", h->transport_stream_id));
+  RewriteChild(tree_, section, 3, Format("transport_stream_id: 0x%x", h->transport_stream_id));
   RewriteChild(tree_, section, 8, Format("original_network_id: 0x%x", h->original_network_id));
   return true;
 }

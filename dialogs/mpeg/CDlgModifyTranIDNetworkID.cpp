@@ -26,9 +26,9 @@ void CDlgModifyTranIDNetworkID::OnInitDialog() {
 
 bool CDlgModifyTranIDNetworkID::OnOK() {
   const std::string tsid = TrimmedText(kTransportStreamId);
-  if (tsid.empty()) return Refuse("Tranport_stream_id can't be NULL!", kTransportStreamId);
+  if (tsid.empty()) return Refuse("Transport_stream_id can't be NULL!", kTransportStreamId);
   const std::string onid = TrimmedText(kOriginalNetworkId);
-  if (onid.empty()) return Refuse("Orignal_network_id can't be NULL!", kOriginalNetworkId);
+  if (onid.empty()) return Refuse("Original_network_id can't be NULL!", kOriginalNetworkId);
   const auto tsidValue = ReadField(*this, kTransportStreamId, kHexIdField);
   if (!tsidValue) return false;
   const auto onidValue = ReadField(*this, kOriginalNetworkId, kHexIdField);
@@ -38,7 +38,7 @@ bool CDlgModifyTranIDNetworkID::OnOK() {
   e->transport_stream_id = static_cast<uint16_t>(*tsidValue);
   e->original_network_id = static_cast<uint16_t>(*onidValue);
   const ItemHandle item = tree_.GetSelectedItem();
-  tree_.SetItemText(item, Format("tranport_stream_id: 0x%x", e->transport_stream_id));
+  tree_.SetItemText(item, Format("transport_stream_id: 0x%x", e->transport_stream_id));
   RewriteChild(tree_, item, 0, Format("original_network_id: 0x%x", e->original_network_id));
   return true;
 }

@@ -50,7 +50,7 @@ bool CPATAddPrg::OnOK() {
   }
   program.program_number = static_cast<uint16_t>(*number);
   program.pid.set(*pid);
-  const std::string line = Format("program_number: 0x%x (%d) => pid: 0x%x (%d)", program.program_number,
+  const std::string line = Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", program.program_number,
                                   program.program_number, program.pid.get(), program.pid.get());
 
   if (add_) {
@@ -74,7 +74,7 @@ void CPATAddPrg::FollowInPmt(int port, uint16_t oldNumber, const PatProgram& pro
     if (!header || header->program_number() != oldNumber) continue;
     header->program_number() = program.program_number;
     header->pmt_pid.set(program.pid.get());
-    tree_.SetItemText(item, Format("program: 0x%x (%d) => pid: 0x%x (%d)", program.program_number,
+    tree_.SetItemText(item, Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", program.program_number,
                                    program.program_number, program.pid.get(), program.pid.get()));
     return;
   }

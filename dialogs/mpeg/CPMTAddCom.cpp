@@ -15,7 +15,7 @@ CPMTAddCom::CPMTAddCom(TableTreeCtrl& tree, Ui& ui, bool add) : Form(kTemplate, 
 void CPMTAddCom::OnInitDialog() {
   Form::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Compenents";
+  title = add_ ? "Add Components" : "Modify Component";
   if (add_) return;
   if (const auto* c = SelectedPayload<PmtComponent>(tree_, NodeKind::PmtComponent)) {
     SetText(kStreamType, Format("0x%x", c->stream_type));
@@ -45,9 +45,9 @@ bool CPMTAddCom::OnOK() {
   component.stream_type = static_cast<uint8_t>(*streamType);
   component.elementary_pid.set(*pid);
 
-  const std::string line = Format("stream type: %2x", component.stream_type);
+  const std::string line = Format("stream_type: 0x%x", component.stream_type);
   const std::string pidLine =
-      Format("elementary_pid: 0x%x (%d)", component.elementary_pid.get(), component.elementary_pid.get());
+      Format("elementary_PID: 0x%x (%d)", component.elementary_pid.get(), component.elementary_pid.get());
   const int image = ComponentImage(component.stream_type);
   if (add_) {
     const ItemHandle item = tree_.InsertRecordItem(line, image, target, MakeRecord(NodeKind::PmtComponent, component));

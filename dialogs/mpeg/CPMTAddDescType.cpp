@@ -10,12 +10,12 @@ using namespace mpeg_ids::pmt_type;
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // The child after which a heading goes: the "program_info_length" line, or the child just before
-// the "crc_32" line; none when the line is missing.
+// the "CRC_32" line; none when the line is missing.
 ItemHandle HeadingPlace(const TableTreeCtrl& tree, ItemHandle section, NodeKind kind) {
   for (ItemHandle c = tree.GetChildItem(section); c != kNoItem; c = tree.GetNextSiblingItem(c)) {
     if (kind == NodeKind::PmtProgramInfoList) {
       if (Contains(tree.GetItemText(c), "program_info_length")) return c;
-    } else if (const ItemHandle next = tree.GetNextSiblingItem(c); next && Contains(tree.GetItemText(next), "crc_32")) {
+    } else if (const ItemHandle next = tree.GetNextSiblingItem(c); next && Contains(tree.GetItemText(next), "CRC_32")) {
       return c;
     }
   }

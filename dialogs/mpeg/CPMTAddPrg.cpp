@@ -53,7 +53,7 @@ bool CPMTAddPrg::OnOK() {
       NewPmtHeader(static_cast<uint16_t>(*programNumber), *pcrPid, static_cast<uint32_t>(pmtPid));
   const int number = h.program_number();
   const ItemHandle program =
-      tree_.InsertRecordItem(Format("program: 0x%x (%d) => pid: 0x%x (%d)", number, number, pmtPid, pmtPid),
+      tree_.InsertRecordItem(Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", number, number, pmtPid, pmtPid),
                              kImageProgram, root, MakeHolder(NodeKind::PmtProgram));
   const ItemHandle section =
       tree_.InsertRecordItem(Format("Section %d:", 0), kImageSection, program, MakeRecord(NodeKind::PmtSection, h));
@@ -63,8 +63,8 @@ bool CPMTAddPrg::OnOK() {
        Format("section_length: 0x%x", h.section_length.get()), Format("program_number: 0x%x", number),
        Format("version_number: 0x%x", h.version()), Format("current_next_indicator: 0x%x", h.cni()),
        Format("section_number: 0x%x", h.section_number), Format("last_section_number: 0x%x", h.last_section_number),
-       Format("pcr_pid: 0x%x", h.pcr_pid.get()), LengthLineText(kProgramInfoLengthLine, 0),
-       Format("crc_32: 0x%x", 0)});
+       Format("PCR_PID: 0x%x", h.pcr_pid.get()), LengthLineText(kProgramInfoLengthLine, 0),
+       Format("CRC_32: 0x%x", 0)});
   tree_.SelectItem(section);
   tree_.Expand(section, ExpandCode::Expand);
   return true;

@@ -11,8 +11,8 @@ void CPmtAddComDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
   title = "Add Stream Descriptor";
-  AddPage("Other", other_);
-  AddPage("CAT Descriptor", ca_);
+  AddPage("Other Descriptor", other_);
+  AddPage("CA_descriptor", ca_);
   sheet_.Show();
 }
 

@@ -22,10 +22,10 @@ CSDTAddDesc::CSDTAddDesc(TableTreeCtrl& tree, Ui& ui, Mode mode)
 void CSDTAddDesc::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   SetButtonsOkCancel();
-  title = "Add Descriptor";
-  AddPage("Service Descriptor", service_);
+  title = mode_ == Mode::Add ? "Add Descriptor" : "Modify Descriptor";
+  AddPage("service_descriptor", service_);
   AddPage("Other Descriptor", other_);
-  AddPage("Link_age", linkage_);
+  AddPage("linkage_descriptor", linkage_);
   if (mode_ == Mode::ModifyService) {
     replaced_ = DescriptorToReplace(tree_, tree_.GetSelectedItem(), NodeKind::SdtServiceDescriptor);
     if (replaced_) service_.SetReplaced(*replaced_);
@@ -39,7 +39,7 @@ bool CSDTAddDesc::OnOK() {
     if (!replaced_ || sheet_.GetCurSel() != kServicePage) return true;
     service_.SetHolder(replaced_->holder);
     if (!service_.AddDesc()) return false;
-    GrowLoop(tree_, replaced_->holder, service_.AddedBytes(), "descriptor_loop_length: 0x%x");
+    GrowLoop(tree_, replaced_->holder, service_.AddedBytes(), kServiceLoopLengthLine);
     return true;
   }
   const ItemHandle serviceItem = tree_.GetSelectedItem();
@@ -78,7 +78,7 @@ bool CSDTAddDesc::OnOK() {
     if (newHolder) RemoveItem(tree_, holder);
     return done;
   }
-  GrowLoop(tree_, holder, added, "descriptor_loop_length: 0x%x");
+  GrowLoop(tree_, holder, added, kServiceLoopLengthLine);
   return true;
 }
 

@@ -1,5 +1,5 @@
-// Adds a descriptor to a service of the SDT: a tab dialog with the pages "Service Descriptor",
-// "Other Descriptor" and "Link_age"; or modifies the selected service_descriptor in its place.
+// Adds a descriptor to a service of the SDT: a tab dialog with the pages "service_descriptor",
+// "Other Descriptor" and "linkage_descriptor"; or modifies the selected service_descriptor in its place.
 #pragma once
 
 #include <optional>

@@ -18,9 +18,9 @@ std::string ServiceLine(const SdtService& s) { return Format("service_id: 0x%04x
 
 // The four flag lines under a service, in branch order.
 std::array<std::string, 4> FlagLines(const SdtService& s) {
-  return {Format("eit_schedule_flag: 0x%x", s.eit_schedule()),
-          Format("eit_present_following_flag: 0x%x", s.eit_present_following()),
-          Format("runing_status: 0x%x", s.running_status()), Format("free_CA_mode: 0x%x", s.free_ca_mode())};
+  return {Format("EIT_schedule_flag: 0x%x", s.eit_schedule()),
+          Format("EIT_present_following_flag: 0x%x", s.eit_present_following()),
+          Format("running_status: 0x%x", s.running_status()), Format("free_CA_mode: 0x%x", s.free_ca_mode())};
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ bool CSDTAddService::OnOK() {
   const std::string idText = TrimmedText(kServiceId);
   if (idText.empty()) return Refuse("service_id can not be null!", kServiceId);
   const std::string statusText = TrimmedText(kRunningStatus);
-  if (statusText.empty()) return Refuse("runing_status can not be null!", kRunningStatus);
+  if (statusText.empty()) return Refuse("running_status can not be null!", kRunningStatus);
   const auto serviceId = ReadField(*this, kServiceId, kIdField);
   if (!serviceId) return false;
   const auto running = ReadField(*this, kRunningStatus, Bits(kRunningStatusBits));

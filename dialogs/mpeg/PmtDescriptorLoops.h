@@ -11,7 +11,7 @@ namespace quorvelin {
 ItemHandle PmtDescriptorHolder(TableTreeCtrl& tree, ItemHandle selected);
 
 // es_info_length of the component := the bytes of its descriptor loop, shown on the component's
-// second line as "es_info_length: 0x%x". Returns that line.
+// second line as "ES_info_length: 0x%x". Returns that line.
 ItemHandle UpdateEsInfoLength(TableTreeCtrl& tree, ItemHandle component, ItemHandle holder);
 
 }  // namespace quorvelin

@@ -28,7 +28,7 @@ std::array<uint8_t, 11> CableDeliveryBytes(const CableDelivery& d);
 std::array<uint8_t, 11> SatelliteDeliveryBytes(const SatelliteDelivery& d);
 std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d);
 
-// "centre_frequency: %llu HZ" of a centre_frequency in units of 10 Hz.
+// "centre_frequency: %llu Hz" of a centre_frequency in units of 10 Hz.
 std::string CentreFrequencyLine(uint32_t centreFrequency);
 // Display values of the fields, as the parser shows them under the descriptor.
 std::vector<std::string> CableDeliveryLines(const CableDelivery& d);

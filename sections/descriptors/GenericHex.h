@@ -16,11 +16,10 @@ struct HexLines {
   const char* length;
   char bytePad;
 };
-// NIT, BAT and SDT loops.
+// NIT, BAT, SDT and CAT loops and the PMT's ES loops.
 inline constexpr HexLines kHexLines{"descriptor_tag: 0x%x", kDescriptorLengthLine, '0'};
-// The PMT's program-info loop and its ES loops.
-inline constexpr HexLines kProgramInfoHexLines{"descriptor_tag: %x", kDescriptorLengthLine, ' '};
-inline constexpr HexLines kEsHexLines{"descriptor_tag: %02x", "descriptor_length (byte): %d", '0'};
+// The PMT's program-info loop.
+inline constexpr HexLines kProgramInfoHexLines{"descriptor_tag: 0x%x", kDescriptorLengthLine, ' '};
 
 GenericDescriptor ReadDescriptor(const DescriptorBytes& d);
 // Tag, length, then exactly `length` data bytes (zero bytes for any the record lacks), so the

@@ -33,12 +33,12 @@ void WriteLinkage(SectionWriter& w, const LinkageDescriptor& d) {
 ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, LinkageDescriptor d,
                       const std::string& privateText) {
   const LinkageDescriptor l = d;
-  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(l.tag, "link_age_descriptor"), l.length,
+  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(l.tag, "linkage_descriptor"), l.length,
                                             MakeRecord(kind, std::move(d)));
   tree.InsertLine(Format("transport_stream_id(byte): 0x%x(%d)", l.transport_stream_id, l.transport_stream_id), item);
   tree.InsertLine(Format("original_network_id(byte): 0x%x(%d)", l.original_network_id, l.original_network_id), item);
   tree.InsertLine(Format("service_id(byte): 0x%x(%d)", l.service_id, l.service_id), item);
-  tree.InsertLine(Format("link_type(byte): 0x%x(%d)", l.linkage_type, l.linkage_type), item);
+  tree.InsertLine(Format("linkage_type(byte): 0x%x(%d)", l.linkage_type, l.linkage_type), item);
   if (!l.private_data.empty()) tree.InsertLine(privateText, tree.InsertLine("private_data", item));
   return item;
 }

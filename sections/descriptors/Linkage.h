@@ -18,7 +18,7 @@ inline constexpr size_t kLinkageFixedLength = 7;
 LinkageDescriptor ReadLinkage(const DescriptorBytes& d);
 // A length below 7 is written as 7; length - 7 private bytes follow the fixed fields.
 void WriteLinkage(SectionWriter& w, const LinkageDescriptor& d);
-// The item "descriptor_tag: 0x%x =>link_age_descriptor" of `kind` with its length line, the four
+// The item "descriptor_tag: 0x%x =>linkage_descriptor" of `kind` with its length line, the four
 // fields as "name(byte): 0x%x(%d)" and, when there are private bytes, "private_data" with
 // `privateText` under it.
 ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, LinkageDescriptor d,

@@ -15,7 +15,7 @@ uint16_t LogicalChannelNumber(std::span<const uint8_t, 4> e) {
 std::array<std::string, 3> LogicalChannelEntryLines(std::span<const uint8_t, 4> e) {
   return {Format("service_id: 0x%x", e[0] << 8 | e[1]),
           Format("is_service_visible: %s", (e[2] & 0x80) ? "TRUE" : "FALSE"),
-          Format("logical_channel_number: %x", LogicalChannelNumber(e))};
+          Format("logical_channel_number: 0x%x", LogicalChannelNumber(e))};
 }
 
 ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {

@@ -236,7 +236,7 @@ TEST_F(CommandsTest, TablesAreCreatedEmptyWhereNoneIsAndNotOnCancel) {
   runner.fills[4025] = [](Form& f) { f.SetText(4010, "16"), f.SetText(4011, "0x1"); };
   runner.fills[4015] = [](Form& f) { f.SetText(4019, "2"), f.SetText(4018, "0x3001"); };
   for (T t : {T::Pat, T::Sdt, T::Cat, T::Nit}) tree.SelectItem(tree.Root(1, t)), commands.AddNode();
-  EXPECT_EQ(tree.GetItemText(tree.GetSelectedItem()), "SECTION:2");  // the new NIT section
+  EXPECT_EQ(tree.GetItemText(tree.GetSelectedItem()), "Section 2:");  // the new NIT section
   EXPECT_TRUE(tree.IsExpanded(tree.Root(1, T::Cat)) && tree.IsExpanded(tree.ChildAt(tree.Root(1, T::Cat), 0)));
   Bytes area;
   std::string heads;  // the new sections up to their CRC_32, the NIT's section numbers left out
@@ -293,17 +293,17 @@ int DecodedNits(Bytes packets) {
 // bytes the holder's items take, the rebuilt sections' loops fill them exactly and libdvbpsi
 // reads the NIT without an error.
 TEST_F(CommandsTest, DeleteKeepsLoopLengthsAndTheirLinesTrueToTheRebuiltSections) {
-  const std::string tdl = "transport_descriptor_length: 0x%x", tdsl = "transport_descriptors_length: 0x%x",
-                    pil = "program_info_length: 0x%x", tsl = "transport_stream_loop_length: 0x%x";
+  const std::string tdl = "transport_descriptors_length: 0x%x", pil = "program_info_length: 0x%x",
+                    tsl = "transport_stream_loop_length: 0x%x";
   const std::map<K, std::string> byKind = {  // the line's format by the kind deleted, else by its holder
       {K::NitTransportDescriptor, tdl}, {K::NitCableDelivery, tdl}, {K::NitTerrestrialDelivery, tdl},
-      {K::NitTransportDescriptorList, "transport_descriptors: 0x%x"}, {K::PmtProgramInfoDescriptor, pil + " (%d)"},
+      {K::NitTransportDescriptorList, tdl}, {K::PmtProgramInfoDescriptor, pil + " (%d)"},
       {K::PmtProgramInfoList, pil + " (%d)"}};
   const std::map<K, std::string> byHolder = {
       {K::NitNetworkDescriptorList, "network_descriptors_length: 0x%x"}, {K::NitTransportStreamList, tsl},
       {K::BatBouquetDescriptorList, "bouquet_descriptors_length: 0x%x"}, {K::BatTransportStreamList, tsl},
-      {K::NitTransportDescriptorList, tdsl}, {K::BatTransportDescriptorList, tdsl}, {K::PmtProgramInfoList, pil},
-      {K::SdtServiceDescriptorList, "descriptor_loop_length: 0x%x"}, {K::PmtEsDescriptorList, "es_info_length: 0x%x"}};
+      {K::NitTransportDescriptorList, tdl}, {K::BatTransportDescriptorList, tdl}, {K::PmtProgramInfoList, pil},
+      {K::SdtServiceDescriptorList, "descriptors_loop_length: 0x%x"}, {K::PmtEsDescriptorList, "ES_info_length: 0x%x"}};
   const auto shown = [&](ItemHandle h) {
     const std::string& t = tree.GetItemText(h);
     return t.find(": 0x") == std::string::npos ? -1 : std::stoi(t.substr(t.find(": 0x") + 4), nullptr, 16);

@@ -1,13 +1,22 @@
 // The PAT, PMT, CAT, SDT, id, channel and time dialogs.
 #include <cstdlib>
 #include <ctime>
+#include <tuple>
+#include <vector>
 
 #include "MpegFixture.h"
+#include "dialogs/dvb/CBATAddBouquetDes.h"
+#include "dialogs/dvb/CBATAddStreamDes.h"
+#include "dialogs/dvb/CDlgModifyNIT.h"
 #include "dialogs/dvb/CDlgNITLinkage.h"
+#include "dialogs/dvb/CNITAddNWDes.h"
+#include "dialogs/dvb/CNITAddStreamDes.h"
+#include "dialogs/dvb/CNITAddTranStream.h"
 #include "dialogs/mpeg/CCATAddDes1.h"
 #include "dialogs/mpeg/CDlgModifyPmtSection.h"
 #include "dialogs/mpeg/CDlgModifySdtSection.h"
 #include "dialogs/mpeg/CDlgModifyTOT.h"
+#include "dialogs/mpeg/CDlgModifyTranIDNetworkID.h"
 #include "dialogs/mpeg/CDlgModifyTransID.h"
 #include "dialogs/mpeg/CPATAdd.h"
 #include "dialogs/mpeg/CPATAddPrg.h"
@@ -91,13 +100,15 @@ void NewService(MpegTree& t) {
 TEST(MpegDialogs, Edits) {
   const Edit edits[] = {
       {kPrograms, Make<CPATAddPrg>(true), -1, Program("0x700", "0x700"), Table::Pat, "+700/700",
-       "-programs:8 * | +programs:9 | +program_number: 0x700 (1792) => pid: 0x700 (1792) *"},
+       "-programs:8 * | +programs:9 | +program_number: 0x700 (1792) => PID: 0x700 (1792) *"},
       {{K::PatProgram, 1}, Make<CPATAddPrg>(false), -1, Program("0x401", "0x1fff"), Table::Pat, "-401/6e | +401/1fff",
-       "-program_number: 0x401 (1025) => pid: 0x6e (110) * | +program_number: 0x401 (1025) => pid: 0x1fff (8191) *"},
+       "-program_number: 0x401 (1025) => PID: 0x6e (110) * | +program_number: 0x401 (1025) => PID: 0x1fff (8191) *"},
       // the PMT of the program on the same port follows; its section lines stay
       {{K::PatProgram, 0, 2}, Make<CPATAddPrg>(false), -1, Program("0x305", "0x600"), Table::Pmt,
        "-pid=503 | -program=304 v=1 pcr=201 | +pid=600 | +program=305 v=1 pcr=201",
-       "...+program_number: 0x305 (773) => pid: 0x600 (1536) * | ...+program: 0x305 (773) => pid: 0x600 (1536) #4", 0,
+       "...+program_number: 0x305 (773) => PID: 0x600 (1536) * | "
+       "...+program_number: 0x305 (773) => PID: 0x600 (1536) #4",
+       0,
        PmtInPortB},
       // the PAT goes out with the transport_stream_id the dialog gave it, whatever the SDT's
       {kPat, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "1000"}}, Table::Pat,
@@ -106,26 +117,26 @@ TEST(MpegDialogs, Edits) {
       {kSdt, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "0x1000"}}, Table::Sdt,
        "-ts=3 on=20fa v=2 | +ts=1000 on=20fa v=2"},
       {kPmtRoot, Make<CPMTAddPrg>(), -1, PmtProgram("0x401", "0x1ff"), Table::Pmt, "+pid=6e | +program=401 v=1 pcr=1ff",
-       "...+program: 0x401 (1025) => pid: 0x6e (110) #4 | +Section 0: #5 + * | ...+program_number: 0x401 | "
+       "...+program_number: 0x401 (1025) => PID: 0x6e (110) #4 | +Section 0: #5 + * | ...+program_number: 0x401 | "
        "+version_number: 0x1 | +current_next_indicator: 0x1 | +section_number: 0x0 | "
-       "+last_section_number: 0x0 | +pcr_pid: 0x1ff | +program_info_length: 0x0 (0) | +crc_32: 0x0"},
+       "+last_section_number: 0x0 | +PCR_PID: 0x1ff | +program_info_length: 0x0 (0) | +CRC_32: 0x0"},
       // a new section gets each heading right after its line
       {kPmtB, Make<CPMTAddDescType>(), -1, {{PT::kType, "#0"}}, Table::Pmt, "", "...+program_info_descriptors *", 0,
        PmtInPortB},
       {kPmtB, Make<CPMTAddDescType>(), -1, {{PT::kType, "#1"}}, Table::Pmt, "", "...components *", 0, PmtInPortB},
       {{K::PmtComponent, 0, 2}, Make<CPmtAddComDes>(), 1, Ca("0x100", "0x123", "1", "7f"), Table::Pmt,
-       "+e0.09:0100e1237f", "...+es_info_length: 0x7 * | +es descriptors + | +descriptor_tag: 0x9 + |...", 0,
+       "+e0.09:0100e1237f", "...+ES_info_length: 0x7 * | +es descriptors + | +descriptor_tag: 0x9 + |...", 0,
        ComponentInPortB},
       {kPmt, Make<CDlgModifyPmtSection>(), -1, {{PS::kProgramNumber, "10"}, {PS::kPcrPid, "0x1ff"}}, Table::Pmt,
        "-program=304 v=21 pcr=a3 | +program=a v=21 pcr=1ff",
-       "-program_number: 0x304 | +program_number: 0xa | -pcr_pid: 0xa3 | +pcr_pid: 0x1ff"},
+       "-program_number: 0x304 | +program_number: 0xa | -PCR_PID: 0xa3 | +PCR_PID: 0x1ff"},
       {kComponents, Make<CPMTAddCom>(true), -1, Component("6", "0x66"), Table::Pmt, "+es=6/66",
-       "-components * | +components | +stream type:  6 * | +elementary_pid: 0x66 (102) | +es_info_length: 0x0 (0)"},
+       "-components * | +components | +stream_type: 0x6 * | +elementary_PID: 0x66 (102) | +ES_info_length: 0x0 (0)"},
       // video and audio components have images of their own (types 2, 3 and 0x1b: as read)
-      {kComponents, Make<CPMTAddCom>(true), -1, Component("1", "6"), Table::Pmt, "+es=1/6", "...type:  1 #6 *..."},
-      {kComponents, Make<CPMTAddCom>(true), -1, Component("4", "6"), Table::Pmt, "+es=4/6", "...type:  4 #7 *..."},
+      {kComponents, Make<CPMTAddCom>(true), -1, Component("1", "6"), Table::Pmt, "+es=1/6", "...type: 0x1 #6 *..."},
+      {kComponents, Make<CPMTAddCom>(true), -1, Component("4", "6"), Table::Pmt, "+es=4/6", "...type: 0x4 #7 *..."},
       {kVideo, Make<CPMTAddCom>(false), -1, Component("0x24", "0xa4"), Table::Pmt, "-es=1b/a3 | +es=24/a4",
-       "-stream type: 1b #6 * | -elementary_pid: 0xa3 (163) | +stream type: 24 * | +elementary_pid: 0xa4 (164)"},
+       "-stream_type: 0x1b #6 * | -elementary_PID: 0xa3 (163) | +stream_type: 0x24 * | +elementary_PID: 0xa4 (164)"},
       {kInfo, Make<CPmtAddComDes>(), 0, Hex("0x0e", "3", "c0 ff ee"), Table::Pmt, "+i.0e:c0ffee",
        "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: 0xe + | ..."},
       {kInfo, Make<CPmtAddComDes>(), 1, Ca("0x0b01", "0x1fff", "0", ""), Table::Pmt, "+i.09:0b01ffff"},
@@ -134,15 +145,15 @@ TEST(MpegDialogs, Edits) {
       {{K::CatSection, 0, 2}, Make<CCATAddDes1>(), -1, Ca("2", "3", "0", " "), Table::Cat, "+09:0002e003",
        "+descriptors + | +descriptor_tag: 0x9 + | +descriptor_length: 0x4 | +descriptor_data + | +CA_system_ID..."},
       {kServices, Make<CSDTAddService>(true), -1, Service("0x0999", "7"), Table::Sdt, "+s999=1071",
-       "-services * | +services | +service_id: 0x0999 (2457) + * | +eit_schedule_flag: 0x1 | "
-       "+eit_present_following_flag: 0x0 | +runing_status: 0x7 | +free_CA_mode: 0x1 | +descriptors_loop_length: 0x0"},
+       "-services * | +services | +service_id: 0x0999 (2457) + * | +EIT_schedule_flag: 0x1 | "
+       "+EIT_present_following_flag: 0x0 | +running_status: 0x7 | +free_CA_mode: 0x1 | +descriptors_loop_length: 0x0"},
       {kService, Make<CSDTAddService>(false), -1, Service("17", "1"), Table::Sdt, "-s301=0140 | +s11=1011",
-       "-service_id: 0x0301 (769) * | -eit_schedule_flag: 0x0 | -eit_present_following_flag: 0x1 | -runing_status: 0x4 "
-       "| -free_CA_mode: 0x0 | +service_id: 0x0011 (17) * | +eit_schedule_flag: 0x1 | +eit_present_following_flag: 0x0 "
-       "| +runing_status: 0x1 | +free_CA_mode: 0x1"},
+       "-service_id: 0x0301 (769) * | -EIT_schedule_flag: 0x0 | -EIT_present_following_flag: 0x1 | -running_status: 0x4 "
+       "| -free_CA_mode: 0x0 | +service_id: 0x0011 (17) * | +EIT_schedule_flag: 0x1 | +EIT_present_following_flag: 0x0 "
+       "| +running_status: 0x1 | +free_CA_mode: 0x1"},
       {kSdt, Make<CDlgModifySdtSection>(), -1, {{SS::kTransportStreamId, "10"}, {SS::kOriginalNetworkId, "0x2345"}},
        Table::Sdt, "-ts=3 on=20fa v=2 | +ts=10 on=2345 v=2",
-       "-transport_stream_id: 0x3 | +tranport_stream_id: 0x10 | -original_network_id: 0x20fa | "
+       "-transport_stream_id: 0x3 | +transport_stream_id: 0x10 | -original_network_id: 0x20fa | "
        "+original_network_id: 0x2345"},
       {kService, Make<CSDTAddDesc>(), 0, Names("1", "ab", "xyz"), Table::Sdt, "+s0.48:010261620378797a",
        "...+service_type: 0x1 => digital television service | +service_provider_name_length: 0x2 | "
@@ -160,7 +171,7 @@ TEST(MpegDialogs, Edits) {
        Table::Sdt, "-s0.48:0103434e480643414e414c2b | +s0.48:0103434e480378797a"},
       // the first descriptor of a service brings its holder, and the loop line gets another label
       {kNewService, Make<CSDTAddDesc>(), 1, SdtHex("0x87", "3", "aa BB cc"), Table::Sdt, "+s8.87:aabbcc",
-       "...-descriptors_loop_length: 0x0 | +descriptor_loop_length: 0x5 | +descriptors | +descriptor_tag: 0x87 + *...",
+       "...-descriptors_loop_length: 0x0 | +descriptors_loop_length: 0x5 | +descriptors | +descriptor_tag: 0x87 + *...",
        0, NewService},
   };
   for (const Edit& e : edits) {
@@ -185,10 +196,10 @@ TEST(MpegDialogs, Refusals) {
                {"ca_system_pid", "ca_pid", "private_data_length"});
   ExpectBlanks(kCat, Make<CCATAddDes1>(), -1, Join({{CA::kTag, "9"}}, Ca("1", "1", "0", "")),
                       {"Descriptor_tag", "ca_system_pid", "ca_pid", "private_data_length"});
-  ExpectBlanks(kServices, Make<CSDTAddService>(true), -1, Service("1", "1"), {"service_id", "runing_status"});
+  ExpectBlanks(kServices, Make<CSDTAddService>(true), -1, Service("1", "1"), {"service_id", "running_status"});
   ExpectBlanks(kSdt, Make<CSDTAdd>(), -1, {{sdt_add::kTransportStreamId, "1"}, {sdt_add::kOriginalNetworkId, "1"}},
                       {"transprot_stream_id", "original_netwrok_id"});
-  ExpectBlanks(kSdt, Make<CDlgModifySdtSection>(), -1, sdtSection, {"Tranport_stream_id", "Orignal_network_id"},
+  ExpectBlanks(kSdt, Make<CDlgModifySdtSection>(), -1, sdtSection, {"Transport_stream_id", "Original_network_id"},
                       " can't be NULL!");
   ExpectBlanks(kService, Make<CSDTAddDesc>(), 0, Names("1", "a", "b"),
                       {"service_type", "service_provider_name", "service_name"});
@@ -207,7 +218,7 @@ TEST(MpegDialogs, Refusals) {
        "Transport_stream_id must be 0x0 to 0xffff!", SS::kTransportStreamId, nullptr, "ffff"},
       {kServices, Make<CSDTAddService>(true), -1, Service("65536", "4"), "Service_id must be 0 to 65535!",
        SV::kServiceId, nullptr, "65535"},
-      {kServices, Make<CSDTAddService>(true), -1, Service("1", "0x10000"), "Runing_status must be 0 to 7!",
+      {kServices, Make<CSDTAddService>(true), -1, Service("1", "0x10000"), "Running_status must be 0 to 7!",
        SV::kRunningStatus, nullptr, "7"},
       {kService, Make<CSDTAddDesc>(), 0, Names("256", "p", "s"), "service_type must be 0 to 255!", SP::kServiceType,
        nullptr, "255"},
@@ -222,7 +233,7 @@ TEST(MpegDialogs, Refusals) {
       {kInfo, Make<CPmtAddComDes>(), 0, Hex("1", "256", "01"), "Descriptor_length must be 0 to 255!"},
       {kCat, Make<CCATAddDes1>(), -1, Ca("1", "1", "-1", ""), "Private_data_length must be 0 to 251!"},
       {kSdt, Make<CDlgModifySdtSection>(), -1, {{SS::kOriginalNetworkId, "0x12345"}},
-       "Orignal_network_id must be 0x0 to 0xffff!"},
+       "Original_network_id must be 0x0 to 0xffff!"},
       // the typed data shorter than its length
       {kVideo, Make<CPmtAddComDes>(), 0, Hex("1", "2", "01"), "The data is error!", pmt_other::kData},
       {kCat, Make<CCATAddDes1>(), -1, Ca("1", "1", "1", ""), "The data is error!", CA::kPrivateData},
@@ -318,6 +329,41 @@ TEST(MpegDialogs, TotStateOfTheDialogIsWhatTheTotCarries) {
   CDlgModifyTOT port1(single.tree, single.ui, single.tree.Root(1, Table::Tot), utcA, utcB);
   EXPECT_TRUE(RunOk(port1, -1, {{tot::kCountryCode, "CHN"}}));
   EXPECT_EQ(port1.state.utc_time, TotRecord{}.utc_time);
+}
+
+
+// Every dialog's caption says what it does, Add or Modify, and its first button reads "OK".
+TEST(MpegDialogs, CaptionsSayWhatTheDialogDoes) {
+  using NS = CNITAddStreamDes;
+  const std::vector<std::tuple<Where, Factory, const char*>> rows = {
+      {kPrograms, Make<CPATAddPrg>(true), "Add Program"},
+      {{K::PatProgram}, Make<CPATAddPrg>(false), "Modify Program"},
+      {kPat, Make<CDlgModifyTransID>(), "Modify PAT Section"},
+      {kPmt, Make<CDlgModifyPmtSection>(), "Modify PMT Section"},
+      {kComponents, Make<CPMTAddCom>(true), "Add Components"},
+      {kVideo, Make<CPMTAddCom>(false), "Modify Component"},
+      {kSdt, Make<CDlgModifySdtSection>(), "Modify SDT Section"},
+      {{K::SdtServiceDescriptor}, Make<CSDTAddDesc>(CSDTAddDesc::Mode::ModifyService), "Modify Descriptor"},
+      {{K::NitSection}, Make<CDlgModifyNIT>(), "Modify NIT"},
+      {{K::NitTransportStreamList}, Make<CNITAddTranStream>(), "Add Transport Stream"},
+      {{K::NitTransportStream}, Make<CDlgModifyTranIDNetworkID>(),
+       "Modify transport_stream_id and original_network_id"},
+      {{K::NitNetworkName}, Make<CNITAddNWDes>(CNITAddNWDes::Mode::ModifyName), "Modify Descriptor"},
+      {{K::NitTransportStream}, Make<NS>(NS::Mode::Add), "Add Stream Descriptor"},
+      {{K::NitCableDelivery}, Make<NS>(NS::Mode::ModifyCable), "Modify Stream Descriptor"},
+      {{K::BatBouquetName}, Make<CBATAddBouquetDes>(CBATAddBouquetDes::Mode::ModifyName), "Modify Descriptor"},
+      {{K::BatServiceList}, Make<CBATAddStreamDes>(CBATAddStreamDes::Mode::ModifyServiceList),
+       "Modify Stream Descriptor"},
+      {kPat, Tot(), "Modify TOT"},
+      {kPat, [](MpegTree& t) { return std::make_unique<CSetChannel>(t.tree, t.ui, 5); }, "Set Channel"},
+      {kPat, [](MpegTree& t) { return std::make_unique<CTDTModifyTime>(t.ui, DateTime{}, 1); }, "Modify TDT"}};
+  for (const auto& [where, make, caption] : rows) {
+    MpegTree t(true);
+    t.Select(where);
+    const std::unique_ptr<Form> dialog = make(t);
+    dialog->OnInitDialog();
+    EXPECT_EQ(dialog->title + " / " + (dialog->okText.empty() ? "OK" : dialog->okText), caption + std::string(" / OK"));
+  }
 }
 
 }  // namespace

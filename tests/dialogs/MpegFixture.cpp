@@ -190,7 +190,7 @@ bool RunOn(MpegTree& t, Where w, const Factory& make, int page, const Fields& fi
 
 void ExpectBranchesWellFormed(const TableTreeCtrl& tree) {
   Walk(tree, tree.GetRootItem(), [&tree](ItemHandle h) {
-    EXPECT_TRUE(!tree.GetItemText(h).starts_with("crc_32") || !tree.GetNextSiblingItem(h)) << "a line after crc_32";
+    EXPECT_TRUE(!tree.GetItemText(h).starts_with("CRC_32") || !tree.GetNextSiblingItem(h)) << "a line after CRC_32";
     const std::string& line = tree.GetItemText(tree.GetPrevSiblingItem(h));
     const NodeRecord* holder = tree.RecordOf(h);
     if (!holder || holder->HasPayload() || line.find("length: 0x") == std::string::npos) return;

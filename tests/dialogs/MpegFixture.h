@@ -59,7 +59,7 @@ bool RunOn(MpegTree& t, Where w, const Factory& make, int page, const Fields& fi
 // descriptor named by its loop ("i." program info, "e<n>." component n, "s<n>." service n,
 // "n." the network or bouquet loop, "t<n>." transport stream n); "error ..." for what it refused.
 std::vector<std::string> Decoded(TableTreeCtrl& tree, Table table, int port = 1);
-// The length line before each loop holder shows the bytes of the holder's items; a crc_32 line
+// The length line before each loop holder shows the bytes of the holder's items; a CRC_32 line
 // ends its section.
 void ExpectBranchesWellFormed(const TableTreeCtrl& tree);
 

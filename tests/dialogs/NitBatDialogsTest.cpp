@@ -98,12 +98,12 @@ TEST(NitBatDialogs, Edits) {
        "+version_number: 0x1f | +current_next_indicator: 0x0"},
       {kStream, Make<TN>(), -1, {{tn::kTransportStreamId, "100"}, {tn::kOriginalNetworkId, "ffff"}},
        Table::Nit, "-ts=1/20fa | +ts=100/ffff",
-       "-transport_stream_id: 0x1 * | -original_network_id: 0x20fa | +tranport_stream_id: 0x100 * | "
+       "-transport_stream_id: 0x1 * | -original_network_id: 0x20fa | +transport_stream_id: 0x100 * | "
        "+original_network_id: 0xffff"},
       {kStreams, Make<TS>(), -1, Ids("0x10", "0x3001"), Table::Nit, "+ts=10/3001",
-       "-transport_stream_loop_length: 0x33a | -transport_streams: * | +stransport_stream_loop_length: 0x340 | "
+       "-transport_stream_loop_length: 0x33a | -transport_streams: * | +transport_stream_loop_length: 0x340 | "
        "+transport_streams: + * | +transport_stream_id: 0x10 + | +original_network_id: 0x3001 | "
-       "+transport_descriptor_length: 0x0"},
+       "+transport_descriptors_length: 0x0"},
       {{K::BatTransportStreamList}, BatStreams(), -1, Ids("7", "0x3001"), Table::Bat, "+ts=7/3001"},
       {kNitB, Make<G>(), -1, {{G::kType, "#0"}}, Table::Nit, "", "...+network_descriptors *"},
       {kNitB, Make<G>(), -1, {{G::kType, "#1"}}, Table::Nit, "", "...+transport_streams *"},
@@ -114,7 +114,7 @@ TEST(NitBatDialogs, Edits) {
       {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "010203"), Table::Nit, "+n.5f:010203"},
       {kNetwork, Make<NW>(), 2, Linkage("#9", "0", ""), Table::Nit, "+n.4a:00103001010109",
        "...+descriptor_length(byte): 7 | +transport_stream_id(byte): 0x10(16) | "
-       "+original_network_id(byte): 0x3001(12289) | +service_id(byte): 0x101(257) | +link_type(byte): 0x9(9)"},
+       "+original_network_id(byte): 0x3001(12289) | +service_id(byte): 0x101(257) | +linkage_type(byte): 0x9(9)"},
       {kNetwork, Make<NW>(), 2, Linkage("0x80", "2", "ab\r\ncd"), Table::Nit, "+n.4a:00103001010180abcd"},
       {{K::NitLinkageDescriptor}, Make<L>(false), -1,
        {{L::kTransportStreamId, "1"}, {L::kLinkageType, "#4"}}, Table::Nit,
@@ -125,8 +125,8 @@ TEST(NitBatDialogs, Edits) {
        "+t7.44:04740000fff20300687503", "...+transport_descriptors + | +descriptor_tag: 0x44 + |...", 0,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kStreams, Make<TS>(), -1, Ids("0x10", "0x3001"))); }},
       {kStream, Make<S>(), S::kCablePage, Cable("474", "6.875"), Table::Nit, "+t0.44:04740000fff20300687503",
-       "...+descriptor_length: 0xb | +frequency: 474.0000 mhz | +FEC_outer: 0x2 | +modulation: 0x3 | "
-       "+symbol_rate: 6.8750 msymbol/s | +FEC_inner: 0x3"},
+       "...+descriptor_length: 0xb | +frequency: 474.0000 MHz | +FEC_outer: 0x2 | +modulation: 0x3 | "
+       "+symbol_rate: 6.8750 Msymbol/s | +FEC_inner: 0x3"},
       {kStream, Make<S>(), S::kCablePage, Cable("9999.9999", "999.9999"), Table::Nit, "+t0.44:99999999fff20399999993"},
       // delivery descriptors with a distinct value in every field
       {kStream, Make<S>(), S::kCablePage,
@@ -141,12 +141,12 @@ TEST(NitBatDialogs, Edits) {
        {{TD::kCentreFrequency, "429496729"}, {TD::kBandwidth, "#1"}, {TD::kConstellation, "#2"}, {TD::kHierarchy, "#3"},
         {TD::kCodeRateHp, "#4"}, {TD::kCodeRateLp, "#3"}, {TD::kGuardInterval, "#2"}, {TD::kTransmissionMode, "#1"},
         {TD::kOtherFrequency, "[x]"}},
-       Table::Nit, "+t0.5a:199999993f9c73ffffffff", "...+centre_frequency: 4294967290 HZ..."},
+       Table::Nit, "+t0.5a:199999993f9c73ffffffff", "...+centre_frequency: 4294967290 Hz..."},
       // a low-priority stream with time slicing
       {kStream, Make<S>(), S::kTerrestrialPage,
        {{TD::kCentreFrequency, "47400000"}, {TD::kBandwidth, "#2"}, {TD::kPriority, "[ ]"}, {TD::kTimeSlicing, "[ ]"}},
        Table::Nit, "+t0.5a:02d34440470000ffffffff",
-       "...+band_width: 6M | +priority: 0 | +Time_Slicing_indicator: 0 | +MPE-FEC_indicator: 1 | ..."},
+       "...+bandwidth: 6 MHz | +priority: 0 | +Time_Slicing_indicator: 0 | +MPE-FEC_indicator: 1 | ..."},
       {kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "3", "00 00 00"), Table::Nit, "+t0.5f:000000"},
       {kStream, Make<S>(), S::kServiceListPage, Join(ServiceRow("0x0101", "#1"), ServiceRow("2", "0x19")), Table::Nit,
        "+t0.41:010101000219"},
@@ -225,7 +225,7 @@ TEST(NitBatDialogs, Edits) {
        "-t0.41:030401030501 | +t0.41:030401030501010201"},
       {{K::BatRoot, 0, 2}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "4097"}, {CAddBat::kVersionNumber, "2"}},
        Table::Bat, "-build:  | +id=1001 v=2 c=1",
-       "...+tableID: 0x4A,BouquetID:0x1001,version_number:0x2 #4 + * | +table_id: 0x4a | "
+       "...+Section 0: bouquet_id: 0x1001, version_number: 0x2 #4 + * | +table_id: 0x4a | "
        "+section_syntax_indicator: 0x1 | +section_length: 0x0 | +bouquet_id: 0x1001 | +version_number: 0x2 | ..."},
       // A bouquet the BAT holds gets a further section, numbered on (libdvbpsi joins the two); another starts one.
       {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "134"}, {CAddBat::kVersionNumber, "3"}}, Table::Bat,
@@ -252,9 +252,9 @@ TEST(NitBatDialogs, Refusals) {
   testing::ScratchDirectory scratch;  // setting.ini with the channel width
   const Fields nit{{N::kVersionNumber, "1"}, {N::kNetworkId, "1"}, {N::kCurrentNext, "1"}};
   ExpectBlanks(kNit, Make<N>(), -1, nit, {"VersionNumber", "network_id"}, " can't be NULL!");
-  ExpectBlanks(kStreams, Make<TS>(), -1, Ids("1", "1"), {"stransport_stream_id", "original_network_id"});
+  ExpectBlanks(kStreams, Make<TS>(), -1, Ids("1", "1"), {"transport_stream_id", "original_network_id"});
   ExpectBlanks(kStream, Make<TN>(), -1, {{tn::kTransportStreamId, "1"}, {tn::kOriginalNetworkId, "1"}},
-                      {"Tranport_stream_id", "Orignal_network_id"}, " can't be NULL!");
+                      {"Transport_stream_id", "Original_network_id"}, " can't be NULL!");
   ExpectBlanks(kNetwork, Make<NW>(), 0, {{NN::kTag, "1"}, {NN::kName, "a"}}, {"descriptor_tag", "network_name"});
   ExpectBlanks(kStream, Make<S>(), S::kCablePage, Join({{CB::kTag, "0x44"}}, Cable("1", "1")),
                       {"descriptor_tag", "frequency", "FEC_outer", "", "symbol_rate", "FEC_inner"});
@@ -291,7 +291,7 @@ TEST(NitBatDialogs, Refusals) {
       {kStream, Make<S>(), S::kSatellitePage, Join(Satellite("11.75725", "192", "27.5"), {{ST::kFecInner, "16"}}),
        "FEC_inner must be 0 to 15!", ST::kFecInner, nullptr, "15"},
       {kStream, Make<S>(), S::kTerrestrialPage, {{TD::kCentreFrequency, "4294967296"}},
-       "Center Frequency must be 0 to 4294967295 (unit 10Hz)!", TD::kCentreFrequency, nullptr, "4294967295"},
+       "Centre frequency must be 0 to 4294967295 (unit 10 Hz)!", TD::kCentreFrequency, nullptr, "4294967295"},
       // a channel number is checked against the width chosen when Ok is pressed
       {kStream, Make<S>(), S::kLogicalChannelPage,
        Join(Join({{LC::k14Bit, "!"}}, ChannelRow("16", "1024", "[x]")), {{LC::k10Bit, "!"}}),

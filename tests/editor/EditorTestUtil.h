@@ -22,7 +22,7 @@ inline QString DumpModel(const QAbstractItemModel& model, const QModelIndex& par
   return out;
 }
 
-// Clicks the visible button with that text ("Ok", "&Yes"); rejects the dialog when there is none.
+// Clicks the visible button with that text ("OK", "&Yes"); rejects the dialog when there is none.
 inline void ClickButton(QDialog& dialog, const QString& text) {
   for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
     if (b->text() == text && b->isVisible()) return b->click();

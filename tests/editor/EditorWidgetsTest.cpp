@@ -92,7 +92,7 @@ class EditorWidgetsTest : public QObject {
       QCOMPARE(Find<QDateEdit>(d, kDay)->date(), QDate(2013, 2, 28));
       QCOMPARE(Find<QTimeEdit>(d, kClock)->time(), QTime(23, 59, 58));
       QVERIFY(!Find<QWidget>(d, kOff)->isEnabled());
-      test::ClickButton(d, QStringLiteral("Ok"));  // the name is empty: refused
+      test::ClickButton(d, QStringLiteral("OK"));  // the name is empty: refused
       QCOMPARE(d.focusWidget(), Find<QWidget>(d, kName));
       Find<QLineEdit>(d, kName)->insert(QString::fromUtf8("\u4E2D\u6587 \u00F8\u00F1\u00E7\uD55C 1"));
       Find<QLineEdit>(d, kCount)->clear();
@@ -109,7 +109,7 @@ class EditorWidgetsTest : public QObject {
       test::ClickButton(d, QStringLiteral("Add"));
       Find<QTableWidget>(d, kList)->selectRow(2);
       Find<QTimeEdit>(d, kClock)->setTime(QTime(1, 2, 3));
-      test::ClickButton(d, QStringLiteral("Ok"));
+      test::ClickButton(d, QStringLiteral("OK"));
     });
     script.Then([](QDialog& box) {
       QCOMPARE(test::MessageText(box), QStringLiteral("Name can not be null!"));

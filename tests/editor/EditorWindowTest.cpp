@@ -227,7 +227,7 @@ class EditorWindowTest : public QObject {
       QCOMPARE(d.focusWidget(), pid);
       QCOMPARE(e.Held(), before);
       QTest::keyClicks(pid, QStringLiteral("0x100"));
-      test::ClickButton(d, QStringLiteral("Ok"));
+      test::ClickButton(d, QStringLiteral("OK"));
     });
     script.Then([&](QDialog& box) {
       QCOMPARE(test::MessageText(box), QStringLiteral("ProgramPID can not be null!"));
@@ -237,7 +237,7 @@ class EditorWindowTest : public QObject {
     e.Choose(list, "Add Data");
     QVERIFY(script.Done());
     const ItemHandle added = e.Tree().ChildAt(list, programs);
-    QCOMPARE(e.Tree().GetItemText(added), std::string("program_number: 0x10 (16) => pid: 0x100 (256)"));
+    QCOMPARE(e.Tree().GetItemText(added), std::string("program_number: 0x10 (16) => PID: 0x100 (256)"));
     QCOMPARE(e.View().currentIndex(), e.editor->Model().IndexOf(added));
   }
 

@@ -66,21 +66,21 @@ TEST_F(SectionTest, DvbpsiGeneratesANitThatIsShownAndBuiltBack) {
   ExpectLines(
       Branch(1, Table::Nit),
       {"  network_id: 0x42\n  version_number: 0x2\n", "    transport_stream_id: 0x27\n",
-       "    transport_stream_id: 0x7\n      original_network_id: 0x42\n      transport_descriptor_length: 0x31\n",
+       "    transport_stream_id: 0x7\n      original_network_id: 0x42\n      transport_descriptors_length: 0x31\n",
        "        descriptor_tag: 0x44 =>cable_delivery_system_descriptor\n          descriptor_length(byte): 11\n     "
-       "     frequency: 346.0000 mhz\n          FEC_outer: 0x2\n          modulation: 0x3\n          symbol_rate: "
-       "6.8750 msymbol/s\n          FEC_inner: 0xf\n        descriptor_tag: 0x43 =>satellite_delivery_system_descrip"
-       "tor\n          descriptor_length(byte): 11\n          frequency: 11.75000 Ghz\n          orbital_position: "
+       "     frequency: 346.0000 MHz\n          FEC_outer: 0x2\n          modulation: 0x3\n          symbol_rate: "
+       "6.8750 Msymbol/s\n          FEC_inner: 0xf\n        descriptor_tag: 0x43 =>satellite_delivery_system_descrip"
+       "tor\n          descriptor_length(byte): 11\n          frequency: 11.75000 GHz\n          orbital_position: "
        "19.2 degree\n          west_east_flag: 0x1\n          polarization: 0x2\n          modulation: 0xc1\n       "
-       "   symbol_rate: 27.5000 msymbol/s\n          FEC_inner: 0x3\n        descriptor_tag: 0x5a =>terrestrial_deli"
-       "very_system_descriptor\n          descriptor_length(byte): 11\n          centre_frequency: 474000000 HZ\n   "
-       "       band_width: 7MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n          "
+       "   symbol_rate: 27.5000 Msymbol/s\n          FEC_inner: 0x3\n        descriptor_tag: 0x5a =>terrestrial_deli"
+       "very_system_descriptor\n          descriptor_length(byte): 11\n          centre_frequency: 474000000 Hz\n   "
+       "       bandwidth: 7 MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n          "
        "MPE-FEC_indicator: 1\n          constellation: 16QAM\n          hierarchy_information: @=4\n          "
-       "code_rate_HPstream: 5/6\n          code_rate_LPstream: 7/8\n          guard_interval: 1/8\n          "
+       "code_rate-HP_stream: 5/6\n          code_rate-LP_stream: 7/8\n          guard_interval: 1/8\n          "
        "transmission_mode: 2K\n          other_frequency_flag: 1\n        descriptor_tag: 0x83 =>logical_channel_"
        "number_descriptor\n          descriptor_length(byte): 8\n          Service_list\n            service_id: "
-       "0x1\n            is_service_visible: TRUE\n            logical_channel_number: 5\n          Service_list\n  "
-       "          service_id: 0x2\n            is_service_visible: FALSE\n            logical_channel_number: 3ff\n"});
+       "0x1\n            is_service_visible: TRUE\n            logical_channel_number: 0x5\n          Service_list\n  "
+       "          service_id: 0x2\n            is_service_visible: FALSE\n            logical_channel_number: 0x3ff\n"});
   // The builders write reserved bits as ones, where libdvbpsi leaves some unset: byte 1, the cable
   // delivery descriptor's bytes 4 and 5, the terrestrial one's bytes 4 (its low two bits) and 7 to 10.
   bytes[1] |= 0x70, bytes[24] = 0xFF, bytes[25] |= 0xF0, bytes[50] |= 0x03;

@@ -56,8 +56,8 @@ TEST_F(NitBat, EveryDescriptorKindGetsItsRecordAndIsBuiltBackToItsBytes) {
   EXPECT_EQ(Kinds(Table::Bat, K::BatTransportDescriptorList), (std::vector<K>{K::BatDescriptor, K::BatServiceList}));
   ExpectLines(Branch(1, Table::Nit),
               {"descriptor_tag: 0x99\n      descriptor_length(byte): 1\n      descriptor_data(hex): ab\n",
-               "FEC_outer: 0xd\n", "logical_channel_number: 5\n", "logical_channel_number: 7d0\n",
-               "band_width: 6MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n"
+               "FEC_outer: 0xd\n", "logical_channel_number: 0x5\n", "logical_channel_number: 0x7d0\n",
+               "bandwidth: 6 MHz\n          priority: 0\n          Time_Slicing_indicator: 0\n"
                "          MPE-FEC_indicator: 0\n"});
   EXPECT_EQ(SectionBytesOf(Build(Table::Nit)), nit);
   EXPECT_EQ(SectionBytesOf(Build(Table::Bat)), bat);
@@ -104,11 +104,11 @@ TEST_F(NitBat, ReadingWalksTheSectionsUpToTheLastOnePassingOverWhatCannotBeReadA
   EXPECT_EQ(nits.size() / 1000 << 8 | Sections(2, Table::Nit) << 4 | Sections(2, Table::Bat), 0xBC6);
   std::string bouquets;
   for (ItemHandle h = tree.GetChildItem(tree.Root(2, Table::Bat)); h != kNoItem; h = tree.GetNextSiblingItem(h))
-    bouquets += tree.GetItemText(h).substr(15, tree.GetItemText(h).find(",v") - 15) + ";";
+    bouquets += tree.GetItemText(h).substr(8, tree.GetItemText(h).find(", v") - 8) + ";";
   EXPECT_EQ(bouquets,
-            "0x0,BouquetID:0x1001;0x1,BouquetID:0x1001;0x2,BouquetID:0x1001;0x0,BouquetID:0x2002;"
-            "0x1,BouquetID:0x2002;0x0,BouquetID:0x303;");
-  ExpectLines(Branch(2, Table::Nit), {"SECTION:11\n"});
+            "0: bouquet_id: 0x1001;1: bouquet_id: 0x1001;2: bouquet_id: 0x1001;0: bouquet_id: 0x2002;"
+            "1: bouquet_id: 0x2002;0: bouquet_id: 0x303;");
+  ExpectLines(Branch(2, Table::Nit), {"Section 11:\n"});
   tree.DeleteItem(tree.ChildAt(tree.Root(2, Table::Bat), 0));  // bouquet 0x1001 keeps two sections
   const Bytes built = Build(Table::Bat, 2);
   EXPECT_EQ(Bytes(built.begin(), built.begin() + 5 * kPacketSize),
@@ -136,7 +136,7 @@ TEST_F(NitBat, ReadingWalksTheSectionsUpToTheLastOnePassingOverWhatCannotBeReadA
   const Bytes big = LoopSection(0x40, 0, 1, {}, streams), last = LoopSection(0x40, 1, 1);  // big: past 1024 bytes
   oversized.Queue(0x0010, Packetized(Join({big, Bytes(7, 0xFF), last}), 0x0010));
   ASSERT_TRUE(ReadNit(tree, oversized, 1));
-  EXPECT_EQ(Branch(1, Table::Nit).substr(0, 10) + std::to_string(Sections(1, Table::Nit)), "SECTION:1\n1");
+  EXPECT_EQ(Branch(1, Table::Nit).substr(0, 11) + std::to_string(Sections(1, Table::Nit)), "Section 1:\n1");
   const Bytes first = LoopSection(0x40, 0, 1);
   Bytes cut = Join({first, LoopSection(0x40, 1, 1, {}, Stream(1, 2, Descriptor(0x5F, Bytes(40, 1))))});
   cut.resize(cut.size() - 30);  // the CRC_32 and the end of the descriptor are missing
@@ -163,7 +163,7 @@ TEST_F(NitBat, LoopsAreCutToTheWholeItemsInsideTheSectionAndBadSectionsAddNothin
                "      private_data_specifier_descriptor: the bytes do not fit, shown in hex only\n  tr"});
   ExpectLines(Branch(2, Table::Nit),
               {"  transport_stream_loop_length: 0xf\n  transport_streams:\n    transport_stream_id"
-               ": 0x7\n      original_network_id: 0x8\n      transport_descriptor_length: 0x9\n"});
+               ": 0x7\n      original_network_id: 0x8\n      transport_descriptors_length: 0x9\n"});
   ExpectLines(Branch(1, Table::Bat), {"  transport_stream_loop_length: 0xf\n"});
   tooShort[2] = 12;  // below the 13 that the fixed fields and the CRC_32 take
   std::copy(u.begin() + 1, u.end() - 4, tooLong.begin() + 1);

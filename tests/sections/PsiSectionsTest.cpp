@@ -41,7 +41,7 @@ class PsiSections : public SectionTest {
 
 TEST_F(PsiSections, PatIsWrittenWithItsOwnTransportStreamIdAndUpTo42Programs) {
   ASSERT_EQ(ParsePat(Pat("1234 fffe")), 1);
-  ExpectLines(Branch(1, Table::Pat), {"  programs:1\n    program_number: 0x1234 (4660) => pid: 0x1ffe (8190)\n"});
+  ExpectLines(Branch(1, Table::Pat), {"  programs:1\n    program_number: 0x1234 (4660) => PID: 0x1ffe (8190)\n"});
   SdtSectionHeader sdt;  // another transport_stream_id in the port's SDT changes nothing
   sdt.transport_stream_id = 0x5678;
   tree.InsertRecordItem("Section 0:", kImageSection, tree.Root(1, Table::Sdt), MakeRecord(NodeKind::SdtSection, sdt));
@@ -97,9 +97,9 @@ TEST_F(PsiSections, LengthsPastTheSectionOrTheBytesKeepWhatLiesInsideAndAreWritt
   ParsePmt(Pmt("0001", "f005 0a010a 5205  02 fffe f005 520107 0a02  03 e101 ffff 0a010a"), 0x100, 2);
   EXPECT_EQ(Built(BuildPmts, 2), Pmt("0001", "f003 0a010a  02 fffe f003 520107  03 e101 f003 0a010a"));
   ExpectLines(Branch(2, Table::Pmt),
-              {"      descriptor_tag: a\n        descriptor_length(byte): 1\n        descriptor_data(hex):  a\n"
+              {"      descriptor_tag: 0xa\n        descriptor_length(byte): 1\n        descriptor_data(hex):  a\n"
                "        ISO_639_language_descriptor: the bytes do not fit, shown in hex only\n"
-               "    components\n      stream type:  2\n        elementary_pid: 0x1ffe (8190)\n"});
+               "    components\n      stream_type: 0x2\n        elementary_PID: 0x1ffe (8190)\n"});
   const ItemHandle video = Find(2, Table::Pmt, NodeKind::PmtComponent);
   EXPECT_EQ(tree.GetItemImage(video) << 4 | tree.GetItemImage(tree.GetNextSiblingItem(video)),
             kImageVideo << 4 | kImageAudio);
@@ -121,8 +121,8 @@ TEST_F(PsiSections, SharedPmtPidsAreReadByProgramIndexAndEachProgramItemFillsIts
   ASSERT_TRUE(ReadPmts(tree, device, 1, 2));
   ASSERT_EQ(device.requests.size(), 3u);
   EXPECT_EQ(device.requests[0].selector << 8 | device.requests[1].selector << 4 | device.requests[2].selector, 0x112);
-  ExpectLines(Branch(1, Table::Pmt), {"program: 0x1 (1) => pid: 0x100 (256)\n  Section 1:\n",
-                                      "    program_info_length: 0x0 (0)\n    components\n    crc_32: 0x"});
+  ExpectLines(Branch(1, Table::Pmt), {"program_number: 0x1 (1) => PID: 0x100 (256)\n  Section 1:\n",
+                                      "    program_info_length: 0x0 (0)\n    components\n    CRC_32: 0x"});
   EXPECT_EQ(Branch(1, Table::Pmt).find("program_info_descriptors"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size("cache/quorvelin/tables/pmt1.bin"), kPmtReadBuffer);
   Built(BuildPmts, 1, 4 * kPmtSlotSize);  // slot i holds the i-th program item, the rest of the slot kept
@@ -149,7 +149,7 @@ TEST_F(PsiSections, SdtNamesUnderTheTextCodeEverySectionWrittenAlwaysAsActual) {
   const Bytes spare = Sdt("0030 fd 8013 4806 01 01 50 01 53 ee 4a09 0001 0002 0003 09 ab0c");
   ExpectLines(ParsedSdt(spare, 2), {"descriptor_data(hex): 01 01 50 01 53 ee\n"});
   RecordIn<SdtSectionHeader>(2, Table::Sdt, NodeKind::SdtSection)->table_id = 0x46;
-  ExpectLines(ParsedSdt(Sdt("0031 fd 8000", "01 01"), 2), {"      descriptors_loop_length: 0x0\n  crc_32: 0x"});
+  ExpectLines(ParsedSdt(Sdt("0031 fd 8000", "01 01"), 2), {"      descriptors_loop_length: 0x0\n  CRC_32: 0x"});
   Bytes first(spare.begin(), spare.end() - 4);
   first[7] = 1;  // last_section_number: two sections
   EXPECT_EQ(Built(BuildSdt, 2), WithCrc(first));
@@ -172,9 +172,9 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
   ExpectLines(
       Branch(2, Table::Tot),
       {"  table_id: 0x73\n  section_syntax_indicator: 0x0\n  section_length: 0x33\n",
-       "    descriptor_tag:0x58\n      descriptor_length:0xd\n      country_code:CHN\n      country_region_id:0x43\n"
-       "      local_time_offset_polarity:0x1\n      local_time_offset:05:30:00\n      local_time_offset:1993-10-13 "
-       "12:45:00\n      next_time_offset:10:00:00\n  crc_32: 0xffffff\n"});
+       "    descriptor_tag: 0x58\n      descriptor_length(byte): 13\n      country_code: CHN\n      country_region_id: 0x43\n"
+       "      local_time_offset_polarity: 0x1\n      local_time_offset: 05:30:00\n      time_of_change: 1993-10-13 "
+       "12:45:00\n      next_time_offset: 10:00:00\n  CRC_32: 0xffffff\n"});
   tree.utcTime[1] = MakeDate(2024, 2, 29, 23, 59, 58);
   area.assign(188, 0xFF);
   ASSERT_TRUE(BuildTot(tree, 2, area.data(), area.size()));
@@ -209,7 +209,7 @@ TEST_F(PsiSections, TimeTablesAreWrittenFromTheStoredTimesAndTheTotState) {
     ASSERT_TRUE(ParseTotSection(tree, tot.data(), tot.size(), 1));
     if (*loop == '5' && loop[1] == '8' && loop[3] == 'a')
       ExpectLines(Branch(1, Table::Tot),
-                  {"next_time_offset:10:00:00\n      country_code:DEU\n      country_region_id:0x1\n"});
+                  {"next_time_offset: 10:00:00\n      country_code: DEU\n      country_region_id: 0x1\n"});
     tree.utcTime[0] = MakeDate(2024, 2, 29, 23, 59, 58);
     area.assign(188, 0xFF);
     ASSERT_TRUE(BuildTot(tree, 1, area.data(), area.size()));

@@ -91,7 +91,7 @@ TEST(CrcCheck, EverySectionReadShowsWhetherItsCrcChecks) {
       ParseNitSection(tree, s.data(), s.size(), 1), ParseBatSection(tree, s.data(), s.size(), 1);
       ParseTotSection(tree, s.data(), s.size(), 1);
       const std::string shown = DumpTree(tree);
-      EXPECT_NE(shown.find("crc_32: 0x"), std::string::npos) << capture;
+      EXPECT_NE(shown.find("CRC_32: 0x"), std::string::npos) << capture;
       EXPECT_EQ(shown.find(" (CRC error)\n") != std::string::npos, damaged) << capture << "\n" << shown;
     }
 }

@@ -73,7 +73,7 @@ TEST_F(SectionTest, TheCommonHeaderIsShownAndNothingPastTheReceivedBytesIsRead) 
   EXPECT_EQ(DumpTree(tree, item),
             "Section 0:\n  table_id: 0x2\n  section_syntax_indicator: 0x1\n  section_length: 0xb\n"
             "  program_number: 0x1234\n  version_number: 0xa\n  current_next_indicator: 0x1\n"
-            "  section_number: 0x1\n  last_section_number: 0x2\n  crc_32: 0x12345678 (CRC error)\n");
+            "  section_number: 0x1\n  last_section_number: 0x2\n  CRC_32: 0x12345678 (CRC error)\n");
   const SectionBytes cut(bytes.data(), 3);
   EXPECT_EQ(cut.U16(2) << 16 | cut.U32(100) | cut.Has(2, 2), 0x0B000000u);
   const uint8_t loop[] = {0x09, 0x01, 0xAA, 0x0A, 0x00, 0x48, 0x05, 1, 2};  // the third runs past the bytes
@@ -105,19 +105,19 @@ TEST_F(SectionTest, RealCapturesAreShownAndBuiltBackToTheSamePackets) {
   ASSERT_TRUE(ReadTdt(tree, device, 2) && ReadTot(tree, device, 2));
   EXPECT_EQ(FormatDateTime(tree.utcTime[0], "%H:%M:%S"), "13:25:03");  // the TDT's time, whichever port was read
   ExpectLines(DumpTree(tree),
-              {"programs:8\n        program_number: 0x0 (0) => pid: 0x10 (16)\n",
+              {"programs:8\n        program_number: 0x0 (0) => PID: 0x10 (16)\n",
                "descriptor_length: 0x11\n          descriptor_data\n",
                "CA_system_ID: 0x100\n            CA_PID: 0xc1\n            descriptor_data(hex): 03 e0 c2",
-               "program: 0x304 (772) => pid: 0x503 (1283)\n", "service_name: CANAL+\n",
-               "pcr_pid: 0xa3\n        program_info_length: 0x7 (7)\n        program_info_descriptors\n",
-               "stream type: 1b\n            elementary_pid: 0xa3 (163)\n            es_info_length: 0x2b",
-               "descriptor_tag: 52\n                descriptor_length (byte): 1\n",
+               "program_number: 0x304 (772) => PID: 0x503 (1283)\n", "service_name: CANAL+\n",
+               "PCR_PID: 0xa3\n        program_info_length: 0x7 (7)\n        program_info_descriptors\n",
+               "stream_type: 0x1b\n            elementary_PID: 0xa3 (163)\n            ES_info_length: 0x2b",
+               "descriptor_tag: 0x52\n                descriptor_length(byte): 1\n",
                // Latin-1 without a selector, read as text code 0 reads it (CP936)
                "network_name: r\u959f" "eau num\u959e" "ique terrestre fran\u93f0" "is\n",
-               "centre_frequency: 42949672950 HZ\n",
-               "link_type(byte): 0x9(9)\n          private_data\n             04 00 01 5a 00\n",
-               "code_rate_HPstream: reserved (7)\n", "bouquet_name: Tv Num\u959e" "ic\n", "descriptor_data(hex): 4a dc\n",
-               "service_id: 0x304\n                service_type: 0x1\n", "utc_time: 2007-11-23 13:25:14\n"});
+               "centre_frequency: 42949672950 Hz\n",
+               "linkage_type(byte): 0x9(9)\n          private_data\n             04 00 01 5a 00\n",
+               "code_rate-HP_stream: reserved (7)\n", "bouquet_name: Tv Num\u959e" "ic\n", "descriptor_data(hex): 4a dc\n",
+               "service_id: 0x304\n                service_type: 0x1\n", "UTC_time: 2007-11-23 13:25:14\n"});
   EXPECT_EQ(ReadFileBytes("cache/quorvelin/tables/sdt0.bin").size(), kSdtReadBuffer);
 
   tree.utcTime[1] = tree.TotRecordOf(tree.GetChildItem(tree.Root(2, Table::Tot)))->utc_time;

@@ -66,7 +66,7 @@ TEST(Fleet, DiffOfADeviceAndItsBackupShowsOnlyWhatChanged) {
   const Launched edited = Command({"diff", Address(*device), "saved"});
   EXPECT_EQ(edited.status, 1);
   EXPECT_EQ(edited.out, "--- " + Address(*device) + "\n+++ saved\n@@ PortB BAT @@\n BAT\n"
-                        "   SectionNumber: 0x0,BouquetID:0x1002,version_number:0x0\n     bouquet_descriptors:\n"
+                        "   Section 0: bouquet_id: 0x1002, version_number: 0x0\n     bouquet_descriptors:\n"
                         "       descriptor_tag: 0x47 =>bouquet_name_descriptor\n"
                         "-        bouquet_name: Tports Pack\n+        bouquet_name: Sports Pack\n");
 }

@@ -15,7 +15,7 @@ struct CountedData : ItemData {
 };
 
 ItemHandle AddPatSection(TableTreeCtrl& t, const std::vector<std::pair<int, int>>& programs) {
-  const ItemHandle sec = t.InsertRecordItem("SECTION0:", kImageSection, t.Root(1, Table::Pat),
+  const ItemHandle sec = t.InsertRecordItem("Section 0:", kImageSection, t.Root(1, Table::Pat),
                                             MakeRecord(NodeKind::PatSection, PatSectionHeader{}));
   const ItemHandle list = t.InsertRecordItem("programs:", kImageLine, sec, MakeHolder(NodeKind::PatProgramList));
   for (auto [number, pid] : programs) {
@@ -49,8 +49,8 @@ TEST(TableTree, SearchesStopAtTheNextSectionHead) {
   t.BuildRoots();
   const ItemHandle nit = t.Root(1, Table::Nit);
   const NodeKind streams = NodeKind::NitTransportStreamList;
-  const ItemHandle s0 = t.InsertRecordItem("SECTION:0", 2, nit, MakeRecord(NodeKind::NitSection, LoopSectionHeader{}));
-  const ItemHandle s1 = t.InsertRecordItem("SECTION:1", 2, nit, MakeRecord(NodeKind::NitSection, LoopSectionHeader{}));
+  const ItemHandle s0 = t.InsertRecordItem("Section 0:", 2, nit, MakeRecord(NodeKind::NitSection, LoopSectionHeader{}));
+  const ItemHandle s1 = t.InsertRecordItem("Section 1:", 2, nit, MakeRecord(NodeKind::NitSection, LoopSectionHeader{}));
   const ItemHandle list = t.InsertRecordItem("streams", 2, s1, MakeHolder(streams));
   const ItemHandle ts = t.InsertRecordItem("ts", 2, list, MakeHolder(NodeKind::NitTransportStream));
   EXPECT_EQ(std::tuple(t.FindChildOfKind(s0, streams), t.FindChildOfKind(nit, NodeKind::NitSection),

@@ -114,8 +114,8 @@ std::vector<std::string> TableLines(const TableTreeCtrl& tree, int port, Table t
   const bool time = table == Table::Tdt || table == Table::Tot;
   for (std::string line; std::getline(dump, line);) {
     const std::string field = line.substr(Indent(line));
-    const bool crc = field.rfind("crc_32:", 0) == 0 && field.find("(CRC error)") == std::string::npos;
-    if (crc || (time && (field.rfind("UTC_time:", 0) == 0 || field.rfind("utc_time:", 0) == 0))) continue;
+    const bool crc = field.rfind("CRC_32:", 0) == 0 && field.find("(CRC error)") == std::string::npos;
+    if (crc || (time && field.rfind("UTC_time:", 0) == 0)) continue;
     lines.push_back(line);
   }
   return lines;

@@ -16,7 +16,7 @@ namespace quorvelin {
 std::vector<std::string> DiffLines(const std::vector<std::string>& a, const std::vector<std::string>& b);
 
 // The lines of one table of a port as the tree shows them, root included; left out are the
-// crc_32 lines of sections whose CRC_32 checks (they follow from the other lines) and the
+// CRC_32 lines of sections whose CRC_32 checks (they follow from the other lines) and the
 // UTC_time lines of the TDT and TOT, which each device keeps from its own clock.
 std::vector<std::string> TableLines(const TableTreeCtrl& tree, int port, Table table);
 

@@ -47,7 +47,7 @@ public final class QuorvelinHostTest {
             String tree = shownTree();
             System.out.println("run " + run + " returned " + result[0] + "\n" + tree);
             check(result[0] == 1, "the editor returns when closed");
-            check(tree.contains("PortA\n") && tree.contains("PortB\n") && tree.contains("    SECTION0:"), "the tables shown");
+            check(tree.contains("PortA\n") && tree.contains("PortB\n") && tree.contains("    Section 0:"), "the tables shown");
         }
         check(boxesShown().equals("The editor is already open: close it first.\n".repeat(3)), "a second editor refused");
         check(stopDevice() > 0, "the device answered reads");
