@@ -34,7 +34,7 @@ bool CDlgModifySdtSection::OnOK() {
   h->transport_stream_id = static_cast<uint16_t>(*tsidValue);
   h->original_network_id = static_cast<uint16_t>(*onidValue);
   const ItemHandle section = tree_.GetSelectedItem();
-  RewriteChild(tree_, section, 3, Format("tranport_stream_id: 0x%x", h->transport_stream_id));
+  RewriteChild(tree_, section, 3, Format("transport_stream_id: 0x%x", h->transport_stream_id));
   RewriteChild(tree_, section, 8, Format("original_network_id: 0x%x", h->original_network_id));
   return true;
 }

@@ -40,10 +40,13 @@ void WriteDeliveryBytes(SectionWriter& w, const Delivery& d, const std::array<ui
 }
 
 template <class Delivery>
-void AddDeliveryItem(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const char* name, const DescriptorBytes& d,
-                     const Delivery& record, std::vector<std::string> (*lines)(const Delivery&)) {
-  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, name), d.length(), MakeRecord(kind, record));
+ItemHandle AddDeliveryItem(TableTreeCtrl& tree, ItemHandle holder, ItemHandle after, NodeKind kind, const char* name,
+                           const DescriptorBytes& d, const Delivery& record,
+                           std::vector<std::string> (*lines)(const Delivery&)) {
+  const ItemHandle item =
+      AddDescriptorItem(tree, holder, NamedTagText(d.tag, name), d.length(), MakeRecord(kind, record), after);
   for (std::string& line : lines(record)) tree.InsertLine(std::move(line), item);
+  return item;
 }
 
 }  // namespace
@@ -179,24 +182,23 @@ void WriteDelivery(SectionWriter& w, const TerrestrialDelivery& d) {
   WriteDeliveryBytes(w, d, TerrestrialDeliveryBytes(d));
 }
 
-bool AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
-  if (d.data.size() != kDeliveryLength) return false;
+ItemHandle AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d, ItemHandle after) {
+  if (d.data.size() != kDeliveryLength) return kNoItem;
   const auto data = d.data.first<kDeliveryLength>();
   switch (d.tag) {
     case kCableDeliveryTag:
-      AddDeliveryItem(tree, holder, NodeKind::NitCableDelivery, "cable_delivery_system_descriptor", d,
-                      CableDeliveryFromBytes(data), CableDeliveryLines);
-      return true;
+      return AddDeliveryItem(tree, holder, after, NodeKind::NitCableDelivery, "cable_delivery_system_descriptor", d,
+                             CableDeliveryFromBytes(data), CableDeliveryLines);
     case kSatelliteDeliveryTag:
-      AddDeliveryItem(tree, holder, NodeKind::NitSatelliteDelivery, "satellite_delivery_system_descriptor", d,
-                      SatelliteDeliveryFromBytes(data), SatelliteDeliveryLines);
-      return true;
+      return AddDeliveryItem(tree, holder, after, NodeKind::NitSatelliteDelivery,
+                             "satellite_delivery_system_descriptor", d, SatelliteDeliveryFromBytes(data),
+                             SatelliteDeliveryLines);
     case kTerrestrialDeliveryTag:
-      AddDeliveryItem(tree, holder, NodeKind::NitTerrestrialDelivery, "terrestrial_delivery_system_descriptor", d,
-                      TerrestrialDeliveryFromBytes(data), TerrestrialDeliveryLines);
-      return true;
+      return AddDeliveryItem(tree, holder, after, NodeKind::NitTerrestrialDelivery,
+                             "terrestrial_delivery_system_descriptor", d, TerrestrialDeliveryFromBytes(data),
+                             TerrestrialDeliveryLines);
     default:
-      return false;
+      return kNoItem;
   }
 }
 

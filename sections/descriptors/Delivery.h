@@ -41,7 +41,7 @@ void WriteDelivery(SectionWriter& w, const SatelliteDelivery& d);
 void WriteDelivery(SectionWriter& w, const TerrestrialDelivery& d);
 
 // The descriptor's item, its length line and field lines, when the tag is a delivery system's
-// and the length is 11; false, and nothing added, otherwise.
-bool AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d);
+// and the length is 11; kNoItem, and nothing added, otherwise.
+ItemHandle AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d, ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

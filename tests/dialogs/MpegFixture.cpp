@@ -14,6 +14,9 @@
 #include "sections/SectionTestSupport.h"
 #include "sections/TimeSections.h"
 #include "sections/descriptors/GenericHex.h"
+#include "device/VersionRule.h"
+#include "sections/Packets.h"
+#include "sections/TableIds.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 
@@ -63,6 +66,53 @@ std::vector<uint8_t> Built(TableTreeCtrl& tree, Table table, int port, std::stri
 }
 
 
+// The lines below the table's root, "#n" marking an image other than a line's; the values of
+// section_length and crc_32, which the builders work out, and loop holders with nothing in them,
+// which no byte shows, left out.
+std::vector<std::string> TableLines(const TableTreeCtrl& tree, Table table, int port) {
+  std::vector<std::string> out;
+  Walk(tree, tree.GetChildItem(tree.Root(port, table)), [&](ItemHandle h) {
+    const std::string& text = tree.GetItemText(h);
+    const NodeRecord* r = tree.RecordOf(h);
+    if (r && !r->HasPayload() && !IsTableRoot(r->kind) && r->kind != K::PmtProgram && !tree.ItemHasChildren(h)) return;
+    const int image = tree.GetItemImage(h);
+    const bool worked = text.starts_with("section_length: ") || text.starts_with("crc_32: ");
+    out.push_back((worked ? text.substr(0, text.find(':')) : text) + (image != kImageLine ? Format(" #%d", image) : ""));
+  });
+  return out;
+}
+
+// What a Refresh shows of the sections the builders write for the table: each section parsed
+// into a tree of its own.
+std::vector<std::string> ReadBackLines(TableTreeCtrl& tree, Table table, int port) {
+  std::string error;
+  std::vector<uint8_t> area = Built(tree, table, port, error);
+  const int textCode = TextCode();
+  TableTreeCtrl fresh;  // reads setting.ini's text code
+  SetTextCode(textCode);
+  fresh.portMode = tree.portMode;
+  fresh.channelNumber = tree.channelNumber;
+  fresh.BuildRoots();
+  constexpr uint8_t kTableIds[] = {kPatTableId, kPmtTableId, kSdtTableId, kCatTableId, kNitTableId, 0, 0, kBatTableId};
+  const uint8_t tableId = kTableIds[static_cast<int>(table)];
+  const size_t step = table == Table::Pmt ? kPmtSlotSize : area.size();
+  int index = 0;
+  for (size_t at = 0; at < area.size() && area[at] == 0x47; at += step) {
+    PmtReadState pmt;
+    const auto pid = static_cast<uint16_t>((area[at + 1] & 0x1F) << 8 | area[at + 2]);
+    for (const std::vector<uint8_t>& s : SectionsOfPackets(area.data() + at, std::min(step, area.size() - at), tableId)) {
+      if (table == Table::Pat) ParsePatSection(fresh, s.data(), s.size(), port);
+      if (table == Table::Pmt) ParsePmtSections(fresh, s.data(), s.size(), port, pid, pmt);
+      if (table == Table::Sdt) ParseSdtSection(fresh, s.data(), s.size(), port, index++);
+      if (table == Table::Cat) ParseCatSection(fresh, s.data(), s.size(), port);
+      if (table == Table::Nit) ParseNitSection(fresh, s.data(), s.size(), port);
+      if (table == Table::Bat) ParseBatSection(fresh, s.data(), s.size(), port);
+    }
+  }
+  return TableLines(fresh, table, port);
+}
+
+
 // The form the fields go to: page `page` of the dialog's tab sheet, or the dialog (page -1).
 Form& Target(Form& dialog, int page) {
   CTabSheet* sheet = dialog.TabSheetOf(mpeg_ids::kTabControl);
@@ -103,8 +153,8 @@ std::string Changes(const std::vector<std::string>& a, const std::vector<std::st
 }
 }  // namespace
 
-MpegTree::MpegTree(bool samples, int portMode) {
-  SetTextCode(0);  // a new tree reads setting.ini
+MpegTree::MpegTree(bool samples, int portMode, int textCode) {
+  SetTextCode(textCode);  // 0: a new tree reads setting.ini
   tree.LayOutPorts(portMode, -1);
   tree.BuildRoots();
   if (!samples) return;
@@ -388,8 +438,7 @@ void ExpectBlanks(Where w, const Factory& make, int page, const Fields& fields,
 }
 
 void ExpectEdit(const Edit& e) {
-  MpegTree t(true);
-  SetTextCode(e.textCode);
+  MpegTree t(true, 1, e.textCode);
   if (e.setup) e.setup(t);
   t.Select(e.where);
   const std::vector<std::string> lines = Lines(t.tree);
@@ -401,6 +450,8 @@ void ExpectEdit(const Edit& e) {
   const std::string shown = Changes(lines, Lines(t.tree));
   EXPECT_PRED2(Matches, changed, e.bytes);
   EXPECT_PRED2(Matches, shown, e.lines == "*" ? shown : e.lines);
+  // every line the dialog wrote is spelled as a read of the bytes built from the branch spells it
+  EXPECT_EQ(Changes(ReadBackLines(t.tree, e.table, e.where.port), TableLines(t.tree, e.table, e.where.port)), "");
   ExpectBranchesWellFormed(t.tree);
   ExpectInTemplate(*dialog);
 }

@@ -98,10 +98,10 @@ TEST(NitBatDialogs, Edits) {
        "+version_number: 0x1f | +current_next_indicator: 0x0"},
       {kStream, Make<TN>(), -1, {{tn::kTransportStreamId, "100"}, {tn::kOriginalNetworkId, "ffff"}},
        Table::Nit, "-ts=1/20fa | +ts=100/ffff",
-       "-transport_stream_id: 0x1 * | -original_network_id: 0x20fa | +tranport_stream_id: 0x100 * | "
+       "-transport_stream_id: 0x1 * | -original_network_id: 0x20fa | +transport_stream_id: 0x100 * | "
        "+original_network_id: 0xffff"},
       {kStreams, Make<TS>(), -1, Ids("0x10", "0x3001"), Table::Nit, "+ts=10/3001",
-       "-transport_stream_loop_length: 0x33a | -transport_streams: * | +stransport_stream_loop_length: 0x340 | "
+       "-transport_stream_loop_length: 0x33a | -transport_streams: * | +transport_stream_loop_length: 0x340 | "
        "+transport_streams: + * | +transport_stream_id: 0x10 + | +original_network_id: 0x3001 | "
        "+transport_descriptor_length: 0x0"},
       {{K::BatTransportStreamList}, BatStreams(), -1, Ids("7", "0x3001"), Table::Bat, "+ts=7/3001"},
@@ -122,10 +122,10 @@ TEST(NitBatDialogs, Edits) {
       {kStream, Make<S>(), S::kNetworkNamePage, {{NN::kName, "abc"}}, Table::Nit, "+t0.40:616263"},
       // the first descriptor of a stream brings its holder
       {{K::NitTransportStream, 7}, Make<S>(), S::kCablePage, Cable("474", "6.875"), Table::Nit,
-       "+t7.44:04740000fff20300687503", "...+transport_descriptors + | +descriptor_tag: 0x44 + |...", 0,
+       "+t7.44:04740000fff20300687503", "...+transport_descriptors: + | +descriptor_tag: 0x44 =>cable_delivery_system_descriptor + |...", 0,
        [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kStreams, Make<TS>(), -1, Ids("0x10", "0x3001"))); }},
       {kStream, Make<S>(), S::kCablePage, Cable("474", "6.875"), Table::Nit, "+t0.44:04740000fff20300687503",
-       "...+descriptor_length: 0xb | +frequency: 474.0000 mhz | +FEC_outer: 0x2 | +modulation: 0x3 | "
+       "...+descriptor_length(byte): 11 | +frequency: 474.0000 mhz | +FEC_outer: 0x2 | +modulation: 0x3 | "
        "+symbol_rate: 6.8750 msymbol/s | +FEC_inner: 0x3"},
       {kStream, Make<S>(), S::kCablePage, Cable("9999.9999", "999.9999"), Table::Nit, "+t0.44:99999999fff20399999993"},
       // delivery descriptors with a distinct value in every field
@@ -146,7 +146,7 @@ TEST(NitBatDialogs, Edits) {
       {kStream, Make<S>(), S::kTerrestrialPage,
        {{TD::kCentreFrequency, "47400000"}, {TD::kBandwidth, "#2"}, {TD::kPriority, "[ ]"}, {TD::kTimeSlicing, "[ ]"}},
        Table::Nit, "+t0.5a:02d34440470000ffffffff",
-       "...+band_width: 6M | +priority: 0 | +Time_Slicing_indicator: 0 | +MPE-FEC_indicator: 1 | ..."},
+       "...+band_width: 6MHz | +priority: 0 | +Time_Slicing_indicator: 0 | +MPE-FEC_indicator: 1 | ..."},
       {kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "3", "00 00 00"), Table::Nit, "+t0.5f:000000"},
       {kStream, Make<S>(), S::kServiceListPage, Join(ServiceRow("0x0101", "#1"), ServiceRow("2", "0x19")), Table::Nit,
        "+t0.41:010101000219"},
@@ -162,7 +162,7 @@ TEST(NitBatDialogs, Edits) {
       {{K::NitLogicalChannels, 4}, Make<S>(S::Mode::ModifyLogicalChannels), S::kLogicalChannelPage,
        ChannelRow("0x504", "0x3ff", "[ ]"),
        Table::Nit, "-t4.83:0501fc320502fc330503fc34 | +t4.83:0501fc320502fc330503fc3405047fff",
-       "...channel_number: 0x32 | +TRUE | +Service_list #-1 | +service_id: 0x502 | +logical_channel_number: 0x33...",
+       "...+service_id: 0x504 | +is_service_visible: FALSE | +logical_channel_number: 3ff",
        0, TenBits},
       {{K::NitServiceList, 4}, Make<S>(S::Mode::ModifyServiceList), S::kServiceListPage, ServiceRow("0x0504", "#1"),
        Table::Nit,
@@ -225,7 +225,7 @@ TEST(NitBatDialogs, Edits) {
        "-t0.41:030401030501 | +t0.41:030401030501010201"},
       {{K::BatRoot, 0, 2}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "4097"}, {CAddBat::kVersionNumber, "2"}},
        Table::Bat, "-build:  | +id=1001 v=2 c=1",
-       "...+tableID: 0x4A,BouquetID:0x1001,version_number:0x2 #4 + * | +table_id: 0x4a | "
+       "...+SectionNumber: 0x0,BouquetID:0x1001,version_number:0x2 + * | +table_id: 0x4a | "
        "+section_syntax_indicator: 0x1 | +section_length: 0x0 | +bouquet_id: 0x1001 | +version_number: 0x2 | ..."},
       // A bouquet the BAT holds gets a further section, numbered on (libdvbpsi joins the two); another starts one.
       {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "134"}, {CAddBat::kVersionNumber, "3"}}, Table::Bat,
