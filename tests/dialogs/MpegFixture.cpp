@@ -14,6 +14,7 @@
 #include "sections/SectionTestSupport.h"
 #include "sections/TimeSections.h"
 #include "sections/descriptors/GenericHex.h"
+#include "tree/TreePlace.h"
 #include "device/VersionRule.h"
 #include "sections/Packets.h"
 #include "sections/TableIds.h"
@@ -66,33 +67,32 @@ std::vector<uint8_t> Built(TableTreeCtrl& tree, Table table, int port, std::stri
 }
 
 
-// The lines below the table's root, "#n" marking an image other than a line's; the values of
-// section_length and crc_32, which the builders work out, and loop holders with nothing in them,
-// which no byte shows, left out.
+bool IsEmptyHolder(const TableTreeCtrl& tree, ItemHandle h) {
+  const NodeRecord* r = tree.RecordOf(h);
+  return r && !r->HasPayload() && !IsTableRoot(r->kind) && r->kind != K::PmtProgram && !tree.ItemHasChildren(h);
+}
+
+// The lines below the table's root, "#n" marking an image other than a line's and " +" an open
+// item; the values of section_length and crc_32, which the builders work out, and loop holders
+// with nothing in them, which no byte shows, left out.
 std::vector<std::string> TableLines(const TableTreeCtrl& tree, Table table, int port) {
   std::vector<std::string> out;
   Walk(tree, tree.GetChildItem(tree.Root(port, table)), [&](ItemHandle h) {
+    if (IsEmptyHolder(tree, h)) return;
     const std::string& text = tree.GetItemText(h);
-    const NodeRecord* r = tree.RecordOf(h);
-    if (r && !r->HasPayload() && !IsTableRoot(r->kind) && r->kind != K::PmtProgram && !tree.ItemHasChildren(h)) return;
     const int image = tree.GetItemImage(h);
     const bool worked = text.starts_with("section_length: ") || text.starts_with("crc_32: ");
-    out.push_back((worked ? text.substr(0, text.find(':')) : text) + (image != kImageLine ? Format(" #%d", image) : ""));
+    out.push_back((worked ? text.substr(0, text.find(':')) : text) + (image != kImageLine ? Format(" #%d", image) : "") +
+                  (tree.IsExpanded(h) ? " +" : ""));
   });
   return out;
 }
 
-// What a Refresh shows of the sections the builders write for the table: each section parsed
-// into a tree of its own.
-std::vector<std::string> ReadBackLines(TableTreeCtrl& tree, Table table, int port) {
+// Submit's read-back: the sections the builders write for the table read into its branch again.
+void ReadBack(TableTreeCtrl& tree, Table table, int port) {
   std::string error;
   std::vector<uint8_t> area = Built(tree, table, port, error);
-  const int textCode = TextCode();
-  TableTreeCtrl fresh;  // reads setting.ini's text code
-  SetTextCode(textCode);
-  fresh.portMode = tree.portMode;
-  fresh.channelNumber = tree.channelNumber;
-  fresh.BuildRoots();
+  tree.DeleteChildren(tree.Root(port, table));
   constexpr uint8_t kTableIds[] = {kPatTableId, kPmtTableId, kSdtTableId, kCatTableId, kNitTableId, 0, 0, kBatTableId};
   const uint8_t tableId = kTableIds[static_cast<int>(table)];
   const size_t step = table == Table::Pmt ? kPmtSlotSize : area.size();
@@ -101,15 +101,14 @@ std::vector<std::string> ReadBackLines(TableTreeCtrl& tree, Table table, int por
     PmtReadState pmt;
     const auto pid = static_cast<uint16_t>((area[at + 1] & 0x1F) << 8 | area[at + 2]);
     for (const std::vector<uint8_t>& s : SectionsOfPackets(area.data() + at, std::min(step, area.size() - at), tableId)) {
-      if (table == Table::Pat) ParsePatSection(fresh, s.data(), s.size(), port);
-      if (table == Table::Pmt) ParsePmtSections(fresh, s.data(), s.size(), port, pid, pmt);
-      if (table == Table::Sdt) ParseSdtSection(fresh, s.data(), s.size(), port, index++);
-      if (table == Table::Cat) ParseCatSection(fresh, s.data(), s.size(), port);
-      if (table == Table::Nit) ParseNitSection(fresh, s.data(), s.size(), port);
-      if (table == Table::Bat) ParseBatSection(fresh, s.data(), s.size(), port);
+      if (table == Table::Pat) ParsePatSection(tree, s.data(), s.size(), port);
+      if (table == Table::Pmt) ParsePmtSections(tree, s.data(), s.size(), port, pid, pmt);
+      if (table == Table::Sdt) ParseSdtSection(tree, s.data(), s.size(), port, index++);
+      if (table == Table::Cat) ParseCatSection(tree, s.data(), s.size(), port);
+      if (table == Table::Nit) ParseNitSection(tree, s.data(), s.size(), port);
+      if (table == Table::Bat) ParseBatSection(tree, s.data(), s.size(), port);
     }
   }
-  return TableLines(fresh, table, port);
 }
 
 
@@ -450,10 +449,22 @@ void ExpectEdit(const Edit& e) {
   const std::string shown = Changes(lines, Lines(t.tree));
   EXPECT_PRED2(Matches, changed, e.bytes);
   EXPECT_PRED2(Matches, shown, e.lines == "*" ? shown : e.lines);
-  // every line the dialog wrote is spelled as a read of the bytes built from the branch spells it
-  EXPECT_EQ(Changes(ReadBackLines(t.tree, e.table, e.where.port), TableLines(t.tree, e.table, e.where.port)), "");
   ExpectBranchesWellFormed(t.tree);
   ExpectInTemplate(*dialog);
+  // Submit's read-back of the built sections spells every line as the dialog left it, so the
+  // open items and the selection stay where they were
+  const int port = e.where.port;
+  const std::vector<std::string> edited = TableLines(t.tree, e.table, port);
+  const ItemHandle selected = t.tree.GetSelectedItem();
+  const bool inTable = t.tree.TopLevelItem(selected) == t.tree.PortNode(port) && !IsEmptyHolder(t.tree, selected);
+  const ItemPath selectedPath = PathOf(t.tree, selected);
+  const TreePlace place = TreePlace::Take(t.tree);
+  ReadBack(t.tree, e.table, port);
+  place.Restore(t.tree);
+  EXPECT_EQ(Changes(edited, TableLines(t.tree, e.table, port)), "");
+  if (inTable) {
+    EXPECT_EQ(PathOf(t.tree, t.tree.GetSelectedItem()), selectedPath);
+  }
 }
 
 }  // namespace quorvelin::test
