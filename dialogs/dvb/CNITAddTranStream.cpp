@@ -31,7 +31,8 @@ bool CNITAddTranStream::OnOK() {
   e.transport_stream_id = static_cast<uint16_t>(*tsid);
   e.original_network_id = static_cast<uint16_t>(*onid);
   e.transport_descriptors_length.set(0);
-  const ItemHandle stream = AddStreamItem(tree_, holder, bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e);
+  const ItemHandle stream =
+      AddStreamItem(tree_, holder, bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e);
   GrowLoop(tree_, holder, 6 + e.transport_descriptors_length.get());
   tree_.Expand(holder, ExpandCode::Expand);
   tree_.Expand(stream, ExpandCode::Expand);

@@ -7,8 +7,9 @@ bool CNITAddUndef1::AddDesc() {
   if (!typed) return false;
   const auto stream = SelectedStream(NodeKind::NitTransportStream, typed->descriptor.length + 2, kData);
   if (!stream) return false;
-  const auto added = AppendStreamDescriptor(tree_, *stream, NodeKind::NitTransportDescriptorList,
-                                            *MakeRecord(NodeKind::NitTransportDescriptor, std::move(typed->descriptor)));
+  const auto added =
+      AppendStreamDescriptor(tree_, *stream, NodeKind::NitTransportDescriptorList,
+                             *MakeRecord(NodeKind::NitTransportDescriptor, std::move(typed->descriptor)));
   tree_.Expand(stream->stream, ExpandCode::Expand);
   tree_.Expand(added.item, ExpandCode::Expand);
   return true;

@@ -26,10 +26,12 @@ constexpr auto kWriteCable = WriteAs<CableDelivery, WriteDelivery>;
 constexpr auto kWriteSatellite = WriteAs<SatelliteDelivery, WriteDelivery>;
 constexpr auto kWriteTerrestrial = WriteAs<TerrestrialDelivery, WriteDelivery>;
 
-ItemHandle AddNetworkName(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d, ItemHandle after) {
+ItemHandle AddNetworkName(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                          ItemHandle after) {
   return AddName(t, holder, kind, d, "network_name_descriptor", "network_name: ", DisplayName(d.data), after);
 }
-ItemHandle AddBouquetName(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d, ItemHandle after) {
+ItemHandle AddBouquetName(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                          ItemHandle after) {
   return AddName(t, holder, kind, d, "bouquet_name_descriptor", "bouquet_name: ", DisplayName(d.data), after);
 }
 ItemHandle AddList(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d, ItemHandle after) {
@@ -55,35 +57,37 @@ ItemHandle AddDeliveryItem(TableTreeCtrl& t, ItemHandle holder, NodeKind, const 
 using K = NodeKind;
 // One line per editable kind and loop it may stand in.
 constexpr EditableKind kEditable[] = {
-    {kNetworkNameTag, K::NitNetworkDescriptorList, K::NitNetworkName, AddNetworkName, kWriteName},
-    {kNetworkNameTag, K::NitTransportDescriptorList, K::NitTransportNetworkName, AddNetworkName, kWriteName},
-    {kServiceListTag, K::NitNetworkDescriptorList, K::NitServiceList, AddList, kWriteList},
-    {kServiceListTag, K::NitTransportDescriptorList, K::NitServiceList, AddList, kWriteList},
-    {kServiceListTag, K::BatTransportDescriptorList, K::BatServiceList, AddList, kWriteList},
-    {kLinkageTag, K::NitNetworkDescriptorList, K::NitLinkageDescriptor, AddLink, kWriteLinkage},
-    {kLinkageTag, K::SdtServiceDescriptorList, K::SdtLinkageDescriptor, AddLink, kWriteLinkage},
-    {kLogicalChannelTag, K::NitTransportDescriptorList, K::NitLogicalChannels, AddChannels, kWriteList},
-    {kCableDeliveryTag, K::NitTransportDescriptorList, K::NitCableDelivery, AddDeliveryItem, kWriteCable},
-    {kSatelliteDeliveryTag, K::NitTransportDescriptorList, K::NitSatelliteDelivery, AddDeliveryItem, kWriteSatellite},
+    {kNetworkNameTag, K::NitNetworkDescriptorList, K::NitNetworkName, AddNetworkName, kWriteName, true},
+    {kNetworkNameTag, K::NitTransportDescriptorList, K::NitTransportNetworkName, AddNetworkName, kWriteName, true},
+    {kServiceListTag, K::NitNetworkDescriptorList, K::NitServiceList, AddList, kWriteList, true},
+    {kServiceListTag, K::NitTransportDescriptorList, K::NitServiceList, AddList, kWriteList, true},
+    {kServiceListTag, K::BatTransportDescriptorList, K::BatServiceList, AddList, kWriteList, true},
+    {kLinkageTag, K::NitNetworkDescriptorList, K::NitLinkageDescriptor, AddLink, kWriteLinkage, false},
+    {kLinkageTag, K::SdtServiceDescriptorList, K::SdtLinkageDescriptor, AddLink, kWriteLinkage, false},
+    {kLogicalChannelTag, K::NitTransportDescriptorList, K::NitLogicalChannels, AddChannels, kWriteList, true},
+    {kCableDeliveryTag, K::NitTransportDescriptorList, K::NitCableDelivery, AddDeliveryItem, kWriteCable, true},
+    {kSatelliteDeliveryTag, K::NitTransportDescriptorList, K::NitSatelliteDelivery, AddDeliveryItem, kWriteSatellite,
+     true},
     {kTerrestrialDeliveryTag, K::NitTransportDescriptorList, K::NitTerrestrialDelivery, AddDeliveryItem,
-     kWriteTerrestrial},
-    {kBouquetNameTag, K::BatBouquetDescriptorList, K::BatBouquetName, AddBouquetName, kWriteName},
-    {kServiceDescriptorTag, K::SdtServiceDescriptorList, K::SdtServiceDescriptor, AddService, kWriteService},
-    {kCaTag, K::CatDescriptorList, K::CatCaDescriptor, AddCaItem, kWriteCa},
-    {kCaTag, K::PmtProgramInfoList, K::PmtCaDescriptor, AddCaItem, kWriteCa},
-    {kCaTag, K::PmtEsDescriptorList, K::PmtCaDescriptor, AddCaItem, kWriteCa},
+     kWriteTerrestrial, true},
+    {kBouquetNameTag, K::BatBouquetDescriptorList, K::BatBouquetName, AddBouquetName, kWriteName, true},
+    {kServiceDescriptorTag, K::SdtServiceDescriptorList, K::SdtServiceDescriptor, AddService, kWriteService, true},
+    {kCaTag, K::CatDescriptorList, K::CatCaDescriptor, AddCaItem, kWriteCa, false},
+    {kCaTag, K::PmtProgramInfoList, K::PmtCaDescriptor, AddCaItem, kWriteCa, false},
+    {kCaTag, K::PmtEsDescriptorList, K::PmtCaDescriptor, AddCaItem, kWriteCa, false},
 };
 
 // How a loop keeps a descriptor of no editable kind: its record kind and lines.
 struct HexLoop {
   NodeKind holder, record;
   const HexLines* lines;
+  bool modify = false;  // the hex page changes it in place
 };
 constexpr HexLoop kHexLoops[] = {
     {K::NitNetworkDescriptorList, K::NitNetworkDescriptor, &kHexLines},
     {K::NitTransportDescriptorList, K::NitTransportDescriptor, &kHexLines},
-    {K::BatBouquetDescriptorList, K::BatDescriptor, &kHexLines},
-    {K::BatTransportDescriptorList, K::BatDescriptor, &kHexLines},
+    {K::BatBouquetDescriptorList, K::BatDescriptor, &kHexLines, true},
+    {K::BatTransportDescriptorList, K::BatDescriptor, &kHexLines, true},
     {K::SdtServiceDescriptorList, K::SdtDescriptor, &kHexLines},
     {K::CatDescriptorList, K::CatDescriptor, &kHexLines},
     {K::PmtProgramInfoList, K::PmtProgramInfoDescriptor, &kProgramInfoHexLines},
@@ -120,6 +124,13 @@ bool IsDescriptorKind(NodeKind record) {
   for (const HexLoop& l : kHexLoops)
     if (l.record == record) return true;
   return FindEditableKind(record) != nullptr;
+}
+
+bool IsModifiedInPlace(NodeKind record) {
+  for (const HexLoop& l : kHexLoops)
+    if (l.record == record) return l.modify;
+  const EditableKind* k = FindEditableKind(record);
+  return k && k->modify;
 }
 
 ItemHandle AddLoopDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d, ItemHandle after) {

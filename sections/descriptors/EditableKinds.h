@@ -24,6 +24,7 @@ struct EditableKind {
                     ItemHandle after) = nullptr;
   // Tag, length and data of a record of the kind.
   void (*write)(SectionWriter& w, const NodeRecord& record) = nullptr;
+  bool modify = false;  // a dialog page changes it in place
 };
 
 // The editable kind of `tag` in the loop `holder`; nullptr for none.
@@ -34,6 +35,8 @@ const EditableKind* FindEditableKind(NodeKind record);
 NodeKind LoopRecordKind(NodeKind holder, uint8_t tag);
 // True for the record kinds of descriptors, editable or kept as bytes.
 bool IsDescriptorKind(NodeKind record);
+// True for the descriptor record kinds a dialog page changes in place (Modify).
+bool IsModifiedInPlace(NodeKind record);
 
 // Draws the descriptor under the loop holder `holder` as its editable kind, or as its bytes in
 // hexadecimal (with the decoded lines of a read-only kind) when it has none or does not fit.
