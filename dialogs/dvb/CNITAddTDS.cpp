@@ -1,7 +1,6 @@
 #include "dialogs/dvb/CNITAddTDS.h"
 
 #include "dialogs/common/FieldRange.h"
-#include "sections/descriptors/Delivery.h"
 #include "util/Number.h"
 
 namespace quorvelin {

@@ -43,14 +43,6 @@ ItemHandle PutDescriptor(TableTreeCtrl& tree, ItemHandle parent, const NodeRecor
   return AddLoopDescriptor(tree, parent, record, old.after);
 }
 
-ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines,
-                               ItemHandle after) {
-  const ItemHandle item = tree.InsertRecordItem(text, kImageLine, parent, std::move(record), after);
-  for (const std::string& line : lines) tree.InsertLine(line, item);
-  return item;
-}
-
 }  // namespace quorvelin
 
 #include "dialogs/common/Form.h"

@@ -45,11 +45,6 @@ ItemHandle PutDescriptor(TableTreeCtrl& tree, ItemHandle parent, const NodeRecor
 // Releases the records of the item and its subtree, and deletes it.
 void RemoveItem(TableTreeCtrl& tree, ItemHandle item);
 
-// Inserts an item with its record as a child of `parent` after `after`, its lines under it.
-ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines,
-                               ItemHandle after = kInsertLast);
-
 }  // namespace quorvelin
 
 namespace quorvelin {

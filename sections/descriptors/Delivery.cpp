@@ -32,6 +32,44 @@ std::string CodeText(std::initializer_list<const char*> names, int value) {
   return ReservedText(value);
 }
 
+// "centre_frequency: %llu HZ" of a centre_frequency in units of 10 Hz.
+std::string CentreFrequencyLine(uint32_t centreFrequency) {
+  return Format("centre_frequency: %llu HZ", centreFrequency * 10ull);  // units of 10 Hz
+}
+
+std::vector<std::string> CableDeliveryLines(const CableDelivery& d) {
+  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e4), 4) + " mhz",
+          Format("FEC_outer: 0x%x", d.fec_outer & 0x0F), Format("modulation: 0x%x", d.modulation),
+          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " msymbol/s",
+          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
+}
+
+std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d) {
+  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e5), 5) + " Ghz",
+          "orbital_position: " + FixedPoint(BcdFixed(d.orbital_position.data(), 4, 10.0), 1) + " degree",
+          Format("west_east_flag: 0x%x", d.flags & 1),
+          Format("polarization: 0x%x", (d.flags >> 1) & 3),
+          Format("modulation: 0x%x", d.modulation),
+          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " msymbol/s",
+          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
+}
+
+std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d) {
+  const auto codeRate = [](int v) { return CodeText({"1/2", "2/3", "3/4", "5/6", "7/8"}, v); };
+  return {CentreFrequencyLine(d.centre_frequency),
+          "band_width: " + CodeText({"8MHz", "7MHz", "6MHz", "5MHz"}, d.bandwidth()),
+          Format("priority: %d", d.priority & 1),
+          Format("Time_Slicing_indicator: %d", d.time_slicing_indicator & 1),
+          Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator & 1),
+          "constellation: " + CodeText({"QPSK", "16QAM", "64QAM"}, d.constellation()),
+          "hierarchy_information: " + CodeText({"NO", "@=1", "@=2", "@=4"}, d.hierarchy()),
+          "code_rate_HPstream: " + codeRate(d.code_rate_hp()),
+          "code_rate_LPstream: " + codeRate(d.code_rate_lp()),
+          "guard_interval: " + CodeText({"1/32", "1/16", "1/8", "1/4"}, d.guard_interval()),
+          "transmission_mode: " + CodeText({"2K", "8K"}, d.transmission_mode()),
+          Format("other_frequency_flag: %d", d.other_frequency_flag())};
+}
+
 template <class Delivery>
 void WriteDeliveryBytes(SectionWriter& w, const Delivery& d, const std::array<uint8_t, 11>& bytes) {
   w.U8(d.tag);
@@ -139,45 +177,10 @@ std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d) {
           0xFF};
 }
 
-std::string CentreFrequencyLine(uint32_t centreFrequency) {
-  return Format("centre_frequency: %llu HZ", centreFrequency * 10ull);  // units of 10 Hz
-}
-
-std::vector<std::string> CableDeliveryLines(const CableDelivery& d) {
-  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e4), 4) + " mhz",
-          Format("FEC_outer: 0x%x", d.fec_outer & 0x0F), Format("modulation: 0x%x", d.modulation),
-          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " msymbol/s",
-          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
-}
-
-std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d) {
-  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e5), 5) + " Ghz",
-          "orbital_position: " + FixedPoint(BcdFixed(d.orbital_position.data(), 4, 10.0), 1) + " degree",
-          Format("west_east_flag: 0x%x", d.flags & 1),
-          Format("polarization: 0x%x", (d.flags >> 1) & 3),
-          Format("modulation: 0x%x", d.modulation),
-          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " msymbol/s",
-          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
-}
-
-std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d) {
-  const auto codeRate = [](int v) { return CodeText({"1/2", "2/3", "3/4", "5/6", "7/8"}, v); };
-  return {CentreFrequencyLine(d.centre_frequency),
-          "band_width: " + CodeText({"8MHz", "7MHz", "6MHz", "5MHz"}, d.bandwidth()),
-          Format("priority: %d", d.priority & 1),
-          Format("Time_Slicing_indicator: %d", d.time_slicing_indicator & 1),
-          Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator & 1),
-          "constellation: " + CodeText({"QPSK", "16QAM", "64QAM"}, d.constellation()),
-          "hierarchy_information: " + CodeText({"NO", "@=1", "@=2", "@=4"}, d.hierarchy()),
-          "code_rate_HPstream: " + codeRate(d.code_rate_hp()),
-          "code_rate_LPstream: " + codeRate(d.code_rate_lp()),
-          "guard_interval: " + CodeText({"1/32", "1/16", "1/8", "1/4"}, d.guard_interval()),
-          "transmission_mode: " + CodeText({"2K", "8K"}, d.transmission_mode()),
-          Format("other_frequency_flag: %d", d.other_frequency_flag())};
-}
-
 void WriteDelivery(SectionWriter& w, const CableDelivery& d) { WriteDeliveryBytes(w, d, CableDeliveryBytes(d)); }
-void WriteDelivery(SectionWriter& w, const SatelliteDelivery& d) { WriteDeliveryBytes(w, d, SatelliteDeliveryBytes(d)); }
+void WriteDelivery(SectionWriter& w, const SatelliteDelivery& d) {
+  WriteDeliveryBytes(w, d, SatelliteDeliveryBytes(d));
+}
 void WriteDelivery(SectionWriter& w, const TerrestrialDelivery& d) {
   WriteDeliveryBytes(w, d, TerrestrialDeliveryBytes(d));
 }

@@ -114,12 +114,6 @@ const EditableKind* FindEditableKind(NodeKind record) {
   return nullptr;
 }
 
-NodeKind LoopRecordKind(NodeKind holder, uint8_t tag) {
-  if (const EditableKind* k = FindEditableKind(holder, tag)) return k->record;
-  const HexLoop* hex = FindHexLoop(holder);
-  return hex ? hex->record : NodeKind::None;
-}
-
 bool IsDescriptorKind(NodeKind record) {
   for (const HexLoop& l : kHexLoops)
     if (l.record == record) return true;

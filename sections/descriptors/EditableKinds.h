@@ -31,8 +31,6 @@ struct EditableKind {
 const EditableKind* FindEditableKind(NodeKind holder, uint8_t tag);
 // The editable kind whose records are of `record`; nullptr for none.
 const EditableKind* FindEditableKind(NodeKind record);
-// The kind of record a loop keeps a descriptor of `tag` as.
-NodeKind LoopRecordKind(NodeKind holder, uint8_t tag);
 // True for the record kinds of descriptors, editable or kept as bytes.
 bool IsDescriptorKind(NodeKind record);
 // True for the descriptor record kinds a dialog page changes in place (Modify).
