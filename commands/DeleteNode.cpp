@@ -1,20 +1,12 @@
 #include "commands/DeleteNode.h"
 
+#include "sections/descriptors/EditableKinds.h"
 #include "tree/LoopLengths.h"
 
 namespace quorvelin {
 namespace {
 
 using K = NodeKind;
-
-// A descriptor of a NIT or BAT transport stream's loop `holder`: the stream's length, shown on
-// `line`, and the section's stream loop length drop by its size.
-void DropTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, int size, const char* format, ItemHandle line) {
-  GrowStreamDescriptors(tree, tree.GetParentItem(holder), -size, line, format);
-}
-
-// The stream's line after original_network_id.
-ItemHandle SecondLine(const TableTreeCtrl& tree, ItemHandle holder) { return tree.ChildAt(tree.GetParentItem(holder), 1); }
 
 bool NeverDeleted(K kind) {
   return IsTableRoot(kind) ? (kind != K::TdtRoot && kind != K::TotRoot)
@@ -23,109 +15,37 @@ bool NeverDeleted(K kind) {
 }
 
 bool IsKnownDeletable(K kind) {
+  if (IsDescriptorKind(kind)) return true;
   switch (kind) {
     case K::PatSection: case K::PatProgram: case K::PmtProgram: case K::PmtComponent: case K::PmtComponentList:
-    case K::SdtSection: case K::SdtService: case K::CatSection: case K::CatDescriptorList: case K::CatCaDescriptor:
-    case K::CatDescriptor: case K::NitSection: case K::BatSection: case K::PmtProgramInfoDescriptor:
-    case K::PmtEsDescriptor: case K::PmtCaDescriptor: case K::PmtProgramInfoList: case K::PmtEsDescriptorList:
-    case K::SdtServiceDescriptor: case K::SdtDescriptor: case K::SdtLinkageDescriptor:
-    case K::SdtServiceDescriptorList: case K::NitNetworkName:
-    case K::NitNetworkDescriptor: case K::NitLinkageDescriptor: case K::NitServiceList:
+    case K::SdtSection: case K::SdtService: case K::CatSection: case K::CatDescriptorList: case K::NitSection:
+    case K::BatSection: case K::PmtProgramInfoList: case K::PmtEsDescriptorList: case K::SdtServiceDescriptorList:
     case K::NitNetworkDescriptorList: case K::NitTransportStreamList: case K::NitTransportStream:
-    case K::NitTransportDescriptorList: case K::NitTransportDescriptor: case K::NitCableDelivery:
-    case K::NitTerrestrialDelivery: case K::NitSatelliteDelivery: case K::NitTransportNetworkName:
-    case K::NitLogicalChannels: case K::BatBouquetDescriptorList: case K::BatBouquetName: case K::BatServiceList:
-    case K::BatDescriptor: case K::BatTransportStreamList: case K::BatTransportStream:
+    case K::NitTransportDescriptorList: case K::BatBouquetDescriptorList: case K::BatTransportStreamList:
+    case K::BatTransportStream:
       return true;
     default:
       return false;
   }
 }
 
-void FixLengths(TableTreeCtrl& tree, ItemHandle item, K kind) {
-  const ItemHandle parent = tree.GetParentItem(item);
-  const K parentKind = tree.KindOf(parent);
-  const NodeRecord* rec = tree.RecordOf(item);
-  const int size = rec ? SectionSize(*rec) : 0;
-  const int sum = tree.LoopBytes(item);
+// The loop below `holder` loses `size` bytes: its length field and line, and for a transport
+// stream's descriptors the section's transport_stream_loop_length as well.
+void ShrinkLoop(TableTreeCtrl& tree, ItemHandle holder, int size) {
+  const K kind = tree.KindOf(holder);
+  if (kind == K::NitTransportDescriptorList || kind == K::BatTransportDescriptorList)
+    GrowStreamDescriptors(tree, tree.GetParentItem(holder), -size, tree.GetPrevSiblingItem(holder));
+  else
+    GrowLoop(tree, holder, -size);
+}
 
-  switch (kind) {
-    case K::PmtProgramInfoDescriptor:
-      if (parentKind == K::PmtProgramInfoList) GrowLoop(tree, parent, -size, kProgramInfoLengthLine);
-      break;
-    case K::PmtEsDescriptor:
-    case K::PmtCaDescriptor:
-      if (parentKind == K::PmtProgramInfoList)
-        GrowLoop(tree, parent, -size, "program_info_length: 0x%x");
-      else if (parentKind == K::PmtEsDescriptorList)
-        GrowLoop(tree, parent, -size, "ES_info_length: 0x%x");
-      break;
-    case K::PmtProgramInfoList:
-      GrowLoop(tree, item, -sum, kProgramInfoLengthLine);
-      break;
-    case K::PmtEsDescriptorList:
-      GrowLoop(tree, item, -sum, "ES_info_length: 0x%x");
-      break;
-    case K::SdtServiceDescriptor:
-    case K::SdtDescriptor:
-    case K::SdtLinkageDescriptor:
-      if (parentKind == K::SdtServiceDescriptorList) GrowLoop(tree, parent, -size, kServiceLoopLengthLine);
-      break;
-    case K::SdtServiceDescriptorList:
-      GrowLoop(tree, item, -sum, kServiceLoopLengthLine);
-      break;
-    case K::NitNetworkName:
-    case K::NitNetworkDescriptor:
-    case K::NitLinkageDescriptor:
-      GrowLoop(tree, parent, -size, kNetworkDescriptorsLengthLine);
-      break;
-    case K::NitServiceList:
-      if (parentKind == K::NitNetworkDescriptorList)
-        GrowLoop(tree, parent, -size, kNetworkDescriptorsLengthLine);
-      else if (parentKind == K::NitTransportDescriptorList)
-        DropTransportDescriptor(tree, parent, size, kTransportDescriptorsLengthLine, SecondLine(tree, parent));
-      break;
-    case K::NitNetworkDescriptorList:
-      GrowLoop(tree, item, -sum, kNetworkDescriptorsLengthLine);
-      break;
-    case K::NitTransportStreamList:
-    case K::BatTransportStreamList:
-      SetLoop(tree, item, 0, kTransportStreamLoopLengthLine);
-      break;
-    case K::NitTransportStream:
-    case K::BatTransportStream:
-      GrowLoop(tree, parent, -size, kTransportStreamLoopLengthLine);
-      break;
-    case K::NitTransportDescriptorList:
-      SetLoop(tree, item, 0, kTransportDescriptorsLengthLine);
-      GrowLoop(tree, tree.GetParentItem(parent), -sum, kTransportStreamLoopLengthLine);
-      break;
-    case K::NitTransportDescriptor:
-    case K::NitCableDelivery:
-    case K::NitTerrestrialDelivery:
-      DropTransportDescriptor(tree, parent, size, kTransportDescriptorLengthLine, tree.GetPrevSiblingItem(parent));
-      break;
-    case K::NitSatelliteDelivery:
-    case K::NitTransportNetworkName:
-    case K::NitLogicalChannels:
-      DropTransportDescriptor(tree, parent, size, kTransportDescriptorsLengthLine, SecondLine(tree, parent));
-      break;
-    case K::BatBouquetDescriptorList:
-      SetLoop(tree, item, 0, kBouquetDescriptorsLengthLine);
-      break;
-    case K::BatBouquetName:
-      GrowLoop(tree, parent, -size, kBouquetDescriptorsLengthLine);
-      break;
-    case K::BatServiceList:
-    case K::BatDescriptor:
-      if (parentKind == K::BatBouquetDescriptorList)
-        GrowLoop(tree, parent, -size, kBouquetDescriptorsLengthLine);
-      else if (parentKind == K::BatTransportDescriptorList)
-        DropTransportDescriptor(tree, parent, size, kTransportDescriptorsLengthLine, tree.GetPrevSiblingItem(parent));
-      break;
-    default:  // sections, programs, components, services, the CAT: nothing to fix
-      break;
-  }
+// An item of a loop takes its bytes out of the loop's length; a loop holder empties its loop.
+void FixLengths(TableTreeCtrl& tree, ItemHandle item) {
+  const NodeRecord* rec = tree.RecordOf(item);
+  if (rec && rec->HasPayload())
+    ShrinkLoop(tree, tree.GetParentItem(item), SectionSize(*rec));
+  else if (LoopLengthOf(tree, item))
+    ShrinkLoop(tree, item, tree.LoopBytes(item));
 }
 
 }  // namespace
@@ -156,7 +76,7 @@ bool DeleteSelectedNode(TableTreeCtrl& tree, Ui& ui) {
   ItemHandle next = tree.GetNextSiblingItem(item);
   if (next == kNoItem) next = tree.GetPrevSiblingItem(item);
   if (next == kNoItem) next = tree.GetParentItem(item);
-  FixLengths(tree, item, kind);
+  FixLengths(tree, item);
   tree.ReleaseItemRecords(item);
   tree.DeleteItem(item);
   if (tree.IsValid(next)) tree.SelectItem(next);

@@ -1,5 +1,7 @@
 #include "commands/MenuState.h"
 
+#include "sections/descriptors/EditableKinds.h"
+
 namespace quorvelin {
 namespace {
 
@@ -9,6 +11,7 @@ struct Enabling {
 
 Enabling EnablingOf(NodeKind kind) {
   using K = NodeKind;
+  if (IsDescriptorKind(kind)) return {false, true, IsModifiedInPlace(kind)};
   switch (kind) {
     case K::PatRoot: case K::PmtRoot: case K::SdtRoot: case K::NitRoot: case K::CatRoot: case K::BatRoot:
       return {true, false, false};
@@ -26,40 +29,25 @@ Enabling EnablingOf(NodeKind kind) {
       return {true, false, true};
     case K::PmtProgramInfoList: case K::PmtComponentList:
       return {true, true, false};
-    case K::PmtProgramInfoDescriptor: case K::PmtEsDescriptor: case K::PmtCaDescriptor:
-      return {false, true, false};
     case K::PmtComponent:
       return {true, true, true};
+    case K::SdtServiceDescriptorList: case K::CatDescriptorList:
+      return {false, true, false};
     case K::SdtSection:
       return {false, true, true};
     case K::SdtServiceList:
       return {true, false, false};
     case K::SdtService:
       return {true, true, true};
-    case K::SdtServiceDescriptorList: case K::SdtDescriptor: case K::SdtLinkageDescriptor:
-      return {false, true, false};
-    case K::SdtServiceDescriptor:
-      return {false, true, true};
     case K::CatSection:
       return {true, true, false};
-    case K::CatDescriptorList: case K::CatCaDescriptor: case K::CatDescriptor:
-      return {false, true, false};
     case K::NitSection: case K::NitNetworkDescriptorList: case K::NitTransportStreamList:
       return {true, true, false};
-    case K::NitNetworkDescriptor: case K::NitTransportDescriptor: case K::NitLinkageDescriptor:
-      return {false, true, false};
-    case K::NitNetworkName: case K::NitTransportNetworkName: case K::NitCableDelivery:
-    case K::NitSatelliteDelivery: case K::NitTerrestrialDelivery:
-      return {false, true, true};
     case K::NitTransportStream:
       return {true, true, true};
-    case K::NitServiceList: case K::NitLogicalChannels:
-      return {false, true, true};
     case K::BatSection: case K::BatBouquetDescriptorList: case K::BatTransportStreamList:
     case K::BatTransportStream:
       return {true, true, false};
-    case K::BatServiceList: case K::BatDescriptor: case K::BatBouquetName:
-      return {false, true, true};
     default:  // PmtEsDescriptorList, NitTransportDescriptorList, BatTransportDescriptorList, ...
       return {false, false, false};
   }

@@ -8,32 +8,13 @@
 #include "sections/DumpFiles.h"
 #include "sections/LoopSections.h"
 #include "sections/SectionReader.h"
-#include "sections/descriptors/GenericHex.h"
-#include "sections/descriptors/Names.h"
-#include "sections/descriptors/ServiceList.h"
 #include "util/Number.h"
 
 namespace quorvelin {
 namespace {
 
-void AddBouquetDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
-  if (d.tag == kBouquetNameTag) {
-    AddName(tree, holder, NodeKind::BatBouquetName, d, "bouquet_name_descriptor", "bouquet_name: ", DisplayName(d.data));
-    return;
-  }
-  AddHexDescriptor(tree, holder, NodeKind::BatDescriptor, d, kHexLines);
-}
-
-void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
-  if (d.tag == kServiceListTag) {
-    AddServiceList(tree, holder, NodeKind::BatServiceList, d);
-    return;
-  }
-  AddHexDescriptor(tree, holder, NodeKind::BatDescriptor, d, kHexLines);
-}
-
-const LoopParser kBatParser{&kBatFamily, BatSectionText, AddBouquetDescriptor, AddTransportDescriptor};
-const LoopBuilder kBatBuilder{&kBatFamily, WriteCommonDescriptor};
+const LoopParser kBatParser{&kBatFamily, BatSectionText};
+const LoopBuilder kBatBuilder{&kBatFamily};
 
 // The BAT section of `section` with section_number = `index` and last_section_number =
 // count - 1 as packets of PID 0x0011 at the start of `area`; count = packets.

@@ -3,8 +3,7 @@
 #include "sections/BranchQueries.h"
 #include "sections/SectionReader.h"
 #include "sections/TableIds.h"
-#include "sections/descriptors/CaDescriptor.h"
-#include "sections/descriptors/GenericHex.h"
+#include "sections/descriptors/EditableKinds.h"
 
 namespace quorvelin {
 
@@ -27,12 +26,8 @@ bool ParseCatSection(TableTreeCtrl& tree, const uint8_t* bytes, size_t size, int
   if (f.section_length > 9) {
     const ItemHandle list =
         tree.InsertRecordItem("descriptors", kImageLine, section, MakeHolder(NodeKind::CatDescriptorList));
-    ForEachDescriptor(s, kCatLoopStart, LoopEnd(s, f), [&](size_t at, uint8_t tag, uint8_t length) {
-      if (IsCaDescriptor(tag, length))
-        AddCa(tree, list, NodeKind::CatCaDescriptor, DescriptorAt(s, at));
-      else
-        AddHexDescriptor(tree, list, NodeKind::CatDescriptor, DescriptorAt(s, at), kHexLines);
-    });
+    VisitDescriptors(s, kCatLoopStart, LoopEnd(s, f) - kCatLoopStart,
+                     [&](const DescriptorBytes& d) { AddLoopDescriptor(tree, list, d); });
   }
   AddCrcLine(tree, section, s, f);
   return true;
@@ -51,10 +46,7 @@ BuildResult BuildCat(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSi
   SectionWriter w(kFivePacketSection);
   w.WriteHeader(HeadOf(*header), kFixedBits30);
   ForEachChild(tree, FindBelow(tree, section, NodeKind::CatDescriptorList), [&](ItemHandle h) {
-    if (const auto* ca = PayloadOf<CaDescriptor>(tree, h))
-      WriteCa(w, *ca);
-    else if (const auto* d = PayloadOf<GenericDescriptor>(tree, h))
-      WriteDescriptor(w, *d);
+    if (const NodeRecord* r = tree.RecordOf(h)) WriteLoopDescriptor(w, *r);
   });
   return FinishIntoArea(w, "CAT", "five packets", kCatPid, area, areaSize);
 }

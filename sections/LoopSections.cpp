@@ -7,9 +7,7 @@
 #include "sections/BranchQueries.h"
 #include "sections/Packets.h"
 #include "sections/TableIds.h"
-#include "sections/descriptors/GenericHex.h"
-#include "sections/descriptors/Names.h"
-#include "sections/descriptors/ServiceList.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -45,18 +43,30 @@ void AddStream(TableTreeCtrl& tree, ItemHandle list, const SectionBytes& s, cons
                const LoopParser& parser) {
   const LoopFamily& f = *parser.family;
   const TransportStreamEntry& e = stream.entry;
-  const ItemHandle item = tree.InsertRecordItem(Format("transport_stream_id: 0x%x", e.transport_stream_id), kImageLine,
-                                                list, MakeRecord(f.stream, e));
-  tree.InsertLine(Format("original_network_id: 0x%x", e.original_network_id), item);
-  AddLengthLine(tree, item, kTransportDescriptorLengthLine, e.transport_descriptors_length.get());
+  const ItemHandle item = AddStreamItem(tree, list, f.stream, e);
   if (e.transport_descriptors_length.get() == 0) return;
   const ItemHandle holder =
       tree.InsertRecordItem("transport_descriptors:", kImageLine, item, MakeHolder(f.streamDescriptors));
   VisitDescriptors(s, stream.descriptors, e.transport_descriptors_length.get(),
-                   [&](const DescriptorBytes& d) { parser.streamLoop(tree, holder, d); });
+                   [&](const DescriptorBytes& d) { AddLoopDescriptor(tree, holder, d); });
 }
 
 }  // namespace
+
+std::string StreamText(const TransportStreamEntry& e) {
+  return Format("transport_stream_id: 0x%x", e.transport_stream_id);
+}
+
+std::string OriginalNetworkLine(const TransportStreamEntry& e) {
+  return Format("original_network_id: 0x%x", e.original_network_id);
+}
+
+ItemHandle AddStreamItem(TableTreeCtrl& tree, ItemHandle list, NodeKind kind, const TransportStreamEntry& e) {
+  const ItemHandle item = tree.InsertRecordItem(StreamText(e), kImageLine, list, MakeRecord(kind, e));
+  tree.InsertLine(OriginalNetworkLine(e), item);
+  AddLengthLine(tree, item, kTransportDescriptorLengthLine, e.transport_descriptors_length.get());
+  return item;
+}
 
 std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_t tableId) {
   LoopSectionLayout out;
@@ -108,7 +118,7 @@ bool ParseLoopSection(TableTreeCtrl& tree, const SectionBytes& s, int port, cons
   if (h.descriptors_length.get() != 0) {
     const ItemHandle holder = tree.InsertRecordItem(f.firstListLine, kImageLine, item, MakeHolder(f.firstList));
     VisitDescriptors(s, layout->firstLoop, h.descriptors_length.get(),
-                     [&](const DescriptorBytes& d) { parser.firstLoop(tree, holder, d); });
+                     [&](const DescriptorBytes& d) { AddLoopDescriptor(tree, holder, d); });
   }
   AddLengthLine(tree, item, kTransportStreamLoopLengthLine, h.transport_stream_loop_length.get());
   if (!layout->streams.empty()) {
@@ -139,20 +149,11 @@ void WalkSections(std::span<const uint8_t> buffer, uint8_t tableId,
   }
 }
 
-void WriteCommonDescriptor(SectionWriter& w, const NodeRecord& record) {
-  if (const auto* name = record.As<NameDescriptor>())
-    WriteName(w, *name);
-  else if (const auto* list = record.As<EntryListDescriptor>())
-    WriteEntryList(w, *list);
-  else if (const auto* g = record.As<GenericDescriptor>())
-    WriteDescriptor(w, *g);
-}
-
 namespace {
 
-void WriteDescriptorsOf(TableTreeCtrl& tree, ItemHandle list, const LoopBuilder& builder, SectionWriter& w) {
+void WriteDescriptorsOf(TableTreeCtrl& tree, ItemHandle list, SectionWriter& w) {
   ForEachChild(tree, list, [&](ItemHandle h) {
-    if (const NodeRecord* r = tree.RecordOf(h)) builder.writeDescriptor(w, *r);
+    if (const NodeRecord* r = tree.RecordOf(h)) WriteLoopDescriptor(w, *r);
   });
 }
 
@@ -165,7 +166,7 @@ void WriteStreams(TableTreeCtrl& tree, ItemHandle list, const LoopBuilder& build
     w.U16(e->original_network_id);
     w.Length12(e->transport_descriptors_length.get());
     if (e->transport_descriptors_length.get() != 0)
-      WriteDescriptorsOf(tree, tree.FindDirectChildOfKind(h, f.streamDescriptors), builder, w);
+      WriteDescriptorsOf(tree, tree.FindDirectChildOfKind(h, f.streamDescriptors), w);
   });
 }
 
@@ -184,7 +185,7 @@ BuildResult BuildLoopSection(TableTreeCtrl& tree, ItemHandle section, const Loop
   w.WriteHeader(head, kFixedBits70);
   w.Length12(h->descriptors_length.get());
   if (h->descriptors_length.get() != 0)
-    WriteDescriptorsOf(tree, tree.FindDirectChildOfKind(section, f.firstList), builder, w);
+    WriteDescriptorsOf(tree, tree.FindDirectChildOfKind(section, f.firstList), w);
   w.Length12(h->transport_stream_loop_length.get());
   if (h->transport_stream_loop_length.get() != 0)
     WriteStreams(tree, tree.FindDirectChildOfKind(section, f.streamList), builder, w);

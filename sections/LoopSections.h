@@ -55,14 +55,16 @@ struct LoopSectionLayout {
 // parse buffer or longer than the bytes given.
 std::optional<LoopSectionLayout> LayOutLoopSection(const SectionBytes& s, uint8_t tableId);
 
-// Adds one descriptor item, with its lines, below a loop holder.
-using DescriptorAdder = void (*)(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d);
+// A transport stream entry's item of `kind` with its record, its original_network_id and length
+// lines, as the last child of `list`; and its text.
+ItemHandle AddStreamItem(TableTreeCtrl& tree, ItemHandle list, NodeKind kind, const TransportStreamEntry& e);
+std::string StreamText(const TransportStreamEntry& e);
+std::string OriginalNetworkLine(const TransportStreamEntry& e);
 
+// Descriptors are drawn by their loop's kinds (sections/descriptors/EditableKinds.h).
 struct LoopParser {
   const LoopFamily* family;
   std::string (*sectionText)(const LoopSectionHeader& header);
-  DescriptorAdder firstLoop;
-  DescriptorAdder streamLoop;
 };
 
 // Adds the branch of the section at the start of `section` under the port's table root.
@@ -82,15 +84,9 @@ inline constexpr size_t kLoopPacketStoreSize = 2048;
 // section_number is 8 bits wide.
 inline constexpr int kMaxLoopSections = 256;
 
-// Writes a descriptor record as tag, length and its bytes; records that are no descriptor are
-// skipped.
-using DescriptorWriter = void (*)(SectionWriter& w, const NodeRecord& record);
-// Names, entry lists and generic descriptors.
-void WriteCommonDescriptor(SectionWriter& w, const NodeRecord& record);
-
+// Descriptor records are written by WriteLoopDescriptor.
 struct LoopBuilder {
   const LoopFamily* family;
-  DescriptorWriter writeDescriptor;
 };
 
 // Writes the section of `section` (loop lengths as its records hold them) as packets of `pid`

@@ -8,56 +8,14 @@
 #include "sections/DumpFiles.h"
 #include "sections/LoopSections.h"
 #include "sections/Packets.h"
-#include "sections/descriptors/Delivery.h"
-#include "sections/descriptors/GenericHex.h"
-#include "sections/descriptors/Linkage.h"
-#include "sections/descriptors/LogicalChannels.h"
-#include "sections/descriptors/Names.h"
-#include "sections/descriptors/ServiceList.h"
 #include "util/Number.h"
 
 namespace quorvelin {
 namespace {
 
-void AddNetworkDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
-  switch (d.tag) {
-    case kNetworkNameTag:
-      AddName(tree, holder, NodeKind::NitNetworkName, d, "network_name_descriptor", "network_name: ", DisplayName(d.data));
-      return;
-    case kServiceListTag:
-      AddServiceList(tree, holder, NodeKind::NitServiceList, d);
-      return;
-    case kLinkageTag:
-      if (d.data.size() < kLinkageFixedLength) break;
-      AddLinkage(tree, holder, NodeKind::NitLinkageDescriptor, d);
-      return;
-    default:
-      break;
-  }
-  AddHexDescriptor(tree, holder, NodeKind::NitNetworkDescriptor, d, kHexLines);
-}
-
-void AddTransportDescriptor(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
-  switch (d.tag) {
-    case kNetworkNameTag:
-      AddName(tree, holder, NodeKind::NitTransportNetworkName, d, "network_name_descriptor", "network_name: ",
-              DisplayName(d.data));
-      return;
-    case kServiceListTag:
-      AddServiceList(tree, holder, NodeKind::NitServiceList, d);
-      return;
-    case kLogicalChannelTag:
-      AddLogicalChannels(tree, holder, d);
-      return;
-    default:
-      break;
-  }
-  if (!AddDelivery(tree, holder, d)) AddHexDescriptor(tree, holder, NodeKind::NitTransportDescriptor, d, kHexLines);
-}
-
 std::string NitSectionText(const LoopSectionHeader& h) { return Format("Section %d:", h.section_number); }
 
-const LoopParser kNitParser{&kNitFamily, NitSectionText, AddNetworkDescriptor, AddTransportDescriptor};
+const LoopParser kNitParser{&kNitFamily, NitSectionText};
 
 void ParseNitBuffer(TableTreeCtrl& tree, std::span<const uint8_t> buffer, int port) {
   WriteDumpFile(kNitDumpName, buffer.data(), buffer.size());
@@ -65,20 +23,7 @@ void ParseNitBuffer(TableTreeCtrl& tree, std::span<const uint8_t> buffer, int po
                [&](std::span<const uint8_t> section) { ParseNitSection(tree, section.data(), section.size(), port); });
 }
 
-void WriteNitDescriptor(SectionWriter& w, const NodeRecord& r) {
-  if (const auto* l = r.As<LinkageDescriptor>())
-    WriteLinkage(w, *l);
-  else if (const auto* c = r.As<CableDelivery>())
-    WriteDelivery(w, *c);
-  else if (const auto* sat = r.As<SatelliteDelivery>())
-    WriteDelivery(w, *sat);
-  else if (const auto* t = r.As<TerrestrialDelivery>())
-    WriteDelivery(w, *t);
-  else
-    WriteCommonDescriptor(w, r);
-}
-
-const LoopBuilder kNitBuilder{&kNitFamily, WriteNitDescriptor};
+const LoopBuilder kNitBuilder{&kNitFamily};
 
 }  // namespace
 

@@ -5,8 +5,7 @@
 #include "sections/Packets.h"
 #include "sections/SectionReader.h"
 #include "sections/TableIds.h"
-#include "sections/descriptors/CaDescriptor.h"
-#include "sections/descriptors/GenericHex.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -42,16 +41,19 @@ void AddComponents(TableTreeCtrl& tree, ItemHandle section, const SectionBytes& 
     if (esInfoLength != 0) {
       const ItemHandle esList =
           tree.InsertRecordItem("es descriptors", kImageLine, item, MakeHolder(NodeKind::PmtEsDescriptorList));
-      ForEachDescriptor(s, descriptors, descriptors + esInfoLength, [&](size_t d, uint8_t tag, uint8_t length) {
-        if (IsCaDescriptor(tag, length))
-          AddCa(tree, esList, NodeKind::PmtCaDescriptor, DescriptorAt(s, d));
-        else
-          AddHexDescriptor(tree, esList, NodeKind::PmtEsDescriptor, DescriptorAt(s, d), kHexLines);
-      });
+      VisitDescriptors(s, descriptors, esInfoLength, [&](const DescriptorBytes& d) { AddLoopDescriptor(tree, esList, d); });
     }
     at = descriptors + receivedLength;
   }
 }
+
+}  // namespace
+
+std::string PmtProgramText(int programNumber, int pmtPid) {
+  return Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", programNumber, programNumber, pmtPid, pmtPid);
+}
+
+namespace {
 
 // One PMT section at the start of `s` (at `sectionStart` in the received bytes).
 void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const SectionBytes& s, size_t sectionStart,
@@ -66,8 +68,8 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
   const uint16_t infoLength = header.program_info_length.get();
 
   const ItemHandle program =
-      tree.InsertRecordItem(Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", f.id, f.id, pmtPid, pmtPid),
-                            kImageProgram, tree.Root(port, Table::Pmt), MakeHolder(NodeKind::PmtProgram));
+      tree.InsertRecordItem(PmtProgramText(f.id, pmtPid), kImageProgram, tree.Root(port, Table::Pmt),
+                            MakeHolder(NodeKind::PmtProgram));
   const ItemHandle section = tree.InsertRecordItem(Format("Section %d:", sectionIndex), kImageSection, program,
                                                    MakeRecord(NodeKind::PmtSection, header));
   AddSectionFieldLines(tree, section, f, "program_number");
@@ -76,14 +78,7 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
   if (infoLength != 0) {
     const ItemHandle list = tree.InsertRecordItem("program_info_descriptors", kImageLine, section,
                                                   MakeHolder(NodeKind::PmtProgramInfoList));
-    ForEachDescriptor(s, kProgramInfoStart, kProgramInfoStart + infoLength,
-                      [&](size_t at, uint8_t tag, uint8_t length) {
-                        if (IsCaDescriptor(tag, length))
-                          AddCa(tree, list, NodeKind::PmtCaDescriptor, DescriptorAt(s, at));
-                        else
-                          AddHexDescriptor(tree, list, NodeKind::PmtProgramInfoDescriptor, DescriptorAt(s, at),
-                                           kProgramInfoHexLines);
-                      });
+    VisitDescriptors(s, kProgramInfoStart, infoLength, [&](const DescriptorBytes& d) { AddLoopDescriptor(tree, list, d); });
   }
   AddComponents(tree, section, s, f, sectionStart, s.U12(10));  // components follow the received length
   AddCrcLine(tree, section, s, f);
@@ -91,12 +86,7 @@ void AddPmtSection(TableTreeCtrl& tree, int port, uint16_t pmtPid, const Section
 
 void WriteDescriptorLoop(const TableTreeCtrl& tree, ItemHandle list, SectionWriter& w) {
   ForEachChild(tree, list, [&](ItemHandle h) {
-    const NodeKind kind = tree.KindOf(h);
-    if (const auto* ca = PayloadOf<CaDescriptor>(tree, h); ca && kind == NodeKind::PmtCaDescriptor)
-      WriteCa(w, *ca);
-    else if (const auto* d = PayloadOf<GenericDescriptor>(tree, h);
-             d && (kind == NodeKind::PmtProgramInfoDescriptor || kind == NodeKind::PmtEsDescriptor))
-      WriteDescriptor(w, *d);
+    if (const NodeRecord* r = tree.RecordOf(h)) WriteLoopDescriptor(w, *r);
   });
 }
 

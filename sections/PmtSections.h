@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "sections/SectionReader.h"
 #include "sections/SectionWriter.h"
@@ -18,6 +19,9 @@ inline constexpr size_t kPmtSlotSize = kPacketsOfLargestSection * 188;
 // Image of a component line: video for stream types 1, 2 (MPEG-1/2 video) and 0x1B (AVC), audio
 // for 3 and 4 (MPEG-1/2 audio), a plain line otherwise.
 int ComponentImage(uint8_t streamType);
+
+// The text of a program's item: "program_number: 0x%x (%d) => PID: 0x%x (%d)", as the PAT shows it.
+std::string PmtProgramText(int programNumber, int pmtPid);
 
 // The PMT sections of one program read so far: their count, and which were seen.
 struct PmtReadState {

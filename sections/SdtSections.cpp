@@ -11,9 +11,7 @@
 #include "sections/LoopSections.h"
 #include "sections/SectionReader.h"
 #include "sections/TableIds.h"
-#include "sections/descriptors/GenericHex.h"
-#include "sections/descriptors/Linkage.h"
-#include "sections/descriptors/ServiceDescriptor.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -26,15 +24,7 @@ constexpr size_t kServiceHeader = 5;
 void AddServiceDescriptors(TableTreeCtrl& tree, ItemHandle service, const SectionBytes& s, size_t from, size_t end) {
   const ItemHandle list =
       tree.InsertRecordItem("descriptors", kImageLine, service, MakeHolder(NodeKind::SdtServiceDescriptorList));
-  VisitDescriptors(s, from, end - from, [&](const DescriptorBytes& d) {
-    const auto named = d.tag == kServiceDescriptorTag ? ReadServiceDescriptor(d) : std::nullopt;
-    if (named)
-      AddServiceDescriptor(tree, list, *named);
-    else if (d.tag == kLinkageTag && d.data.size() >= kLinkageFixedLength)
-      AddLinkage(tree, list, NodeKind::SdtLinkageDescriptor, d);
-    else
-      AddHexDescriptor(tree, list, NodeKind::SdtDescriptor, d, kHexLines);
-  });
+  VisitDescriptors(s, from, end - from, [&](const DescriptorBytes& d) { AddLoopDescriptor(tree, list, d); });
 }
 
 // One service entry at `at`; returns the offset of the next one.
@@ -67,19 +57,7 @@ void WriteService(const TableTreeCtrl& tree, ItemHandle item, const SdtService& 
   w.U8(static_cast<uint8_t>(service.running_status() << 5 | service.free_ca_mode() << 4 | loopLength >> 8));
   w.U8(static_cast<uint8_t>(loopLength & 0xFF));
   ForEachChild(tree, tree.FindDirectChildOfKind(item, NodeKind::SdtServiceDescriptorList), [&](ItemHandle h) {
-    switch (tree.KindOf(h)) {
-      case NodeKind::SdtServiceDescriptor:
-        if (const auto* d = PayloadOf<SdtServiceDescriptor>(tree, h)) WriteServiceDescriptor(w, *d);
-        break;
-      case NodeKind::SdtDescriptor:
-        if (const auto* d = PayloadOf<GenericDescriptor>(tree, h)) WriteDescriptor(w, *d);
-        break;
-      case NodeKind::SdtLinkageDescriptor:
-        if (const auto* d = PayloadOf<LinkageDescriptor>(tree, h)) WriteLinkage(w, *d);
-        break;
-      default:
-        break;
-    }
+    if (const NodeRecord* r = tree.RecordOf(h)) WriteLoopDescriptor(w, *r);
   });
 }
 

@@ -52,31 +52,49 @@ Word12* LoopLengthOf(const TableTreeCtrl& tree, ItemHandle holder) {
   return nullptr;
 }
 
-bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta, const char* format, ItemHandle line) {
+const char* LoopLengthFormat(NodeKind holderKind) {
+  switch (holderKind) {
+    case NodeKind::PmtProgramInfoList:
+      return kProgramInfoLengthLine;
+    case NodeKind::PmtEsDescriptorList:
+      return kEsInfoLengthLine;
+    case NodeKind::SdtServiceDescriptorList:
+      return kServiceLoopLengthLine;
+    case NodeKind::NitNetworkDescriptorList:
+      return kNetworkDescriptorsLengthLine;
+    case NodeKind::BatBouquetDescriptorList:
+      return kBouquetDescriptorsLengthLine;
+    case NodeKind::NitTransportStreamList:
+    case NodeKind::BatTransportStreamList:
+      return kTransportStreamLoopLengthLine;
+    default:
+      return kTransportDescriptorLengthLine;
+  }
+}
+
+bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta, ItemHandle line) {
   Word12* length = LoopLengthOf(tree, holder);
   if (!length) return false;
   length->add(delta);
-  RewriteLine(tree, line, format, length->get());
+  RewriteLine(tree, line, LoopLengthFormat(tree.KindOf(holder)), length->get());
   return true;
 }
 
-bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta, const char* format) {
-  return GrowLoop(tree, holder, delta, format, tree.GetPrevSiblingItem(holder));
+bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta) {
+  return GrowLoop(tree, holder, delta, tree.GetPrevSiblingItem(holder));
 }
 
-bool SetLoop(TableTreeCtrl& tree, ItemHandle holder, unsigned value, const char* format) {
+bool SetLoop(TableTreeCtrl& tree, ItemHandle holder, unsigned value) {
   const Word12* length = LoopLengthOf(tree, holder);
-  return length && GrowLoop(tree, holder, static_cast<int>(value) - length->get(), format);
+  return length && GrowLoop(tree, holder, static_cast<int>(value) - length->get());
 }
 
-bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, const char* format, ItemHandle line) {
+bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, ItemHandle line) {
   const Word12* length = LoopLengthOf(tree, holder);
-  return length && GrowLoop(tree, holder, tree.LoopBytes(holder) - length->get(), format, line);
+  return length && GrowLoop(tree, holder, tree.LoopBytes(holder) - length->get(), line);
 }
 
-bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, const char* format) {
-  return CountLoop(tree, holder, format, tree.GetPrevSiblingItem(holder));
-}
+bool CountLoop(TableTreeCtrl& tree, ItemHandle holder) { return CountLoop(tree, holder, tree.GetPrevSiblingItem(holder)); }
 
 LoopSectionHeader* LoopHeaderOf(const TableTreeCtrl& tree, ItemHandle section) {
   const NodeKind kind = tree.KindOf(section);
@@ -106,13 +124,12 @@ std::optional<StreamPlace> LocateStream(const TableTreeCtrl& tree, ItemHandle st
   return place;
 }
 
-void GrowStreamDescriptors(TableTreeCtrl& tree, ItemHandle stream, int delta, ItemHandle lengthLine,
-                           const char* lengthFormat) {
+void GrowStreamDescriptors(TableTreeCtrl& tree, ItemHandle stream, int delta, ItemHandle lengthLine) {
   if (auto* entry = PayloadOf<TransportStreamEntry>(tree, stream)) {
     entry->transport_descriptors_length.add(delta);
-    RewriteLine(tree, lengthLine, lengthFormat, entry->transport_descriptors_length.get());
+    RewriteLine(tree, lengthLine, kTransportDescriptorLengthLine, entry->transport_descriptors_length.get());
   }
-  GrowLoop(tree, tree.GetParentItem(stream), delta, kTransportStreamLoopLengthLine);
+  GrowLoop(tree, tree.GetParentItem(stream), delta);
 }
 
 }  // namespace quorvelin

@@ -16,9 +16,7 @@ inline constexpr const char* kDescriptorLengthLine = "descriptor_length(byte): %
 inline constexpr const char* kNetworkDescriptorsLengthLine = "network_descriptors_length: 0x%x";
 inline constexpr const char* kBouquetDescriptorsLengthLine = "bouquet_descriptors_length: 0x%x";
 inline constexpr const char* kTransportStreamLoopLengthLine = "transport_stream_loop_length: 0x%x";
-// A transport stream's own length line as the parser shows it, and as the dialogs rewrite it.
 inline constexpr const char* kTransportDescriptorLengthLine = "transport_descriptors_length: 0x%x";
-inline constexpr const char* kTransportDescriptorsLengthLine = "transport_descriptors_length: 0x%x";
 inline constexpr const char* kProgramInfoLengthLine = "program_info_length: 0x%x (%d)";
 inline constexpr const char* kEsInfoLengthLine = "ES_info_length: 0x%x (%d)";
 inline constexpr const char* kServiceLoopLengthLine = "descriptors_loop_length: 0x%x";
@@ -39,16 +37,18 @@ void AppendLines(TableTreeCtrl& tree, ItemHandle parent, std::initializer_list<s
 // descriptors_loop_length, network/bouquet descriptors_length, transport_stream_loop_length,
 // transport_descriptors_length. nullptr for any other item.
 Word12* LoopLengthOf(const TableTreeCtrl& tree, ItemHandle holder);
+// The format a read shows the length of the loop below a holder of `holderKind` with.
+const char* LoopLengthFormat(NodeKind holderKind);
 // The loop's field grows by `delta` (in its 12 bits) and the line before the holder, its length
-// line, is rewritten with `format`. False, and nothing changed, when the holder has no field.
-bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta, const char* format);
+// line, is rewritten as a read shows it. False, and nothing changed, when the holder has no field.
+bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta);
 // The same, the value shown on `line` (nothing shown for kNoItem).
-bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta, const char* format, ItemHandle line);
+bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta, ItemHandle line);
 // The loop's field := `value`, shown as GrowLoop does.
-bool SetLoop(TableTreeCtrl& tree, ItemHandle holder, unsigned value, const char* format);
+bool SetLoop(TableTreeCtrl& tree, ItemHandle holder, unsigned value);
 // The loop's field := the bytes of the records in the loop, shown as GrowLoop does.
-bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, const char* format);
-bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, const char* format, ItemHandle line);
+bool CountLoop(TableTreeCtrl& tree, ItemHandle holder);
+bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, ItemHandle line);
 
 // --- NIT and BAT sections ---
 // A NIT or BAT section is at most 1024 bytes long (section_length at most 1021, EN 300 468 5.2).
@@ -75,10 +75,9 @@ struct StreamPlace {
 std::optional<StreamPlace> LocateStream(const TableTreeCtrl& tree, ItemHandle stream);
 
 // A transport stream's descriptor loop changes by `delta` bytes: the stream's
-// transport_descriptors_length grows by `delta` and `lengthLine` shows it with `lengthFormat`;
-// the transport_stream_loop_length of the stream list holding it grows by `delta` too, shown on
-// its line. Both in their low 12 bits only.
-void GrowStreamDescriptors(TableTreeCtrl& tree, ItemHandle stream, int delta, ItemHandle lengthLine,
-                           const char* lengthFormat);
+// transport_descriptors_length grows by `delta` and `lengthLine` shows it; the
+// transport_stream_loop_length of the stream list holding it grows by `delta` too, shown on its
+// line. Both in their low 12 bits only.
+void GrowStreamDescriptors(TableTreeCtrl& tree, ItemHandle stream, int delta, ItemHandle lengthLine);
 
 }  // namespace quorvelin

@@ -3,6 +3,7 @@
 #include "dialogs/common/FieldRange.h"
 #include "sections/BatSections.h"
 #include "sections/TableIds.h"
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -43,14 +44,23 @@ bool CAddBat::OnOK() {
   h.descriptors_length.set(0);
   h.transport_stream_loop_length.set(0);
   const ItemHandle section =
-      tree_.InsertRecordItem(BatSectionText(h), kImageProgram, root, MakeRecord(NodeKind::BatSection, h), after);
+      tree_.InsertRecordItem(BatSectionText(h), kImageLine, root, MakeRecord(NodeKind::BatSection, h), after);
   for (const std::string& line : {Format("table_id: 0x%x", h.table_id), Format("section_syntax_indicator: 0x%x", 1),
                                   Format("section_length: 0x%x", 0), Format("bouquet_id: 0x%x", bouquetId),
                                   Format("version_number: 0x%x", version), Format("current_next_indicator: 0x%x", 1),
                                   Format("section_number: 0x%x", number), Format("last_section_number: 0x%x", number),
-                                  Format("bouquet_descriptors_length: 0x%x (%d)", 0, 0),
-                                  Format("transport_stream_loop_length: 0x%x (%d)", 0, 0), Format("CRC_32: 0x%x", 0)})
+                                  LengthLineText(kBouquetDescriptorsLengthLine, 0),
+                                  LengthLineText(kTransportStreamLoopLengthLine, 0), Format("CRC_32: 0x%x", 0)})
     tree_.InsertLine(line, section);
+  // the bouquet's other sections now end at the new one
+  for (ItemHandle s = tree_.GetChildItem(root); s != kNoItem; s = tree_.GetNextSiblingItem(s)) {
+    auto* other = PayloadOf<LoopSectionHeader>(tree_, s);
+    if (other == nullptr || other->id != bouquetId || s == section) continue;
+    other->last_section_number = static_cast<uint8_t>(number);
+    for (ItemHandle line = tree_.GetChildItem(s); line != kNoItem; line = tree_.GetNextSiblingItem(line))
+      if (tree_.GetItemText(line).starts_with("last_section_number: "))
+        tree_.SetItemText(line, Format("last_section_number: 0x%x", number));
+  }
   tree_.SelectItem(section);
   tree_.Expand(section, ExpandCode::Expand);
   return true;

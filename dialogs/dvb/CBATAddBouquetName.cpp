@@ -39,11 +39,8 @@ bool CBATAddBouquetName::AddDesc() {
   if (!section) return false;
   if (!LoopSectionHasRoom(*section, delta)) return Refuse(kSectionFullMessage, kName);
 
-  RemoveItem(tree_, replaced.item);
-  const ItemHandle item = InsertItemWithLines(
-      tree_, parent, NamedTagText(name->tag, "bouquet_name_descriptor"), MakeRecord(NodeKind::BatBouquetName, *name),
-      {Format("descriptor_length: 0x%x", name->length), "bouquet_name: " + typed}, replaced.after);
-  GrowLoop(tree_, parent, delta, kBouquetDescriptorsLengthLine);
+  const ItemHandle item = PutDescriptor(tree_, parent, *MakeRecord(NodeKind::BatBouquetName, *name), replaced);
+  GrowLoop(tree_, parent, delta);
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
   return true;

@@ -48,12 +48,11 @@ bool CBATAddUndefDes::AddDesc() {
   RemoveItem(tree_, replaced.item);
   const ItemHandle parent =
       stream ? EnsureDescriptorHolder(tree_, target, NodeKind::BatTransportDescriptorList) : target;
-  const ItemHandle item = InsertTypedDescriptor(parent, NodeKind::BatDescriptor, std::move(*typed));
+  const ItemHandle item = InsertTypedDescriptor(parent, NodeKind::BatDescriptor, std::move(*typed), replaced.after);
   if (stream)
-    GrowStreamDescriptors(tree_, stream->stream, delta, tree_.GetPrevSiblingItem(parent),
-                          kTransportDescriptorsLengthLine);
+    GrowStreamDescriptors(tree_, stream->stream, delta, tree_.GetPrevSiblingItem(parent));
   else
-    GrowLoop(tree_, parent, delta, kBouquetDescriptorsLengthLine);
+    GrowLoop(tree_, parent, delta);
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
   return true;

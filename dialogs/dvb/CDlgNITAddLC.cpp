@@ -71,9 +71,4 @@ std::vector<std::string> CDlgNITAddLC::DecodeEntry(const uint8_t* entry) {
           entry[2] >= 0x80 ? "TRUE" : "FALSE"};
 }
 
-std::vector<std::string> CDlgNITAddLC::EntryLines(const std::vector<std::string>& row, const uint8_t* entry) {
-  return {Format("service_id: 0x%x", entry[0] << 8 | entry[1]),
-          Format("logical_channel_number: 0x%x", RowNumber(row, 1)), Column(row, 2) == "TRUE" ? "TRUE" : "FALSE"};
-}
-
 }  // namespace quorvelin

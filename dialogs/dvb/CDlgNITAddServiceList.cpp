@@ -52,9 +52,4 @@ std::vector<std::string> CDlgNITAddServiceList::DecodeEntry(const uint8_t* entry
   return {Format("%d", entry[0] << 8 | entry[1]), Format("%d", entry[2]), EntryText(kServiceType, entry[2])};
 }
 
-std::vector<std::string> CDlgNITAddServiceList::EntryLines(const std::vector<std::string>& /*row*/,
-                                                           const uint8_t* entry) {
-  return {Format("service_id: 0x%x", entry[0] << 8 | entry[1]), Format("service_type: 0x%x", entry[2])};
-}
-
 }  // namespace quorvelin

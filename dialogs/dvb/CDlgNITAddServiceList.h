@@ -22,7 +22,6 @@ class CDlgNITAddServiceList : public EntryListPage {
   bool CheckRow(const std::vector<std::string>& row) override;
   void EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) override;
   std::vector<std::string> DecodeEntry(const uint8_t* entry) override;
-  std::vector<std::string> EntryLines(const std::vector<std::string>& row, const uint8_t* entry) override;
 
  private:
   Table family_;

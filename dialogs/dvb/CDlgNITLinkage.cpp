@@ -77,13 +77,12 @@ bool CDlgNITLinkage::AddDesc() {
   const int size = d.length + 2;
   const NodeKind kind = type_ == kSdtServiceLoop ? NodeKind::SdtLinkageDescriptor : NodeKind::NitLinkageDescriptor;
 
-  RemoveItem(tree_, replaced.item);
-  AddLinkage(tree_, parent, kind, std::move(d), hex);
+  PutDescriptor(tree_, parent, *MakeRecord(kind, std::move(d)), replaced);
 
   if (type_ == kSdtServiceLoop)
     length_ = size;
   else
-    GrowLoop(tree_, parent, size - replaced.size, kNetworkDescriptorsLengthLine);
+    GrowLoop(tree_, parent, size - replaced.size);
   return true;
 }
 

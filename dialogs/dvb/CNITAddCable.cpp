@@ -46,13 +46,7 @@ bool CNITAddCable::AddDesc() {
   d.modulation = static_cast<uint8_t>(ListIndex(kModulation) + 1);
   d.fec_inner = static_cast<uint8_t>(*fecInner);
 
-  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", d.length),
-                                          "frequency: " + FixedPoint(*frequency, 4) + " MHz",
-                                          Format("FEC_outer: 0x%x", d.fec_outer),
-                                          Format("modulation: 0x%x", d.modulation),
-                                          "symbol_rate: " + FixedPoint(*symbolRate, 4) + " Msymbol/s",
-                                          Format("FEC_inner: 0x%x", d.fec_inner)};
-  return AddDelivery(d.tag, MakeRecord(NodeKind::NitCableDelivery, d), lines);
+  return AddDelivery(*MakeRecord(NodeKind::NitCableDelivery, d));
 }
 
 }  // namespace quorvelin

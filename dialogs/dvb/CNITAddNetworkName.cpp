@@ -33,16 +33,15 @@ bool CNITAddNetworkName::AddDesc() {
   if (!name) return false;
   name->tag = static_cast<uint8_t>(*tag);
   const int size = name->length + 2;
-  const std::string text = Format("descriptor_tag: 0x%x", name->tag);
-  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", name->length), "network_name: " + typed};
+  const auto record = MakeRecord(StoredKind(), *name);
 
   const std::optional<NodeKind> replacedKind = add ? std::nullopt : std::optional<NodeKind>(StoredKind());
   ItemHandle parent = kNoItem, item = kNoItem;
   if (loopMode == kTransportLoop) {
     const auto target = TargetStream(replacedKind, size, kName);
     if (!target) return false;
-    const auto added = AppendStreamDescriptor(tree_, target->place, NodeKind::NitTransportDescriptorList, text,
-                                              MakeRecord(StoredKind(), *name), lines, target->old);
+    const auto added =
+        AppendStreamDescriptor(tree_, target->place, NodeKind::NitTransportDescriptorList, *record, target->old);
     parent = added.holder;
     item = added.item;
   } else {
@@ -58,9 +57,8 @@ bool CNITAddNetworkName::AddDesc() {
     const LoopSectionHeader* section = LoopHeaderOf(tree_, tree_.GetParentItem(parent));
     if (!section) return false;
     if (!LoopSectionHasRoom(*section, size - old.size)) return Refuse(kSectionFullMessage, kName);
-    RemoveItem(tree_, old.item);
-    item = InsertItemWithLines(tree_, parent, text, MakeRecord(StoredKind(), *name), lines, old.after);
-    GrowLoop(tree_, parent, size - old.size, kNetworkDescriptorsLengthLine);
+    item = PutDescriptor(tree_, parent, *record, old);
+    GrowLoop(tree_, parent, size - old.size);
   }
   tree_.Expand(parent, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);

@@ -59,15 +59,7 @@ bool CNITAddSatellite::AddDesc() {
   d.modulation = static_cast<uint8_t>(modulation);
   d.fec_inner = static_cast<uint8_t>(*fecInner);
 
-  const std::vector<std::string> lines = {Format("descriptor_length: 0x%x", d.length),
-                                          "frequency: " + FixedPoint(*frequency, 5) + " GHz",
-                                          "orbital_position: " + Field(kOrbitalPosition),
-                                          Format("west_east_flag: 0x%x", *westEast),
-                                          Format("polarization: 0x%x", polarization),
-                                          Format("modulation: 0x%x", modulation),
-                                          "symbol_rate: " + FixedPoint(*symbolRate, 4) + " Msymbol/s",
-                                          Format("FEC_inner: 0x%x", d.fec_inner)};
-  return AddDelivery(d.tag, MakeRecord(NodeKind::NitSatelliteDelivery, d), lines);
+  return AddDelivery(*MakeRecord(NodeKind::NitSatelliteDelivery, d));
 }
 
 }  // namespace quorvelin

@@ -1,7 +1,6 @@
 #include "dialogs/dvb/CNITAddTDS.h"
 
 #include "dialogs/common/FieldRange.h"
-#include "sections/descriptors/Delivery.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -55,21 +54,7 @@ bool CNITAddTDS::AddDesc() {
   d.time_slicing_indicator = Check(kTimeSlicing) ? 1 : 0;
   d.mpe_fec_indicator = Check(kMpeFec) ? 1 : 0;
 
-  const std::vector<std::string> lines = {
-      Format("descriptor_length: 0x%x", d.length),
-      CentreFrequencyLine(d.centre_frequency),
-      "bandwidth: " + EntryText(kBandwidth, bandwidth),
-      Format("priority: %d", d.priority),
-      Format("Time_Slicing_indicator: %d", d.time_slicing_indicator),
-      Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator),
-      "constellation: " + EntryText(kConstellation, constellation),
-      "hierarchy_information: " + EntryText(kHierarchy, hierarchy),
-      "code_rate-HP_stream: " + EntryText(kCodeRateHp, hp),
-      "code_rate-LP_stream: " + EntryText(kCodeRateLp, lp),
-      "guard_interval: " + EntryText(kGuardInterval, guard),
-      "transmission_mode: " + EntryText(kTransmissionMode, mode),
-      Format("other_frequency_flag: %d", otherFrequency)};
-  return AddDelivery(d.tag, MakeRecord(NodeKind::NitTerrestrialDelivery, d), lines);
+  return AddDelivery(*MakeRecord(NodeKind::NitTerrestrialDelivery, d));
 }
 
 }  // namespace quorvelin

@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NitBatLoops.h"
+#include "sections/LoopSections.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -30,11 +31,9 @@ bool CNITAddTranStream::OnOK() {
   e.transport_stream_id = static_cast<uint16_t>(*tsid);
   e.original_network_id = static_cast<uint16_t>(*onid);
   e.transport_descriptors_length.set(0);
-  const ItemHandle stream = InsertItemWithLines(
-      tree_, holder, Format("transport_stream_id: 0x%x", e.transport_stream_id),
-      MakeRecord(bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e),
-      {Format("original_network_id: 0x%x", e.original_network_id), "transport_descriptors_length: 0x0"});
-  GrowLoop(tree_, holder, 6 + e.transport_descriptors_length.get(), kTransportStreamLoopLengthLine);
+  const ItemHandle stream =
+      AddStreamItem(tree_, holder, bat ? NodeKind::BatTransportStream : NodeKind::NitTransportStream, e);
+  GrowLoop(tree_, holder, 6 + e.transport_descriptors_length.get());
   tree_.Expand(holder, ExpandCode::Expand);
   tree_.Expand(stream, ExpandCode::Expand);
   return true;

@@ -7,11 +7,9 @@ bool CNITAddUndef1::AddDesc() {
   if (!typed) return false;
   const auto stream = SelectedStream(NodeKind::NitTransportStream, typed->descriptor.length + 2, kData);
   if (!stream) return false;
-  const std::string text = TagLine(*typed);
-  const std::vector<std::string> lines = DataLines(*typed);
   const auto added =
-      AppendStreamDescriptor(tree_, *stream, NodeKind::NitTransportDescriptorList, text,
-                             MakeRecord(NodeKind::NitTransportDescriptor, std::move(typed->descriptor)), lines);
+      AppendStreamDescriptor(tree_, *stream, NodeKind::NitTransportDescriptorList,
+                             *MakeRecord(NodeKind::NitTransportDescriptor, std::move(typed->descriptor)));
   tree_.Expand(stream->stream, ExpandCode::Expand);
   tree_.Expand(added.item, ExpandCode::Expand);
   return true;

@@ -15,7 +15,7 @@ bool CNITAddUndefDes::AddDesc() {
   if (!LoopSectionHasRoom(*section, size)) return Refuse(kSectionFullMessage, kData);
 
   const ItemHandle item = InsertTypedDescriptor(holder, NodeKind::NitNetworkDescriptor, std::move(*typed));
-  GrowLoop(tree_, holder, size, kNetworkDescriptorsLengthLine);
+  GrowLoop(tree_, holder, size);
   tree_.Expand(holder, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
   return true;

@@ -72,12 +72,12 @@ bool DeliveryPage::KeepsShown(int id, std::span<uint8_t> field) {
   return true;
 }
 
-bool DeliveryPage::AddDelivery(uint8_t tag, std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines) {
+bool DeliveryPage::AddDelivery(const NodeRecord& record) {
   const auto target =
-      TargetStream(add ? std::nullopt : std::optional<NodeKind>(record->kind), kDeliveryLength + 2, kFrequency);
+      TargetStream(add ? std::nullopt : std::optional<NodeKind>(record.kind), kDeliveryLength + 2, kFrequency);
   if (!target) return false;
-  const auto added = AppendStreamDescriptor(tree_, target->place, NodeKind::NitTransportDescriptorList,
-                                            Format("descriptor_tag: 0x%x", tag), std::move(record), lines, target->old);
+  const auto added =
+      AppendStreamDescriptor(tree_, target->place, NodeKind::NitTransportDescriptorList, record, target->old);
   tree_.Expand(added.item, ExpandCode::Expand);
   tree_.Expand(target->place.stream, ExpandCode::Expand);
   tree_.Expand(added.holder, ExpandCode::Expand);

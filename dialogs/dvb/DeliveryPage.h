@@ -45,10 +45,10 @@ class DeliveryPage : public DescriptorPage {
   // a stored code shown by ShowListCode and left chosen stays, in the list or not.
   int ListIndex(int controlId);
   void ShowListCode(int controlId, int code);
-  // Appends "descriptor_tag: 0x%x" with the record and lines to the selected stream's descriptors
-  // (modify: in the place of the selected descriptor of the record's kind), grows both loop
-  // lengths by its growth, expands the new item, the stream and the holder.
-  bool AddDelivery(uint8_t tag, std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines);
+  // Appends the record's descriptor to the selected stream's descriptors (modify: in the place of
+  // the selected descriptor of the record's kind), grows both loop lengths by its growth, expands
+  // the new item, the stream and the holder.
+  bool AddDelivery(const NodeRecord& record);
 
  private:
   std::map<int, int> storedCodes_;  // modify mode: list control -> the stored code shown

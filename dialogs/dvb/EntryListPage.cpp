@@ -1,6 +1,7 @@
 #include "dialogs/dvb/EntryListPage.h"
 
 #include "sections/descriptors/Descriptor.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -45,19 +46,6 @@ std::unique_ptr<NodeRecord> EntryListPage::BuildRecord(const std::vector<std::ve
   return MakeRecord(RecordKind(), std::move(d));
 }
 
-void EntryListPage::InsertDescriptor(ItemHandle parent, std::unique_ptr<NodeRecord> record,
-                                     const std::vector<std::vector<std::string>>& rows) {
-  const EntryListDescriptor entries = *record->As<EntryListDescriptor>();
-  const ItemHandle item =
-      InsertItemWithLines(tree_, parent, NamedTagText(entries.tag, layout_.descriptorName),
-                          std::move(record), {LengthLineText(kDescriptorLengthLine, entries.length)});
-  const size_t size = static_cast<size_t>(layout_.entrySize);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const ItemHandle entry = tree_.InsertTextItem("Service_list", item);
-    for (const std::string& line : EntryLines(rows[i], &entries.entries[i * size])) tree_.InsertLine(line, entry);
-  }
-}
-
 bool EntryListPage::AddDesc() {
   const std::vector<std::vector<std::string>> rows = Rows(kList);
   const int count = static_cast<int>(rows.size());
@@ -80,9 +68,8 @@ bool EntryListPage::AddDesc() {
   if (!place) return false;
 
   RemoveItem(tree_, old.item);
-  if (count > 0) InsertDescriptor(EnsureDescriptorHolder(tree_, stream, HolderKind()), BuildRecord(rows), rows);
-  GrowStreamDescriptors(tree_, place->stream, newSize - old.size, tree_.ChildAt(stream, 1),
-                        kTransportDescriptorLengthLine);
+  if (count > 0) AddLoopDescriptor(tree_, EnsureDescriptorHolder(tree_, stream, HolderKind()), *BuildRecord(rows));
+  GrowStreamDescriptors(tree_, place->stream, newSize - old.size, tree_.ChildAt(stream, 1));
   return true;
 }
 
@@ -94,8 +81,8 @@ bool EntryListPage::ReplaceInNetworkLoop(const ReplacedDescriptor& old) {
   if (!section) return false;
   if (!LoopSectionHasRoom(*section, newSize - old.size)) return Refuse(kSectionFullMessage, kServiceId);
   RemoveItem(tree_, old.item);
-  if (!rows.empty()) InsertDescriptor(old.holder, BuildRecord(rows), rows);
-  GrowLoop(tree_, old.holder, newSize - old.size, kNetworkDescriptorsLengthLine);
+  if (!rows.empty()) AddLoopDescriptor(tree_, old.holder, *BuildRecord(rows), old.after);
+  GrowLoop(tree_, old.holder, newSize - old.size);
   return true;
 }
 

@@ -59,13 +59,9 @@ class EntryListPage : public DescriptorPage {
   // One row as entry bytes, and back (modify mode loads the stored entries in their order).
   virtual void EncodeRow(const std::vector<std::string>& row, std::vector<uint8_t>& entries) = 0;
   virtual std::vector<std::string> DecodeEntry(const uint8_t* entry) = 0;
-  // The lines under one "Service_list" item.
-  virtual std::vector<std::string> EntryLines(const std::vector<std::string>& row, const uint8_t* entry) = 0;
 
  private:
   std::unique_ptr<NodeRecord> BuildRecord(const std::vector<std::vector<std::string>>& rows);
-  void InsertDescriptor(ItemHandle parent, std::unique_ptr<NodeRecord> record,
-                        const std::vector<std::vector<std::string>>& rows);
   bool ReplaceInNetworkLoop(const ReplacedDescriptor& old);
 
   Layout layout_;

@@ -1,7 +1,7 @@
 #include "dialogs/dvb/HexDescriptorPage.h"
 
 #include "dialogs/dvb/NitBatLoops.h"
-#include "sections/descriptors/DescriptorRegistry.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -14,22 +14,9 @@ void HexDescriptorPage::ShowDescriptor(const GenericDescriptor& descriptor) {
   SetText(kData, hex);
 }
 
-std::string HexDescriptorPage::TagLine(const HexDescriptorInput& typed) {
-  return Format("descriptor_tag: 0x%x", typed.descriptor.tag);
-}
-
-std::vector<std::string> HexDescriptorPage::DataLines(const HexDescriptorInput& typed) {
-  return {Format("descriptor_length: 0x%x", typed.descriptor.length), "data: " + typed.normalised};
-}
-
-ItemHandle HexDescriptorPage::InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed) {
-  const std::string text = TagLine(typed);
-  const std::vector<std::string> lines = DataLines(typed);
-  const uint8_t tag = typed.descriptor.tag;
-  const std::vector<uint8_t> data = typed.descriptor.data;
-  const ItemHandle item = InsertItemWithLines(tree_, parent, text, MakeRecord(kind, std::move(typed.descriptor)), lines);
-  AddDecodedLines(tree_, item, {tag, data});
-  return item;
+ItemHandle HexDescriptorPage::InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed,
+                                                    ItemHandle after) {
+  return AddLoopDescriptor(tree_, parent, *MakeRecord(kind, std::move(typed.descriptor)), after);
 }
 
 }  // namespace quorvelin

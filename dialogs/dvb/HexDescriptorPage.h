@@ -26,11 +26,9 @@ class HexDescriptorPage : public DescriptorPage {
   }
   // Modify mode: the stored tag and length ("0x%x") and data bytes in the fields.
   void ShowDescriptor(const GenericDescriptor& descriptor);
-  // "descriptor_tag: 0x%x", and the lines under it: "descriptor_length: 0x%x" and "data: %s".
-  static std::string TagLine(const HexDescriptorInput& typed);
-  static std::vector<std::string> DataLines(const HexDescriptorInput& typed);
-  // The descriptor item with its record and lines as the last child of `parent`.
-  ItemHandle InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed);
+  // The descriptor under `parent` after `after`, drawn as a read of its bytes draws it.
+  ItemHandle InsertTypedDescriptor(ItemHandle parent, NodeKind kind, HexDescriptorInput typed,
+                                   ItemHandle after = kInsertLast);
 };
 
 }  // namespace quorvelin

@@ -1,5 +1,6 @@
 #include "dialogs/dvb/NitBatLoops.h"
 
+#include "sections/descriptors/EditableKinds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -10,7 +11,7 @@ ItemHandle FindDescriptorHolder(const TableTreeCtrl& tree, ItemHandle stream, No
 
 ItemHandle EnsureDescriptorHolder(TableTreeCtrl& tree, ItemHandle stream, NodeKind holderKind) {
   if (const ItemHandle holder = FindDescriptorHolder(tree, stream, holderKind)) return holder;
-  return tree.InsertRecordItem("transport_descriptors", kImageLine, stream, MakeHolder(holderKind));
+  return tree.InsertRecordItem("transport_descriptors:", kImageLine, stream, MakeHolder(holderKind));
 }
 
 std::optional<ReplacedDescriptor> DescriptorToReplace(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind) {
@@ -27,24 +28,19 @@ void RemoveItem(TableTreeCtrl& tree, ItemHandle item) {
 }
 
 AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace& place, NodeKind holderKind,
-                                          const std::string& text, std::unique_ptr<NodeRecord> record,
-                                          const std::vector<std::string>& lines, const ReplacedDescriptor& old) {
+                                          const NodeRecord& record, const ReplacedDescriptor& old) {
   AppendedDescriptor out;
-  const int size = SectionSize(*record);
-  RemoveItem(tree, old.item);
+  const int size = SectionSize(record);
   out.holder = old.item ? old.holder : EnsureDescriptorHolder(tree, place.stream, holderKind);
-  out.item = InsertItemWithLines(tree, out.holder, text, std::move(record), lines, old.after);
-  GrowStreamDescriptors(tree, place.stream, size - old.size, tree.GetPrevSiblingItem(out.holder),
-                        kTransportDescriptorsLengthLine);
+  out.item = PutDescriptor(tree, out.holder, record, old);
+  GrowStreamDescriptors(tree, place.stream, size - old.size, tree.GetPrevSiblingItem(out.holder));
   return out;
 }
 
-ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines,
-                               ItemHandle after) {
-  const ItemHandle item = tree.InsertRecordItem(text, kImageLine, parent, std::move(record), after);
-  for (const std::string& line : lines) tree.InsertLine(line, item);
-  return item;
+ItemHandle PutDescriptor(TableTreeCtrl& tree, ItemHandle parent, const NodeRecord& record,
+                         const ReplacedDescriptor& old) {
+  RemoveItem(tree, old.item);
+  return AddLoopDescriptor(tree, parent, record, old.after);
 }
 
 }  // namespace quorvelin

@@ -30,22 +30,20 @@ struct ReplacedDescriptor {
 std::optional<ReplacedDescriptor> DescriptorToReplace(const TableTreeCtrl& tree, ItemHandle item, NodeKind kind);
 
 // Puts a descriptor into the stream's descriptor holder (made when missing), in the place of
-// `old` when it replaces one, and grows the stream's and the section's loop lengths by the
-// difference in size; the holder's previous sibling is rewritten
-// "transport_descriptors_length: 0x%x". The caller has checked the section's room.
+// `old` when it replaces one, drawn as a read of its bytes draws it, and grows the stream's and
+// the section's loop lengths by the difference in size, their lines rewritten. The caller has
+// checked the section's room.
 struct AppendedDescriptor {
   ItemHandle item = kNoItem, holder = kNoItem;
 };
 AppendedDescriptor AppendStreamDescriptor(TableTreeCtrl& tree, const StreamPlace& place, NodeKind holderKind,
-                                          const std::string& text, std::unique_ptr<NodeRecord> record,
-                                          const std::vector<std::string>& lines, const ReplacedDescriptor& old = {});
+                                          const NodeRecord& record, const ReplacedDescriptor& old = {});
+// Puts a descriptor under the loop holder `parent` in the place of `old` (last when it replaces
+// none), drawn as a read of its bytes draws it.
+ItemHandle PutDescriptor(TableTreeCtrl& tree, ItemHandle parent, const NodeRecord& record,
+                         const ReplacedDescriptor& old = {});
 // Releases the records of the item and its subtree, and deletes it.
 void RemoveItem(TableTreeCtrl& tree, ItemHandle item);
-
-// Inserts an item with its record as a child of `parent` after `after`, its lines under it.
-ItemHandle InsertItemWithLines(TableTreeCtrl& tree, ItemHandle parent, const std::string& text,
-                               std::unique_ptr<NodeRecord> record, const std::vector<std::string>& lines,
-                               ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin
 

@@ -18,7 +18,7 @@ bool CCatDesPMT::AddDesc() {
   InsertDescriptor(holder, NodeKind::PmtCaDescriptor, *input);
 
   if (holder == selected) {  // program-info loop: the section's length grows by the descriptor
-    GrowLoop(tree_, holder, input->descriptor.length + 2, "program_info_length: 0x%x");
+    GrowLoop(tree_, holder, input->descriptor.length + 2);
   } else if (const ItemHandle line = UpdateEsInfoLength(tree_, selected, holder)) {
     tree_.SelectItem(line);
   }

@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/PmtSections.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -35,6 +36,7 @@ bool CDlgModifyPmtSection::OnOK() {
   h->pcr_pid.set(*pcr);
   const ItemHandle section = tree_.GetSelectedItem();
   RewriteChild(tree_, section, 3, Format("program_number: 0x%x", h->program_number()));
+  tree_.SetItemText(tree_.GetParentItem(section), PmtProgramText(h->program_number(), h->pmt_pid.get()));
   RewriteChild(tree_, section, 8, Format("PCR_PID: 0x%x", h->pcr_pid.get()));
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/LoopSections.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -38,8 +39,8 @@ bool CDlgModifyTranIDNetworkID::OnOK() {
   e->transport_stream_id = static_cast<uint16_t>(*tsidValue);
   e->original_network_id = static_cast<uint16_t>(*onidValue);
   const ItemHandle item = tree_.GetSelectedItem();
-  tree_.SetItemText(item, Format("transport_stream_id: 0x%x", e->transport_stream_id));
-  RewriteChild(tree_, item, 0, Format("original_network_id: 0x%x", e->original_network_id));
+  tree_.SetItemText(item, StreamText(*e));
+  RewriteChild(tree_, item, 0, OriginalNetworkLine(*e));
   return true;
 }
 

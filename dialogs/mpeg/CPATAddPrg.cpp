@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/PmtSections.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -74,8 +75,8 @@ void CPATAddPrg::FollowInPmt(int port, uint16_t oldNumber, const PatProgram& pro
     if (!header || header->program_number() != oldNumber) continue;
     header->program_number() = program.program_number;
     header->pmt_pid.set(program.pid.get());
-    tree_.SetItemText(item, Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", program.program_number,
-                                   program.program_number, program.pid.get(), program.pid.get()));
+    tree_.SetItemText(item, PmtProgramText(program.program_number, program.pid.get()));
+    RewriteChild(tree_, tree_.GetChildItem(item), 3, Format("program_number: 0x%x", program.program_number));
     return;
   }
 }

@@ -3,7 +3,7 @@
 #include "dialogs/common/HexDescriptorFields.h"
 #include "dialogs/mpeg/PmtDescriptorLoops.h"
 #include "resources/MpegDialogIds.h"
-#include "sections/descriptors/DescriptorRegistry.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -23,17 +23,13 @@ bool CPMTAddDesc::AddDesc() {
 
   const GenericDescriptor& d = input->descriptor;
   const NodeKind kind = programInfo ? NodeKind::PmtProgramInfoDescriptor : NodeKind::PmtEsDescriptor;
-  const ItemHandle item =
-      tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder, MakeRecord(kind, d));
+  const ItemHandle item = AddLoopDescriptor(tree_, holder, *MakeRecord(kind, d));
   tree_.Expand(holder, ExpandCode::Expand);
-  AppendLines(tree_, item,
-              {LengthLineText(kDescriptorLengthLine, d.length), "descriptor_data(hex): " + input->normalised});
-  AddDecodedLines(tree_, item, {d.tag, d.data});
   tree_.Expand(item, ExpandCode::Expand);
 
   ItemHandle lengthLine = kNoItem;
   if (programInfo) {  // the section's program_info_length := the bytes of the loop
-    if (CountLoop(tree_, holder, kProgramInfoLengthLine)) lengthLine = tree_.GetPrevSiblingItem(holder);
+    if (CountLoop(tree_, holder)) lengthLine = tree_.GetPrevSiblingItem(holder);
   } else {
     lengthLine = UpdateEsInfoLength(tree_, selected, holder);
   }

@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/PmtSections.h"
 #include "sections/TableIds.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
@@ -53,8 +54,7 @@ bool CPMTAddPrg::OnOK() {
       NewPmtHeader(static_cast<uint16_t>(*programNumber), *pcrPid, static_cast<uint32_t>(pmtPid));
   const int number = h.program_number();
   const ItemHandle program =
-      tree_.InsertRecordItem(Format("program_number: 0x%x (%d) => PID: 0x%x (%d)", number, number, pmtPid, pmtPid),
-                             kImageProgram, root, MakeHolder(NodeKind::PmtProgram));
+      tree_.InsertRecordItem(PmtProgramText(number, pmtPid), kImageProgram, root, MakeHolder(NodeKind::PmtProgram));
   const ItemHandle section =
       tree_.InsertRecordItem(Format("Section %d:", 0), kImageSection, program, MakeRecord(NodeKind::PmtSection, h));
   AppendLines(

@@ -39,7 +39,7 @@ bool CSDTAddDesc::OnOK() {
     if (!replaced_ || sheet_.GetCurSel() != kServicePage) return true;
     service_.SetHolder(replaced_->holder);
     if (!service_.AddDesc()) return false;
-    GrowLoop(tree_, replaced_->holder, service_.AddedBytes(), kServiceLoopLengthLine);
+    GrowLoop(tree_, replaced_->holder, service_.AddedBytes());
     return true;
   }
   const ItemHandle serviceItem = tree_.GetSelectedItem();
@@ -78,7 +78,7 @@ bool CSDTAddDesc::OnOK() {
     if (newHolder) RemoveItem(tree_, holder);
     return done;
   }
-  GrowLoop(tree_, holder, added, kServiceLoopLengthLine);
+  GrowLoop(tree_, holder, added);
   return true;
 }
 

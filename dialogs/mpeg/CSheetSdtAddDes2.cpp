@@ -1,7 +1,7 @@
 #include "dialogs/mpeg/CSheetSdtAddDes2.h"
 
 #include "resources/MpegDialogIds.h"
-#include "sections/descriptors/DescriptorRegistry.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
 
@@ -16,11 +16,7 @@ bool CSheetSdtAddDes2::AddDesc() {
   if (!input) return false;
   if (!holder_) return true;
   const GenericDescriptor& d = input->descriptor;
-  const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder_,
-                                                 MakeRecord(NodeKind::SdtDescriptor, d));
-  AppendLines(tree_, item,
-              {LengthLineText(kDescriptorLengthLine, d.length), "descriptor_data(hex): " + input->normalised});
-  AddDecodedLines(tree_, item, {d.tag, d.data});
+  const ItemHandle item = AddLoopDescriptor(tree_, holder_, *MakeRecord(NodeKind::SdtDescriptor, d));
   tree_.SelectItem(item);
   tree_.Expand(item, ExpandCode::Expand);
   added_ = d.length + 2;

@@ -5,6 +5,7 @@
 #include "dialogs/common/FieldRange.h"
 #include "dialogs/dvb/NitBatLoops.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "sections/descriptors/Names.h"
 #include "tree/LoopLengths.h"
 #include "util/Number.h"
@@ -96,20 +97,10 @@ bool CSheetSdtAddDesc1::AddDesc() {
 
   const ReplacedDescriptor old = replaced_.value_or(ReplacedDescriptor{});
   RemoveItem(tree_, old.item);
-  const ItemHandle item = tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder_,
-                                                 MakeRecord(NodeKind::SdtServiceDescriptor, d), old.after);
-  AddLengthLine(tree_, item, kDescriptorLengthLine, d.length);
-  const ItemHandle data = tree_.InsertLine("descriptor_data", item);
-  tree_.InsertLine(d.service_type == 1 ? Format("service_type: 0x%x => digital television service", d.service_type)
-                                       : Format("service_type: 0x%x => ", d.service_type),
-                   data);
-  tree_.InsertLine(Format("service_provider_name_length: 0x%x", d.provider_name_length), data);
-  tree_.InsertLine("service_provider_name: " + provider, data);
-  tree_.InsertLine(Format("service_name_length: 0x%x", d.service_name_length), data);
-  tree_.InsertLine("service_name: " + service, data);
+  const ItemHandle item = AddLoopDescriptor(tree_, holder_, *MakeRecord(NodeKind::SdtServiceDescriptor, d), old.after);
   tree_.SelectItem(item);
   tree_.Expand(item, ExpandCode::Expand);
-  tree_.Expand(data, ExpandCode::Expand);
+  tree_.Expand(tree_.ChildAt(item, 1), ExpandCode::Expand);  // descriptor_data
   added_ = d.length + 2 - old.size;
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include "dialogs/common/FieldRange.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -56,17 +57,10 @@ std::optional<CaDescriptorForm::Input> CaDescriptorForm::ReadFields() {
 }
 
 ItemHandle CaDescriptorForm::InsertDescriptor(ItemHandle holder, NodeKind kind, const Input& input) {
-  const CaDescriptor& d = input.descriptor;
-  const ItemHandle item =
-      tree_.InsertRecordItem(Format("descriptor_tag: 0x%x", d.tag), kImageLine, holder, MakeRecord(kind, d));
-  tree_.InsertLine(Format("descriptor_length: 0x%x", d.length), item);
-  const ItemHandle data = tree_.InsertLine("descriptor_data", item);
-  tree_.InsertLine(Format("CA_system_ID: 0x%x", d.ca_system_id), data);
-  tree_.InsertLine(Format("CA_PID: 0x%x", d.ca_pid.get()), data);
-  if (!d.private_data.empty()) tree_.InsertLine("descriptor_data(hex): " + input.normalised, data);
+  const ItemHandle item = AddLoopDescriptor(tree_, holder, *MakeRecord(kind, input.descriptor));
   tree_.Expand(holder, ExpandCode::Expand);
   tree_.Expand(item, ExpandCode::Expand);
-  tree_.Expand(data, ExpandCode::Expand);
+  tree_.Expand(tree_.ChildAt(item, 1), ExpandCode::Expand);  // descriptor_data
   return item;
 }
 

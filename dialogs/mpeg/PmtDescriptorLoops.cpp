@@ -19,7 +19,7 @@ ItemHandle PmtDescriptorHolder(TableTreeCtrl& tree, ItemHandle selected) {
 ItemHandle UpdateEsInfoLength(TableTreeCtrl& tree, ItemHandle component, ItemHandle holder) {
   if (tree.GetParentItem(holder) != component) return kNoItem;
   const ItemHandle line = tree.ChildAt(component, 1);
-  return CountLoop(tree, holder, "ES_info_length: 0x%x", line) ? line : kNoItem;
+  return CountLoop(tree, holder, line) ? line : kNoItem;
 }
 
 }  // namespace quorvelin

@@ -26,7 +26,7 @@ void WriteCa(SectionWriter& w, const CaDescriptor& d) {
   w.Padded(d.private_data, length - kCaFixedLength);
 }
 
-ItemHandle AddCa(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d) {
+ItemHandle AddCa(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d, ItemHandle after) {
   CaDescriptor c = ReadCa(d);
   const uint16_t systemId = c.ca_system_id;
   const uint16_t caPid = c.ca_pid.get();
@@ -35,7 +35,7 @@ ItemHandle AddCa(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const De
   const int length = c.length;
 
   const ItemHandle item =
-      tree.InsertRecordItem(Format("descriptor_tag: 0x%x", c.tag), kImageLine, holder, MakeRecord(kind, std::move(c)));
+      tree.InsertRecordItem(Format("descriptor_tag: 0x%x", c.tag), kImageLine, holder, MakeRecord(kind, std::move(c)), after);
   tree.InsertLine(Format("descriptor_length: 0x%x", length), item);
   const ItemHandle data = tree.InsertLine("descriptor_data", item);
   tree.InsertLine(Format("CA_system_ID: 0x%x", systemId), data);

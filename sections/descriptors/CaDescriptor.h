@@ -21,6 +21,7 @@ void WriteCa(SectionWriter& w, const CaDescriptor& d);
 // Adds "descriptor_tag: 0x%x" with a record of `kind` under `holder`, with
 // "descriptor_length: 0x%x" and "descriptor_data" (CA_system_ID, CA_PID and, for a length of 5
 // or more, "descriptor_data(hex):" and the private bytes).
-ItemHandle AddCa(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d);
+ItemHandle AddCa(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                 ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

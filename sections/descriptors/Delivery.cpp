@@ -32,6 +32,44 @@ std::string CodeText(std::initializer_list<const char*> names, int value) {
   return ReservedText(value);
 }
 
+// "centre_frequency: %llu Hz" of a centre_frequency in units of 10 Hz.
+std::string CentreFrequencyLine(uint32_t centreFrequency) {
+  return Format("centre_frequency: %llu Hz", centreFrequency * 10ull);  // units of 10 Hz
+}
+
+std::vector<std::string> CableDeliveryLines(const CableDelivery& d) {
+  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e4), 4) + " MHz",
+          Format("FEC_outer: 0x%x", d.fec_outer & 0x0F), Format("modulation: 0x%x", d.modulation),
+          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " Msymbol/s",
+          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
+}
+
+std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d) {
+  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e5), 5) + " GHz",
+          "orbital_position: " + FixedPoint(BcdFixed(d.orbital_position.data(), 4, 10.0), 1) + " degree",
+          Format("west_east_flag: 0x%x", d.flags & 1),
+          Format("polarization: 0x%x", (d.flags >> 1) & 3),
+          Format("modulation: 0x%x", d.modulation),
+          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " Msymbol/s",
+          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
+}
+
+std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d) {
+  const auto codeRate = [](int v) { return CodeText({"1/2", "2/3", "3/4", "5/6", "7/8"}, v); };
+  return {CentreFrequencyLine(d.centre_frequency),
+          "bandwidth: " + CodeText({"8 MHz", "7 MHz", "6 MHz", "5 MHz"}, d.bandwidth()),
+          Format("priority: %d", d.priority & 1),
+          Format("Time_Slicing_indicator: %d", d.time_slicing_indicator & 1),
+          Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator & 1),
+          "constellation: " + CodeText({"QPSK", "16QAM", "64QAM"}, d.constellation()),
+          "hierarchy_information: " + CodeText({"NO", "@=1", "@=2", "@=4"}, d.hierarchy()),
+          "code_rate-HP_stream: " + codeRate(d.code_rate_hp()),
+          "code_rate-LP_stream: " + codeRate(d.code_rate_lp()),
+          "guard_interval: " + CodeText({"1/32", "1/16", "1/8", "1/4"}, d.guard_interval()),
+          "transmission_mode: " + CodeText({"2K", "8K"}, d.transmission_mode()),
+          Format("other_frequency_flag: %d", d.other_frequency_flag())};
+}
+
 template <class Delivery>
 void WriteDeliveryBytes(SectionWriter& w, const Delivery& d, const std::array<uint8_t, 11>& bytes) {
   w.U8(d.tag);
@@ -40,10 +78,13 @@ void WriteDeliveryBytes(SectionWriter& w, const Delivery& d, const std::array<ui
 }
 
 template <class Delivery>
-void AddDeliveryItem(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const char* name, const DescriptorBytes& d,
-                     const Delivery& record, std::vector<std::string> (*lines)(const Delivery&)) {
-  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, name), d.length(), MakeRecord(kind, record));
+ItemHandle AddDeliveryItem(TableTreeCtrl& tree, ItemHandle holder, ItemHandle after, NodeKind kind, const char* name,
+                           const DescriptorBytes& d, const Delivery& record,
+                           std::vector<std::string> (*lines)(const Delivery&)) {
+  const ItemHandle item =
+      AddDescriptorItem(tree, holder, NamedTagText(d.tag, name), d.length(), MakeRecord(kind, record), after);
   for (std::string& line : lines(record)) tree.InsertLine(std::move(line), item);
+  return item;
 }
 
 }  // namespace
@@ -136,67 +177,31 @@ std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d) {
           0xFF};
 }
 
-std::string CentreFrequencyLine(uint32_t centreFrequency) {
-  return Format("centre_frequency: %llu Hz", centreFrequency * 10ull);  // units of 10 Hz
-}
-
-std::vector<std::string> CableDeliveryLines(const CableDelivery& d) {
-  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e4), 4) + " MHz",
-          Format("FEC_outer: 0x%x", d.fec_outer & 0x0F), Format("modulation: 0x%x", d.modulation),
-          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " Msymbol/s",
-          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
-}
-
-std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d) {
-  return {"frequency: " + FixedPoint(BcdFixed(d.frequency.data(), 8, 1e5), 5) + " GHz",
-          "orbital_position: " + FixedPoint(BcdFixed(d.orbital_position.data(), 4, 10.0), 1) + " degree",
-          Format("west_east_flag: 0x%x", d.flags & 1),
-          Format("polarization: 0x%x", (d.flags >> 1) & 3),
-          Format("modulation: 0x%x", d.modulation),
-          "symbol_rate: " + FixedPoint(BcdFixed(d.symbol_rate.data(), 7, 1e4), 4) + " Msymbol/s",
-          Format("FEC_inner: 0x%x", d.fec_inner & 0x0F)};
-}
-
-std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d) {
-  const auto codeRate = [](int v) { return CodeText({"1/2", "2/3", "3/4", "5/6", "7/8"}, v); };
-  return {CentreFrequencyLine(d.centre_frequency),
-          "bandwidth: " + CodeText({"8 MHz", "7 MHz", "6 MHz", "5 MHz"}, d.bandwidth()),
-          Format("priority: %d", d.priority & 1),
-          Format("Time_Slicing_indicator: %d", d.time_slicing_indicator & 1),
-          Format("MPE-FEC_indicator: %d", d.mpe_fec_indicator & 1),
-          "constellation: " + CodeText({"QPSK", "16QAM", "64QAM"}, d.constellation()),
-          "hierarchy_information: " + CodeText({"NO", "@=1", "@=2", "@=4"}, d.hierarchy()),
-          "code_rate-HP_stream: " + codeRate(d.code_rate_hp()),
-          "code_rate-LP_stream: " + codeRate(d.code_rate_lp()),
-          "guard_interval: " + CodeText({"1/32", "1/16", "1/8", "1/4"}, d.guard_interval()),
-          "transmission_mode: " + CodeText({"2K", "8K"}, d.transmission_mode()),
-          Format("other_frequency_flag: %d", d.other_frequency_flag())};
-}
-
 void WriteDelivery(SectionWriter& w, const CableDelivery& d) { WriteDeliveryBytes(w, d, CableDeliveryBytes(d)); }
-void WriteDelivery(SectionWriter& w, const SatelliteDelivery& d) { WriteDeliveryBytes(w, d, SatelliteDeliveryBytes(d)); }
+void WriteDelivery(SectionWriter& w, const SatelliteDelivery& d) {
+  WriteDeliveryBytes(w, d, SatelliteDeliveryBytes(d));
+}
 void WriteDelivery(SectionWriter& w, const TerrestrialDelivery& d) {
   WriteDeliveryBytes(w, d, TerrestrialDeliveryBytes(d));
 }
 
-bool AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
-  if (d.data.size() != kDeliveryLength) return false;
+ItemHandle AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d, ItemHandle after) {
+  if (d.data.size() != kDeliveryLength) return kNoItem;
   const auto data = d.data.first<kDeliveryLength>();
   switch (d.tag) {
     case kCableDeliveryTag:
-      AddDeliveryItem(tree, holder, NodeKind::NitCableDelivery, "cable_delivery_system_descriptor", d,
-                      CableDeliveryFromBytes(data), CableDeliveryLines);
-      return true;
+      return AddDeliveryItem(tree, holder, after, NodeKind::NitCableDelivery, "cable_delivery_system_descriptor", d,
+                             CableDeliveryFromBytes(data), CableDeliveryLines);
     case kSatelliteDeliveryTag:
-      AddDeliveryItem(tree, holder, NodeKind::NitSatelliteDelivery, "satellite_delivery_system_descriptor", d,
-                      SatelliteDeliveryFromBytes(data), SatelliteDeliveryLines);
-      return true;
+      return AddDeliveryItem(tree, holder, after, NodeKind::NitSatelliteDelivery,
+                             "satellite_delivery_system_descriptor", d, SatelliteDeliveryFromBytes(data),
+                             SatelliteDeliveryLines);
     case kTerrestrialDeliveryTag:
-      AddDeliveryItem(tree, holder, NodeKind::NitTerrestrialDelivery, "terrestrial_delivery_system_descriptor", d,
-                      TerrestrialDeliveryFromBytes(data), TerrestrialDeliveryLines);
-      return true;
+      return AddDeliveryItem(tree, holder, after, NodeKind::NitTerrestrialDelivery,
+                             "terrestrial_delivery_system_descriptor", d, TerrestrialDeliveryFromBytes(data),
+                             TerrestrialDeliveryLines);
     default:
-      return false;
+      return kNoItem;
   }
 }
 

@@ -28,20 +28,13 @@ std::array<uint8_t, 11> CableDeliveryBytes(const CableDelivery& d);
 std::array<uint8_t, 11> SatelliteDeliveryBytes(const SatelliteDelivery& d);
 std::array<uint8_t, 11> TerrestrialDeliveryBytes(const TerrestrialDelivery& d);
 
-// "centre_frequency: %llu Hz" of a centre_frequency in units of 10 Hz.
-std::string CentreFrequencyLine(uint32_t centreFrequency);
-// Display values of the fields, as the parser shows them under the descriptor.
-std::vector<std::string> CableDeliveryLines(const CableDelivery& d);
-std::vector<std::string> SatelliteDeliveryLines(const SatelliteDelivery& d);
-std::vector<std::string> TerrestrialDeliveryLines(const TerrestrialDelivery& d);
-
 // Tag, the record's length, then its 11 data bytes.
 void WriteDelivery(SectionWriter& w, const CableDelivery& d);
 void WriteDelivery(SectionWriter& w, const SatelliteDelivery& d);
 void WriteDelivery(SectionWriter& w, const TerrestrialDelivery& d);
 
 // The descriptor's item, its length line and field lines, when the tag is a delivery system's
-// and the length is 11; false, and nothing added, otherwise.
-bool AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d);
+// and the length is 11; kNoItem, and nothing added, otherwise.
+ItemHandle AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d, ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

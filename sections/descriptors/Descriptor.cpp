@@ -20,8 +20,8 @@ void VisitDescriptors(const SectionBytes& s, size_t from, size_t length,
 std::string NamedTagText(uint8_t tag, const char* name) { return Format("descriptor_tag: 0x%x =>%s", tag, name); }
 
 ItemHandle AddDescriptorItem(TableTreeCtrl& tree, ItemHandle holder, std::string text, uint8_t length,
-                             std::unique_ptr<NodeRecord> record) {
-  const ItemHandle item = tree.InsertRecordItem(std::move(text), kImageLine, holder, std::move(record));
+                             std::unique_ptr<NodeRecord> record, ItemHandle after) {
+  const ItemHandle item = tree.InsertRecordItem(std::move(text), kImageLine, holder, std::move(record), after);
   AddLengthLine(tree, item, kDescriptorLengthLine, length);
   return item;
 }

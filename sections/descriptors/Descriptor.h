@@ -36,6 +36,6 @@ std::string NamedTagText(uint8_t tag, const char* name);
 // The descriptor's item with its record as the last child of `holder`, and its first line
 // "descriptor_length(byte): %d".
 ItemHandle AddDescriptorItem(TableTreeCtrl& tree, ItemHandle holder, std::string text, uint8_t length,
-                             std::unique_ptr<NodeRecord> record);
+                             std::unique_ptr<NodeRecord> record, ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

@@ -22,13 +22,13 @@ void WriteDescriptor(SectionWriter& w, const GenericDescriptor& d) {
 }
 
 ItemHandle AddHexDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                            const HexLines& lines) {
+                            const HexLines& lines, ItemHandle after) {
   std::string data;
   data.reserve(21 + 3 * d.data.size());
   data = "descriptor_data(hex):";
   AppendHexBytes(data, d.data, lines.bytePad);
   const ItemHandle item =
-      tree.InsertRecordItem(Format(lines.tag, d.tag), kImageLine, holder, MakeRecord(kind, ReadDescriptor(d)));
+      tree.InsertRecordItem(Format(lines.tag, d.tag), kImageLine, holder, MakeRecord(kind, ReadDescriptor(d)), after);
   AddLengthLine(tree, item, lines.length, d.length());
   tree.InsertLine(std::move(data), item);
   AddDecodedLines(tree, item, d);

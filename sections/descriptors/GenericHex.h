@@ -27,6 +27,6 @@ GenericDescriptor ReadDescriptor(const DescriptorBytes& d);
 void WriteDescriptor(SectionWriter& w, const GenericDescriptor& d);
 // The descriptor's item of `kind` under `holder` with its length and data lines.
 ItemHandle AddHexDescriptor(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                            const HexLines& lines);
+                            const HexLines& lines, ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

@@ -31,10 +31,10 @@ void WriteLinkage(SectionWriter& w, const LinkageDescriptor& d) {
 }
 
 ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, LinkageDescriptor d,
-                      const std::string& privateText) {
+                      const std::string& privateText, ItemHandle after) {
   const LinkageDescriptor l = d;
   const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(l.tag, "linkage_descriptor"), l.length,
-                                            MakeRecord(kind, std::move(d)));
+                                            MakeRecord(kind, std::move(d)), after);
   tree.InsertLine(Format("transport_stream_id(byte): 0x%x(%d)", l.transport_stream_id, l.transport_stream_id), item);
   tree.InsertLine(Format("original_network_id(byte): 0x%x(%d)", l.original_network_id, l.original_network_id), item);
   tree.InsertLine(Format("service_id(byte): 0x%x(%d)", l.service_id, l.service_id), item);
@@ -43,11 +43,12 @@ ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, Lin
   return item;
 }
 
-ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d) {
+ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                      ItemHandle after) {
   LinkageDescriptor l = ReadLinkage(d);
   std::string hex;
   BytesToHexText(hex, l.private_data.data(), static_cast<int>(l.private_data.size()));
-  return AddLinkage(tree, holder, kind, std::move(l), hex);
+  return AddLinkage(tree, holder, kind, std::move(l), hex, after);
 }
 
 }  // namespace quorvelin

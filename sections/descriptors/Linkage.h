@@ -22,8 +22,9 @@ void WriteLinkage(SectionWriter& w, const LinkageDescriptor& d);
 // fields as "name(byte): 0x%x(%d)" and, when there are private bytes, "private_data" with
 // `privateText` under it.
 ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, LinkageDescriptor d,
-                      const std::string& privateText);
+                      const std::string& privateText, ItemHandle after = kInsertLast);
 // The same with the private bytes as " %02x" each, as read.
-ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d);
+ItemHandle AddLinkage(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                      ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

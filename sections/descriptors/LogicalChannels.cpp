@@ -18,9 +18,10 @@ std::array<std::string, 3> LogicalChannelEntryLines(std::span<const uint8_t, 4> 
           Format("logical_channel_number: 0x%x", LogicalChannelNumber(e))};
 }
 
-ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d) {
-  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, "logical_channel_number_descriptor"),
-                                            d.length(), MakeRecord(NodeKind::NitLogicalChannels, ReadEntryList(d)));
+ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d, ItemHandle after) {
+  const ItemHandle item =
+      AddDescriptorItem(tree, holder, NamedTagText(d.tag, "logical_channel_number_descriptor"), d.length(),
+                        MakeRecord(NodeKind::NitLogicalChannels, ReadEntryList(d)), after);
   for (size_t pos = 0; d.data.size() - pos >= 4; pos += 4) {
     const ItemHandle entry = tree.InsertTextItem("Service_list", item);
     for (std::string& line : LogicalChannelEntryLines(d.data.subspan(pos).first<4>()))

@@ -20,6 +20,7 @@ uint16_t LogicalChannelNumber(std::span<const uint8_t, 4> entry);
 std::array<std::string, 3> LogicalChannelEntryLines(std::span<const uint8_t, 4> entry);
 // "descriptor_tag: 0x%x =>logical_channel_number_descriptor" with its length line and a
 // "Service_list" item per whole entry; written back as any entry list.
-ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d);
+ItemHandle AddLogicalChannels(TableTreeCtrl& tree, ItemHandle holder, const DescriptorBytes& d,
+                              ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

@@ -31,9 +31,9 @@ void WriteName(SectionWriter& w, const NameDescriptor& d) {
 }
 
 ItemHandle AddName(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                   const char* descriptorName, const char* nameLabel, const std::string& shown) {
-  const ItemHandle item =
-      AddDescriptorItem(tree, holder, NamedTagText(d.tag, descriptorName), d.length(), MakeRecord(kind, ReadName(d)));
+                   const char* descriptorName, const char* nameLabel, const std::string& shown, ItemHandle after) {
+  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, descriptorName), d.length(),
+                                            MakeRecord(kind, ReadName(d)), after);
   tree.InsertLine(nameLabel + shown, item);
   return item;
 }

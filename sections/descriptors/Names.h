@@ -24,6 +24,7 @@ void WriteName(SectionWriter& w, const NameDescriptor& d);
 // The item "descriptor_tag: 0x%x =>`descriptorName`" of `kind` with its length line and
 // `nameLabel` + `shown`.
 ItemHandle AddName(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
-                   const char* descriptorName, const char* nameLabel, const std::string& shown);
+                   const char* descriptorName, const char* nameLabel, const std::string& shown,
+                   ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

@@ -37,9 +37,10 @@ void WriteServiceDescriptor(SectionWriter& w, const SdtServiceDescriptor& d) {
   w.Padded(body, d.length);
 }
 
-ItemHandle AddServiceDescriptor(TableTreeCtrl& tree, ItemHandle holder, const SdtServiceDescriptor& d) {
+ItemHandle AddServiceDescriptor(TableTreeCtrl& tree, ItemHandle holder, const SdtServiceDescriptor& d,
+                                ItemHandle after) {
   const ItemHandle item = AddDescriptorItem(tree, holder, Format("descriptor_tag: 0x%x", d.tag), d.length,
-                                            MakeRecord(NodeKind::SdtServiceDescriptor, d));
+                                            MakeRecord(NodeKind::SdtServiceDescriptor, d), after);
   const ItemHandle data = tree.InsertLine("descriptor_data", item);
   const int type = d.service_type;
   tree.InsertLine(type == 1 ? Format("service_type: 0x%x => digital television service", type)

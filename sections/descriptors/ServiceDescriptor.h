@@ -17,6 +17,7 @@ std::optional<SdtServiceDescriptor> ReadServiceDescriptor(const DescriptorBytes&
 void WriteServiceDescriptor(SectionWriter& w, const SdtServiceDescriptor& d);
 // "descriptor_tag: 0x%x" with its length line and "descriptor_data": service_type, both names
 // with their lengths, the names decoded for display.
-ItemHandle AddServiceDescriptor(TableTreeCtrl& tree, ItemHandle holder, const SdtServiceDescriptor& d);
+ItemHandle AddServiceDescriptor(TableTreeCtrl& tree, ItemHandle holder, const SdtServiceDescriptor& d,
+                                ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

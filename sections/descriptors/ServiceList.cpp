@@ -18,9 +18,10 @@ void WriteEntryList(SectionWriter& w, const EntryListDescriptor& d) {
   w.Padded(d.entries, d.length);
 }
 
-ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d) {
+ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                          ItemHandle after) {
   const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, "network_service_list_descriptor"),
-                                            d.length(), MakeRecord(kind, ReadEntryList(d)));
+                                            d.length(), MakeRecord(kind, ReadEntryList(d)), after);
   const SectionBytes b = d.Bytes();
   for (size_t pos = 0; b.Has(pos, 3); pos += 3) {
     const ItemHandle entry = tree.InsertTextItem("Service_list", item);

@@ -15,6 +15,7 @@ EntryListDescriptor ReadEntryList(const DescriptorBytes& d);
 void WriteEntryList(SectionWriter& w, const EntryListDescriptor& d);
 // "descriptor_tag: 0x%x =>network_service_list_descriptor" of `kind` with its length line and a
 // "Service_list" item per whole entry.
-ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d);
+ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
+                          ItemHandle after = kInsertLast);
 
 }  // namespace quorvelin

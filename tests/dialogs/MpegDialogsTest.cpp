@@ -106,9 +106,7 @@ TEST(MpegDialogs, Edits) {
       // the PMT of the program on the same port follows; its section lines stay
       {{K::PatProgram, 0, 2}, Make<CPATAddPrg>(false), -1, Program("0x305", "0x600"), Table::Pmt,
        "-pid=503 | -program=304 v=1 pcr=201 | +pid=600 | +program=305 v=1 pcr=201",
-       "...+program_number: 0x305 (773) => PID: 0x600 (1536) * | "
-       "...+program_number: 0x305 (773) => PID: 0x600 (1536) #4",
-       0,
+       "...+program_number: 0x305 (773) => PID: 0x600 (1536) * | ...+program_number: 0x305 (773) => PID: 0x600 (1536) #4 | -program_number: 0x304 | +program_number: 0x305", 0,
        PmtInPortB},
       // the PAT goes out with the transport_stream_id the dialog gave it, whatever the SDT's
       {kPat, Make<CDlgModifyTransID>(), -1, {{transport_id::kTransportStreamId, "1000"}}, Table::Pat,
@@ -125,11 +123,11 @@ TEST(MpegDialogs, Edits) {
        PmtInPortB},
       {kPmtB, Make<CPMTAddDescType>(), -1, {{PT::kType, "#1"}}, Table::Pmt, "", "...components *", 0, PmtInPortB},
       {{K::PmtComponent, 0, 2}, Make<CPmtAddComDes>(), 1, Ca("0x100", "0x123", "1", "7f"), Table::Pmt,
-       "+e0.09:0100e1237f", "...+ES_info_length: 0x7 * | +es descriptors + | +descriptor_tag: 0x9 + |...", 0,
+       "+e0.09:0100e1237f", "...+ES_info_length: 0x7 (7) * | +es descriptors + | +descriptor_tag: 0x9 + |...", 0,
        ComponentInPortB},
       {kPmt, Make<CDlgModifyPmtSection>(), -1, {{PS::kProgramNumber, "10"}, {PS::kPcrPid, "0x1ff"}}, Table::Pmt,
        "-program=304 v=21 pcr=a3 | +program=a v=21 pcr=1ff",
-       "-program_number: 0x304 | +program_number: 0xa | -PCR_PID: 0xa3 | +PCR_PID: 0x1ff"},
+       "-program_number: 0x304 (772) => PID: 0x503 (1283) #4 | +program_number: 0xa (10) => PID: 0x503 (1283) #4 | -program_number: 0x304 | +program_number: 0xa | -PCR_PID: 0xa3 | +PCR_PID: 0x1ff"},
       {kComponents, Make<CPMTAddCom>(true), -1, Component("6", "0x66"), Table::Pmt, "+es=6/66",
        "-components * | +components | +stream_type: 0x6 * | +elementary_PID: 0x66 (102) | +ES_info_length: 0x0 (0)"},
       // video and audio components have images of their own (types 2, 3 and 0x1b: as read)
@@ -138,7 +136,7 @@ TEST(MpegDialogs, Edits) {
       {kVideo, Make<CPMTAddCom>(false), -1, Component("0x24", "0xa4"), Table::Pmt, "-es=1b/a3 | +es=24/a4",
        "-stream_type: 0x1b #6 * | -elementary_PID: 0xa3 (163) | +stream_type: 0x24 * | +elementary_PID: 0xa4 (164)"},
       {kInfo, Make<CPmtAddComDes>(), 0, Hex("0x0e", "3", "c0 ff ee"), Table::Pmt, "+i.0e:c0ffee",
-       "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: 0xe + | ..."},
+       "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: e + | ..."},
       {kInfo, Make<CPmtAddComDes>(), 1, Ca("0x0b01", "0x1fff", "0", ""), Table::Pmt, "+i.09:0b01ffff"},
       {kVideo, Make<CPmtAddComDes>(), 1, Ca("256", "0x20", "2", "ab\ncd"), Table::Pmt, "+e0.09:0100e020abcd"},
       {kCat, Make<CCATAddDes1>(), -1, Ca("0x4adc", "0x10", "3", "010203"), Table::Cat, "+09:4adce010010203"},
@@ -156,8 +154,8 @@ TEST(MpegDialogs, Edits) {
        "-transport_stream_id: 0x3 | +transport_stream_id: 0x10 | -original_network_id: 0x20fa | "
        "+original_network_id: 0x2345"},
       {kService, Make<CSDTAddDesc>(), 0, Names("1", "ab", "xyz"), Table::Sdt, "+s0.48:010261620378797a",
-       "...+service_type: 0x1 => digital television service | +service_provider_name_length: 0x2 | "
-       "+service_provider_name: ab | +service_name_length: 0x3 | +service_name: xyz"},
+       "...+service_type: 0x1 => digital television service | +service_provider_name_length: 2 | "
+       "+service_provider_name: ab | +service_name_length: 3 | +service_name: xyz"},
       // selector byte 0x14, then UCS-2
       {kService, Make<CSDTAddDesc>(), 0, Names("0x19", "ab", "xyz"), Table::Sdt,
        "+s0.48:19051400610062071400780079007a", "*", 10},

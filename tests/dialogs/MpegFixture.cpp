@@ -14,6 +14,10 @@
 #include "sections/SectionTestSupport.h"
 #include "sections/TimeSections.h"
 #include "sections/descriptors/GenericHex.h"
+#include "tree/TreePlace.h"
+#include "device/VersionRule.h"
+#include "sections/Packets.h"
+#include "sections/TableIds.h"
 #include "util/Number.h"
 #include "util/TextCode.h"
 
@@ -63,6 +67,51 @@ std::vector<uint8_t> Built(TableTreeCtrl& tree, Table table, int port, std::stri
 }
 
 
+bool IsEmptyHolder(const TableTreeCtrl& tree, ItemHandle h) {
+  const NodeRecord* r = tree.RecordOf(h);
+  return r && !r->HasPayload() && !IsTableRoot(r->kind) && r->kind != K::PmtProgram && !tree.ItemHasChildren(h);
+}
+
+// The lines below the table's root, "#n" marking an image other than a line's and " +" an open
+// item; the values of section_length and crc_32, which the builders work out, and loop holders
+// with nothing in them, which no byte shows, left out.
+std::vector<std::string> TableLines(const TableTreeCtrl& tree, Table table, int port) {
+  std::vector<std::string> out;
+  Walk(tree, tree.GetChildItem(tree.Root(port, table)), [&](ItemHandle h) {
+    if (IsEmptyHolder(tree, h)) return;
+    const std::string& text = tree.GetItemText(h);
+    const int image = tree.GetItemImage(h);
+    const bool worked = text.starts_with("section_length: ") || text.starts_with("crc_32: ");
+    out.push_back((worked ? text.substr(0, text.find(':')) : text) + (image != kImageLine ? Format(" #%d", image) : "") +
+                  (tree.IsExpanded(h) ? " +" : ""));
+  });
+  return out;
+}
+
+// Submit's read-back: the sections the builders write for the table read into its branch again.
+void ReadBack(TableTreeCtrl& tree, Table table, int port) {
+  std::string error;
+  std::vector<uint8_t> area = Built(tree, table, port, error);
+  tree.DeleteChildren(tree.Root(port, table));
+  constexpr uint8_t kTableIds[] = {kPatTableId, kPmtTableId, kSdtTableId, kCatTableId, kNitTableId, 0, 0, kBatTableId};
+  const uint8_t tableId = kTableIds[static_cast<int>(table)];
+  const size_t step = table == Table::Pmt ? kPmtSlotSize : area.size();
+  int index = 0;
+  for (size_t at = 0; at < area.size() && area[at] == 0x47; at += step) {
+    PmtReadState pmt;
+    const auto pid = static_cast<uint16_t>((area[at + 1] & 0x1F) << 8 | area[at + 2]);
+    for (const std::vector<uint8_t>& s : SectionsOfPackets(area.data() + at, std::min(step, area.size() - at), tableId)) {
+      if (table == Table::Pat) ParsePatSection(tree, s.data(), s.size(), port);
+      if (table == Table::Pmt) ParsePmtSections(tree, s.data(), s.size(), port, pid, pmt);
+      if (table == Table::Sdt) ParseSdtSection(tree, s.data(), s.size(), port, index++);
+      if (table == Table::Cat) ParseCatSection(tree, s.data(), s.size(), port);
+      if (table == Table::Nit) ParseNitSection(tree, s.data(), s.size(), port);
+      if (table == Table::Bat) ParseBatSection(tree, s.data(), s.size(), port);
+    }
+  }
+}
+
+
 // The form the fields go to: page `page` of the dialog's tab sheet, or the dialog (page -1).
 Form& Target(Form& dialog, int page) {
   CTabSheet* sheet = dialog.TabSheetOf(mpeg_ids::kTabControl);
@@ -103,8 +152,8 @@ std::string Changes(const std::vector<std::string>& a, const std::vector<std::st
 }
 }  // namespace
 
-MpegTree::MpegTree(bool samples, int portMode) {
-  SetTextCode(0);  // a new tree reads setting.ini
+MpegTree::MpegTree(bool samples, int portMode, int textCode) {
+  SetTextCode(textCode);  // 0: a new tree reads setting.ini
   tree.LayOutPorts(portMode, -1);
   tree.BuildRoots();
   if (!samples) return;
@@ -388,8 +437,7 @@ void ExpectBlanks(Where w, const Factory& make, int page, const Fields& fields,
 }
 
 void ExpectEdit(const Edit& e) {
-  MpegTree t(true);
-  SetTextCode(e.textCode);
+  MpegTree t(true, 1, e.textCode);
   if (e.setup) e.setup(t);
   t.Select(e.where);
   const std::vector<std::string> lines = Lines(t.tree);
@@ -403,6 +451,20 @@ void ExpectEdit(const Edit& e) {
   EXPECT_PRED2(Matches, shown, e.lines == "*" ? shown : e.lines);
   ExpectBranchesWellFormed(t.tree);
   ExpectInTemplate(*dialog);
+  // Submit's read-back of the built sections spells every line as the dialog left it, so the
+  // open items and the selection stay where they were
+  const int port = e.where.port;
+  const std::vector<std::string> edited = TableLines(t.tree, e.table, port);
+  const ItemHandle selected = t.tree.GetSelectedItem();
+  const bool inTable = t.tree.TopLevelItem(selected) == t.tree.PortNode(port) && !IsEmptyHolder(t.tree, selected);
+  const ItemPath selectedPath = PathOf(t.tree, selected);
+  const TreePlace place = TreePlace::Take(t.tree);
+  ReadBack(t.tree, e.table, port);
+  place.Restore(t.tree);
+  EXPECT_EQ(Changes(edited, TableLines(t.tree, e.table, port)), "");
+  if (inTable) {
+    EXPECT_EQ(PathOf(t.tree, t.tree.GetSelectedItem()), selectedPath);
+  }
 }
 
 }  // namespace quorvelin::test

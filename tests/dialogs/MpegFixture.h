@@ -27,7 +27,7 @@ struct Where {
 
 class MpegTree {
  public:
-  explicit MpegTree(bool samples = false, int portMode = 1);
+  explicit MpegTree(bool samples = false, int portMode = 1, int textCode = 0);
   ~MpegTree();
 
   ItemHandle Find(Where w) const;
