@@ -91,7 +91,7 @@ constexpr HexLoop kHexLoops[] = {
     {K::SdtServiceDescriptorList, K::SdtDescriptor, &kHexLines},
     {K::CatDescriptorList, K::CatDescriptor, &kHexLines},
     {K::PmtProgramInfoList, K::PmtProgramInfoDescriptor, &kProgramInfoHexLines},
-    {K::PmtEsDescriptorList, K::PmtEsDescriptor, &kEsHexLines},
+    {K::PmtEsDescriptorList, K::PmtEsDescriptor, &kHexLines},
 };
 
 const HexLoop* FindHexLoop(NodeKind holder) {

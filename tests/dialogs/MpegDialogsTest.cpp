@@ -136,7 +136,7 @@ TEST(MpegDialogs, Edits) {
       {kVideo, Make<CPMTAddCom>(false), -1, Component("0x24", "0xa4"), Table::Pmt, "-es=1b/a3 | +es=24/a4",
        "-stream_type: 0x1b #6 * | -elementary_PID: 0xa3 (163) | +stream_type: 0x24 * | +elementary_PID: 0xa4 (164)"},
       {kInfo, Make<CPmtAddComDes>(), 0, Hex("0x0e", "3", "c0 ff ee"), Table::Pmt, "+i.0e:c0ffee",
-       "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: e + | ..."},
+       "...+program_info_length: 0xc (12) * | +program_info_descriptors + | +descriptor_tag: 0xe + | ..."},
       {kInfo, Make<CPmtAddComDes>(), 1, Ca("0x0b01", "0x1fff", "0", ""), Table::Pmt, "+i.09:0b01ffff"},
       {kVideo, Make<CPmtAddComDes>(), 1, Ca("256", "0x20", "2", "ab\ncd"), Table::Pmt, "+e0.09:0100e020abcd"},
       {kCat, Make<CCATAddDes1>(), -1, Ca("0x4adc", "0x10", "3", "010203"), Table::Cat, "+09:4adce010010203"},

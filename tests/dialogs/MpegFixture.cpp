@@ -73,7 +73,7 @@ bool IsEmptyHolder(const TableTreeCtrl& tree, ItemHandle h) {
 }
 
 // The lines below the table's root, "#n" marking an image other than a line's and " +" an open
-// item; the values of section_length and crc_32, which the builders work out, and loop holders
+// item; the values of section_length and CRC_32, which the builders work out, and loop holders
 // with nothing in them, which no byte shows, left out.
 std::vector<std::string> TableLines(const TableTreeCtrl& tree, Table table, int port) {
   std::vector<std::string> out;
@@ -81,7 +81,7 @@ std::vector<std::string> TableLines(const TableTreeCtrl& tree, Table table, int 
     if (IsEmptyHolder(tree, h)) return;
     const std::string& text = tree.GetItemText(h);
     const int image = tree.GetItemImage(h);
-    const bool worked = text.starts_with("section_length: ") || text.starts_with("crc_32: ");
+    const bool worked = text.starts_with("section_length: ") || text.starts_with("CRC_32: ");
     out.push_back((worked ? text.substr(0, text.find(':')) : text) + (image != kImageLine ? Format(" #%d", image) : "") +
                   (tree.IsExpanded(h) ? " +" : ""));
   });

@@ -162,7 +162,7 @@ TEST(NitBatDialogs, Edits) {
       {{K::NitLogicalChannels, 4}, Make<S>(S::Mode::ModifyLogicalChannels), S::kLogicalChannelPage,
        ChannelRow("0x504", "0x3ff", "[ ]"),
        Table::Nit, "-t4.83:0501fc320502fc330503fc34 | +t4.83:0501fc320502fc330503fc3405047fff",
-       "...+service_id: 0x504 | +is_service_visible: FALSE | +logical_channel_number: 3ff",
+       "...+service_id: 0x504 | +is_service_visible: FALSE | +logical_channel_number: 0x3ff",
        0, TenBits},
       {{K::NitServiceList, 4}, Make<S>(S::Mode::ModifyServiceList), S::kServiceListPage, ServiceRow("0x0504", "#1"),
        Table::Nit,
