@@ -3,7 +3,10 @@
 // with service lists. The largest NIT is the 5120-byte receive buffer (5 sections); the BAT fills
 // its 204800-byte buffer with 200 sections. The *Ratio benchmarks time 10 times the data against
 // the base in the same iteration and report time(10x) / time(1x) as "ratio"; a BAT cannot grow
-// past 256 numbered sections, so its ratio compares 20 sections with 200.
+// past 256 numbered sections, so its ratio compares 20 sections with 200. BM_ParseShown parses and
+// then asks every item for its children, as a view showing every line would (service lists make
+// their entry lines when first asked). BM_XmlExport / BM_XmlCompile write the 200-section BAT as
+// TSDuck XML and compile that document back to sections.
 #include <benchmark/benchmark.h>
 
 #include <ctime>
@@ -16,6 +19,7 @@
 #include "sections/LoopSections.h"
 #include "sections/NitSections.h"
 #include "sections/SectionWriter.h"
+#include "sections/TsduckXml.h"
 
 namespace {
 
@@ -82,6 +86,57 @@ double ThreadCpuNs() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+}
+
+// Every item below `item`, its children made.
+size_t Walk(const TableTreeCtrl& tree, quorvelin::ItemHandle item) {
+  size_t n = 1;
+  for (quorvelin::ItemHandle c = tree.GetChildItem(item); c != quorvelin::kNoItem; c = tree.GetNextSiblingItem(c))
+    n += Walk(tree, c);
+  return n;
+}
+
+quorvelin::SectionBytesList SectionList(uint8_t tableId, int sections) {
+  quorvelin::SectionBytesList out;
+  for (int n = 0; n < sections; ++n) out.push_back(MakeSection(tableId, n, sections));
+  return out;
+}
+
+// args: table_id, sections
+void BM_ParseShown(benchmark::State& state) {
+  const auto tableId = static_cast<uint8_t>(state.range(0));
+  const Bytes buffer = MakeTable(tableId, static_cast<int>(state.range(1)));
+  size_t items = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto tree = FreshTree();
+    state.ResumeTiming();
+    ParseTable(*tree, buffer, tableId);
+    items = Walk(*tree, tree->Root(1, tableId == quorvelin::kNitTableId ? quorvelin::Table::Nit : quorvelin::Table::Bat));
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.counters["items"] = static_cast<double>(items);
+}
+
+void BM_XmlExport(benchmark::State& state) {
+  const quorvelin::SectionBytesList sections = SectionList(quorvelin::kBatTableId, static_cast<int>(state.range(0)));
+  size_t bytes = 0;
+  for (auto _ : state) bytes = quorvelin::SectionsToXml(sections).size();
+  state.counters["xml_bytes"] = static_cast<double>(bytes);
+}
+
+// The generated sections end their stream loop with one stuffing byte that XML does not carry:
+// the document's own compile is the reference.
+void BM_XmlCompile(benchmark::State& state) {
+  const quorvelin::SectionBytesList sections = SectionList(quorvelin::kBatTableId, static_cast<int>(state.range(0)));
+  const std::string xml = quorvelin::SectionsToXml(sections);
+  std::string error;
+  const quorvelin::SectionBytesList compiled = quorvelin::CompileXmlSections(xml, error);
+  if (compiled.size() != sections.size() || quorvelin::SectionsToXml(compiled) != xml) state.SkipWithError("not the same tables");
+  for (auto _ : state)
+    if (quorvelin::CompileXmlSections(xml, error) != compiled) state.SkipWithError("not the same sections");
 }
 
 // args: table_id, sections
@@ -151,6 +206,9 @@ BENCHMARK(BM_Build)
     ->Args({0x4A, 20})
     ->Args({0x4A, 200})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseShown)->Args({0x4A, 200})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XmlExport)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XmlCompile)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Ratio)->Args({0x40, 5, 50})->Args({0x4A, 20, 200})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,13 +1,14 @@
 #include "sections/TsduckXml.h"
 
 #include <pugixml.hpp>
+#include <strings.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <optional>
-#include <set>
 #include <stdexcept>
 
 #include "sections/Packets.h"
@@ -16,6 +17,7 @@
 #include "sections/descriptors/DescriptorRegistry.h"
 #include "util/DateTime.h"
 #include "util/Number.h"
+#include "util/TextCode.h"
 
 namespace quorvelin {
 namespace {
@@ -55,10 +57,23 @@ std::string UtcText(const uint8_t* utc) {
                 FromBcdByte(utc[4]));
 }
 
+// Six numbers, any characters that are not digits between them ("2020-12-01T15:10:21Z" too).
 bool UtcFromText(const char* text, uint8_t* utc) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
-  char end = 0;
-  if (std::sscanf(text, " %d-%d-%d %d:%d:%d %c", &y, &mo, &d, &h, &mi, &sec, &end) != 6) return false;
+  int parts[6] = {};
+  int count = 0;
+  for (const char* p = text; *p;) {
+    if (!std::isdigit(static_cast<unsigned char>(*p))) {
+      ++p;
+      continue;
+    }
+    if (count == 6) return false;
+    long v = 0;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+      if ((v = v * 10 + (*p - '0')) > 9999) return false;
+    parts[count++] = static_cast<int>(v);
+  }
+  if (count != 6) return false;
+  const int y = parts[0], mo = parts[1], d = parts[2], h = parts[3], mi = parts[4], sec = parts[5];
   if (!MakeDate(y, mo, d, h, mi, sec).valid() || y < 1900 || y > 2038) return false;
   const int mjd = MjdOfDate(y, mo, d);
   if (mjd < 0 || mjd > 0xFFFF) return false;
@@ -72,25 +87,29 @@ bool UtcFromText(const char* text, uint8_t* utc) {
 
 // ---------------------------------------------------------------- text of fields
 
-// Text fields travel as text when they read back to the same bytes: plain ASCII without a
-// character table selector, or UTF-8 under selector 0x15.
+// Text fields travel as text when they compile back to the same bytes (TSDuck codes a name in
+// the first of ISO/IEC 6937, ISO/IEC 8859-15 and UTF-8 that holds it).
 std::optional<std::string> XmlText(const std::vector<uint8_t>& bytes) {
-  size_t from = 0;
-  if (!bytes.empty() && bytes[0] == 0x15) from = 1;
-  std::string text(bytes.begin() + static_cast<long>(from), bytes.end());
-  if (from == 0)
-    for (const char c : text)
-      if (c < 0x20 || c > 0x7E) return std::nullopt;
-  if (from == 1 && (text.empty() || std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; })))
-    return std::nullopt;  // would come back without its selector
+  std::optional<std::string> text = DecodeExchangeText(bytes);
+  if (!text || EncodeExchangeText(*text) != bytes) return std::nullopt;
   return text;
 }
 
-std::vector<uint8_t> TextBytes(const std::string& text) {
-  std::vector<uint8_t> b;
-  if (std::any_of(text.begin(), text.end(), [](char c) { return c < 0x20 || c > 0x7E; })) b.push_back(0x15);
-  b.insert(b.end(), text.begin(), text.end());
-  return b;
+std::vector<uint8_t> TextBytes(const std::string& text) { return EncodeExchangeText(text); }
+
+// Element and attribute names are compared without regard to case, as TSDuck does.
+bool SameName(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+
+pugi::xml_attribute AttrOf(pugi::xml_node e, const char* name) {
+  for (pugi::xml_attribute a : e.attributes())
+    if (SameName(a.name(), name)) return a;
+  return {};
+}
+
+pugi::xml_node ChildOf(pugi::xml_node e, const char* name) {
+  for (pugi::xml_node c : e.children())
+    if (c.type() == pugi::node_element && SameName(c.name(), name)) return c;
+  return {};
 }
 
 int HexDigit(char c) {
@@ -105,13 +124,32 @@ std::string HexText(const std::vector<uint8_t>& bytes) {
 
 // ---------------------------------------------------------------- XML out
 
+// "0x" and at least as many hexadecimal digits as the field holds (as FieldText writes them),
+// without a format call: an export writes hundreds of thousands.
+void SetHex(pugi::xml_attribute a, uint64_t v, int bits) {
+  char digits[16];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789ABCDEF"[v & 0xF];
+    v >>= 4;
+  } while (v != 0);
+  while (n < (bits + 3) / 4 && n < 16) digits[n++] = '0';
+  char text[19] = {'0', 'x'};
+  for (int i = 0; i < n; ++i) text[2 + i] = digits[n - 1 - i];
+  text[2 + n] = '\0';
+  a.set_value(text);
+}
+
 // The group's attributes and children on `e`; false when a field cannot be written as text.
 bool PutGroup(pugi::xml_node e, const Group& g, const Group& root) {
   for (const Value& v : g.values) {
     const Field& f = *v.field;
     switch (f.op) {
       case Op::Bits:
-        if (f.show != Show::Implicit) e.append_attribute(f.name) = FieldText(f, v.number, root).c_str();
+        if (f.show == Show::Hex) SetHex(e.append_attribute(f.name), v.number, f.bits);
+        else if (f.show == Show::Bool) e.append_attribute(f.name) = v.number ? "true" : "false";
+        else if (f.show == Show::Dec) e.append_attribute(f.name) = static_cast<unsigned long long>(v.number);
+        else if (f.show != Show::Implicit) e.append_attribute(f.name) = FieldText(f, v.number, root).c_str();
         break;
       case Op::Reserved:
         break;
@@ -161,7 +199,33 @@ void PutGeneric(pugi::xml_node parent, uint8_t tag, std::span<const uint8_t> dat
   g.text() = HexText(std::vector<uint8_t>(data.begin(), data.end())).c_str();
 }
 
-// The descriptors of [from, end) as children of `parent`.
+// local_time_offset_descriptor (EN 300 468 6.2.20), 13 bytes per region; TSDuck gives the
+// offsets in signed minutes (local_time_offset_polarity applies to both).
+constexpr uint8_t kLocalTimeOffsetTag = 0x58;
+constexpr const char* kLocalTimeOffsetElement = "local_time_offset_descriptor";
+constexpr size_t kRegionBytes = 13;
+constexpr int64_t kMaxOffsetMinutes = 780;
+
+bool PutLocalTimeOffset(pugi::xml_node e, std::span<const uint8_t> data) {
+  if (data.size() % kRegionBytes != 0) return false;
+  for (size_t at = 0; at < data.size(); at += kRegionBytes) {
+    const uint8_t* r = data.data() + at;
+    const auto code = XmlText(std::vector<uint8_t>(r, r + 3));
+    if (!code) return false;
+    const int sign = (r[3] & 1) ? -1 : 1;
+    const auto minutes = [&](const uint8_t* bcd) { return sign * (FromBcdByte(bcd[0]) * 60 + FromBcdByte(bcd[1])); };
+    pugi::xml_node g = e.append_child("region");
+    g.append_attribute("country_code") = code->c_str();
+    g.append_attribute("country_region_id") = static_cast<unsigned>(r[3] >> 2);
+    g.append_attribute("local_time_offset") = minutes(r + 4);
+    g.append_attribute("time_of_change") = UtcText(r + 6).c_str();
+    g.append_attribute("next_time_offset") = minutes(r + 11);
+  }
+  return true;
+}
+
+// The descriptors of [from, end) as children of `parent`: by their element when that compiles
+// back to the same bytes, else as generic_descriptor.
 void PutDescriptors(pugi::xml_node parent, const Section& s, size_t from, size_t end) {
   uint32_t specifier = 0;
   for (size_t at = from; at + 2 <= end && at + 2 + s[at + 1] <= end; at += 2 + s[at + 1]) {
@@ -169,20 +233,24 @@ void PutDescriptors(pugi::xml_node parent, const Section& s, size_t from, size_t
     const std::span<const uint8_t> data(s.data() + at + 2, s[at + 1]);
     const DescriptorKind* kind = FindDescriptorKind(tag, data, specifier);
     specifier = SpecifierAfter(specifier, tag, data);
-    const std::optional<Group> g = kind ? DecodeDescriptor(*kind, data) : std::nullopt;
+    pugi::xml_node e;
     bool named = false;
-    if (g) {
-      pugi::xml_document scratch;
-      pugi::xml_node e = scratch.append_child(kind->xml);
-      if (PutGroup(e, *g, *g)) {
-        try {
-          const std::vector<uint8_t> back = CompileDescriptor(e);
-          named = back.size() == data.size() + 2 && std::equal(data.begin(), data.end(), back.begin() + 2);
-        } catch (const XmlError&) {
-        }
-      }
-      if (named) parent.append_copy(e);
+    if (tag == kLocalTimeOffsetTag) {
+      e = parent.append_child(kLocalTimeOffsetElement);
+      named = PutLocalTimeOffset(e, data);
+    } else if (const std::optional<Group> g = kind ? DecodeDescriptor(*kind, data) : std::nullopt) {
+      e = parent.append_child(kind->xml);
+      named = PutGroup(e, *g, *g);
     }
+    if (named) {
+      try {
+        const std::vector<uint8_t> back = CompileDescriptor(e);
+        named = back.size() == data.size() + 2 && std::equal(data.begin(), data.end(), back.begin() + 2);
+      } catch (const XmlError&) {
+        named = false;
+      }
+    }
+    if (e && !named) parent.remove_child(e);
     if (!named) PutGeneric(parent, tag, data);
   }
 }
@@ -295,16 +363,20 @@ void PutTable(pugi::xml_node root, const std::vector<const Section*>& sections) 
 
 std::string Where(const pugi::xml_node& n) { return std::string("<") + n.name() + ">"; }
 
-std::optional<uint64_t> ReadUnsigned(std::string_view t) {
-  std::string s = Trim(t);
-  s.erase(std::remove(s.begin(), s.end(), ','), s.end());
-  if (s.empty()) return std::nullopt;
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Decimal or 0x hexadecimal, blanks around it and commas between digits passed over.
+std::optional<uint64_t> ReadUnsigned(std::string_view s) {
+  while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
+  if (s.find_first_not_of(',') == std::string_view::npos) return std::nullopt;
   int base = 10;
   size_t at = 0;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) base = 16, at = 2;
   uint64_t v = 0;
   for (; at < s.size(); ++at) {
     const char c = s[at];
+    if (c == ',') continue;
     const int d = HexDigit(c) < 0 ? 99 : HexDigit(c);
     if (d >= base || v > (UINT64_MAX - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) return std::nullopt;
     v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
@@ -319,13 +391,36 @@ std::optional<bool> ReadBool(std::string_view t) {
   return std::nullopt;
 }
 
+// Names TSDuck takes for a private_data_specifier (ETSI TS 101 162 registrations).
+std::optional<uint64_t> SymbolValue(const char* field, std::string_view text) {
+  static const std::pair<const char*, uint64_t> kSpecifiers[] = {
+      {"AOM", 0x414F4D53},   {"Australia", 0x00003200}, {"AVSA", 0x41565341},     {"AVSV", 0x41565356},
+      {"BskyB", 0x00000002}, {"CanalPlus", 0x000000C0}, {"cuvv", 0x63757676},     {"EACEM", 0x00000028},
+      {"EICTA", 0x00000028}, {"Eutelsat", 0x0000055F},  {"Logiways", 0x000000A2}, {"Nagra", 0x00000009},
+      {"NorDig", 0x00000029}, {"OFCOM", 0x0000233A},    {"TPS", 0x00000010}};
+  if (!SameName(field, "private_data_specifier")) return std::nullopt;
+  const std::string t = Trim(text);
+  for (const auto& [name, value] : kSpecifiers)
+    if (SameName(t.c_str(), name)) return value;
+  return std::nullopt;
+}
+
+std::optional<int64_t> ReadSigned(std::string_view t) {
+  std::string s = Trim(t);
+  const bool negative = !s.empty() && s[0] == '-';
+  if (!s.empty() && (s[0] == '-' || s[0] == '+')) s.erase(0, 1);
+  const auto v = ReadUnsigned(s);
+  if (!v || *v > INT32_MAX) return std::nullopt;
+  return negative ? -static_cast<int64_t>(*v) : static_cast<int64_t>(*v);
+}
+
 // An element whose attributes and children are checked against what is known of it.
 class Checked {
  public:
   explicit Checked(pugi::xml_node e) : e_(e) {}
   pugi::xml_attribute Attr(const char* name) {
-    used_.insert(name);
-    return e_.attribute(name);
+    used_.push_back(name);
+    return AttrOf(e_, name);
   }
   uint64_t Number(const char* name, int bits, std::optional<uint64_t> fallback) {
     const pugi::xml_attribute a = Attr(name);
@@ -333,7 +428,8 @@ class Checked {
       if (!fallback) Refuse(e_, Format("%s: attribute %s is missing", Where(e_).c_str(), name));
       return *fallback;
     }
-    const auto v = ReadUnsigned(a.value());
+    auto v = ReadUnsigned(a.value());
+    if (!v) v = SymbolValue(name, a.value());
     if (!v || (bits < 64 && *v >> bits))
       Refuse(e_, Format("%s: %s must be 0 to %llu", Where(e_).c_str(), name,
                         static_cast<unsigned long long>(bits < 64 ? (uint64_t{1} << bits) - 1 : UINT64_MAX)));
@@ -350,25 +446,29 @@ class Checked {
     return *v;
   }
   std::vector<pugi::xml_node> Children(const char* name) {
-    usedChildren_.insert(name);
+    usedChildren_.push_back(name);
     std::vector<pugi::xml_node> out;
-    for (pugi::xml_node c : e_.children(name)) out.push_back(c);
+    for (pugi::xml_node c : e_.children())
+      if (c.type() == pugi::node_element && SameName(c.name(), name)) out.push_back(c);
     return out;
   }
-  void AllowChild(const char* name) { usedChildren_.insert(name); }
+  void AllowChild(const char* name) { usedChildren_.push_back(name); }
   // Refuses an attribute or child element that nothing read.
   void Done() {
     for (pugi::xml_attribute a : e_.attributes())
-      if (!used_.count(a.name())) Refuse(e_, Format("%s: unknown attribute %s", Where(e_).c_str(), a.name()));
+      if (!Listed(used_, a.name())) Refuse(e_, Format("%s: unknown attribute %s", Where(e_).c_str(), a.name()));
     for (pugi::xml_node c : e_.children())
-      if (c.type() == pugi::node_element && !usedChildren_.count(c.name()) && std::strcmp(c.name(), "metadata") != 0)
+      if (c.type() == pugi::node_element && !Listed(usedChildren_, c.name()) && !SameName(c.name(), "metadata"))
         Refuse(c, Format("%s: unknown element in %s", Where(c).c_str(), Where(e_).c_str()));
   }
   pugi::xml_node node() const { return e_; }
 
  private:
   pugi::xml_node e_;
-  std::set<std::string> used_, usedChildren_;
+  static bool Listed(const std::vector<const char*>& names, const char* name) {
+    return std::any_of(names.begin(), names.end(), [&](const char* n) { return SameName(n, name); });
+  }
+  std::vector<const char*> used_, usedChildren_;  // names that outlive the element's reading
 };
 
 std::vector<uint8_t> HexBytes(pugi::xml_node e) {
@@ -395,10 +495,10 @@ bool AnyOf(pugi::xml_node e, std::span<const Field> layout) {
   for (const Field& f : layout) {
     if (!f.name) continue;
     if (f.op == Op::Bits || f.op == Op::Char3 || f.op == Op::Text8 || f.op == Op::TextRest) {
-      if (f.show != Show::Implicit && e.attribute(f.name)) return true;
+      if (f.show != Show::Implicit && AttrOf(e, f.name)) return true;
     } else if (f.op == Op::Opt || f.op == Op::Unless || f.op == Op::IfMore) {
-      if (f.name ? static_cast<bool>(e.child(f.name)) : AnyOf(e, f.sub)) return true;
-    } else if (e.child(f.name)) {
+      if (f.name ? static_cast<bool>(ChildOf(e, f.name)) : AnyOf(e, f.sub)) return true;
+    } else if (ChildOf(e, f.name)) {
       return true;
     }
   }
@@ -409,13 +509,14 @@ bool AnyOf(pugi::xml_node e, std::span<const Field> layout) {
 
 // Defaults of TSDuck's model for fields it does not require.
 std::optional<uint64_t> DefaultOf(const Field& f) {
-  static const std::map<std::string, uint64_t> defaults = {
+  static constexpr std::pair<const char*, uint64_t> kDefaults[] = {
       {"constraint_set3", 0}, {"constraint_set4", 0}, {"constraint_set5", 0}, {"frame_packing_SEI_not_present", 0},
       {"copied_44bits", 0},   {"sub_pic_hrd_params_not_present", 1},         {"HDR_WCG_idc", 3},
       {"SAOC_DE", 0},         {"backwards_compatibility", 0},                {"TS_GS_mode", 3},
       {"visible_service", 1}};
-  const auto it = defaults.find(f.name);
-  return it == defaults.end() ? std::nullopt : std::optional(it->second);
+  for (const auto& [name, value] : kDefaults)
+    if (std::strcmp(name, f.name) == 0) return value;
+  return std::nullopt;
 }
 
 // The groups around the one being read, outermost first.
@@ -507,13 +608,13 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer&
         });
         const bool byFlag = f.flag && (flagField == layout.end() || flagField->show != Show::Implicit);
         const bool present = byFlag ? (FlagOf(g, outer, f.flag) != 0) == (f.op == Op::Opt)
-                             : f.name ? static_cast<bool>(c.node().child(f.name))
+                             : f.name ? static_cast<bool>(ChildOf(c.node(), f.name))
                                       : AnyOf(c.node(), f.sub);
         if (f.name) c.AllowChild(f.name);
         if (!present) break;
         Group part;
         if (f.name) {
-          const pugi::xml_node child = c.node().child(f.name);
+          const pugi::xml_node child = ChildOf(c.node(), f.name);
           if (!child) Refuse(c.node(), Format("%s: element <%s> is missing", Where(c.node()).c_str(), f.name));
           Checked cc(child);
           ReadGroup(cc, f.sub, part, Inside(outer, g));
@@ -529,9 +630,53 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer&
   }
 }
 
+int64_t OffsetMinutes(Checked& c, const char* name) {
+  const pugi::xml_attribute a = c.Attr(name);
+  if (!a) Refuse(c.node(), Format("%s: attribute %s is missing", Where(c.node()).c_str(), name));
+  const auto v = ReadSigned(a.value());
+  if (!v || *v < -kMaxOffsetMinutes || *v > kMaxOffsetMinutes)
+    Refuse(c.node(), Format("%s: %s must be -780 to 780 minutes", Where(c.node()).c_str(), name));
+  return *v;
+}
+
+std::vector<uint8_t> CompileLocalTimeOffset(Checked& c) {
+  std::vector<uint8_t> out{kLocalTimeOffsetTag, 0};
+  for (pugi::xml_node region : c.Children("region")) {
+    Checked rc(region);
+    const pugi::xml_attribute code = rc.Attr("country_code");
+    if (!code) Refuse(region, Where(region) + ": attribute country_code is missing");
+    const std::vector<uint8_t> country = TextBytes(code.value());
+    if (country.size() != 3) Refuse(region, Where(region) + ": country_code must be 3 characters");
+    const auto id = rc.Number("country_region_id", 6, std::nullopt);
+    const int64_t local = OffsetMinutes(rc, "local_time_offset"), next = OffsetMinutes(rc, "next_time_offset");
+    if ((local < 0 && next > 0) || (local > 0 && next < 0))
+      Refuse(region, Where(region) + ": local_time_offset and next_time_offset must have the same sign");
+    const pugi::xml_attribute when = rc.Attr("time_of_change");
+    uint8_t utc[5];
+    if (!when) Refuse(region, Where(region) + ": attribute time_of_change is missing");
+    if (!UtcFromText(when.value(), utc)) Refuse(region, Where(region) + ": time_of_change must be YYYY-MM-DD hh:mm:ss");
+    rc.Done();
+    const auto bcd = [&](int64_t minutes) {
+      const int m = static_cast<int>(minutes < 0 ? -minutes : minutes);
+      out.push_back(ToBcdByte(m / 60));
+      out.push_back(ToBcdByte(m % 60));
+    };
+    out.insert(out.end(), country.begin(), country.end());
+    out.push_back(static_cast<uint8_t>(id << 2 | 0x02 | ((local < 0 || next < 0) ? 1 : 0)));
+    bcd(local);
+    out.insert(out.end(), utc, utc + 5);
+    bcd(next);
+  }
+  c.Done();
+  if (out.size() - 2 > 255) Refuse(c.node(), Where(c.node()) + ": more than 255 bytes");
+  out[1] = static_cast<uint8_t>(out.size() - 2);
+  return out;
+}
+
 std::vector<uint8_t> CompileDescriptor(pugi::xml_node e) {
   Checked c(e);
-  if (std::strcmp(e.name(), "generic_descriptor") == 0) {
+  if (SameName(e.name(), kLocalTimeOffsetElement)) return CompileLocalTimeOffset(c);
+  if (SameName(e.name(), "generic_descriptor")) {
     const auto tag = c.Number("tag", 8, std::nullopt);
     std::vector<uint8_t> data = HexBytes(e);
     c.Done();
@@ -552,10 +697,11 @@ std::vector<uint8_t> CompileDescriptor(pugi::xml_node e) {
 
 // Descriptors among the children of `c`, with the private_data_specifier each private kind needs
 // written in front of it when the loop does not give it already.
-std::vector<std::vector<uint8_t>> CompileDescriptors(Checked& c, const std::set<std::string>& other) {
+std::vector<std::vector<uint8_t>> CompileDescriptors(Checked& c, std::initializer_list<const char*> other) {
   std::vector<std::vector<uint8_t>> out;
   for (pugi::xml_node child : c.node().children()) {
-    if (child.type() != pugi::node_element || other.count(child.name()) || std::strcmp(child.name(), "metadata") == 0)
+    if (child.type() != pugi::node_element || SameName(child.name(), "metadata") ||
+        std::any_of(other.begin(), other.end(), [&](const char* n) { return SameName(n, child.name()); }))
       continue;
     c.AllowChild(child.name());
     out.push_back(CompileDescriptor(child));
@@ -634,7 +780,8 @@ struct CompiledTable {
 
 CompiledTable CompileTable(pugi::xml_node e) {
   Checked c(e);
-  const std::string name = e.name();
+  std::string name = e.name();
+  for (char& ch : name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
   if (name == "PAT") {
     const Header h = ReadHeader(c, 0x00, 0xB0, "transport_stream_id", std::nullopt);
     std::vector<std::vector<uint8_t>> entries;
@@ -817,7 +964,7 @@ std::vector<CompiledTable> CompileDocument(std::string_view text, std::string& e
     return {};
   }
   const pugi::xml_node root = doc.document_element();
-  if (std::strcmp(root.name(), "tsduck") != 0) {
+  if (!SameName(root.name(), "tsduck")) {
     error = LineColumn(text, root.offset_debug() - 1) + "the root element must be <tsduck>";
     return {};
   }
@@ -880,6 +1027,9 @@ std::string SectionsToXml(const SectionBytesList& sections) {
     PutTable(root, list);
   }
   std::string out;
+  size_t bytes = 0;
+  for (const Section& s : sections) bytes += s.size();
+  out.reserve(bytes * 24);  // about what an entry-dense table takes as text
   struct Writer : pugi::xml_writer {
     std::string* s;
     void write(const void* data, size_t size) override { s->append(static_cast<const char*>(data), size); }

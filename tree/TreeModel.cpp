@@ -1,6 +1,7 @@
 #include "tree/TreeModel.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace quorvelin {
 namespace {
@@ -35,15 +36,38 @@ const TreeModel::Node* TreeModel::Find(ItemHandle item) const {
 
 bool TreeModel::IsValid(ItemHandle item) const { return Find(item) != nullptr; }
 
+void TreeModel::MakeChildren(ItemHandle item, const Node& n) const {
+  if (!n.lazy) return;
+  // The children were there all along, only not made: nothing to tell a view.
+  auto* self = const_cast<TreeModel*>(this);
+  const std::unique_ptr<ChildMaker> make = std::move(const_cast<Node&>(n).lazy);
+  TreeObserver* observer = std::exchange(self->observer_, nullptr);
+  (*make)(item);
+  self->observer_ = observer;
+}
+
 std::vector<ItemHandle>& TreeModel::ChildrenOf(ItemHandle parent) {
   if (parent == kNoItem) return topLevel_;
-  return Find(parent)->children;
+  Node* n = Find(parent);
+  MakeChildren(parent, *n);
+  return n->children;
 }
 
 const std::vector<ItemHandle>* TreeModel::ChildrenOf(ItemHandle parent) const {
   if (parent == kNoItem) return &topLevel_;
   const Node* n = Find(parent);
+  if (n) MakeChildren(parent, *n);
   return n ? &n->children : nullptr;
+}
+
+void TreeModel::SetLazyChildren(ItemHandle item, ChildMaker make) {
+  if (Node* n = Find(item)) n->lazy = std::make_unique<ChildMaker>(std::move(make));
+}
+
+bool TreeModel::ItemHasChildren(ItemHandle item) const {
+  const Node* n = Find(item);
+  if (!n) return item == kNoItem && !topLevel_.empty();
+  return n->lazy || !n->children.empty();
 }
 
 ItemHandle TreeModel::InsertItem(std::string text, int image, int selectedImage, ItemHandle parent,
@@ -90,6 +114,7 @@ ItemHandle TreeModel::InsertItem(std::string text, int image, int selectedImage,
 void TreeModel::FreeSubtree(ItemHandle item) {
   Node* n = Find(item);
   if (!n) return;
+  n->lazy.reset();
   std::vector<ItemHandle> children = std::move(n->children);
   for (ItemHandle c : children) FreeSubtree(c);
   n = Find(item);
@@ -183,8 +208,10 @@ ItemHandle TreeModel::GetNextItem(ItemHandle item, Relation relation) const {
   switch (relation) {
     case Relation::Parent:
       return n->parent;
-    case Relation::FirstChild:
-      return n->children.empty() ? kNoItem : n->children.front();
+    case Relation::FirstChild: {
+      const auto* list = ChildrenOf(item);
+      return list->empty() ? kNoItem : list->front();
+    }
     case Relation::NextSibling: {
       const auto* list = ChildrenOf(n->parent);
       return static_cast<size_t>(n->row) + 1 < list->size() ? (*list)[static_cast<size_t>(n->row) + 1] : kNoItem;

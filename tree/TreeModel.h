@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -53,6 +55,10 @@ class TreeModel {
   ItemHandle InsertTextItem(std::string text, ItemHandle parent, ItemHandle after = kInsertLast) {
     return InsertItem(std::move(text), kNoImage, kNoImage, parent, after);
   }
+  // The item's children are made by `make` the first time anything asks for them, without
+  // telling the observer (to a view they were always there); `make` inserts at least one.
+  using ChildMaker = std::function<void(ItemHandle item)>;
+  void SetLazyChildren(ItemHandle item, ChildMaker make);
   // Deletes the item with its subtree; their data are released.
   bool DeleteItem(ItemHandle item);
   void DeleteAllItems();
@@ -77,7 +83,7 @@ class TreeModel {
   ItemHandle GetPrevSiblingItem(ItemHandle item) const { return GetNextItem(item, Relation::PreviousSibling); }
   ItemHandle GetRootItem() const { return GetNextItem(kNoItem, Relation::Root); }
   ItemHandle GetSelectedItem() const { return selected_; }
-  bool ItemHasChildren(ItemHandle item) const { return ChildCount(item) > 0; }
+  bool ItemHasChildren(ItemHandle item) const;
   // Top-level ancestor (the item itself when it is top-level).
   ItemHandle TopLevelItem(ItemHandle item) const;
 
@@ -100,6 +106,7 @@ class TreeModel {
     std::unique_ptr<ItemData> data;
     ItemHandle parent = kNoItem;
     std::vector<ItemHandle> children;
+    std::unique_ptr<ChildMaker> lazy;  // children not made yet
     int row = 0;
     bool expanded = false;
     bool used = false;
@@ -111,8 +118,9 @@ class TreeModel {
   std::vector<ItemHandle>& ChildrenOf(ItemHandle parent);
   const std::vector<ItemHandle>* ChildrenOf(ItemHandle parent) const;
   void FreeSubtree(ItemHandle item);
+  void MakeChildren(ItemHandle item, const Node& n) const;
 
-  std::vector<Node> nodes_;
+  std::deque<Node> nodes_;  // a node stays where it is while others are added
   std::vector<uint32_t> freeSlots_;
   std::vector<ItemHandle> topLevel_;
   ItemHandle selected_ = kNoItem;

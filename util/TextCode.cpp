@@ -325,4 +325,38 @@ std::string NameTableName(int code, std::span<const uint8_t> previous) {
   return t.label.empty() ? "text code " + std::to_string(code) : "character table " + t.label;
 }
 
+namespace {
+constexpr const char* kIso6937 = "ISO_6937";
+constexpr const char* kIso885915 = "ISO-8859-15";
+constexpr uint8_t kSelector885915 = 0x0B, kSelectorUtf8 = 0x15;
+}  // namespace
+
+std::vector<uint8_t> EncodeExchangeText(const std::string& utf8) {
+  std::vector<uint8_t> out;
+  std::string coded;
+  if (FirstUnconvertible(utf8, kIso6937) == std::string_view::npos) {
+    coded = ConvertBytes(utf8, kIso6937, kUtf8, kUtf8Character, {});
+  } else if (FirstUnconvertible(utf8, kIso885915) == std::string_view::npos) {
+    out.push_back(kSelector885915);
+    coded = ConvertBytes(utf8, kIso885915, kUtf8, kUtf8Character, {});
+  } else {
+    out.push_back(kSelectorUtf8);
+    coded = utf8;
+  }
+  out.insert(out.end(), coded.begin(), coded.end());
+  return out;
+}
+
+std::optional<std::string> DecodeExchangeText(std::span<const uint8_t> bytes) {
+  const std::string_view all = AsText(bytes);
+  const uint8_t first = bytes.empty() ? 0x20 : bytes[0];
+  const char* codeset = first >= 0x20 ? kIso6937 : first == kSelector885915 ? kIso885915 : first == kSelectorUtf8 ? kUtf8 : nullptr;
+  if (!codeset) return std::nullopt;
+  const std::string_view body = first >= 0x20 ? all : all.substr(1);
+  size_t bad = 0;
+  std::string text = ConvertBytes(body, kUtf8, codeset, 1, {}, &bad);
+  if (bad != std::string_view::npos) return std::nullopt;
+  return text;
+}
+
 }  // namespace quorvelin

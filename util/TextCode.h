@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,5 +35,12 @@ std::vector<uint8_t> EncodeName(const std::string& text, int code, std::span<con
 std::string UnencodableCharacter(const std::string& text, int code, std::span<const uint8_t> previous = {});
 // The table EncodeName writes in, for messages: "text code 3", "character table ISO/IEC 8859-5".
 std::string NameTableName(int code, std::span<const uint8_t> previous = {});
+
+// Names as the XML exchange codes them, whatever the text code: the first table that holds every
+// character of the text, ISO/IEC 6937 (no selector), ISO/IEC 8859-15 (selector 0x0B), UTF-8 (0x15).
+std::vector<uint8_t> EncodeExchangeText(const std::string& utf8);
+// The text of a name in one of those tables; nothing for another selector or bytes that do not
+// read in their table. Only names that EncodeExchangeText gives back byte for byte travel as text.
+std::optional<std::string> DecodeExchangeText(std::span<const uint8_t> bytes);
 
 }  // namespace quorvelin

@@ -1,6 +1,9 @@
 #include "sections/descriptors/DescriptorRegistry.h"
 
+#include <strings.h>
+
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "sections/descriptors/Names.h"
@@ -81,8 +84,11 @@ const DescriptorKind* FindDescriptorKind(uint8_t tag, std::span<const uint8_t> d
 }
 
 const DescriptorKind* FindDescriptorKind(std::string_view xmlElement) {
+  const auto same = [&](const char* name) {  // element names do not depend on case
+    return name && xmlElement.size() == std::strlen(name) && strncasecmp(xmlElement.data(), name, xmlElement.size()) == 0;
+  };
   for (const DescriptorKind* k : kKinds)
-    if (xmlElement == k->xml || (k->xmlAlias && xmlElement == k->xmlAlias)) return k;
+    if (same(k->xml) || same(k->xmlAlias)) return k;
   return nullptr;
 }
 

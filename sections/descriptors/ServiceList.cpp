@@ -1,5 +1,6 @@
 #include "sections/descriptors/ServiceList.h"
 
+#include "tree/LoopLengths.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -18,16 +19,23 @@ void WriteEntryList(SectionWriter& w, const EntryListDescriptor& d) {
   w.Padded(d.entries, d.length);
 }
 
+// The entries' lines are made when the descriptor's lines are first asked for (a large NIT or
+// BAT holds hundreds of thousands of them, few of which are ever looked at).
 ItemHandle AddServiceList(TableTreeCtrl& tree, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
                           ItemHandle after) {
-  const ItemHandle item = AddDescriptorItem(tree, holder, NamedTagText(d.tag, "network_service_list_descriptor"),
-                                            d.length(), MakeRecord(kind, ReadEntryList(d)), after);
-  const SectionBytes b = d.Bytes();
-  for (size_t pos = 0; b.Has(pos, 3); pos += 3) {
-    const ItemHandle entry = tree.InsertTextItem("Service_list", item);
-    tree.InsertLine(Format("service_id: 0x%x", b.U16(pos)), entry);
-    tree.InsertLine(Format("service_type: 0x%x", b.U8(pos + 2)), entry);
-  }
+  const ItemHandle item =
+      tree.InsertRecordItem(NamedTagText(d.tag, "network_service_list_descriptor"), kImageLine, holder,
+                            MakeRecord(kind, ReadEntryList(d)), after);
+  tree.SetLazyChildren(item, [&tree, length = d.length(), bytes = std::vector<uint8_t>(d.data.begin(), d.data.end())](
+                                 ItemHandle at) {
+    AddLengthLine(tree, at, kDescriptorLengthLine, length);
+    const SectionBytes b(bytes.data(), bytes.size());
+    for (size_t pos = 0; b.Has(pos, 3); pos += 3) {
+      const ItemHandle entry = tree.InsertTextItem("Service_list", at);
+      tree.InsertLine(Format("service_id: 0x%x", b.U16(pos)), entry);
+      tree.InsertLine(Format("service_type: 0x%x", b.U8(pos + 2)), entry);
+    }
+  });
   return item;
 }
 

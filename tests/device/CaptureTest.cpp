@@ -3,12 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "device/CaptureSupport.h"
 #include "device/DeviceTestSupport.h"
 #include "device/PortFiles.h"
 #include "device/StoreExchange.h"
 #include "sections/CaptureExchange.h"
 #include "sections/CaptureTables.h"
+#include "sections/TsduckXml.h"
 
 namespace quorvelin::testing {
 namespace {
@@ -35,7 +38,7 @@ TEST(Capture, ImportShowsWhatRefreshOfTheDeviceShowsInEveryLayout) {
                                        {.repeated = true, .padded = true}};
   for (int port : {1, 2})
     for (const Layout& layout : layouts) {
-      const Bytes stream = Mux(SectionsOf(device.store.Port(port - 1)), layout);
+      const Bytes stream = Mux(testing::SectionsOf(device.store.Port(port - 1)), layout);
       const CaptureLoad load = LoadCaptureBytes(stream.data(), stream.size(), {});
       ASSERT_TRUE(load.Ok()) << Report(load);
       EXPECT_EQ(Imported(load.tables, port), DumpTree(device.tree, device.tree.PortNode(port)))
@@ -58,14 +61,14 @@ TEST(Capture, RealCapturesAreTakenByteForByteAndTheReadStopsWhenComplete) {
   for (const auto& [held, name] : {std::pair{t.pat, "pat_r4"}, {t.cat, "cat_r3"}, {t.sdt, "sdt_r3"},
                                   {t.nit, "nit_tntv23"}, {t.bat, "bat_tvnum"}})
     EXPECT_EQ(SectionBytesOf(held), SampleSection(name)) << name;
-  EXPECT_EQ(SectionsOf(t).back().section, SampleSection("tot_tnt"));
+  EXPECT_EQ(testing::SectionsOf(t).back().section, SampleSection("tot_tnt"));
   EXPECT_FALSE(load.stoppedEarly) << "the PAT's programs have no PMT in the capture";
   CaptureOptions any;
   any.everyPmt = true;
   EXPECT_EQ(LoadCaptureBytes(stream.data(), stream.size(), any).tables.pmts.size(), 1u);
 
   SampleTree device;
-  const Bytes whole = Join({Mux(SectionsOf(device.store.Port(0)), {}), Bytes(4 << 20, 0x47)});
+  const Bytes whole = Join({Mux(testing::SectionsOf(device.store.Port(0)), {}), Bytes(4 << 20, 0x47)});
   EXPECT_TRUE(LoadCaptureBytes(whole.data(), whole.size(), {}).stoppedEarly);
 }
 
@@ -75,7 +78,7 @@ TEST(Capture, EveryBouquetOrTheOneAskedForIsTaken) {
   auto bat = [&](int index) {
     PortTables t;
     t.bat = device.store.Port(index).bat;
-    return SectionsOf(t);
+    return testing::SectionsOf(t);
   };
   std::vector<OnPid> sections = bat(1);
   for (const OnPid& s : bat(0)) sections.push_back(s);
@@ -93,7 +96,7 @@ TEST(Capture, EveryBouquetOrTheOneAskedForIsTaken) {
 // Bad files: a clear message, or the table left out with its reason.
 TEST(Capture, BadFilesAreNamedNeverACrash) {
   SampleTree device;
-  const Bytes good = Mux(SectionsOf(device.store.Port(0)), {});
+  const Bytes good = Mux(testing::SectionsOf(device.store.Port(0)), {});
   const Bytes nit = SamplePackets("nit_tntv23");  // one section in six packets
   Bytes badCrc = good, gap = nit, cut = Join({good, Bytes(100, 0x47)});
   badCrc[5 + 10] ^= 0x01;  // inside the PAT
@@ -122,23 +125,35 @@ TEST(Capture, BadFilesAreNamedNeverACrash) {
     EXPECT_THAT(Report(LoadCaptureBytes(bytes.data(), bytes.size(), {})), ::testing::HasSubstr(expected));
 }
 
-// Port A exported as Submit builds it and imported into port B of another editor: every table
-// but the times shows as it did; a "No" to the question leaves the port as it was.
+// Port A exported as Submit builds it, and that capture written as TSDuck XML, each imported into
+// port B of another editor: every table but the times shows as it did (from XML the BAT in as many
+// sections); a "No" to the question leaves the port as it was.
 TEST(Capture, AnExportedPortImportsIntoAnotherPortAsTheSameTables) {
   SampleTree device;
   TempDir dir;
   RecordingUi ui;
   ASSERT_TRUE(ExportPortStreamTo(device.tree, ui, 1, "portA.ts")) << ui.LastText();
-  TableTreeCtrl tree;
-  tree.BuildRoots();
-  ui.answers = {MsgAnswer::No};
-  EXPECT_FALSE(ImportPortCaptureFrom(tree, ui, 2, "portA.ts"));
-  EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pat)), 0);
-  ASSERT_TRUE(ImportPortCaptureFrom(tree, ui, 2, "portA.ts"));
-  EXPECT_THAT(ui.LastText(), ::testing::HasSubstr("Replace the PAT, PMT, SDT, CAT, NIT, TDT, TOT and BAT of PortB with those of portA.ts?"));
-  for (Table t : {Table::Pat, Table::Pmt, Table::Sdt, Table::Cat, Table::Nit, Table::Bat})
-    EXPECT_EQ(DumpTree(tree, tree.Root(2, t)), DumpTree(device.tree, device.tree.Root(1, t)));
-  EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Tot)), 1);
+  const CaptureLoad exported = LoadCapture("portA.ts", {});
+  ASSERT_TRUE(exported.Ok()) << exported.error;
+  std::ofstream("portA.xml") << SectionsToXml(quorvelin::SectionsOf(exported.tables));
+  for (const char* file : {"portA.ts", "portA.xml"}) {
+    SCOPED_TRACE(file);
+    TableTreeCtrl tree;
+    tree.BuildRoots();
+    ui.answers = {MsgAnswer::No};
+    EXPECT_FALSE(ImportPortCaptureFrom(tree, ui, 2, file));
+    EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Pat)), 0);
+    ASSERT_TRUE(ImportPortCaptureFrom(tree, ui, 2, file));
+    EXPECT_THAT(ui.LastText(), ::testing::HasSubstr("Replace the PAT, PMT, SDT, CAT, NIT, TDT, TOT and BAT of PortB with those of " +
+                                                    std::string(file) + "?"));
+    // From XML the BAT's bouquet descriptors all come into its first section, as TSDuck places them.
+    for (Table t : {Table::Pat, Table::Pmt, Table::Sdt, Table::Cat, Table::Nit, Table::Bat})
+      if (t != Table::Bat || file == std::string("portA.ts")) {
+        EXPECT_EQ(DumpTree(tree, tree.Root(2, t)), DumpTree(device.tree, device.tree.Root(1, t)));
+      }
+    EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Bat)), device.tree.ChildCount(device.tree.Root(1, Table::Bat)));
+    EXPECT_EQ(tree.ChildCount(tree.Root(2, Table::Tot)), 1);
+  }
 }
 
 }  // namespace

@@ -198,6 +198,10 @@ TEST(TsduckXml, RefusedDocumentsNameLineAndColumn) {
        "line 2, column 3: <SDT>: attribute original_network_id is missing"},
       {"<tsduck>\n <TDT UTC_time=\"2024-13-01 00:00:00\"/>\n</tsduck>",
        "line 2, column 2: <TDT>: UTC_time must be YYYY-MM-DD hh:mm:ss"},
+      {"<tsduck><TOT UTC_time=\"2026-03-29 00:00:00\"><local_time_offset_descriptor>\n  <region country_code=\"FRA\" "
+       "country_region_id=\"0\" local_time_offset=\"60\" time_of_change=\"2026-03-29 01:00:00\" next_time_offset=\"-60\"/>"
+       "</local_time_offset_descriptor></TOT></tsduck>",
+       "line 2, column 3: <region>: local_time_offset and next_time_offset must have the same sign"},
   };
   for (const BadXmlRow& row : rows) {
     SCOPED_TRACE(row.xml);
