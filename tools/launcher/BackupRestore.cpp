@@ -61,6 +61,22 @@ std::string UtcNow() {
   return text;
 }
 
+// The device of the options, read whole with every exchange kept.
+struct DeviceRead {
+  DeviceRead(const HeadlessOptions& options, std::ostream& err)
+      : ui(err), link(ui, LinkFor(options, options.device)), recording(link) {
+    PrepareTree(tree, options);
+  }
+  // False, with a message ending in `consequence`, when the device was not read whole.
+  bool ReadWhole(const HeadlessOptions& options, const char* consequence, std::ostream& err) {
+    return link.HasSocket() && ReadEveryTable(tree, recording, options.device, consequence, err);
+  }
+  TableTreeCtrl tree;
+  ConsoleUi ui;
+  DeviceLink link;
+  RecordingExchange recording;
+};
+
 }  // namespace
 
 std::vector<std::pair<uint16_t, Section>> PortSections(const RecordingExchange& recording, const TableTreeCtrl& tree,
@@ -94,13 +110,10 @@ std::vector<uint8_t> TableIdsOfRead(uint16_t pid, bool bat) {
 }
 
 int RunBackup(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
-  TableTreeCtrl tree;
-  PrepareTree(tree, options);
-  ConsoleUi ui(err);
-  DeviceLink link(ui, LinkFor(options, options.device));
-  RecordingExchange recording(link);
-  if (!link.HasSocket()) return 1;
-  if (!ReadEveryTable(tree, recording, options.device, "no backup was written", err)) return 1;
+  DeviceRead device(options, err);
+  if (!device.ReadWhole(options, "no backup was written", err)) return 1;
+  TableTreeCtrl& tree = device.tree;
+  RecordingExchange& recording = device.recording;
   std::error_code ec;
   const std::filesystem::path directory(options.directory);
   std::filesystem::create_directories(directory, ec);
@@ -181,14 +194,9 @@ int RunExport(const HeadlessOptions& options, std::ostream& out, std::ostream& e
     if (!LoadCaptureFile(options, load, out, err)) return 1;
     sections = SectionsOf(load.tables);
   } else {
-    TableTreeCtrl tree;
-    PrepareTree(tree, options);
-    ConsoleUi ui(err);
-    DeviceLink link(ui, LinkFor(options, options.device));
-    RecordingExchange recording(link);
-    if (!link.HasSocket()) return 1;
-    if (!ReadEveryTable(tree, recording, options.device, "no XML was written", err)) return 1;
-    for (auto& [pid, s] : PortSections(recording, tree, options.port)) sections.push_back(std::move(s));
+    DeviceRead device(options, err);
+    if (!device.ReadWhole(options, "no XML was written", err)) return 1;
+    for (auto& [pid, s] : PortSections(device.recording, device.tree, options.port)) sections.push_back(std::move(s));
   }
   if (!WriteFile(options.xml, SectionsToXml(sections))) {
     err << "quorvelin: cannot write " << options.xml << '\n';
