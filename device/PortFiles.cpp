@@ -1,5 +1,7 @@
 #include "device/PortFiles.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <fstream>
 
@@ -8,6 +10,7 @@
 #include "sections/CaptureTables.h"
 #include "sections/Packets.h"
 #include "sections/StreamWriter.h"
+#include "sections/TsduckXml.h"
 #include "util/Number.h"
 #include "util/ProgressDisplay.h"
 
@@ -15,7 +18,7 @@ namespace quorvelin {
 namespace {
 
 FileDialogRequest StreamFileRequest(bool save) {
-  return {save, "ts", "*.ts", "Transport streams (*.ts)|*.ts|All Files (*.*)|*.*|"};
+  return {save, "ts", "*.ts", "Transport streams (*.ts)|*.ts|TSDuck XML (*.xml)|*.xml|All Files (*.*)|*.*|"};
 }
 
 std::string PortLabel(const TableTreeCtrl& tree, int port) { return tree.GetItemText(tree.PortNode(port)); }
@@ -25,15 +28,25 @@ class StreamCollector final : public TableExchange {
  public:
   bool ReadTable(uint8_t*, size_t, uint16_t, uint8_t, int, bool) override { return false; }
   bool WriteTable(const uint8_t* packets, size_t length, uint16_t, uint8_t, int, bool) override {
-    CaptureReader reader([&](const CapturedSection& s) { writer.Add(s.pid, s.bytes); }, CaptureReader::Pids::All);
+    CaptureReader reader(
+        [&](const CapturedSection& s) {
+          writer.Add(s.pid, s.bytes);
+          sections.push_back(s.bytes);
+        },
+        CaptureReader::Pids::All);
     const size_t whole = CountPackets(packets, length);
     reader.Feed(packets, whole);
     if (whole > 0) ++tables;
     return true;
   }
   StreamWriter writer;
+  SectionBytesList sections;
   int tables = 0;
 };
+
+bool IsXmlPath(const std::string& path) {
+  return path.size() > 4 && strcasecmp(path.c_str() + path.size() - 4, ".xml") == 0;
+}
 
 // "3 tables, 5 packets": the tables a capture gives a port, counted as Submit writes them (a PMT
 // per program, the TDT and TOT as one), and their packets.
@@ -93,14 +106,21 @@ std::optional<std::string> ExportPortStreamTo(TableTreeCtrl& tree, Ui& ui, int p
   StreamCollector collector;
   if (!WritePortTables(tree, collector, ui, port)) return std::nullopt;
   const Packets& stream = collector.writer.Stream();
+  const bool xml = IsXmlPath(path);
+  const std::string text = xml ? SectionsToXml(collector.sections) : std::string();
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
+  if (xml)
+    file << text;
+  else
+    file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
+  file.flush();
   if (!file) {
     ui.MessageBox("cannot write " + path, kCaptureCaption, MsgIcon::Error, MsgButtons::Ok);
     return std::nullopt;
   }
-  return "Exported " + PortLabel(tree, port) + " to " + path + ": " + Counted(collector.tables, "table") + ", " +
-         Counted(static_cast<long long>(stream.size() / kPacketSize), "packet");
+  const std::string held = xml ? Counted(static_cast<long long>(collector.sections.size()), "section")
+                              : Counted(static_cast<long long>(stream.size() / kPacketSize), "packet");
+  return "Exported " + PortLabel(tree, port) + " to " + path + ": " + Counted(collector.tables, "table") + ", " + held;
 }
 
 }  // namespace quorvelin

@@ -36,7 +36,7 @@ inline constexpr std::array<MenuItem, 11> kContextMenu = {{
     {kCmdSaveCurrentTable, "SaveCurrentTable"},
     {kCmdLoadCurrentTable, "LoadCurrentTable"},
     {kCmdImportCapture, "Import from capture\u2026"},  // on a port node
-    {kCmdExportStream, "Export to .ts\u2026"},
+    {kCmdExportStream, "Export to .ts or XML\u2026"},
 }};
 
 }  // namespace quorvelin

@@ -124,7 +124,7 @@ class EditorWindowTest : public QObject {
     for (QAction* a : e.View().ContextMenu()->actions()) keys << a->text() + QLatin1Char(' ') + a->shortcut().toString();
     QCOMPARE(keys.join(QLatin1Char(',')), QStringLiteral("Add Data Ins,Delete Data Del,Modify Data Enter,Modify NIT ,Submit "
                                                          ",Refresh F5,SetChannel ,SaveCurrentTable ,LoadCurrentTable ,") +
-                                              QString::fromUtf8("Import from capture\u2026 ,Export to .ts\u2026 "));
+                                              QString::fromUtf8("Import from capture\u2026 ,Export to .ts or XML\u2026 "));
     e.View().ContextMenu()->close();
     for (int port : {1, 2}) e.Tree().Expand(e.Tree().PortNode(port), ExpandCode::Collapse);
     e.Menu(QContextMenuEvent::Mouse, QPoint(5, e.View().viewport()->height() - 5));  // empty space: Refresh alone
@@ -333,7 +333,7 @@ class EditorWindowTest : public QObject {
       qobject_cast<QFileDialog*>(&d)->selectFile(file);
       d.accept();
     });
-    e.Choose(e.Tree().PortNode(1), "Export to .ts\u2026");
+    e.Choose(e.Tree().PortNode(1), "Export to .ts or XML\u2026");
     const qint64 packets = QFileInfo(file).size() / 188;
     QVERIFY(packets > 9);
     QCOMPARE(e.editor->StatusLine()->text().section(QLatin1String("  |  "), 1),
