@@ -649,14 +649,17 @@ std::optional<uint64_t> ReadUnsigned(std::string_view s) {
   for (; at < s.size(); ++at) {
     const char c = s[at];
     if (c == ',') continue;
-    const int d = HexDigit(c) < 0 ? 99 : HexDigit(c);
-    if (d >= base || v > (UINT64_MAX - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) return std::nullopt;
-    v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    const int d = HexDigit(c);
+    if (d < 0 || d >= base || __builtin_mul_overflow(v, static_cast<uint64_t>(base), &v) ||
+        __builtin_add_overflow(v, static_cast<uint64_t>(d), &v))
+      return std::nullopt;
   }
   return v;
 }
 
 std::optional<bool> ReadBool(std::string_view t) {
+  if (t == "true") return true;  // as written, without a copy
+  if (t == "false") return false;
   const std::string s = Trim(t);
   if (s == "true" || s == "yes" || s == "1" || s == "on") return true;
   if (s == "false" || s == "no" || s == "0" || s == "off") return false;
@@ -700,7 +703,7 @@ class NameList {
   }
 
  private:
-  std::array<const char*, 16> inline_{};
+  std::array<const char*, 16> inline_;  // the first n_ set
   size_t n_ = 0;
   std::vector<const char*> more_;
 };
