@@ -638,6 +638,24 @@ std::string Where(const Node& n) {
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Decimal or 0x hexadecimal, blanks around it and commas between digits passed over.
+std::optional<uint64_t> ReadUnsigned(std::string_view s);
+
+// The same for a whole attribute value; digits alone are read in one pass.
+std::optional<uint64_t> ReadUnsigned(const char* s) {
+  const bool hex = s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
+  const uint64_t base = hex ? 16 : 10;
+  uint64_t v = 0;
+  const char* p = hex ? s + 2 : s;
+  for (; *p; ++p) {
+    const int d = HexDigit(*p);
+    if (d < 0 || static_cast<uint64_t>(d) >= base || __builtin_mul_overflow(v, base, &v) ||
+        __builtin_add_overflow(v, static_cast<uint64_t>(d), &v))
+      break;
+  }
+  if (*p == '\0' && p != (hex ? s + 2 : s)) return v;
+  return ReadUnsigned(std::string_view(s));
+}
+
 std::optional<uint64_t> ReadUnsigned(std::string_view s) {
   while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
@@ -715,7 +733,10 @@ class Checked {
   explicit Checked(Node e) : e_(e) {}
   const char* Attr(const char* name) {
     used_.Add(name);
-    return e_.Attr(name);
+    const char* v = e_.Attr(name);
+    if (v && found_ < kFound && std::find(values_.begin(), values_.begin() + found_, v) == values_.begin() + found_)
+      values_[found_++] = v;
+    return v;
   }
   uint64_t Number(const char* name, int bits, std::optional<uint64_t> fallback) {
     return NumberOr(name, bits, [&] { return fallback; });
@@ -761,7 +782,10 @@ class Checked {
   void AllowChild(const char* name) { usedChildren_.Add(name); }
   // Refuses an attribute or child element that nothing read.
   void Done() {
-    e_.EachAttr([&](const char* name) {
+    size_t attributes = 0;
+    e_.EachAttr([&](const char*) { ++attributes; });
+    if (attributes != found_)  // else each one was read
+      e_.EachAttr([&](const char* name) {
       if (!used_.Has(name)) Refuse(e_, Format("%s: unknown attribute %s", Where(e_).c_str(), name));
     });
     for (Node c = e_.FirstChild(); c; c = c.Next())
@@ -771,8 +795,11 @@ class Checked {
   Node node() const { return e_; }
 
  private:
+  static constexpr size_t kFound = 16;
   Node e_;
   NameList used_, usedChildren_;  // names that outlive the element's reading
+  std::array<const char*, kFound> values_;  // the first found_ set: values of distinct attributes read
+  size_t found_ = 0;
 };
 
 template <class Node>
