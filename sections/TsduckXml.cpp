@@ -361,8 +361,13 @@ class XmlOut {
   // As pugixml escapes: & and < always; " and control characters (as two-digit "&#NN;") in
   // attributes; > and control characters but tab, line feed and carriage return in text; ends at NUL.
   void Escaped(std::string_view v, bool attribute) {
-    for (char c : v) {
+    size_t plain = 0;  // start of the characters not yet written
+    for (size_t i = 0; i < v.size(); ++i) {
+      const char c = v[i];
       const auto u = static_cast<unsigned char>(c);
+      if (u >= 32 && c != '&' && c != '<' && c != '>' && c != '"') continue;
+      out_.append(v.data() + plain, i - plain);
+      plain = i + 1;
       if (u == 0) return;
       if (c == '&') out_ += "&amp;";
       else if (c == '<') out_ += "&lt;";
@@ -375,6 +380,7 @@ class XmlOut {
         out_ += c;
       }
     }
+    out_.append(v.data() + plain, v.size() - plain);
   }
   std::string& out_;
   std::vector<Open_> open_;
