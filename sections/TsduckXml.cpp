@@ -117,45 +117,34 @@ int HexDigit(char c) {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-// "0x" and at least `digits` hexadecimal digits into `text` (19 chars); its length.
-size_t HexNumber(char* text, uint64_t v, int digits) {
-  char rev[16];
-  int n = 0;
-  do {
-    rev[n++] = kHexDigits[v & 0xF];
-    v >>= 4;
-  } while (v != 0);
-  while (n < digits && n < 16) rev[n++] = '0';
-  text[0] = '0';
-  text[1] = 'x';
-  for (int i = 0; i < n; ++i) text[2 + i] = rev[n - 1 - i];
-  return static_cast<size_t>(2 + n);
-}
-
-// Decimal digits of `v` into `text` (21 chars); its length.
-size_t DecNumber(char* text, int64_t v) {
-  char rev[20];
-  int n = 0;
-  uint64_t u = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-  do {
-    rev[n++] = static_cast<char>('0' + u % 10);
-    u /= 10;
-  } while (u != 0);
-  size_t at = 0;
-  if (v < 0) text[at++] = '-';
-  for (int i = 0; i < n; ++i) text[at++] = rev[n - 1 - i];
-  return at;
-}
-
-size_t DecUnsigned(char* text, uint64_t v) {
+// The digits of `v` in `base` (10 or 16, capitals), at least `width` of them, into `text`;
+// their count (at most 20).
+inline size_t Digits(char* text, uint64_t v, unsigned base, int width) {
   char rev[20];
   int n = 0;
   do {
-    rev[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
+    rev[n++] = kHexDigits[v % base];
+    v /= base;
   } while (v != 0);
+  while (n < width && n < 16) rev[n++] = '0';
   for (int i = 0; i < n; ++i) text[i] = rev[n - 1 - i];
   return static_cast<size_t>(n);
+}
+
+// "0x" and at least `digits` hexadecimal digits into `text` (18 chars); its length.
+size_t HexNumber(char* text, uint64_t v, int digits) {
+  text[0] = '0';
+  text[1] = 'x';
+  return 2 + Digits(text + 2, v, 16, digits);
+}
+
+size_t DecUnsigned(char* text, uint64_t v) { return Digits(text, v, 10, 1); }
+
+// Decimal, with a minus sign when negative (21 chars).
+size_t DecNumber(char* text, int64_t v) {
+  if (v >= 0) return DecUnsigned(text, static_cast<uint64_t>(v));
+  text[0] = '-';
+  return 1 + DecUnsigned(text + 1, 0 - static_cast<uint64_t>(v));
 }
 
 void AppendHexText(std::string& to, std::span<const uint8_t> bytes) {
