@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <initializer_list>
@@ -97,88 +98,337 @@ std::optional<std::string> XmlText(const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> TextBytes(const std::string& text) { return EncodeExchangeText(text); }
 
-// Element and attribute names are compared without regard to case, as TSDuck does.
-bool SameName(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
-
-pugi::xml_attribute AttrOf(pugi::xml_node e, const char* name) {
-  for (pugi::xml_attribute a : e.attributes())
-    if (SameName(a.name(), name)) return a;
-  return {};
-}
-
-pugi::xml_node ChildOf(pugi::xml_node e, const char* name) {
-  for (pugi::xml_node c : e.children())
-    if (c.type() == pugi::node_element && SameName(c.name(), name)) return c;
-  return {};
+// Element and attribute names are compared without regard to case (ASCII), as TSDuck does.
+bool SameName(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+    if (x != y) {
+      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+      if (x != y) return false;
+    }
+    if (x == 0) return true;
+  }
 }
 
 int HexDigit(char c) {
   return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
-std::string HexText(const std::vector<uint8_t>& bytes) {
-  std::string t;
-  for (uint8_t b : bytes) t += Format("%02X", b);
-  return t;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// The digits of `v` in `base` (10 or 16, capitals), at least `width` of them, into `text`;
+// their count (at most 20).
+inline size_t Digits(char* text, uint64_t v, unsigned base, int width) {
+  char rev[20];
+  int n = 0;
+  do {
+    rev[n++] = kHexDigits[v % base];
+    v /= base;
+  } while (v != 0);
+  while (n < width && n < 16) rev[n++] = '0';
+  for (int i = 0; i < n; ++i) text[i] = rev[n - 1 - i];
+  return static_cast<size_t>(n);
+}
+
+// "0x" and at least `digits` hexadecimal digits into `text` (18 chars); its length.
+size_t HexNumber(char* text, uint64_t v, int digits) {
+  text[0] = '0';
+  text[1] = 'x';
+  return 2 + Digits(text + 2, v, 16, digits);
+}
+
+size_t DecUnsigned(char* text, uint64_t v) { return Digits(text, v, 10, 1); }
+
+// Decimal, with a minus sign when negative (21 chars).
+size_t DecNumber(char* text, int64_t v) {
+  if (v >= 0) return DecUnsigned(text, static_cast<uint64_t>(v));
+  text[0] = '-';
+  return 1 + DecUnsigned(text + 1, 0 - static_cast<uint64_t>(v));
+}
+
+void AppendHexText(std::string& to, std::span<const uint8_t> bytes) {
+  for (uint8_t b : bytes) {
+    to.push_back(kHexDigits[b >> 4]);
+    to.push_back(kHexDigits[b & 0xF]);
+  }
+}
+
+// ---------------------------------------------------------------- elements as the readers see them
+
+// An element of a parsed document.
+class DocNode {
+ public:
+  DocNode() = default;
+  explicit DocNode(pugi::xml_node n) : n_(n) {}
+  explicit operator bool() const { return static_cast<bool>(n_); }
+  const char* Name() const { return n_.name(); }
+  // The value of the first attribute of that name; nullptr when there is none.
+  const char* Attr(const char* name) const {
+    for (pugi::xml_attribute a = n_.first_attribute(); a; a = a.next_attribute())
+      if (SameName(a.name(), name)) return a.value();
+    return nullptr;
+  }
+  template <class F>
+  void EachAttr(F f) const {
+    for (pugi::xml_attribute a = n_.first_attribute(); a; a = a.next_attribute()) f(a.name());
+  }
+  DocNode FirstChild() const { return Element(n_.first_child()); }  // elements only
+  DocNode Next() const { return Element(n_.next_sibling()); }
+  const char* Text() const { return n_.child_value(); }
+  ptrdiff_t Offset() const {  // at its "<"
+    const ptrdiff_t o = n_.offset_debug();
+    return o > 0 ? o - 1 : 0;
+  }
+
+ private:
+  static DocNode Element(pugi::xml_node n) {
+    while (n && n.type() != pugi::node_element) n = n.next_sibling();
+    return DocNode(n);
+  }
+  pugi::xml_node n_;
+};
+
+class XmlOut;
+
+// A descriptor's element being written, in flat arrays reused from one descriptor to the next:
+// made from the fields, compiled back by the same reader as a document's element, then written.
+class Scratch {
+ public:
+  void Clear() {
+    nodes_.clear();
+    attrs_.clear();
+    values_.clear();
+  }
+  int Element(int parent, const char* name) {
+    const int i = static_cast<int>(nodes_.size());
+    nodes_.push_back({name});
+    if (parent >= 0) {
+      Node& p = nodes_[static_cast<size_t>(parent)];
+      if (p.lastChild >= 0) nodes_[static_cast<size_t>(p.lastChild)].next = i;
+      else p.firstChild = i;
+      p.lastChild = i;
+    }
+    return i;
+  }
+  void Attr(int node, const char* name, std::string_view value) {
+    const int a = static_cast<int>(attrs_.size());
+    attrs_.push_back({name, Store(value)});
+    Node& n = nodes_[static_cast<size_t>(node)];
+    if (n.lastAttr >= 0) attrs_[static_cast<size_t>(n.lastAttr)].next = a;
+    else n.firstAttr = a;
+    n.lastAttr = a;
+  }
+  void SetText(int node, std::string_view text) { nodes_[static_cast<size_t>(node)].text = Store(text); }
+  void Write(XmlOut& out, int node) const;
+
+ private:
+  friend class ScratchNode;
+  struct Node {
+    const char* name;
+    int firstAttr = -1, lastAttr = -1, firstChild = -1, lastChild = -1, next = -1;
+    ptrdiff_t text = -1;  // into values_
+  };
+  struct Attribute {
+    const char* name;
+    size_t value;  // into values_
+    int next = -1;
+  };
+  size_t Store(std::string_view v) {
+    const size_t at = values_.size();
+    values_.append(v);
+    values_.push_back('\0');
+    return at;
+  }
+  std::vector<Node> nodes_;
+  std::vector<Attribute> attrs_;
+  std::string values_;  // values, each ended by NUL as a parsed document's
+};
+
+class ScratchNode {
+ public:
+  ScratchNode() = default;
+  ScratchNode(const Scratch& s, int i) : s_(&s), i_(i) {}
+  explicit operator bool() const { return i_ >= 0; }
+  const char* Name() const { return node().name; }
+  const char* Attr(const char* name) const {
+    for (int a = node().firstAttr; a >= 0; a = attr(a).next)
+      if (SameName(attr(a).name, name)) return s_->values_.c_str() + attr(a).value;
+    return nullptr;
+  }
+  template <class F>
+  void EachAttr(F f) const {
+    for (int a = node().firstAttr; a >= 0; a = attr(a).next) f(attr(a).name);
+  }
+  ScratchNode FirstChild() const { return {*s_, node().firstChild}; }
+  ScratchNode Next() const { return {*s_, node().next}; }
+  const char* Text() const { return node().text < 0 ? "" : s_->values_.c_str() + node().text; }
+  ptrdiff_t Offset() const { return 0; }
+
+ private:
+  const Scratch::Node& node() const { return s_->nodes_[static_cast<size_t>(i_)]; }
+  const Scratch::Attribute& attr(int a) const { return s_->attrs_[static_cast<size_t>(a)]; }
+  const Scratch* s_ = nullptr;
+  int i_ = -1;
+};
+
+template <class Node>
+Node ChildOf(Node e, const char* name) {
+  for (Node c = e.FirstChild(); c; c = c.Next())
+    if (SameName(c.Name(), name)) return c;
+  return {};
 }
 
 // ---------------------------------------------------------------- XML out
 
-// "0x" and at least as many hexadecimal digits as the field holds (as FieldText writes them),
-// without a format call: an export writes hundreds of thousands.
-void SetHex(pugi::xml_attribute a, uint64_t v, int bits) {
-  char digits[16];
-  int n = 0;
-  do {
-    digits[n++] = "0123456789ABCDEF"[v & 0xF];
-    v >>= 4;
-  } while (v != 0);
-  while (n < (bits + 3) / 4 && n < 16) digits[n++] = '0';
-  char text[19] = {'0', 'x'};
-  for (int i = 0; i < n; ++i) text[2 + i] = digits[n - 1 - i];
-  text[2 + n] = '\0';
-  a.set_value(text);
+// The text of a document as pugixml saves it with format_default and an indent of two blanks:
+// each element on a line of its own, "<a />" when empty, "<a>text</a>" for text alone.
+class XmlOut {
+ public:
+  explicit XmlOut(std::string& out) : out_(out) { out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"; }
+  void Open(const char* name) {
+    if (!open_.empty() && open_.back().state == State::Tag) {
+      out_ += '>';
+      open_.back().state = State::Children;
+    }
+    out_ += '\n';
+    out_.append(2 * open_.size(), ' ');
+    out_ += '<';
+    out_ += name;
+    open_.push_back({name, State::Tag});
+  }
+  void Attr(const char* name, std::string_view value) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    Escaped(value, true);
+    out_ += '"';
+  }
+  void Hex(const char* name, uint64_t v, int digits) {
+    char text[20];
+    Attr(name, std::string_view(text, HexNumber(text, v, digits)));
+  }
+  void Unsigned(const char* name, uint64_t v) {
+    char text[24];
+    Attr(name, std::string_view(text, DecUnsigned(text, v)));
+  }
+  void Bool(const char* name, bool v) { Attr(name, v ? "true" : "false"); }
+  // Text of an element without children, on the element's line.
+  void Text(std::string_view text) {
+    out_ += '>';
+    Escaped(text, false);
+    open_.back().state = State::Text;
+  }
+  void HexText(std::span<const uint8_t> bytes) {
+    out_ += '>';
+    AppendHexText(out_, bytes);
+    open_.back().state = State::Text;
+  }
+  void Close() {
+    const Open_ o = open_.back();
+    open_.pop_back();
+    if (o.state == State::Tag) {
+      out_ += " />";
+      return;
+    }
+    if (o.state == State::Children) {
+      out_ += '\n';
+      out_.append(2 * open_.size(), ' ');
+    }
+    out_ += "</";
+    out_ += o.name;
+    out_ += '>';
+  }
+  void End() { out_ += '\n'; }
+
+ private:
+  enum class State : uint8_t { Tag, Children, Text };
+  struct Open_ {
+    const char* name;
+    State state;
+  };
+  // As pugixml escapes: & and < always; " and control characters (as two-digit "&#NN;") in
+  // attributes; > and control characters but tab, line feed and carriage return in text; ends at NUL.
+  void Escaped(std::string_view v, bool attribute) {
+    size_t plain = 0;  // start of the characters not yet written
+    for (size_t i = 0; i < v.size(); ++i) {
+      const char c = v[i];
+      const auto u = static_cast<unsigned char>(c);
+      if (u >= 32 && c != '&' && c != '<' && c != '>' && c != '"') continue;
+      out_.append(v.data() + plain, i - plain);
+      plain = i + 1;
+      if (u == 0) return;
+      if (c == '&') out_ += "&amp;";
+      else if (c == '<') out_ += "&lt;";
+      else if (c == '>' && !attribute) out_ += "&gt;";
+      else if (c == '"' && attribute) out_ += "&quot;";
+      else if (u < 32 && (attribute || (c != '\t' && c != '\n' && c != '\r'))) {
+        const char code[] = {'&', '#', static_cast<char>('0' + u / 10), static_cast<char>('0' + u % 10), ';'};
+        out_.append(code, sizeof code);
+      } else {
+        out_ += c;
+      }
+    }
+    out_.append(v.data() + plain, v.size() - plain);
+  }
+  std::string& out_;
+  std::vector<Open_> open_;
+};
+
+void Scratch::Write(XmlOut& out, int node) const {
+  const Node& n = nodes_[static_cast<size_t>(node)];
+  out.Open(n.name);
+  for (int a = n.firstAttr; a >= 0; a = attrs_[static_cast<size_t>(a)].next)
+    out.Attr(attrs_[static_cast<size_t>(a)].name, values_.c_str() + attrs_[static_cast<size_t>(a)].value);
+  if (n.text >= 0) out.Text(values_.c_str() + n.text);
+  for (int c = n.firstChild; c >= 0; c = nodes_[static_cast<size_t>(c)].next) Write(out, c);
+  out.Close();
 }
 
-// The group's attributes and children on `e`; false when a field cannot be written as text.
-bool PutGroup(pugi::xml_node e, const Group& g, const Group& root) {
+// The group's attributes and children on element `e`; false when a field cannot be written as text.
+bool PutGroup(Scratch& x, int e, const Group& g, const Group& root) {
+  char text[24];
   for (const Value& v : g.values) {
     const Field& f = *v.field;
     switch (f.op) {
       case Op::Bits:
-        if (f.show == Show::Hex) SetHex(e.append_attribute(f.name), v.number, f.bits);
-        else if (f.show == Show::Bool) e.append_attribute(f.name) = v.number ? "true" : "false";
-        else if (f.show == Show::Dec) e.append_attribute(f.name) = static_cast<unsigned long long>(v.number);
-        else if (f.show != Show::Implicit) e.append_attribute(f.name) = FieldText(f, v.number, root).c_str();
+        if (f.show == Show::Hex) x.Attr(e, f.name, std::string_view(text, HexNumber(text, v.number, (f.bits + 3) / 4)));
+        else if (f.show == Show::Bool) x.Attr(e, f.name, v.number ? "true" : "false");
+        else if (f.show == Show::Dec) x.Attr(e, f.name, std::string_view(text, DecUnsigned(text, v.number)));
+        else if (f.show != Show::Implicit) x.Attr(e, f.name, FieldText(f, v.number, root));
         break;
       case Op::Reserved:
         break;
       case Op::Char3: {
         const auto t = XmlText(v.bytes);
         if (!t || t->size() != 3) return false;
-        e.append_attribute(f.name) = t->c_str();
+        x.Attr(e, f.name, *t);
         break;
       }
       case Op::Text8:
       case Op::TextRest: {
         const auto t = XmlText(v.bytes);
         if (!t) return false;
-        e.append_attribute(f.name) = t->c_str();
+        x.Attr(e, f.name, *t);
         break;
       }
       case Op::BytesRest:
-        if (!v.bytes.empty()) e.append_child(f.name).text() = HexText(v.bytes).c_str();
+        if (!v.bytes.empty()) {
+          std::string hex;
+          AppendHexText(hex, v.bytes);
+          x.SetText(x.Element(e, f.name), hex);
+        }
         break;
       case Op::Loop:
       case Op::Loop8:
         for (const Group& entry : v.entries)
-          if (!PutGroup(e.append_child(f.name), entry, root)) return false;
+          if (!PutGroup(x, x.Element(e, f.name), entry, root)) return false;
         break;
       case Op::Opt:
       case Op::Unless:
       case Op::IfMore:
         for (const Group& part : v.entries)
-          if (!PutGroup(f.name ? e.append_child(f.name) : e, part, root)) return false;
+          if (!PutGroup(x, f.name ? x.Element(e, f.name) : e, part, root)) return false;
         break;
     }
   }
@@ -186,17 +436,18 @@ bool PutGroup(pugi::xml_node e, const Group& g, const Group& root) {
 }
 
 struct XmlError : std::runtime_error {
-  XmlError(const pugi::xml_node& n, const std::string& what)
-      : std::runtime_error(what), offset(n.offset_debug() > 0 ? n.offset_debug() - 1 : 0) {}  // at its "<"
+  XmlError(ptrdiff_t at, const std::string& what) : std::runtime_error(what), offset(at) {}
   ptrdiff_t offset;
 };
 
-std::vector<uint8_t> CompileDescriptor(pugi::xml_node e);
+template <class Node>
+std::vector<uint8_t> CompileDescriptor(Node e);
 
-void PutGeneric(pugi::xml_node parent, uint8_t tag, std::span<const uint8_t> data) {
-  pugi::xml_node g = parent.append_child("generic_descriptor");
-  g.append_attribute("tag") = Format("0x%02X", tag).c_str();
-  g.text() = HexText(std::vector<uint8_t>(data.begin(), data.end())).c_str();
+void PutGeneric(XmlOut& out, uint8_t tag, std::span<const uint8_t> data) {
+  out.Open("generic_descriptor");
+  out.Hex("tag", tag, 2);
+  out.HexText(data);
+  out.Close();
 }
 
 // local_time_offset_descriptor (EN 300 468 6.2.20), 13 bytes per region; TSDuck gives the
@@ -206,52 +457,53 @@ constexpr const char* kLocalTimeOffsetElement = "local_time_offset_descriptor";
 constexpr size_t kRegionBytes = 13;
 constexpr int64_t kMaxOffsetMinutes = 780;
 
-bool PutLocalTimeOffset(pugi::xml_node e, std::span<const uint8_t> data) {
+bool PutLocalTimeOffset(Scratch& x, int e, std::span<const uint8_t> data) {
   if (data.size() % kRegionBytes != 0) return false;
+  char text[24];
   for (size_t at = 0; at < data.size(); at += kRegionBytes) {
     const uint8_t* r = data.data() + at;
     const auto code = XmlText(std::vector<uint8_t>(r, r + 3));
     if (!code) return false;
     const int sign = (r[3] & 1) ? -1 : 1;
-    const auto minutes = [&](const uint8_t* bcd) { return sign * (FromBcdByte(bcd[0]) * 60 + FromBcdByte(bcd[1])); };
-    pugi::xml_node g = e.append_child("region");
-    g.append_attribute("country_code") = code->c_str();
-    g.append_attribute("country_region_id") = static_cast<unsigned>(r[3] >> 2);
-    g.append_attribute("local_time_offset") = minutes(r + 4);
-    g.append_attribute("time_of_change") = UtcText(r + 6).c_str();
-    g.append_attribute("next_time_offset") = minutes(r + 11);
+    const auto minutes = [&](const uint8_t* bcd) {
+      return std::string_view(text, DecNumber(text, sign * (FromBcdByte(bcd[0]) * 60 + FromBcdByte(bcd[1]))));
+    };
+    const int g = x.Element(e, "region");
+    x.Attr(g, "country_code", *code);
+    x.Attr(g, "country_region_id", std::string_view(text, DecUnsigned(text, r[3] >> 2)));
+    x.Attr(g, "local_time_offset", minutes(r + 4));
+    x.Attr(g, "time_of_change", UtcText(r + 6));
+    x.Attr(g, "next_time_offset", minutes(r + 11));
   }
   return true;
 }
 
-// The descriptors of [from, end) as children of `parent`: by their element when that compiles
-// back to the same bytes, else as generic_descriptor.
-void PutDescriptors(pugi::xml_node parent, const Section& s, size_t from, size_t end) {
+// The descriptors of [from, end) as elements: by their kind's element when that compiles back to
+// the same bytes, else as generic_descriptor.
+void PutDescriptors(XmlOut& out, Scratch& x, const Section& s, size_t from, size_t end) {
   uint32_t specifier = 0;
   for (size_t at = from; at + 2 <= end && at + 2 + s[at + 1] <= end; at += 2 + s[at + 1]) {
     const uint8_t tag = s[at];
     const std::span<const uint8_t> data(s.data() + at + 2, s[at + 1]);
     const DescriptorKind* kind = FindDescriptorKind(tag, data, specifier);
     specifier = SpecifierAfter(specifier, tag, data);
-    pugi::xml_node e;
+    x.Clear();
     bool named = false;
     if (tag == kLocalTimeOffsetTag) {
-      e = parent.append_child(kLocalTimeOffsetElement);
-      named = PutLocalTimeOffset(e, data);
+      named = PutLocalTimeOffset(x, x.Element(-1, kLocalTimeOffsetElement), data);
     } else if (const std::optional<Group> g = kind ? DecodeDescriptor(*kind, data) : std::nullopt) {
-      e = parent.append_child(kind->xml);
-      named = PutGroup(e, *g, *g);
+      named = PutGroup(x, x.Element(-1, kind->xml), *g, *g);
     }
     if (named) {
       try {
-        const std::vector<uint8_t> back = CompileDescriptor(e);
+        const std::vector<uint8_t> back = CompileDescriptor(ScratchNode(x, 0));
         named = back.size() == data.size() + 2 && std::equal(data.begin(), data.end(), back.begin() + 2);
       } catch (const XmlError&) {
         named = false;
       }
     }
-    if (e && !named) parent.remove_child(e);
-    if (!named) PutGeneric(parent, tag, data);
+    if (named) x.Write(out, 0);
+    else PutGeneric(out, tag, data);
   }
 }
 
@@ -262,110 +514,143 @@ struct TableKey {
   auto operator<=>(const TableKey&) const = default;
 };
 
-void SetCommon(pugi::xml_node t, const Section& s) {
-  t.append_attribute("version") = (s[5] >> 1) & 0x1F;
-  t.append_attribute("current") = (s[5] & 1) ? "true" : "false";
+void PutCommon(XmlOut& out, const Section& s) {
+  out.Unsigned("version", (s[5] >> 1) & 0x1F);
+  out.Bool("current", s[5] & 1);
 }
 
-std::string Hex16(unsigned v) { return Format("0x%04X", v); }
-
-void PutTable(pugi::xml_node root, const std::vector<const Section*>& sections) {
+void PutTable(XmlOut& out, Scratch& x, const std::vector<const Section*>& sections) {
   const Section& first = *sections.front();
   const uint8_t tid = first[0];
   const bool many = sections.size() > 1;
   if (tid == 0x00) {
-    pugi::xml_node t = root.append_child("PAT");
-    SetCommon(t, first);
-    t.append_attribute("transport_stream_id") = Hex16(U16(first, 3)).c_str();
+    out.Open("PAT");
+    PutCommon(out, first);
+    out.Hex("transport_stream_id", U16(first, 3), 4);
     std::vector<std::pair<uint16_t, uint16_t>> programs;
     for (const Section* s : sections)
       for (size_t at = 8; at + 4 <= s->size() - 4; at += 4) programs.emplace_back(U16(*s, at), U16(*s, at + 2) & 0x1FFF);
     for (const auto& [program, pid] : programs)
-      if (program == 0) t.append_attribute("network_PID") = Hex16(pid).c_str();
+      if (program == 0) out.Hex("network_PID", pid, 4);
     for (const auto& [program, pid] : programs) {
       if (program == 0) continue;
-      pugi::xml_node e = t.append_child("service");
-      e.append_attribute("service_id") = Hex16(program).c_str();
-      e.append_attribute("program_map_PID") = Hex16(pid).c_str();
+      out.Open("service");
+      out.Hex("service_id", program, 4);
+      out.Hex("program_map_PID", pid, 4);
+      out.Close();
     }
+    out.Close();
   } else if (tid == 0x01) {
-    pugi::xml_node t = root.append_child("CAT");
-    SetCommon(t, first);
-    for (const Section* s : sections) PutDescriptors(t, *s, 8, s->size() - 4);
+    out.Open("CAT");
+    PutCommon(out, first);
+    for (const Section* s : sections) PutDescriptors(out, x, *s, 8, s->size() - 4);
+    out.Close();
   } else if (tid == 0x02) {
-    pugi::xml_node t = root.append_child("PMT");
-    SetCommon(t, first);
-    t.append_attribute("service_id") = Hex16(U16(first, 3)).c_str();
-    t.append_attribute("PCR_PID") = Hex16(U16(first, 8) & 0x1FFF).c_str();
+    out.Open("PMT");
+    PutCommon(out, first);
+    out.Hex("service_id", U16(first, 3), 4);
+    out.Hex("PCR_PID", U16(first, 8) & 0x1FFF, 4);
     for (const Section* s : sections) {
       const size_t end = s->size() - 4, info = std::min(end, 12 + Length12(*s, 10));
-      PutDescriptors(t, *s, 12, info);
+      PutDescriptors(out, x, *s, 12, info);
       for (size_t at = info; at + 5 <= end;) {
         const size_t es = std::min(end, at + 5 + Length12(*s, at + 3));
-        pugi::xml_node c = t.append_child("component");
-        c.append_attribute("stream_type") = Format("0x%02X", (*s)[at]).c_str();
-        c.append_attribute("elementary_PID") = Hex16(U16(*s, at + 1) & 0x1FFF).c_str();
-        PutDescriptors(c, *s, at + 5, es);
+        out.Open("component");
+        out.Hex("stream_type", (*s)[at], 2);
+        out.Hex("elementary_PID", U16(*s, at + 1) & 0x1FFF, 4);
+        PutDescriptors(out, x, *s, at + 5, es);
+        out.Close();
         at = es;
       }
     }
+    out.Close();
   } else if (tid == 0x42 || tid == 0x46) {
-    pugi::xml_node t = root.append_child("SDT");
-    SetCommon(t, first);
-    t.append_attribute("transport_stream_id") = Hex16(U16(first, 3)).c_str();
-    t.append_attribute("original_network_id") = Hex16(U16(first, 8)).c_str();
-    t.append_attribute("actual") = tid == 0x42 ? "true" : "false";
+    out.Open("SDT");
+    PutCommon(out, first);
+    out.Hex("transport_stream_id", U16(first, 3), 4);
+    out.Hex("original_network_id", U16(first, 8), 4);
+    out.Bool("actual", tid == 0x42);
     for (const Section* s : sections) {
       const size_t end = s->size() - 4;
       for (size_t at = 11; at + 5 <= end;) {
         const size_t next = std::min(end, at + 5 + Length12(*s, at + 3));
-        pugi::xml_node e = t.append_child("service");
-        e.append_attribute("service_id") = Hex16(U16(*s, at)).c_str();
-        e.append_attribute("EIT_schedule") = ((*s)[at + 2] & 2) ? "true" : "false";
-        e.append_attribute("EIT_present_following") = ((*s)[at + 2] & 1) ? "true" : "false";
+        out.Open("service");
+        out.Hex("service_id", U16(*s, at), 4);
+        out.Bool("EIT_schedule", (*s)[at + 2] & 2);
+        out.Bool("EIT_present_following", (*s)[at + 2] & 1);
         const int status = (*s)[at + 3] >> 5;
-        e.append_attribute("running_status") = status < 6 ? kRunningStatus[status] : Format("%d", status).c_str();
-        e.append_attribute("CA_mode") = ((*s)[at + 3] & 0x10) ? "true" : "false";
-        PutDescriptors(e, *s, at + 5, next);
+        if (status < 6) out.Attr("running_status", kRunningStatus[status]);
+        else out.Unsigned("running_status", static_cast<unsigned>(status));
+        out.Bool("CA_mode", (*s)[at + 3] & 0x10);
+        PutDescriptors(out, x, *s, at + 5, next);
+        out.Close();
         at = next;
       }
     }
+    out.Close();
   } else if (tid == 0x40 || tid == 0x41 || tid == 0x4A) {
     const bool nit = tid != 0x4A;
-    pugi::xml_node t = root.append_child(nit ? "NIT" : "BAT");
-    SetCommon(t, first);
-    t.append_attribute(nit ? "network_id" : "bouquet_id") = Hex16(U16(first, 3)).c_str();
-    if (nit) t.append_attribute("actual") = tid == 0x40 ? "true" : "false";
+    out.Open(nit ? "NIT" : "BAT");
+    PutCommon(out, first);
+    out.Hex(nit ? "network_id" : "bouquet_id", U16(first, 3), 4);
+    if (nit) out.Bool("actual", tid == 0x40);
     for (size_t i = 0; i < sections.size(); ++i) {
       const Section& s = *sections[i];
       const size_t end = s.size() - 4, loop = std::min(end, 10 + Length12(s, 8));
-      PutDescriptors(t, s, 10, loop);
+      PutDescriptors(out, x, s, 10, loop);
       for (size_t at = loop + 2; at + 6 <= end;) {
         const size_t next = std::min(end, at + 6 + Length12(s, at + 4));
-        pugi::xml_node e = t.append_child("transport_stream");
-        e.append_attribute("transport_stream_id") = Hex16(U16(s, at)).c_str();
-        e.append_attribute("original_network_id") = Hex16(U16(s, at + 2)).c_str();
-        if (many) e.append_attribute("preferred_section") = static_cast<unsigned>(s[6]);
-        PutDescriptors(e, s, at + 6, next);
+        out.Open("transport_stream");
+        out.Hex("transport_stream_id", U16(s, at), 4);
+        out.Hex("original_network_id", U16(s, at + 2), 4);
+        if (many) out.Unsigned("preferred_section", s[6]);
+        PutDescriptors(out, x, s, at + 6, next);
+        out.Close();
         at = next;
       }
     }
+    out.Close();
   } else if (tid == 0x70 || tid == 0x73) {
-    pugi::xml_node t = root.append_child(tid == 0x70 ? "TDT" : "TOT");
-    t.append_attribute("UTC_time") = UtcText(first.data() + 3).c_str();
-    if (tid == 0x73) PutDescriptors(t, first, 10, std::min(first.size() - 4, 10 + Length12(first, 8)));
+    out.Open(tid == 0x70 ? "TDT" : "TOT");
+    out.Attr("UTC_time", UtcText(first.data() + 3));
+    if (tid == 0x73) PutDescriptors(out, x, first, 10, std::min(first.size() - 4, 10 + Length12(first, 8)));
+    out.Close();
   }
 }
 
 // ---------------------------------------------------------------- XML in
 
-[[noreturn]] void Refuse(const pugi::xml_node& n, const std::string& what) { throw XmlError(n, what); }
+template <class Node>
+[[noreturn]] void Refuse(const Node& n, const std::string& what) {
+  throw XmlError(n.Offset(), what);
+}
 
-std::string Where(const pugi::xml_node& n) { return std::string("<") + n.name() + ">"; }
+template <class Node>
+std::string Where(const Node& n) {
+  return std::string("<") + n.Name() + ">";
+}
 
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Decimal or 0x hexadecimal, blanks around it and commas between digits passed over.
+std::optional<uint64_t> ReadUnsigned(std::string_view s);
+
+// The same for a whole attribute value; digits alone are read in one pass.
+std::optional<uint64_t> ReadUnsigned(const char* s) {
+  const bool hex = s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
+  const uint64_t base = hex ? 16 : 10;
+  uint64_t v = 0;
+  const char* p = hex ? s + 2 : s;
+  for (; *p; ++p) {
+    const int d = HexDigit(*p);
+    if (d < 0 || static_cast<uint64_t>(d) >= base || __builtin_mul_overflow(v, base, &v) ||
+        __builtin_add_overflow(v, static_cast<uint64_t>(d), &v))
+      break;
+  }
+  if (*p == '\0' && p != (hex ? s + 2 : s)) return v;
+  return ReadUnsigned(std::string_view(s));
+}
+
 std::optional<uint64_t> ReadUnsigned(std::string_view s) {
   while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
@@ -377,14 +662,17 @@ std::optional<uint64_t> ReadUnsigned(std::string_view s) {
   for (; at < s.size(); ++at) {
     const char c = s[at];
     if (c == ',') continue;
-    const int d = HexDigit(c) < 0 ? 99 : HexDigit(c);
-    if (d >= base || v > (UINT64_MAX - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) return std::nullopt;
-    v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    const int d = HexDigit(c);
+    if (d < 0 || d >= base || __builtin_mul_overflow(v, static_cast<uint64_t>(base), &v) ||
+        __builtin_add_overflow(v, static_cast<uint64_t>(d), &v))
+      return std::nullopt;
   }
   return v;
 }
 
 std::optional<bool> ReadBool(std::string_view t) {
+  if (t == "true") return true;  // as written, without a copy
+  if (t == "false") return false;
   const std::string s = Trim(t);
   if (s == "true" || s == "yes" || s == "1" || s == "on") return true;
   if (s == "false" || s == "no" || s == "0" || s == "off") return false;
@@ -414,67 +702,106 @@ std::optional<int64_t> ReadSigned(std::string_view t) {
   return negative ? -static_cast<int64_t>(*v) : static_cast<int64_t>(*v);
 }
 
+// Names kept without allocating for the few an element has.
+class NameList {
+ public:
+  void Add(const char* name) {
+    if (n_ < inline_.size()) inline_[n_++] = name;
+    else more_.push_back(name);
+  }
+  bool Has(const char* name) const {
+    for (size_t i = 0; i < n_; ++i)
+      if (SameName(inline_[i], name)) return true;
+    return std::any_of(more_.begin(), more_.end(), [&](const char* n) { return SameName(n, name); });
+  }
+
+ private:
+  std::array<const char*, 16> inline_;  // the first n_ set
+  size_t n_ = 0;
+  std::vector<const char*> more_;
+};
+
 // An element whose attributes and children are checked against what is known of it.
+template <class Node>
 class Checked {
  public:
-  explicit Checked(pugi::xml_node e) : e_(e) {}
-  pugi::xml_attribute Attr(const char* name) {
-    used_.push_back(name);
-    return AttrOf(e_, name);
+  explicit Checked(Node e) : e_(e) {}
+  const char* Attr(const char* name) {
+    used_.Add(name);
+    const char* v = e_.Attr(name);
+    if (v && found_ < kFound && std::find(values_.begin(), values_.begin() + found_, v) == values_.begin() + found_)
+      values_[found_++] = v;
+    return v;
   }
   uint64_t Number(const char* name, int bits, std::optional<uint64_t> fallback) {
-    const pugi::xml_attribute a = Attr(name);
+    return NumberOr(name, bits, [&] { return fallback; });
+  }
+  // `fallback` is asked only when the attribute is missing.
+  template <class Fallback>
+  uint64_t NumberOr(const char* name, int bits, Fallback fallback) {
+    const char* a = Attr(name);
     if (!a) {
-      if (!fallback) Refuse(e_, Format("%s: attribute %s is missing", Where(e_).c_str(), name));
-      return *fallback;
+      const std::optional<uint64_t> d = fallback();
+      if (!d) Refuse(e_, Format("%s: attribute %s is missing", Where(e_).c_str(), name));
+      return *d;
     }
-    auto v = ReadUnsigned(a.value());
-    if (!v) v = SymbolValue(name, a.value());
+    auto v = ReadUnsigned(a);
+    if (!v) v = SymbolValue(name, a);
     if (!v || (bits < 64 && *v >> bits))
       Refuse(e_, Format("%s: %s must be 0 to %llu", Where(e_).c_str(), name,
                         static_cast<unsigned long long>(bits < 64 ? (uint64_t{1} << bits) - 1 : UINT64_MAX)));
     return *v;
   }
   bool Bool(const char* name, std::optional<bool> fallback) {
-    const pugi::xml_attribute a = Attr(name);
+    const char* a = Attr(name);
     if (!a) {
       if (!fallback) Refuse(e_, Format("%s: attribute %s is missing", Where(e_).c_str(), name));
       return *fallback;
     }
-    const auto v = ReadBool(a.value());
+    const auto v = ReadBool(a);
     if (!v) Refuse(e_, Format("%s: %s must be true or false", Where(e_).c_str(), name));
     return *v;
   }
-  std::vector<pugi::xml_node> Children(const char* name) {
-    usedChildren_.push_back(name);
-    std::vector<pugi::xml_node> out;
-    for (pugi::xml_node c : e_.children())
-      if (c.type() == pugi::node_element && SameName(c.name(), name)) out.push_back(c);
+  // Calls `f` with each child element of that name.
+  template <class F>
+  void EachChild(const char* name, F f) {
+    usedChildren_.Add(name);
+    for (Node c = e_.FirstChild(); c; c = c.Next())
+      if (SameName(c.Name(), name)) f(c);
+  }
+  std::vector<Node> Children(const char* name) {
+    std::vector<Node> out;
+    EachChild(name, [&](Node c) { out.push_back(c); });
     return out;
   }
-  void AllowChild(const char* name) { usedChildren_.push_back(name); }
+  void AllowChild(const char* name) { usedChildren_.Add(name); }
   // Refuses an attribute or child element that nothing read.
   void Done() {
-    for (pugi::xml_attribute a : e_.attributes())
-      if (!Listed(used_, a.name())) Refuse(e_, Format("%s: unknown attribute %s", Where(e_).c_str(), a.name()));
-    for (pugi::xml_node c : e_.children())
-      if (c.type() == pugi::node_element && !Listed(usedChildren_, c.name()) && !SameName(c.name(), "metadata"))
+    size_t attributes = 0;
+    e_.EachAttr([&](const char*) { ++attributes; });
+    if (attributes != found_)  // else each one was read
+      e_.EachAttr([&](const char* name) {
+      if (!used_.Has(name)) Refuse(e_, Format("%s: unknown attribute %s", Where(e_).c_str(), name));
+    });
+    for (Node c = e_.FirstChild(); c; c = c.Next())
+      if (!usedChildren_.Has(c.Name()) && !SameName(c.Name(), "metadata"))
         Refuse(c, Format("%s: unknown element in %s", Where(c).c_str(), Where(e_).c_str()));
   }
-  pugi::xml_node node() const { return e_; }
+  Node node() const { return e_; }
 
  private:
-  pugi::xml_node e_;
-  static bool Listed(const std::vector<const char*>& names, const char* name) {
-    return std::any_of(names.begin(), names.end(), [&](const char* n) { return SameName(n, name); });
-  }
-  std::vector<const char*> used_, usedChildren_;  // names that outlive the element's reading
+  static constexpr size_t kFound = 16;
+  Node e_;
+  NameList used_, usedChildren_;  // names that outlive the element's reading
+  std::array<const char*, kFound> values_;  // the first found_ set: values of distinct attributes read
+  size_t found_ = 0;
 };
 
-std::vector<uint8_t> HexBytes(pugi::xml_node e) {
+template <class Node>
+std::vector<uint8_t> HexBytes(Node e) {
   std::vector<uint8_t> out;
   int half = -1;
-  for (const char* p = e.child_value(); *p; ++p) {
+  for (const char* p = e.Text(); *p; ++p) {
     const char c = *p;
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
     const int d = HexDigit(c);
@@ -491,11 +818,12 @@ std::vector<uint8_t> HexBytes(pugi::xml_node e) {
 }
 
 // Whether any attribute or child of `layout` is on the element (for parts without a flag).
-bool AnyOf(pugi::xml_node e, std::span<const Field> layout) {
+template <class Node>
+bool AnyOf(Node e, std::span<const Field> layout) {
   for (const Field& f : layout) {
     if (!f.name) continue;
     if (f.op == Op::Bits || f.op == Op::Char3 || f.op == Op::Text8 || f.op == Op::TextRest) {
-      if (f.show != Show::Implicit && AttrOf(e, f.name)) return true;
+      if (f.show != Show::Implicit && e.Attr(f.name)) return true;
     } else if (f.op == Op::Opt || f.op == Op::Unless || f.op == Op::IfMore) {
       if (f.name ? static_cast<bool>(ChildOf(e, f.name)) : AnyOf(e, f.sub)) return true;
     } else if (ChildOf(e, f.name)) {
@@ -535,7 +863,8 @@ uint64_t FlagOf(const Group& g, const Outer& outer, const char* name) {
   return 0;
 }
 
-void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer& outer);
+template <class Node>
+void ReadGroup(Checked<Node>& c, std::span<const Field> layout, Group& g, const Outer& outer);
 
 Outer Inside(const Outer& outer, const Group& g) {
   Outer o = outer;
@@ -543,17 +872,19 @@ Outer Inside(const Outer& outer, const Group& g) {
   return o;
 }
 
-void ReadEntries(Checked& c, const Field& f, Value& v, const Outer& outer) {
-  for (pugi::xml_node child : c.Children(f.name)) {
-    Checked cc(child);
+template <class Node>
+void ReadEntries(Checked<Node>& c, const Field& f, Value& v, const Outer& outer) {
+  c.EachChild(f.name, [&](Node child) {
+    Checked<Node> cc(child);
     Group entry;
     ReadGroup(cc, f.sub, entry, outer);
     cc.Done();
     v.entries.push_back(std::move(entry));
-  }
+  });
 }
 
-void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer& outer) {
+template <class Node>
+void ReadGroup(Checked<Node>& c, std::span<const Field> layout, Group& g, const Outer& outer) {
   const Group& top = outer.empty() ? g : *outer.front();
   g.values.reserve(layout.size());
   for (const Field& f : layout) {
@@ -563,16 +894,21 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer&
       case Op::Bits:
         if (f.show == Show::Implicit) break;
         if (f.show == Show::Bool) {
-          const auto d = DefaultOf(f);
-          v.number = c.Bool(f.name, d ? std::optional<bool>(*d != 0) : std::nullopt) ? 1 : 0;
+          const char* a = c.Attr(f.name);
+          if (!a) {
+            const auto d = DefaultOf(f);
+            v.number = c.Bool(f.name, d ? std::optional<bool>(*d != 0) : std::nullopt) ? 1 : 0;
+          } else {
+            v.number = c.Bool(f.name, std::nullopt) ? 1 : 0;
+          }
         } else if (f.show == Show::Scaled || f.show == Show::Frequency || f.show == Show::TeletextPage) {
-          const uint64_t shown = c.Number(f.name, 64, DefaultOf(f));
+          const uint64_t shown = c.NumberOr(f.name, 64, [&] { return DefaultOf(f); });
           const auto raw = FieldNumber(f, shown, top);
           if (!raw) Refuse(c.node(), Format("%s: %s %llu has no value of the field", Where(c.node()).c_str(), f.name,
                                             static_cast<unsigned long long>(shown)));
           v.number = *raw;
         } else {
-          v.number = c.Number(f.name, f.bits, DefaultOf(f));
+          v.number = c.NumberOr(f.name, f.bits, [&] { return DefaultOf(f); });
         }
         break;
       case Op::Reserved:
@@ -580,9 +916,9 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer&
       case Op::Char3:
       case Op::Text8:
       case Op::TextRest: {
-        const pugi::xml_attribute a = c.Attr(f.name);
+        const char* a = c.Attr(f.name);
         if (!a) Refuse(c.node(), Format("%s: attribute %s is missing", Where(c.node()).c_str(), f.name));
-        v.bytes = TextBytes(a.value());
+        v.bytes = TextBytes(a);
         if (f.op == Op::Char3 && v.bytes.size() != 3)
           Refuse(c.node(), Format("%s: %s must be 3 characters", Where(c.node()).c_str(), f.name));
         if (f.op == Op::Text8 && v.bytes.size() > 255)
@@ -614,9 +950,9 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer&
         if (!present) break;
         Group part;
         if (f.name) {
-          const pugi::xml_node child = ChildOf(c.node(), f.name);
+          const Node child = ChildOf(c.node(), f.name);
           if (!child) Refuse(c.node(), Format("%s: element <%s> is missing", Where(c.node()).c_str(), f.name));
-          Checked cc(child);
+          Checked<Node> cc(child);
           ReadGroup(cc, f.sub, part, Inside(outer, g));
           cc.Done();
         } else {
@@ -630,31 +966,33 @@ void ReadGroup(Checked& c, std::span<const Field> layout, Group& g, const Outer&
   }
 }
 
-int64_t OffsetMinutes(Checked& c, const char* name) {
-  const pugi::xml_attribute a = c.Attr(name);
+template <class Node>
+int64_t OffsetMinutes(Checked<Node>& c, const char* name) {
+  const char* a = c.Attr(name);
   if (!a) Refuse(c.node(), Format("%s: attribute %s is missing", Where(c.node()).c_str(), name));
-  const auto v = ReadSigned(a.value());
+  const auto v = ReadSigned(a);
   if (!v || *v < -kMaxOffsetMinutes || *v > kMaxOffsetMinutes)
     Refuse(c.node(), Format("%s: %s must be -780 to 780 minutes", Where(c.node()).c_str(), name));
   return *v;
 }
 
-std::vector<uint8_t> CompileLocalTimeOffset(Checked& c) {
+template <class Node>
+std::vector<uint8_t> CompileLocalTimeOffset(Checked<Node>& c) {
   std::vector<uint8_t> out{kLocalTimeOffsetTag, 0};
-  for (pugi::xml_node region : c.Children("region")) {
-    Checked rc(region);
-    const pugi::xml_attribute code = rc.Attr("country_code");
+  for (Node region : c.Children("region")) {
+    Checked<Node> rc(region);
+    const char* code = rc.Attr("country_code");
     if (!code) Refuse(region, Where(region) + ": attribute country_code is missing");
-    const std::vector<uint8_t> country = TextBytes(code.value());
+    const std::vector<uint8_t> country = TextBytes(code);
     if (country.size() != 3) Refuse(region, Where(region) + ": country_code must be 3 characters");
     const auto id = rc.Number("country_region_id", 6, std::nullopt);
     const int64_t local = OffsetMinutes(rc, "local_time_offset"), next = OffsetMinutes(rc, "next_time_offset");
     if ((local < 0 && next > 0) || (local > 0 && next < 0))
       Refuse(region, Where(region) + ": local_time_offset and next_time_offset must have the same sign");
-    const pugi::xml_attribute when = rc.Attr("time_of_change");
+    const char* when = rc.Attr("time_of_change");
     uint8_t utc[5];
     if (!when) Refuse(region, Where(region) + ": attribute time_of_change is missing");
-    if (!UtcFromText(when.value(), utc)) Refuse(region, Where(region) + ": time_of_change must be YYYY-MM-DD hh:mm:ss");
+    if (!UtcFromText(when, utc)) Refuse(region, Where(region) + ": time_of_change must be YYYY-MM-DD hh:mm:ss");
     rc.Done();
     const auto bcd = [&](int64_t minutes) {
       const int m = static_cast<int>(minutes < 0 ? -minutes : minutes);
@@ -673,10 +1011,11 @@ std::vector<uint8_t> CompileLocalTimeOffset(Checked& c) {
   return out;
 }
 
-std::vector<uint8_t> CompileDescriptor(pugi::xml_node e) {
-  Checked c(e);
-  if (SameName(e.name(), kLocalTimeOffsetElement)) return CompileLocalTimeOffset(c);
-  if (SameName(e.name(), "generic_descriptor")) {
+template <class Node>
+std::vector<uint8_t> CompileDescriptor(Node e) {
+  Checked<Node> c(e);
+  if (SameName(e.Name(), kLocalTimeOffsetElement)) return CompileLocalTimeOffset(c);
+  if (SameName(e.Name(), "generic_descriptor")) {
     const auto tag = c.Number("tag", 8, std::nullopt);
     std::vector<uint8_t> data = HexBytes(e);
     c.Done();
@@ -685,7 +1024,7 @@ std::vector<uint8_t> CompileDescriptor(pugi::xml_node e) {
     out.insert(out.end(), data.begin(), data.end());
     return out;
   }
-  const DescriptorKind* kind = FindDescriptorKind(e.name());
+  const DescriptorKind* kind = FindDescriptorKind(e.Name());
   if (!kind) Refuse(e, Format("%s: unknown element", Where(e).c_str()));
   Group g;
   ReadGroup(c, kind->layout, g, {});
@@ -697,13 +1036,13 @@ std::vector<uint8_t> CompileDescriptor(pugi::xml_node e) {
 
 // Descriptors among the children of `c`, with the private_data_specifier each private kind needs
 // written in front of it when the loop does not give it already.
-std::vector<std::vector<uint8_t>> CompileDescriptors(Checked& c, std::initializer_list<const char*> other) {
+std::vector<std::vector<uint8_t>> CompileDescriptors(Checked<DocNode>& c, std::initializer_list<const char*> other) {
   std::vector<std::vector<uint8_t>> out;
-  for (pugi::xml_node child : c.node().children()) {
-    if (child.type() != pugi::node_element || SameName(child.name(), "metadata") ||
-        std::any_of(other.begin(), other.end(), [&](const char* n) { return SameName(n, child.name()); }))
+  for (DocNode child = c.node().FirstChild(); child; child = child.Next()) {
+    if (SameName(child.Name(), "metadata") ||
+        std::any_of(other.begin(), other.end(), [&](const char* n) { return SameName(n, child.Name()); }))
       continue;
-    c.AllowChild(child.name());
+    c.AllowChild(child.Name());
     out.push_back(CompileDescriptor(child));
   }
   return out;
@@ -756,7 +1095,7 @@ SectionBytesList Split(const Section& begin, const std::vector<std::vector<uint8
   return out;
 }
 
-Header ReadHeader(Checked& c, uint8_t tableId, uint8_t byte1, const char* idName, std::optional<uint64_t> idDefault) {
+Header ReadHeader(Checked<DocNode>& c, uint8_t tableId, uint8_t byte1, const char* idName, std::optional<uint64_t> idDefault) {
   Header h{tableId, byte1, 0, 0, true};
   h.version = static_cast<uint8_t>(c.Number("version", 5, 0));
   h.current = c.Bool("current", true);
@@ -778,9 +1117,9 @@ struct CompiledTable {
   SectionBytesList sections;
 };
 
-CompiledTable CompileTable(pugi::xml_node e) {
-  Checked c(e);
-  std::string name = e.name();
+CompiledTable CompileTable(DocNode e) {
+  Checked<DocNode> c(e);
+  std::string name = e.Name();
   for (char& ch : name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
   if (name == "PAT") {
     const Header h = ReadHeader(c, 0x00, 0xB0, "transport_stream_id", std::nullopt);
@@ -789,8 +1128,8 @@ CompiledTable CompileTable(pugi::xml_node e) {
       const auto pid = c.Number("network_PID", 13, std::nullopt);
       entries.push_back({0, 0, static_cast<uint8_t>(0xE0 | pid >> 8), static_cast<uint8_t>(pid)});
     }
-    for (pugi::xml_node s : c.Children("service")) {
-      Checked sc(s);
+    for (DocNode s : c.Children("service")) {
+      Checked<DocNode> sc(s);
       const auto id = sc.Number("service_id", 16, std::nullopt), pid = sc.Number("program_map_PID", 13, std::nullopt);
       sc.Done();
       entries.push_back({static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id), static_cast<uint8_t>(0xE0 | pid >> 8),
@@ -815,8 +1154,8 @@ CompiledTable CompileTable(pugi::xml_node e) {
     s.push_back(static_cast<uint8_t>(pcr));
     const auto info = Loop12(0xF0, CompileDescriptors(c, {"component"}));
     s.insert(s.end(), info.begin(), info.end());
-    for (pugi::xml_node comp : c.Children("component")) {
-      Checked cc(comp);
+    for (DocNode comp : c.Children("component")) {
+      Checked<DocNode> cc(comp);
       const auto type = cc.Number("stream_type", 8, std::nullopt), pid = cc.Number("elementary_PID", 13, std::nullopt);
       s.push_back(static_cast<uint8_t>(type));
       s.push_back(static_cast<uint8_t>(0xE0 | pid >> 8));
@@ -840,17 +1179,17 @@ CompiledTable CompileTable(pugi::xml_node e) {
     begin.push_back(static_cast<uint8_t>(onid));
     begin.push_back(0xFF);
     std::vector<std::vector<uint8_t>> services;
-    for (pugi::xml_node sv : c.Children("service")) {
-      Checked sc(sv);
+    for (DocNode sv : c.Children("service")) {
+      Checked<DocNode> sc(sv);
       const auto id = sc.Number("service_id", 16, std::nullopt);
       const bool schedule = sc.Bool("EIT_schedule", false), pf = sc.Bool("EIT_present_following", false);
       int status = 0;
-      if (const pugi::xml_attribute a = sc.Attr("running_status")) {
+      if (const char* a = sc.Attr("running_status")) {
         status = -1;
         for (int i = 0; i < 6; ++i)
-          if (Trim(a.value()) == kRunningStatus[i]) status = i;
+          if (Trim(a) == kRunningStatus[i]) status = i;
         if (status < 0) {
-          const auto n = ReadUnsigned(a.value());
+          const auto n = ReadUnsigned(a);
           if (!n || *n > 7) Refuse(sv, "<service>: running_status must be one of " + RunningStatusList() + ", or 0 to 7");
           status = static_cast<int>(*n);
         }
@@ -876,8 +1215,8 @@ CompiledTable CompileTable(pugi::xml_node e) {
       std::optional<uint64_t> preferred;
     };
     std::vector<Stream> streams;
-    for (pugi::xml_node ts : c.Children("transport_stream")) {
-      Checked tc(ts);
+    for (DocNode ts : c.Children("transport_stream")) {
+      Checked<DocNode> tc(ts);
       const auto tsid = tc.Number("transport_stream_id", 16, std::nullopt);
       const auto onid = tc.Number("original_network_id", 16, std::nullopt);
       std::optional<uint64_t> preferred;
@@ -924,10 +1263,10 @@ CompiledTable CompileTable(pugi::xml_node e) {
     return {name, Finish(std::move(sections))};
   }
   if (name == "TDT" || name == "TOT") {
-    const pugi::xml_attribute a = c.Attr("UTC_time");
+    const char* a = c.Attr("UTC_time");
     uint8_t utc[5];
     if (!a) Refuse(e, Where(e) + ": attribute UTC_time is missing");
-    if (!UtcFromText(a.value(), utc)) Refuse(e, Where(e) + ": UTC_time must be YYYY-MM-DD hh:mm:ss");
+    if (!UtcFromText(a, utc)) Refuse(e, Where(e) + ": UTC_time must be YYYY-MM-DD hh:mm:ss");
     Section s{static_cast<uint8_t>(name == "TDT" ? 0x70 : 0x73), 0x70, 0};
     s.insert(s.end(), utc, utc + 5);
     if (name == "TDT") {
@@ -971,7 +1310,7 @@ std::vector<CompiledTable> CompileDocument(std::string_view text, std::string& e
   std::vector<CompiledTable> out;
   try {
     for (pugi::xml_node t : root.children())
-      if (t.type() == pugi::node_element) out.push_back(CompileTable(t));
+      if (t.type() == pugi::node_element) out.push_back(CompileTable(DocNode(t)));
   } catch (const XmlError& x) {
     error = LineColumn(text, x.offset) + x.what();
     return {};
@@ -1016,27 +1355,21 @@ std::string SectionsToXml(const SectionBytesList& sections) {
     if (list.empty()) order.push_back(key);
     list.push_back(&s);
   }
-  pugi::xml_document doc;
-  auto decl = doc.append_child(pugi::node_declaration);
-  decl.append_attribute("version") = "1.0";
-  decl.append_attribute("encoding") = "UTF-8";
-  pugi::xml_node root = doc.append_child("tsduck");
+  std::string text;
+  size_t bytes = 0;
+  for (const Section& s : sections) bytes += s.size();
+  text.reserve(bytes * 24);  // about what an entry-dense table takes as text
+  XmlOut out(text);
+  Scratch scratch;
+  out.Open("tsduck");
   for (const TableKey& k : order) {
     auto& list = tables[k];
     std::stable_sort(list.begin(), list.end(), [](const Section* a, const Section* b) { return (*a)[6] < (*b)[6]; });
-    PutTable(root, list);
+    PutTable(out, scratch, list);
   }
-  std::string out;
-  size_t bytes = 0;
-  for (const Section& s : sections) bytes += s.size();
-  out.reserve(bytes * 24);  // about what an entry-dense table takes as text
-  struct Writer : pugi::xml_writer {
-    std::string* s;
-    void write(const void* data, size_t size) override { s->append(static_cast<const char*>(data), size); }
-  } w;
-  w.s = &out;
-  doc.save(w, "  ", pugi::format_default, pugi::encoding_utf8);
-  return out;
+  out.Close();
+  out.End();
+  return text;
 }
 
 SectionBytesList CompileXmlSections(std::string_view text, std::string& error) {

@@ -19,7 +19,9 @@ class BitReader {
   bool AtEnd() const { return pos_ == end_; }
   uint64_t Take(int bits) {
     uint64_t v = 0;
-    for (int i = 0; i < bits; ++i, ++pos_) v = v << 1 | ((data_[pos_ / 8] >> (7 - pos_ % 8)) & 1);
+    int i = 0;
+    for (; i + 8 <= bits && pos_ % 8 == 0; i += 8, pos_ += 8) v = v << 8 | data_[pos_ / 8];  // whole bytes
+    for (; i < bits; ++i, ++pos_) v = v << 1 | ((data_[pos_ / 8] >> (7 - pos_ % 8)) & 1);
     return v;
   }
   std::vector<uint8_t> TakeBytes(size_t n) {
@@ -45,6 +47,7 @@ class BitReader {
 class BitWriter {
  public:
   void Put(uint64_t v, int bits) {
+    for (; bits >= 8 && pos_ % 8 == 0; bits -= 8, pos_ += 8) bytes_.push_back(static_cast<uint8_t>(v >> (bits - 8)));
     for (int i = bits - 1; i >= 0; --i, ++pos_) {
       if (pos_ % 8 == 0) bytes_.push_back(0);
       if ((v >> i) & 1) bytes_.back() |= static_cast<uint8_t>(0x80 >> (pos_ % 8));

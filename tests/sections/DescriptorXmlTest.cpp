@@ -42,7 +42,7 @@ const KindRow kKinds[] = {
      "frame_only_constraint_flag: false\ncopied_44bits: 0x123456789AB\nlevel_idc: 0x5D\n"
      "HEVC_still_present_flag: false\nHEVC_24hr_picture_present_flag: true\nsub_pic_hrd_params_not_present: false\n"
      "HDR_WCG_idc: 2\ntemporal_id_min: 2\ntemporal_id_max: 6\n"},
-    {0x40, 0, "4e 65 74", "network_name_descriptor", "network_name: Net\n"},
+    {0x40, 0, "4e 26 6c 74 3b 3c 3e 22 27", "network_name_descriptor", "network_name: N&lt;<>\"'\n"},  // XML escapes
     {0x41, 0, "00 01 19 00 02 01", "service_list_descriptor",
      "service\n  service_id: 0x0001\n  service_type: 0x19\nservice\n  service_id: 0x0002\n  service_type: 0x01\n"},
     {0x47, 0, "42 71", "bouquet_name_descriptor", "bouquet_name: Bq\n"},
