@@ -1,8 +1,11 @@
 // Templates of the NIT and BAT dialogs and their descriptor pages.
 #include "resources/DialogTemplate.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 namespace {
+
+using namespace dvb_ids;
 
 ControlTemplate Edit(int id, std::string label) {
   ControlTemplate c;
@@ -55,7 +58,7 @@ ControlTemplate ListView(int id, std::vector<ListColumn> columns) {
   c.columns = std::move(columns);
   return c;
 }
-ControlTemplate TabControl() { return Simple(ControlKind::Tab, 4013, ""); }
+ControlTemplate TabControl() { return Simple(ControlKind::Tab, kTabControl, ""); }
 
 DialogTemplate Dialog(int id, std::string title, std::vector<ControlTemplate> controls) {
   DialogTemplate t;
@@ -72,8 +75,8 @@ DialogTemplate Page(int id, std::vector<ControlTemplate> controls) {
 
 // Tag, length and typed hexadecimal data of any descriptor.
 std::vector<ControlTemplate> HexDescriptorControls() {
-  return {Edit(4015, "Descriptor_tag:"), DigitsEdit(4016, "Descriptor_length:"),
-          HexDataEdit(4017, "Descriptor_data:", "(Hex Number)")};
+  return {Edit(hex_descriptor::kTag, "Descriptor_tag:"), DigitsEdit(hex_descriptor::kLength, "Descriptor_length:"),
+          HexDataEdit(hex_descriptor::kData, "Descriptor_data:", "(Hex Number)")};
 }
 
 // linkage_type codes of EN 300 468 (the index is the code).
@@ -119,68 +122,91 @@ std::vector<std::string> CodeRates() { return {"1/2", "2/3", "3/4", "5/6", "7/8"
 std::vector<DialogTemplate> MakeTemplates() {
   std::vector<DialogTemplate> t;
   // NIT table dialogs.
-  t.push_back(Dialog(4015, "Add NIT", {Edit(4019, "Section_number:"), Edit(4018, "Network_id:")}));
-  t.push_back(Dialog(4030, "Modify NIT",
-                     {Edit(4027, "VersionNumber:"), Edit(4028, "Network_id:"), Edit(4029, "current_next_indicator:")}));
-  t.push_back(
-      Dialog(4016, "Add NIT Descriptor type", {DropList(4009, "Type:", {"network_descriptors", "transport_streams"})}));
-  t.push_back(Dialog(4020, "Add Transport Stream",
-                     {Edit(4020, "transport_stream_id:"), Edit(4021, "original_network_id:")}));
+  t.push_back(Dialog(nit_add::kTemplate, "Add NIT",
+                     {Edit(nit_add::kSectionNumber, "Section_number:"), Edit(nit_add::kNetworkId, "Network_id:")}));
+  t.push_back(Dialog(nit_modify::kTemplate, "Modify NIT",
+                     {Edit(nit_modify::kVersionNumber, "VersionNumber:"), Edit(nit_modify::kNetworkId, "Network_id:"),
+                      Edit(nit_modify::kCurrentNext, "current_next_indicator:")}));
+  t.push_back(Dialog(nit_gather::kTemplate, "Add NIT Descriptor type",
+                     {DropList(nit_gather::kType, "Type:", {"network_descriptors", "transport_streams"})}));
+  t.push_back(Dialog(transport_stream::kTemplate, "Add Transport Stream",
+                     {Edit(transport_stream::kTransportStreamId, "transport_stream_id:"),
+                      Edit(transport_stream::kOriginalNetworkId, "original_network_id:")}));
 
   // NIT network descriptor dialog and its pages.
-  t.push_back(Dialog(4018, "Add Descriptor", {TabControl()}));
-  t.push_back(Page(4017, {ReadOnlyEdit(4015, "Descriptor_tag:"), Edit(4019, "Network_name:")}));
-  t.push_back(Page(4019, HexDescriptorControls()));
+  t.push_back(Dialog(nit_network_descriptor::kTemplate, "Add Descriptor", {TabControl()}));
+  t.push_back(Page(network_name::kTemplate,
+                   {ReadOnlyEdit(network_name::kTag, "Descriptor_tag:"), Edit(network_name::kName, "Network_name:")}));
+  t.push_back(Page(hex_descriptor::kNitNetworkTemplate, HexDescriptorControls()));
   {
-    ControlTemplate tag = Edit(4015, "Tag:");
+    ControlTemplate tag = Edit(linkage::kTag, "Tag:");
     tag.disabled = true;
-    t.push_back(Page(4032, {tag, Edit(4016, "Transport_stream_id:"), Edit(4017, "Original_network_id:"),
-                            Edit(4018, "Service_id:"), Combo(4032, "Linkage_type:", LinkageTypes()),
-                            Edit(4020, "DataLength:"), HexDataEdit(4019, "Private_data:", "")}));
+    t.push_back(
+        Page(linkage::kTemplate,
+             {tag, Edit(linkage::kTransportStreamId, "Transport_stream_id:"),
+              Edit(linkage::kOriginalNetworkId, "Original_network_id:"), Edit(linkage::kServiceId, "Service_id:"),
+              Combo(linkage::kLinkageType, "Linkage_type:", LinkageTypes()), Edit(linkage::kDataLength, "DataLength:"),
+              HexDataEdit(linkage::kPrivateData, "Private_data:", "")}));
   }
 
   // NIT transport descriptor dialog and its pages.
-  t.push_back(Dialog(4023, "Add Stream Descriptor", {TabControl()}));
-  t.push_back(Page(4021, {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(MHz)"), Edit(4020, "FEC_outer:"),
-                          DropList(4021, "Modulation:", {"16QAM", "32QAM", "64QAM", "128QAM", "256QAM"}),
-                          Edit(4022, "Symbol_rate:(Msymbol/s)"), Edit(4023, "FEC_inner:")}));
-  t.push_back(Page(4022, HexDescriptorControls()));
-  t.push_back(Page(4031, {ReadOnlyEdit(4015, "Descriptor_tag:"), Edit(4010, "Service_ID:"),
-                          Combo(4030, "Service_Type:", ServiceTypes()), Simple(ControlKind::Button, 3, "Add"),
-                          Simple(ControlKind::Button, 4, "Delete"),
-                          ListView(4031, {{"Service_ID", 80}, {"Service_Type", 80}, {"Descrip", 150}})}));
-  t.push_back(Page(
-      4036,
-      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Frequency:(GHz)"), Edit(4039, "orbital_position:(unit 0.1 degree)"),
-       DigitsEdit(4040, "west_east_flag:"),
-       DropList(4024, "polarization:", {"linear-horizontal", "linear-vertical", "circular-left", "circular-right"}),
-       DropList(4021, "Modulation:", {"not defined", "QPSK", "8PSK", "16QAM"}), Edit(4022, "Symbol_rate:(Msymbol/s)"),
-       Edit(4023, "FEC_inner:")}));
+  t.push_back(Dialog(nit_stream_descriptor::kTemplate, "Add Stream Descriptor", {TabControl()}));
+  t.push_back(Page(cable::kTemplate,
+                   {Edit(cable::kTag, "Descriptor_tag:"), Edit(cable::kFrequency, "Frequency:(MHz)"),
+                    Edit(cable::kFecOuter, "FEC_outer:"),
+                    DropList(cable::kModulation, "Modulation:", {"16QAM", "32QAM", "64QAM", "128QAM", "256QAM"}),
+                    Edit(cable::kSymbolRate, "Symbol_rate:(Msymbol/s)"), Edit(cable::kFecInner, "FEC_inner:")}));
+  t.push_back(Page(hex_descriptor::kNitStreamTemplate, HexDescriptorControls()));
+  t.push_back(Page(service_list::kTemplate,
+                   {ReadOnlyEdit(service_list::kTag, "Descriptor_tag:"), Edit(service_list::kServiceId, "Service_ID:"),
+                    Combo(service_list::kServiceType, "Service_Type:", ServiceTypes()),
+                    Simple(ControlKind::Button, service_list::kAddRow, "Add"),
+                    Simple(ControlKind::Button, service_list::kDeleteRow, "Delete"),
+                    ListView(service_list::kList, {{"Service_ID", 80}, {"Service_Type", 80}, {"Descrip", 150}})}));
   t.push_back(
-      Page(4037, {ReadOnlyEdit(4015, "Descriptor_tag:"), Edit(4010, "Service_ID:"),
-                  Simple(ControlKind::Check, 4040, "Is Service Visible"), Simple(ControlKind::Radio, 4050, "10bit"),
-                  Simple(ControlKind::Radio, 4051, "14bit"), Edit(4011, "Channel_Number:"),
-                  Simple(ControlKind::Button, 3, "Add"), Simple(ControlKind::Button, 4, "Delete"),
-                  ListView(4031, {{"Service_ID", 80}, {"Service_Channel", 110}, {"IsServiceVisible", 110}})}));
+      Page(satellite::kTemplate,
+           {Edit(satellite::kTag, "Descriptor_tag:"), Edit(satellite::kFrequency, "Frequency:(GHz)"),
+            Edit(satellite::kOrbitalPosition, "orbital_position:(unit 0.1 degree)"),
+            DigitsEdit(satellite::kWestEastFlag, "west_east_flag:"),
+            DropList(satellite::kPolarization,
+                     "polarization:", {"linear-horizontal", "linear-vertical", "circular-left", "circular-right"}),
+            DropList(satellite::kModulation, "Modulation:", {"not defined", "QPSK", "8PSK", "16QAM"}),
+            Edit(satellite::kSymbolRate, "Symbol_rate:(Msymbol/s)"), Edit(satellite::kFecInner, "FEC_inner:")}));
   t.push_back(Page(
-      4038,
-      {Edit(4015, "Descriptor_tag:"), Edit(4019, "Centre frequency:(unit 10 Hz)"),
-       DropList(4022, "BandWidth:", {"8 MHz", "7 MHz", "6 MHz", "5 MHz"}), Simple(ControlKind::Check, 4049, "priority"),
-       Simple(ControlKind::Check, 4050, "Time_Slicing_indicator"),
-       Simple(ControlKind::Check, 4051, "MPE-FEC_indicator"),
-       DropList(4041, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
-       DropList(4042, "Hierarchy_information:", {"NO", "@=1", "@=2", "@=4"}),
-       DropList(4043, "code_rate-HP_stream:", CodeRates()), DropList(4046, "code_rate-LP_stream:", CodeRates()),
-       DropList(4044, "Guard Interval:", {"1/32", "1/16", "1/8", "1/4"}),
-       DropList(4045, "TransmissionMode:", {"2K", "8K"}), Simple(ControlKind::Check, 4047, "other_frequency_flag")}));
+      logical_channels::kTemplate,
+      {ReadOnlyEdit(logical_channels::kTag, "Descriptor_tag:"), Edit(logical_channels::kServiceId, "Service_ID:"),
+       Simple(ControlKind::Check, logical_channels::kVisible, "Is Service Visible"),
+       Simple(ControlKind::Radio, logical_channels::k10Bit, "10bit"),
+       Simple(ControlKind::Radio, logical_channels::k14Bit, "14bit"),
+       Edit(logical_channels::kChannelNumber, "Channel_Number:"),
+       Simple(ControlKind::Button, logical_channels::kAddRow, "Add"),
+       Simple(ControlKind::Button, logical_channels::kDeleteRow, "Delete"),
+       ListView(logical_channels::kList, {{"Service_ID", 80}, {"Service_Channel", 110}, {"IsServiceVisible", 110}})}));
+  t.push_back(Page(
+      terrestrial::kTemplate,
+      {Edit(terrestrial::kTag, "Descriptor_tag:"), Edit(terrestrial::kCentreFrequency, "Centre frequency:(unit 10 Hz)"),
+       DropList(terrestrial::kBandwidth, "BandWidth:", {"8 MHz", "7 MHz", "6 MHz", "5 MHz"}),
+       Simple(ControlKind::Check, terrestrial::kPriority, "priority"),
+       Simple(ControlKind::Check, terrestrial::kTimeSlicing, "Time_Slicing_indicator"),
+       Simple(ControlKind::Check, terrestrial::kMpeFec, "MPE-FEC_indicator"),
+       DropList(terrestrial::kConstellation, "Constellation:", {"QPSK", "16QAM", "64QAM"}),
+       DropList(terrestrial::kHierarchy, "Hierarchy_information:", {"NO", "@=1", "@=2", "@=4"}),
+       DropList(terrestrial::kCodeRateHp, "code_rate-HP_stream:", CodeRates()),
+       DropList(terrestrial::kCodeRateLp, "code_rate-LP_stream:", CodeRates()),
+       DropList(terrestrial::kGuardInterval, "Guard Interval:", {"1/32", "1/16", "1/8", "1/4"}),
+       DropList(terrestrial::kTransmissionMode, "TransmissionMode:", {"2K", "8K"}),
+       Simple(ControlKind::Check, terrestrial::kOtherFrequency, "other_frequency_flag")}));
 
   // BAT dialogs and their pages.
-  t.push_back(Dialog(4040, "Add BAT", {Edit(4048, "BouquetID:"), Edit(4027, "version_number:")}));
-  t.push_back(Dialog(4041, "Add Descriptors", {DropList(4009, "Type:", {"bouquet_descriptors", "transport_streams"})}));
-  t.push_back(Dialog(4042, "Add Descriptor", {TabControl()}));
-  t.push_back(Dialog(4039, "Add Stream Descriptor", {TabControl()}));
-  t.push_back(Page(4044, {ReadOnlyEdit(4015, "Descriptor_tag:"), Edit(4019, "bouquet_name:")}));
-  t.push_back(Page(4043, HexDescriptorControls()));
+  t.push_back(Dialog(bat_add::kTemplate, "Add BAT",
+                     {Edit(bat_add::kBouquetId, "BouquetID:"), Edit(bat_add::kVersionNumber, "version_number:")}));
+  t.push_back(Dialog(bat_gather::kTemplate, "Add Descriptors",
+                     {DropList(bat_gather::kType, "Type:", {"bouquet_descriptors", "transport_streams"})}));
+  t.push_back(Dialog(bat_bouquet_descriptor::kTemplate, "Add Descriptor", {TabControl()}));
+  t.push_back(Dialog(bat_stream_descriptor::kTemplate, "Add Stream Descriptor", {TabControl()}));
+  t.push_back(Page(bouquet_name::kTemplate,
+                   {ReadOnlyEdit(bouquet_name::kTag, "Descriptor_tag:"), Edit(bouquet_name::kName, "bouquet_name:")}));
+  t.push_back(Page(hex_descriptor::kBatTemplate, HexDescriptorControls()));
   return t;
 }
 

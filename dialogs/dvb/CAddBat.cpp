@@ -8,6 +8,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::bat_add;
+
 bool CAddBat::OnOK() {
   if (Field(kBouquetId).empty()) return Refuse("BouquetID can not be null!", kBouquetId);
   if (Field(kVersionNumber).empty()) return Refuse("version_number can not be null!", kVersionNumber);

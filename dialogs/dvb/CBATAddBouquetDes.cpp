@@ -2,6 +2,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::bat_bouquet_descriptor;
+
 CBATAddBouquetDes::CBATAddBouquetDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
     : DescriptorTabDialog(kTemplate, tree, ui), name_(tree, ui), other_(tree, ui), mode_(mode) {}
 

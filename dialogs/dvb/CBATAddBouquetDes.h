@@ -5,12 +5,12 @@
 #include "dialogs/dvb/CBATAddBouquetName.h"
 #include "dialogs/dvb/CBATAddUndefDes.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CBATAddBouquetDes : public DescriptorTabDialog {
  public:
-  static constexpr int kTemplate = 4042;
   enum PageIndex { kBouquetNamePage = 0, kOtherPage = 1 };
 
   // Add on a `BatBouquetDescriptorList`; Modify on a `BatBouquetName` (a bouquet-loop

@@ -7,6 +7,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::bouquet_name;
+
 void CBATAddBouquetName::OnInitDialog() {
   DescriptorPage::OnInitDialog();
   SetText(kTag, "0x47");

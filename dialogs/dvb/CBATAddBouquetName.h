@@ -4,16 +4,13 @@
 
 #include "dialogs/dvb/DescriptorPage.h"
 #include "dialogs/dvb/NameDescriptorText.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CBATAddBouquetName : public DescriptorPage {
  public:
-  static constexpr int kTemplate = 4044;
-  static constexpr int kTag = 4015;
-  static constexpr int kName = 4019;
-
-  CBATAddBouquetName(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(kTemplate, tree, ui) {}
+  CBATAddBouquetName(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(dvb_ids::bouquet_name::kTemplate, tree, ui) {}
 
   // Tag "0x47"; in modify mode the stored name, decoded for display.
   void OnInitDialog() override;

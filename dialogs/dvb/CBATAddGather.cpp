@@ -4,6 +4,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::bat_gather;
+
 bool CBATAddGather::OnOK() {
   static constexpr LoopHolderSpec kBouquetDescriptors{NodeKind::BatBouquetDescriptorList,
                                                       "bouqet_descriptors is exist!", "bouquet_descriptors_length",

@@ -3,18 +3,16 @@
 #pragma once
 
 #include "dialogs/common/Form.h"
+#include "resources/DvbDialogIds.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
 
 class CBATAddGather : public Form {
  public:
-  static constexpr int kTemplate = 4041;
-  static constexpr int kType = 4009;
-
   // Opened by Add on a `BatSection` item. No entry is chosen at start: Ok alone adds the
   // transport-stream holder.
-  CBATAddGather(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+  CBATAddGather(TableTreeCtrl& tree, Ui& ui) : Form(dvb_ids::bat_gather::kTemplate, ui), tree_(tree) {}
 
   bool OnOK() override;
 

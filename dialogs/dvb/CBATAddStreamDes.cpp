@@ -2,6 +2,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::bat_stream_descriptor;
+
 CBATAddStreamDes::CBATAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
     : DescriptorTabDialog(kTemplate, tree, ui), other_(tree, ui), serviceList_(tree, ui, Table::Bat), mode_(mode) {}
 

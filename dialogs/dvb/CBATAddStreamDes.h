@@ -5,12 +5,12 @@
 #include "dialogs/dvb/CBATAddUndefDes.h"
 #include "dialogs/dvb/CDlgNITAddServiceList.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CBATAddStreamDes : public DescriptorTabDialog {
  public:
-  static constexpr int kTemplate = 4039;
   enum PageIndex { kOtherPage = 0, kServiceListPage = 1 };
 
   // Add on a `BatTransportStream`; Modify on a `BatServiceList` or on a `BatDescriptor`,

@@ -4,6 +4,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::hex_descriptor;
+
 int BatDescriptorLoop(const TableTreeCtrl& tree, ItemHandle descriptor) {
   if (tree.KindOf(descriptor) != NodeKind::BatDescriptor) return 0;
   switch (tree.KindOf(tree.GetParentItem(descriptor))) {

@@ -3,16 +3,16 @@
 #pragma once
 
 #include "dialogs/dvb/HexDescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CBATAddUndefDes : public HexDescriptorPage {
  public:
-  static constexpr int kTemplate = 4043;
   static constexpr int kBouquetLoop = 1;
   static constexpr int kTransportLoop = 2;
 
-  CBATAddUndefDes(TableTreeCtrl& tree, Ui& ui) : HexDescriptorPage(kTemplate, tree, ui) {}
+  CBATAddUndefDes(TableTreeCtrl& tree, Ui& ui) : HexDescriptorPage(dvb_ids::hex_descriptor::kBatTemplate, tree, ui) {}
 
   // In modify mode the fields show the stored descriptor.
   void OnInitDialog() override;

@@ -6,6 +6,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::nit_modify;
+
 void CDlgModifyNIT::OnInitDialog() {
   Form::OnInitDialog();
   title = "Modify NIT";

@@ -2,20 +2,17 @@
 #pragma once
 
 #include "dialogs/common/Form.h"
+#include "resources/DvbDialogIds.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
 
 class CDlgModifyNIT : public Form {
  public:
-  static constexpr int kTemplate = 4030;
-  static constexpr int kVersionNumber = 4027;
-  static constexpr int kNetworkId = 4028;
-  static constexpr int kCurrentNext = 4029;
   static constexpr uint32_t kMaxNetworkId = 65531;
 
   // Opened by "Modify NIT" on a `NitSection` item.
-  CDlgModifyNIT(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+  CDlgModifyNIT(TableTreeCtrl& tree, Ui& ui) : Form(dvb_ids::nit_modify::kTemplate, ui), tree_(tree) {}
 
   void OnInitDialog() override;
   bool OnOK() override;

@@ -7,6 +7,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::logical_channels;
+
 CDlgNITAddLC::CDlgNITAddLC(TableTreeCtrl& tree, Ui& ui)
     : EntryListPage(kTemplate, tree, ui,
                     {0x83, 4, "logical_channel_number_descriptor", "The logical channel list can not be empty!",

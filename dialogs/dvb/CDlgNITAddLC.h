@@ -3,17 +3,12 @@
 #pragma once
 
 #include "dialogs/dvb/EntryListPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CDlgNITAddLC : public EntryListPage {
  public:
-  static constexpr int kTemplate = 4037;
-  static constexpr int kVisible = 4040;
-  static constexpr int k10Bit = 4050;
-  static constexpr int k14Bit = 4051;
-  static constexpr int kChannelNumber = 4011;
-
   CDlgNITAddLC(TableTreeCtrl& tree, Ui& ui);
 
   // Checks the radio button of the stored width before the entries are loaded.
@@ -21,7 +16,7 @@ class CDlgNITAddLC : public EntryListPage {
   // The radio buttons write "LCN_FLAG" at once; the list buttons add and delete rows.
   void OnCommand(int controlId) override;
 
-  bool Is14Bit() { return Check(k10Bit) == 0; }
+  bool Is14Bit() { return Check(dvb_ids::logical_channels::k10Bit) == 0; }
 
  protected:
   NodeKind RecordKind() const override { return NodeKind::NitLogicalChannels; }

@@ -5,6 +5,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::service_list;
+
 CDlgNITAddServiceList::CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui, Table family)
     : EntryListPage(kTemplate, tree, ui,
                     {0x41, 3, "network_service_list_descriptor", "The service list can not be empty!",

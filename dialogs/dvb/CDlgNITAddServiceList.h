@@ -3,14 +3,12 @@
 #pragma once
 
 #include "dialogs/dvb/EntryListPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CDlgNITAddServiceList : public EntryListPage {
  public:
-  static constexpr int kTemplate = 4031;
-  static constexpr int kServiceType = 4030;
-
   // The family (NIT or BAT) decides the kinds of stream, holder and record.
   CDlgNITAddServiceList(TableTreeCtrl& tree, Ui& ui, Table family = Table::Nit);
 

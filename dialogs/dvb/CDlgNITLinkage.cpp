@@ -9,6 +9,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::linkage;
+
 CDlgNITLinkage::CDlgNITLinkage(TableTreeCtrl& tree, Ui& ui, bool add)
     : DescriptorPage(kTemplate, tree, ui), add_(add) {}
 

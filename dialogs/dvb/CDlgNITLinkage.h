@@ -3,20 +3,12 @@
 #pragma once
 
 #include "dialogs/dvb/DescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CDlgNITLinkage : public DescriptorPage {
  public:
-  static constexpr int kTemplate = 4032;
-  // Controls.
-  static constexpr int kTag = 4015;
-  static constexpr int kTransportStreamId = 4016;
-  static constexpr int kOriginalNetworkId = 4017;
-  static constexpr int kServiceId = 4018;
-  static constexpr int kLinkageType = 4032;
-  static constexpr int kDataLength = 4020;
-  static constexpr int kPrivateData = 4019;
   // Types.
   static constexpr int kNitNetworkLoop = 0;
   static constexpr int kSdtServiceLoop = 1;

@@ -5,6 +5,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::nit_add;
+
 void CNITAdd::OnInitDialog() {
   Form::OnInitDialog();
   SetButtonsOkCancel();

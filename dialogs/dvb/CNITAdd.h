@@ -4,17 +4,14 @@
 #include <cstdint>
 
 #include "dialogs/common/Form.h"
+#include "resources/DvbDialogIds.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
 
 class CNITAdd : public Form {
  public:
-  static constexpr int kTemplate = 4015;
-  static constexpr int kSectionNumber = 4019;
-  static constexpr int kNetworkId = 4018;
-
-  explicit CNITAdd(Ui& ui) : Form(kTemplate, ui) {}
+  explicit CNITAdd(Ui& ui) : Form(dvb_ids::nit_add::kTemplate, ui) {}
   // The tree is not touched; accepted for the callers that open every dialog with it.
   CNITAdd(TableTreeCtrl& /*tree*/, Ui& ui) : CNITAdd(ui) {}
 

@@ -5,6 +5,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::cable;
+
 void CNITAddCable::OnInitDialog() {
   DeliveryPage::OnInitDialog();
   SetText(kTag, "0x44");

@@ -2,18 +2,13 @@
 #pragma once
 
 #include "dialogs/dvb/DeliveryPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddCable : public DeliveryPage {
  public:
-  static constexpr int kTemplate = 4021;
-  static constexpr int kFecOuter = 4020;
-  static constexpr int kModulation = 4021;
-  static constexpr int kSymbolRate = 4022;
-  static constexpr int kFecInner = 4023;
-
-  CNITAddCable(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(kTemplate, tree, ui) {}
+  CNITAddCable(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(dvb_ids::cable::kTemplate, tree, ui) {}
 
   void OnInitDialog() override;
   // Works on a selected `NitTransportStream`.

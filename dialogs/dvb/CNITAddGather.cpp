@@ -4,6 +4,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::nit_gather;
+
 void CNITAddGather::OnInitDialog() {
   Form::OnInitDialog();
   SetButtonsOkCancel();

@@ -3,17 +3,15 @@
 #pragma once
 
 #include "dialogs/common/Form.h"
+#include "resources/DvbDialogIds.h"
 #include "tree/TableTreeCtrl.h"
 
 namespace quorvelin {
 
 class CNITAddGather : public Form {
  public:
-  static constexpr int kTemplate = 4016;
-  static constexpr int kType = 4009;
-
   // Opened by Add on a `NitSection` item.
-  CNITAddGather(TableTreeCtrl& tree, Ui& ui) : Form(kTemplate, ui), tree_(tree) {}
+  CNITAddGather(TableTreeCtrl& tree, Ui& ui) : Form(dvb_ids::nit_gather::kTemplate, ui), tree_(tree) {}
 
   void OnInitDialog() override;
   bool OnOK() override;

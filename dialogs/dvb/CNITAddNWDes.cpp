@@ -2,6 +2,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::nit_network_descriptor;
+
 CNITAddNWDes::CNITAddNWDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
     : DescriptorTabDialog(kTemplate, tree, ui),
       networkName_(tree, ui),

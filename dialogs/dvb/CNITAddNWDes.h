@@ -6,12 +6,12 @@
 #include "dialogs/dvb/CNITAddNetworkName.h"
 #include "dialogs/dvb/CNITAddUndefDes.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddNWDes : public DescriptorTabDialog {
  public:
-  static constexpr int kTemplate = 4018;
   enum PageIndex { kNetworkNamePage = 0, kNetworkDescriptorPage = 1, kLinkagePage = 2 };
 
   // Add on a `NitNetworkDescriptorList` item; ModifyName on a `NitNetworkName`, on its page alone.

@@ -7,6 +7,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::network_name;
+
 CNITAddNetworkName::CNITAddNetworkName(TableTreeCtrl& tree, Ui& ui) : DescriptorPage(kTemplate, tree, ui) {}
 
 void CNITAddNetworkName::OnInitDialog() {

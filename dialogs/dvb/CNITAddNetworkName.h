@@ -4,14 +4,12 @@
 
 #include "dialogs/dvb/DescriptorPage.h"
 #include "dialogs/dvb/NameDescriptorText.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddNetworkName : public DescriptorPage {
  public:
-  static constexpr int kTemplate = 4017;
-  static constexpr int kTag = 4015;
-  static constexpr int kName = 4019;
   static constexpr int kNetworkLoop = 1;
   static constexpr int kTransportLoop = 2;
 

@@ -5,6 +5,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::satellite;
+
 void CNITAddSatellite::OnInitDialog() {
   DeliveryPage::OnInitDialog();
   SetText(kTag, "0x43");

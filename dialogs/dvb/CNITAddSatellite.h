@@ -3,20 +3,13 @@
 #pragma once
 
 #include "dialogs/dvb/DeliveryPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddSatellite : public DeliveryPage {
  public:
-  static constexpr int kTemplate = 4036;
-  static constexpr int kOrbitalPosition = 4039;
-  static constexpr int kWestEastFlag = 4040;
-  static constexpr int kPolarization = 4024;
-  static constexpr int kModulation = 4021;
-  static constexpr int kSymbolRate = 4022;
-  static constexpr int kFecInner = 4023;
-
-  CNITAddSatellite(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(kTemplate, tree, ui) {}
+  CNITAddSatellite(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(dvb_ids::satellite::kTemplate, tree, ui) {}
 
   void OnInitDialog() override;
   // Works on a selected `NitTransportStream`, or the selected `NitSatelliteDelivery` in modify mode.

@@ -4,6 +4,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::nit_stream_descriptor;
+
 CNITAddStreamDes::CNITAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode)
     : DescriptorTabDialog(kTemplate, tree, ui),
       cable_(tree, ui),

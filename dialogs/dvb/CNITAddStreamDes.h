@@ -11,12 +11,12 @@
 #include "dialogs/dvb/CNITAddTDS.h"
 #include "dialogs/dvb/CNITAddUndef1.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddStreamDes : public DescriptorTabDialog {
  public:
-  static constexpr int kTemplate = 4023;
   enum PageIndex {
     kCablePage = 0,
     kOtherPage = 1,

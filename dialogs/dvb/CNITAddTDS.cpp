@@ -4,11 +4,13 @@
 #include "util/Number.h"
 
 namespace quorvelin {
+
+using namespace dvb_ids::terrestrial;
+
 namespace {
 
-constexpr int kLists[] = {CNITAddTDS::kBandwidth,       CNITAddTDS::kConstellation, CNITAddTDS::kHierarchy,
-                          CNITAddTDS::kCodeRateHp,      CNITAddTDS::kCodeRateLp,    CNITAddTDS::kGuardInterval,
-                          CNITAddTDS::kTransmissionMode};
+constexpr int kLists[] = {kBandwidth,  kConstellation, kHierarchy,       kCodeRateHp,
+                          kCodeRateLp, kGuardInterval, kTransmissionMode};
 
 }  // namespace
 

@@ -4,26 +4,13 @@
 #pragma once
 
 #include "dialogs/dvb/DeliveryPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddTDS : public DeliveryPage {
  public:
-  static constexpr int kTemplate = 4038;
-  static constexpr int kCentreFrequency = 4019;
-  static constexpr int kBandwidth = 4022;
-  static constexpr int kConstellation = 4041;
-  static constexpr int kHierarchy = 4042;
-  static constexpr int kCodeRateHp = 4043;
-  static constexpr int kCodeRateLp = 4046;
-  static constexpr int kGuardInterval = 4044;
-  static constexpr int kTransmissionMode = 4045;
-  static constexpr int kOtherFrequency = 4047;
-  static constexpr int kPriority = 4049;
-  static constexpr int kTimeSlicing = 4050;
-  static constexpr int kMpeFec = 4051;
-
-  CNITAddTDS(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(kTemplate, tree, ui) {}
+  CNITAddTDS(TableTreeCtrl& tree, Ui& ui) : DeliveryPage(dvb_ids::terrestrial::kTemplate, tree, ui) {}
 
   void OnInitDialog() override;
   // Works on a selected `NitTransportStream`.

@@ -7,6 +7,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::transport_stream;
+
 void CNITAddTranStream::OnInitDialog() {
   Form::OnInitDialog();
   SetButtonsOkCancel();

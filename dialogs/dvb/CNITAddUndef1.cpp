@@ -2,6 +2,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::hex_descriptor;
+
 bool CNITAddUndef1::AddDesc() {
   auto typed = ReadTypedDescriptor();
   if (!typed) return false;

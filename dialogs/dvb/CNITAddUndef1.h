@@ -2,14 +2,14 @@
 #pragma once
 
 #include "dialogs/dvb/HexDescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddUndef1 : public HexDescriptorPage {
  public:
-  static constexpr int kTemplate = 4022;
-
-  CNITAddUndef1(TableTreeCtrl& tree, Ui& ui) : HexDescriptorPage(kTemplate, tree, ui) {}
+  CNITAddUndef1(TableTreeCtrl& tree, Ui& ui)
+      : HexDescriptorPage(dvb_ids::hex_descriptor::kNitStreamTemplate, tree, ui) {}
 
   // Works on a selected `NitTransportStream`.
   bool AddDesc() override;

@@ -4,6 +4,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::hex_descriptor;
+
 bool CNITAddUndefDes::AddDesc() {
   auto typed = ReadTypedDescriptor();
   if (!typed) return false;

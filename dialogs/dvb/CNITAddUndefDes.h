@@ -3,14 +3,14 @@
 #pragma once
 
 #include "dialogs/dvb/HexDescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class CNITAddUndefDes : public HexDescriptorPage {
  public:
-  static constexpr int kTemplate = 4019;
-
-  CNITAddUndefDes(TableTreeCtrl& tree, Ui& ui) : HexDescriptorPage(kTemplate, tree, ui) {}
+  CNITAddUndefDes(TableTreeCtrl& tree, Ui& ui)
+      : HexDescriptorPage(dvb_ids::hex_descriptor::kNitNetworkTemplate, tree, ui) {}
 
   // Works on a selected `NitNetworkDescriptorList`.
   bool AddDesc() override;

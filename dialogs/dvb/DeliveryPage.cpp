@@ -7,6 +7,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::delivery;
+
 std::optional<double> DeliveryPage::ReadDecimalDigits(int id, int wholeDigits, int fractionDigits,
                                                       std::array<uint8_t, 4>& field) {
   const std::string text = Field(id);

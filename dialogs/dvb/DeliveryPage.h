@@ -13,13 +13,12 @@
 #include <vector>
 
 #include "dialogs/dvb/DescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class DeliveryPage : public DescriptorPage {
  public:
-  static constexpr int kTag = 4015;
-  static constexpr int kFrequency = 4019;
   static constexpr int kDeliveryLength = 11;
 
   using DescriptorPage::DescriptorPage;

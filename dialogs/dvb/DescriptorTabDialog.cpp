@@ -4,7 +4,7 @@ namespace quorvelin {
 
 DescriptorTabDialog::DescriptorTabDialog(int templateId, TableTreeCtrl& tree, Ui& ui)
     : Form(templateId, ui), tree_(tree) {
-  BindTabSheet(kTabControl, sheet_);
+  BindTabSheet(dvb_ids::kTabControl, sheet_);
   sheet_.selectionChanging = [this] { return tabLock_ != 0; };
 }
 

@@ -1,4 +1,4 @@
-// A descriptor dialog of tab pages (tab control 4013): Ok runs the add operation of the page
+// A descriptor dialog of tab pages (its tab control kTabControl): Ok runs the add operation of the page
 // that is showing and closes when it succeeds.
 #pragma once
 
@@ -6,13 +6,12 @@
 
 #include "dialogs/dvb/CTabSheet.h"
 #include "dialogs/dvb/DescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class DescriptorTabDialog : public Form {
  public:
-  static constexpr int kTabControl = 4013;
-
   DescriptorTabDialog(int templateId, TableTreeCtrl& tree, Ui& ui);
 
   CTabSheet& Sheet() { return sheet_; }

@@ -6,6 +6,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::entry_list;
+
 void EntryListPage::OnInitDialog() {
   DescriptorPage::OnInitDialog();
   SetText(kTag, Format("0x%x", layout_.tag));

@@ -8,17 +8,12 @@
 #include <vector>
 
 #include "dialogs/dvb/DescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class EntryListPage : public DescriptorPage {
  public:
-  static constexpr int kTag = 4015;
-  static constexpr int kServiceId = 4010;
-  static constexpr int kList = 4031;
-  static constexpr int kAddRow = 3;
-  static constexpr int kDeleteRow = 4;
-
   void OnInitDialog() override;
   // Buttons "Add" (a row from the fields) and "Delete" (the row at the selection mark).
   void OnCommand(int controlId) override;

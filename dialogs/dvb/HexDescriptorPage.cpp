@@ -6,6 +6,8 @@
 
 namespace quorvelin {
 
+using namespace dvb_ids::hex_descriptor;
+
 void HexDescriptorPage::ShowDescriptor(const GenericDescriptor& descriptor) {
   SetText(kTag, Format("0x%x", descriptor.tag));
   SetText(kLength, Format("0x%x", descriptor.length));

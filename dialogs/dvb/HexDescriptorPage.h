@@ -1,5 +1,5 @@
 // Pages that take any descriptor as tag, length and typed hexadecimal data (templates with
-// controls 4015, 4016 and 4017).
+// the hex_descriptor controls).
 #pragma once
 
 #include <optional>
@@ -8,20 +8,18 @@
 
 #include "dialogs/common/HexDescriptorFields.h"
 #include "dialogs/dvb/DescriptorPage.h"
+#include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
 
 class HexDescriptorPage : public DescriptorPage {
  public:
-  static constexpr int kTag = 4015;
-  static constexpr int kLength = 4016;
-  static constexpr int kData = 4017;
-
   using DescriptorPage::DescriptorPage;
 
  protected:
   // The three fields checked in form order, then converted; nothing after a refusal.
   std::optional<HexDescriptorInput> ReadTypedDescriptor() {
+    using namespace dvb_ids::hex_descriptor;
     return HexDescriptorFields{kTag, kLength, kData}.Read(*this);
   }
   // Modify mode: the stored tag and length ("0x%x") and data bytes in the fields.

@@ -37,7 +37,7 @@ namespace quorvelin::test {
 namespace {
 
 using namespace mpeg_ids;
-using L = CDlgNITLinkage;
+namespace L = dvb_ids::linkage;
 namespace P = pat_program;
 namespace PP = pmt_program;
 namespace PS = pmt_section;

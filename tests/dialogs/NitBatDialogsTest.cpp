@@ -21,22 +21,24 @@
 namespace quorvelin::test {
 namespace {
 
-using L = CDlgNITLinkage;
+namespace L = dvb_ids::linkage;
 using S = CNITAddStreamDes;
-using H = HexDescriptorPage;
-using E = EntryListPage;
-using N = CDlgModifyNIT;
+namespace H = dvb_ids::hex_descriptor;
+namespace E = dvb_ids::entry_list;
+namespace N = dvb_ids::nit_modify;
 using B = CBATAddBouquetDes;
 using BS = CBATAddStreamDes;
-using TS = CNITAddTranStream;
-using CB = CNITAddCable;
-using ST = CNITAddSatellite;
-using LC = CDlgNITAddLC;
+namespace TS = dvb_ids::transport_stream;
+namespace CB = dvb_ids::cable;
+namespace ST = dvb_ids::satellite;
+namespace LC = dvb_ids::logical_channels;
 using TN = CDlgModifyTranIDNetworkID;
-using G = CNITAddGather;
-using BN = CBATAddBouquetName;
-using TD = CNITAddTDS;
-using NN = CNITAddNetworkName;
+namespace G = dvb_ids::nit_gather;
+namespace BN = dvb_ids::bouquet_name;
+namespace TD = dvb_ids::terrestrial;
+namespace NN = dvb_ids::network_name;
+namespace BA = dvb_ids::bat_add;
+namespace NA = dvb_ids::nit_add;
 using NW = CNITAddNWDes;
 namespace tn = mpeg_ids::transport_network_id;
 
@@ -55,13 +57,13 @@ Fields Linkage(const char* type, const char* length, const std::string& data) {
 }
 Fields Ids(const char* ts, const char* on) { return {{TS::kTransportStreamId, ts}, {TS::kOriginalNetworkId, on}}; }
 Fields ServiceRow(const char* id, const char* type) {
-  return {{E::kServiceId, id}, {CDlgNITAddServiceList::kServiceType, type}, {E::kAddRow, "!"}};
+  return {{E::kServiceId, id}, {dvb_ids::service_list::kServiceType, type}, {E::kAddRow, "!"}};
 }
 Fields ChannelRow(const char* id, const char* n, const char* visible) {
   return {{E::kServiceId, id}, {LC::kChannelNumber, n}, {LC::kVisible, visible}, {E::kAddRow, "!"}};
 }
 
-Factory BatStreams() { return Make<TS>(Table::Bat); }
+Factory BatStreams() { return Make<CNITAddTranStream>(Table::Bat); }
 
 const Where kNit{K::NitSection}, kNitB{K::NitSection, 0, 2}, kNetwork{K::NitNetworkDescriptorList},
     kStreams{K::NitTransportStreamList}, kStream{K::NitTransportStream}, kBouquet{K::BatBouquetDescriptorList},
@@ -85,14 +87,14 @@ std::function<void(MpegTree&)> StreamPair(int page, const Fields& fields) {
   };
 }
 void BatB(MpegTree& t) {
-  const Fields bat{{CAddBat::kBouquetId, "1"}, {CAddBat::kVersionNumber, "0"}};
+  const Fields bat{{BA::kBouquetId, "1"}, {BA::kVersionNumber, "0"}};
   ASSERT_TRUE(RunOn(t, {K::BatRoot, 0, 2}, Make<CAddBat>(), -1, bat));
 }
 
 TEST(NitBatDialogs, Edits) {
   testing::ScratchDirectory scratch;  // setting.ini with the channel width
   const Edit edits[] = {
-      {kNit, Make<N>(), -1, {{N::kVersionNumber, "31"}, {N::kNetworkId, "65531"}, {N::kCurrentNext, "0"}}, Table::Nit,
+      {kNit, Make<CDlgModifyNIT>(), -1, {{N::kVersionNumber, "31"}, {N::kNetworkId, "65531"}, {N::kCurrentNext, "0"}}, Table::Nit,
        "-id=20fa v=23 c=1 | +id=fffb v=31 c=0",
        "-network_id: 0x20fa | -version_number: 0x17 | -current_next_indicator: 0x1 | +network_id: 0xfffb | "
        "+version_number: 0x1f | +current_next_indicator: 0x0"},
@@ -100,30 +102,30 @@ TEST(NitBatDialogs, Edits) {
        Table::Nit, "-ts=1/20fa | +ts=100/ffff",
        "-transport_stream_id: 0x1 * | -original_network_id: 0x20fa | +transport_stream_id: 0x100 * | "
        "+original_network_id: 0xffff"},
-      {kStreams, Make<TS>(), -1, Ids("0x10", "0x3001"), Table::Nit, "+ts=10/3001",
+      {kStreams, Make<CNITAddTranStream>(), -1, Ids("0x10", "0x3001"), Table::Nit, "+ts=10/3001",
        "-transport_stream_loop_length: 0x33a | -transport_streams: * | +transport_stream_loop_length: 0x340 | "
        "+transport_streams: + * | +transport_stream_id: 0x10 + | +original_network_id: 0x3001 | "
        "+transport_descriptors_length: 0x0"},
       {{K::BatTransportStreamList}, BatStreams(), -1, Ids("7", "0x3001"), Table::Bat, "+ts=7/3001"},
-      {kNitB, Make<G>(), -1, {{G::kType, "#0"}}, Table::Nit, "", "...+network_descriptors *"},
-      {kNitB, Make<G>(), -1, {{G::kType, "#1"}}, Table::Nit, "", "...+transport_streams *"},
+      {kNitB, Make<CNITAddGather>(), -1, {{G::kType, "#0"}}, Table::Nit, "", "...+network_descriptors *"},
+      {kNitB, Make<CNITAddGather>(), -1, {{G::kType, "#1"}}, Table::Nit, "", "...+transport_streams *"},
       {{K::BatSection, 0, 2}, Make<CBATAddGather>(), -1, {}, Table::Bat, "", "...+transport_streams *", 0, BatB},
-      {{K::BatSection, 0, 2}, Make<CBATAddGather>(), -1, {{CBATAddGather::kType, "#0"}}, Table::Bat, "",
+      {{K::BatSection, 0, 2}, Make<CBATAddGather>(), -1, {{dvb_ids::bat_gather::kType, "#0"}}, Table::Bat, "",
        "...+bouquet_descriptors *", 0, BatB},
-      {kNetwork, Make<NW>(), 0, {{CNITAddNetworkName::kName, "ab"}}, Table::Nit, "+n.40:1400610062", "*", 10},
+      {kNetwork, Make<NW>(), 0, {{NN::kName, "ab"}}, Table::Nit, "+n.40:1400610062", "*", 10},
       {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "010203"), Table::Nit, "+n.5f:010203"},
       {kNetwork, Make<NW>(), 2, Linkage("#9", "0", ""), Table::Nit, "+n.4a:00103001010109",
        "...+descriptor_length(byte): 7 | +transport_stream_id(byte): 0x10(16) | "
        "+original_network_id(byte): 0x3001(12289) | +service_id(byte): 0x101(257) | +linkage_type(byte): 0x9(9)"},
       {kNetwork, Make<NW>(), 2, Linkage("0x80", "2", "ab\r\ncd"), Table::Nit, "+n.4a:00103001010180abcd"},
-      {{K::NitLinkageDescriptor}, Make<L>(false), -1,
+      {{K::NitLinkageDescriptor}, Make<CDlgNITLinkage>(false), -1,
        {{L::kTransportStreamId, "1"}, {L::kLinkageType, "#4"}}, Table::Nit,
        "-n.4a:000120fa01ff090400015a00 | +n.4a:00010000000004"},
       {kStream, Make<S>(), S::kNetworkNamePage, {{NN::kName, "abc"}}, Table::Nit, "+t0.40:616263"},
       // the first descriptor of a stream brings its holder
       {{K::NitTransportStream, 7}, Make<S>(), S::kCablePage, Cable("474", "6.875"), Table::Nit,
        "+t7.44:04740000fff20300687503", "...+transport_descriptors: + | +descriptor_tag: 0x44 =>cable_delivery_system_descriptor + |...", 0,
-       [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kStreams, Make<TS>(), -1, Ids("0x10", "0x3001"))); }},
+       [](MpegTree& t) { ASSERT_TRUE(RunOn(t, kStreams, Make<CNITAddTranStream>(), -1, Ids("0x10", "0x3001"))); }},
       {kStream, Make<S>(), S::kCablePage, Cable("474", "6.875"), Table::Nit, "+t0.44:04740000fff20300687503",
        "...+descriptor_length(byte): 11 | +frequency: 474.0000 MHz | +FEC_outer: 0x2 | +modulation: 0x3 | "
        "+symbol_rate: 6.8750 Msymbol/s | +FEC_inner: 0x3"},
@@ -223,14 +225,14 @@ TEST(NitBatDialogs, Edits) {
       {{K::BatServiceList}, Make<BS>(BS::Mode::ModifyServiceList), BS::kServiceListPage, ServiceRow("0x0102", "#1"),
        Table::Bat,
        "-t0.41:030401030501 | +t0.41:030401030501010201"},
-      {{K::BatRoot, 0, 2}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "4097"}, {CAddBat::kVersionNumber, "2"}},
+      {{K::BatRoot, 0, 2}, Make<CAddBat>(), -1, {{BA::kBouquetId, "4097"}, {BA::kVersionNumber, "2"}},
        Table::Bat, "-build:  | +id=1001 v=2 c=1",
        "...+Section 0: bouquet_id: 0x1001, version_number: 0x2 + * | +table_id: 0x4a | "
        "+section_syntax_indicator: 0x1 | +section_length: 0x0 | +bouquet_id: 0x1001 | +version_number: 0x2 | ..."},
       // A bouquet the BAT holds gets a further section, numbered on (libdvbpsi joins the two); another starts one.
-      {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "134"}, {CAddBat::kVersionNumber, "3"}}, Table::Bat,
+      {{K::BatRoot}, Make<CAddBat>(), -1, {{BA::kBouquetId, "134"}, {BA::kVersionNumber, "3"}}, Table::Bat,
        "", "...+section_number: 0x1 | +last_section_number: 0x1 | ..."},
-      {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "8"}, {CAddBat::kVersionNumber, "0"}}, Table::Bat,
+      {{K::BatRoot}, Make<CAddBat>(), -1, {{BA::kBouquetId, "8"}, {BA::kVersionNumber, "0"}}, Table::Bat,
        "...+id=8 v=0 c=1...", "...+section_number: 0x0 | +last_section_number: 0x0 | ..."},
   };
   for (const Edit& e : edits) {
@@ -251,8 +253,8 @@ std::function<void(MpegTree&)> Fill(bool bat, int free) {
 TEST(NitBatDialogs, Refusals) {
   testing::ScratchDirectory scratch;  // setting.ini with the channel width
   const Fields nit{{N::kVersionNumber, "1"}, {N::kNetworkId, "1"}, {N::kCurrentNext, "1"}};
-  ExpectBlanks(kNit, Make<N>(), -1, nit, {"VersionNumber", "network_id"}, " can't be NULL!");
-  ExpectBlanks(kStreams, Make<TS>(), -1, Ids("1", "1"), {"transport_stream_id", "original_network_id"});
+  ExpectBlanks(kNit, Make<CDlgModifyNIT>(), -1, nit, {"VersionNumber", "network_id"}, " can't be NULL!");
+  ExpectBlanks(kStreams, Make<CNITAddTranStream>(), -1, Ids("1", "1"), {"transport_stream_id", "original_network_id"});
   ExpectBlanks(kStream, Make<TN>(), -1, {{tn::kTransportStreamId, "1"}, {tn::kOriginalNetworkId, "1"}},
                       {"Transport_stream_id", "Original_network_id"}, " can't be NULL!");
   ExpectBlanks(kNetwork, Make<NW>(), 0, {{NN::kTag, "1"}, {NN::kName, "a"}}, {"descriptor_tag", "network_name"});
@@ -263,9 +265,9 @@ TEST(NitBatDialogs, Refusals) {
                        "FEC_inner"});
   ExpectBlanks(kStream, Make<S>(), S::kTerrestrialPage, {{TD::kTag, "0x5a"}, {TD::kCentreFrequency, "1"}},
                       {"descriptor_tag", "centre_frequency"});
-  ExpectBlanks(kNit, Make<CNITAdd>(), -1, {{CNITAdd::kNetworkId, "1"}, {CNITAdd::kSectionNumber, "1"}},
+  ExpectBlanks(kNit, Make<CNITAdd>(), -1, {{NA::kNetworkId, "1"}, {NA::kSectionNumber, "1"}},
                {"network_id", "Section number"});  // asked in this order, though the section number stands first
-  ExpectBlanks({K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "1"}, {CAddBat::kVersionNumber, "1"}},
+  ExpectBlanks({K::BatRoot}, Make<CAddBat>(), -1, {{BA::kBouquetId, "1"}, {BA::kVersionNumber, "1"}},
                       {"BouquetID", "version_number"});
   ExpectBlanks(kBouquet, Make<B>(), 0, {{BN::kTag, "0x47"}, {BN::kName, "a"}},
                       {"descriptor_tag", "bouquet_name"});
@@ -273,11 +275,11 @@ TEST(NitBatDialogs, Refusals) {
   const std::string seven(14, '0');
   const Refusal refusals[] = {
       // values that do not fit their field; then the largest that fits
-      {kNit, Make<N>(), -1, Join(nit, {{N::kNetworkId, "65532"}}), "Network_id must be 0 to 65531!", N::kNetworkId},
-      {kNit, Make<CNITAdd>(), -1, {{CNITAdd::kSectionNumber, "0"}, {CNITAdd::kNetworkId, "65536"}},
-       "Network_id must be 0 to 65535!", CNITAdd::kNetworkId, nullptr, "65535"},
-      {{K::BatRoot}, Make<CAddBat>(), -1, {{CAddBat::kBouquetId, "1"}, {CAddBat::kVersionNumber, "32"}},  // decimal
-       "version_number must be 0 to 31!", CAddBat::kVersionNumber, nullptr, "31"},
+      {kNit, Make<CDlgModifyNIT>(), -1, Join(nit, {{N::kNetworkId, "65532"}}), "Network_id must be 0 to 65531!", N::kNetworkId},
+      {kNit, Make<CNITAdd>(), -1, {{NA::kSectionNumber, "0"}, {NA::kNetworkId, "65536"}},
+       "Network_id must be 0 to 65535!", NA::kNetworkId, nullptr, "65535"},
+      {{K::BatRoot}, Make<CAddBat>(), -1, {{BA::kBouquetId, "1"}, {BA::kVersionNumber, "32"}},  // decimal
+       "version_number must be 0 to 31!", BA::kVersionNumber, nullptr, "31"},
       {kNetwork, Make<NW>(), 2, Join(Linkage("#1", "0", ""), {{L::kLinkageType, "256"}}),
        "Linkage_type must be 0 to 255!", L::kLinkageType, nullptr, "0xff"},
       {kStream, Make<S>(), S::kCablePage, Join(Cable("474", "6.875"), {{CB::kFecOuter, "16"}}),
@@ -307,9 +309,9 @@ TEST(NitBatDialogs, Refusals) {
       {kNetwork, Make<NW>(), 0, {{NN::kName, "a咔台"}},
        "Network_name: text code 4 has no form for the character \"咔\"!", NN::kName,
        [](MpegTree&) { SetTextCode(4); }},
-      {kNit, Make<G>(), -1, {{G::kType, "#0"}}, "network_descriptors is exist!", G::kType},
-      {kNit, Make<G>(), -1, {{G::kType, "#1"}}, "transport_streams is exist!", G::kType},
-      {{K::BatSection}, Make<CBATAddGather>(), -1, {{CBATAddGather::kType, "#0"}}, "bouqet_descriptors is exist!"},
+      {kNit, Make<CNITAddGather>(), -1, {{G::kType, "#0"}}, "network_descriptors is exist!", G::kType},
+      {kNit, Make<CNITAddGather>(), -1, {{G::kType, "#1"}}, "transport_streams is exist!", G::kType},
+      {{K::BatSection}, Make<CBATAddGather>(), -1, {{dvb_ids::bat_gather::kType, "#0"}}, "bouqet_descriptors is exist!"},
       {kStream, Make<TN>(), -1, {{tn::kOriginalNetworkId, "0x1ffff"}},
        "Original_network_id must be 0x0 to 0xffff!", tn::kOriginalNetworkId},
       {kNetwork, Make<NW>(), 0, {{NN::kName, std::string(256, 'n')}},
@@ -337,11 +339,11 @@ TEST(NitBatDialogs, Refusals) {
       {kStream, Make<S>(), S::kServiceListPage, {}, "The service list can not be empty!", E::kServiceId},
       {kStream, Make<S>(), S::kLogicalChannelPage, {}, "The logical channel list can not be empty!", E::kServiceId},
       // no room left in the 1024 bytes of the section: 1025 refused, exactly 1024 taken
-      {kStreams, Make<TS>(), -1, Ids("1", "2"), full, TS::kTransportStreamId, Fill(false, 5)},
+      {kStreams, Make<CNITAddTranStream>(), -1, Ids("1", "2"), full, TS::kTransportStreamId, Fill(false, 5)},
       {kNetwork, Make<NW>(), 0, {{NN::kName, "abcdefg"}}, full, NN::kName, Fill(false, 8), "abcdef"},
       {kNetwork, Make<NW>(), 1, Hex("0x5f", "7", seven), full, H::kData, Fill(false, 8)},
       {kNetwork, Make<NW>(), 2, Linkage("#1", "0", ""), full, L::kDataLength, Fill(false, 8)},
-      {kStream, Make<S>(), S::kCablePage, Cable("474", "6.875"), full, DeliveryPage::kFrequency, Fill(false, 12)},
+      {kStream, Make<S>(), S::kCablePage, Cable("474", "6.875"), full, dvb_ids::delivery::kFrequency, Fill(false, 12)},
       {kStream, Make<S>(), S::kServiceListPage, ServiceRow("1", "#1"), full, E::kServiceId, Fill(false, 4)},
       {kBouquet, Make<B>(), 0, {{BN::kName, "abcdefg"}}, full, BN::kName, Fill(true, 8), "abcdef"},
       {kBatStream, Make<BS>(), 0, Hex("0x5f", "7", seven), full, H::kData, Fill(true, 8)},
