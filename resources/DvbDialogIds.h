@@ -46,13 +46,11 @@ inline constexpr int kTag = 4015;
 inline constexpr int kName = 4019;
 }  // namespace network_name
 
-namespace hex_descriptor {  // HexDescriptorPage: tag, length and typed hexadecimal data
+namespace hex_descriptor {  // HexDescriptorPage, page "Other Descriptor" of the SDT, NIT and BAT
+inline constexpr int kTemplate = 4019;
 inline constexpr int kTag = 4015;
 inline constexpr int kLength = 4016;
 inline constexpr int kData = 4017;
-inline constexpr int kNitNetworkTemplate = 4019;  // CNITAddUndefDes
-inline constexpr int kNitStreamTemplate = 4022;   // CNITAddUndef1
-inline constexpr int kBatTemplate = 4043;         // CBATAddUndefDes
 }  // namespace hex_descriptor
 
 namespace linkage {  // CDlgNITLinkage

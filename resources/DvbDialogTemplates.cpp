@@ -73,12 +73,6 @@ DialogTemplate Page(int id, std::vector<ControlTemplate> controls) {
   return t;
 }
 
-// Tag, length and typed hexadecimal data of any descriptor.
-std::vector<ControlTemplate> HexDescriptorControls() {
-  return {Edit(hex_descriptor::kTag, "Descriptor_tag:"), DigitsEdit(hex_descriptor::kLength, "Descriptor_length:"),
-          HexDataEdit(hex_descriptor::kData, "Descriptor_data:", "(Hex Number)")};
-}
-
 // linkage_type codes of EN 300 468 (the index is the code).
 std::vector<std::string> LinkageTypes() {
   return {"reserved for future use",
@@ -137,7 +131,11 @@ std::vector<DialogTemplate> MakeTemplates() {
   t.push_back(Dialog(nit_network_descriptor::kTemplate, "Add Descriptor", {TabControl()}));
   t.push_back(Page(network_name::kTemplate,
                    {ReadOnlyEdit(network_name::kTag, "Descriptor_tag:"), Edit(network_name::kName, "Network_name:")}));
-  t.push_back(Page(hex_descriptor::kNitNetworkTemplate, HexDescriptorControls()));
+  // Any descriptor as tag, length and typed hexadecimal data, in every loop.
+  t.push_back(
+      Page(hex_descriptor::kTemplate,
+           {Edit(hex_descriptor::kTag, "Descriptor_tag:"), DigitsEdit(hex_descriptor::kLength, "Descriptor_length:"),
+            HexDataEdit(hex_descriptor::kData, "Descriptor_data:", "(Hex Number)")}));
   {
     ControlTemplate tag = Edit(linkage::kTag, "Tag:");
     tag.disabled = true;
@@ -156,7 +154,6 @@ std::vector<DialogTemplate> MakeTemplates() {
                     Edit(cable::kFecOuter, "FEC_outer:"),
                     DropList(cable::kModulation, "Modulation:", {"16QAM", "32QAM", "64QAM", "128QAM", "256QAM"}),
                     Edit(cable::kSymbolRate, "Symbol_rate:(Msymbol/s)"), Edit(cable::kFecInner, "FEC_inner:")}));
-  t.push_back(Page(hex_descriptor::kNitStreamTemplate, HexDescriptorControls()));
   t.push_back(Page(service_list::kTemplate,
                    {ReadOnlyEdit(service_list::kTag, "Descriptor_tag:"), Edit(service_list::kServiceId, "Service_ID:"),
                     Combo(service_list::kServiceType, "Service_Type:", ServiceTypes()),
@@ -206,7 +203,6 @@ std::vector<DialogTemplate> MakeTemplates() {
   t.push_back(Dialog(bat_stream_descriptor::kTemplate, "Add Stream Descriptor", {TabControl()}));
   t.push_back(Page(bouquet_name::kTemplate,
                    {ReadOnlyEdit(bouquet_name::kTag, "Descriptor_tag:"), Edit(bouquet_name::kName, "bouquet_name:")}));
-  t.push_back(Page(hex_descriptor::kBatTemplate, HexDescriptorControls()));
   return t;
 }
 

@@ -97,13 +97,6 @@ inline constexpr int kProviderName = 4007;
 inline constexpr int kServiceName = 4008;
 }  // namespace sdt_service_page
 
-namespace sdt_other {  // CSheetSdtAddDes2, page "Other Descriptor"
-inline constexpr int kTemplate = 4013;
-inline constexpr int kTag = 4015;
-inline constexpr int kLength = 4016;
-inline constexpr int kData = 4017;
-}  // namespace sdt_other
-
 namespace tdt {  // CTDTModifyTime
 inline constexpr int kTemplate = 4034;
 inline constexpr int kUtcTime = 4033;

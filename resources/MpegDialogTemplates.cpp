@@ -110,11 +110,6 @@ std::vector<DialogTemplate> MakeTemplates() {
        {ReadOnly(sdt_service_page::kTag, "descriptor_tag:"), Edit(sdt_service_page::kServiceType, "service_type:"),
         Edit(sdt_service_page::kProviderName, "service_provider_name:"),
         Edit(sdt_service_page::kServiceName, "service_name:")}},
-      {sdt_other::kTemplate,
-       "",
-       true,
-       {Edit(sdt_other::kTag, "Descriptor_tag:"), Digits(sdt_other::kLength, "Descriptor_length:"),
-        HexData(sdt_other::kData, "Descriptor_data:", false)}},
       // TDT and TOT
       {tdt::kTemplate,
        "Modify TDT",

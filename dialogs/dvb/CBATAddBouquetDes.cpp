@@ -12,7 +12,6 @@ void CBATAddBouquetDes::OnInitDialog() {
   if (mode_ == Mode::ModifyName) name_.add = 0, title = "Modify Descriptor";
   AddPage("bouquet_name_descriptor", name_);
   AddPage("Other Descriptor", other_);
-  other_.loopMode = CBATAddUndefDes::kBouquetLoop;
   sheet_.Show();
 }
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "dialogs/dvb/CBATAddBouquetName.h"
-#include "dialogs/dvb/CBATAddUndefDes.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "dialogs/dvb/HexDescriptorPage.h"
 #include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
@@ -21,11 +21,11 @@ class CBATAddBouquetDes : public DescriptorTabDialog {
   void OnInitDialog() override;
 
   CBATAddBouquetName& BouquetNamePage() { return name_; }
-  CBATAddUndefDes& OtherPage() { return other_; }
+  HexDescriptorPage& OtherPage() { return other_; }
 
  private:
   CBATAddBouquetName name_;
-  CBATAddUndefDes other_;
+  HexDescriptorPage other_;
   Mode mode_;
 };
 

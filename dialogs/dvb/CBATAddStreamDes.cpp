@@ -11,13 +11,8 @@ void CBATAddStreamDes::OnInitDialog() {
   DescriptorTabDialog::OnInitDialog();
   AddPage("Other Descriptor", other_);
   AddPage("service_list_descriptor", serviceList_);
-  other_.loopMode = CBATAddUndefDes::kTransportLoop;
   if (mode_ != Mode::Add) title = "Modify Stream Descriptor";
-  if (mode_ == Mode::ModifyDescriptor) {
-    other_.add = 0;
-    if (BatDescriptorLoop(tree_, tree_.GetSelectedItem()) == CBATAddUndefDes::kBouquetLoop)
-      other_.loopMode = CBATAddUndefDes::kBouquetLoop;
-  }
+  if (mode_ == Mode::ModifyDescriptor) other_.add = 0;
   if (mode_ == Mode::ModifyServiceList) serviceList_.add = 0;
   sheet_.Show();
   if (mode_ == Mode::ModifyServiceList) sheet_.SetCurSel(kServiceListPage);

@@ -2,9 +2,9 @@
 // list), or modifies the selected service list or `BatDescriptor`.
 #pragma once
 
-#include "dialogs/dvb/CBATAddUndefDes.h"
 #include "dialogs/dvb/CDlgNITAddServiceList.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "dialogs/dvb/HexDescriptorPage.h"
 #include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
@@ -14,18 +14,17 @@ class CBATAddStreamDes : public DescriptorTabDialog {
   enum PageIndex { kOtherPage = 0, kServiceListPage = 1 };
 
   // Add on a `BatTransportStream`; Modify on a `BatServiceList` or on a `BatDescriptor`,
-  // whichever loop holds it: a descriptor of the bouquet loop is replaced there (its page runs in
-  // bouquet-loop mode).
+  // whichever loop holds it: the descriptor is replaced in its loop.
   enum class Mode { Add, ModifyServiceList, ModifyDescriptor };
   CBATAddStreamDes(TableTreeCtrl& tree, Ui& ui, Mode mode = Mode::Add);
 
   void OnInitDialog() override;
 
-  CBATAddUndefDes& OtherPage() { return other_; }
+  HexDescriptorPage& OtherPage() { return other_; }
   CDlgNITAddServiceList& ServiceListPage() { return serviceList_; }
 
  private:
-  CBATAddUndefDes other_;
+  HexDescriptorPage other_;
   CDlgNITAddServiceList serviceList_;
   Mode mode_;
 };

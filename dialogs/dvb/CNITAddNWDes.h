@@ -4,8 +4,8 @@
 
 #include "dialogs/dvb/CDlgNITLinkage.h"
 #include "dialogs/dvb/CNITAddNetworkName.h"
-#include "dialogs/dvb/CNITAddUndefDes.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "dialogs/dvb/HexDescriptorPage.h"
 #include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
@@ -21,12 +21,12 @@ class CNITAddNWDes : public DescriptorTabDialog {
   void OnInitDialog() override;
 
   CNITAddNetworkName& NetworkNamePage() { return networkName_; }
-  CNITAddUndefDes& NetworkDescriptorPage() { return undef_; }
+  HexDescriptorPage& NetworkDescriptorPage() { return other_; }
   CDlgNITLinkage& LinkagePage() { return linkage_; }
 
  private:
   CNITAddNetworkName networkName_;
-  CNITAddUndefDes undef_;
+  HexDescriptorPage other_;
   CDlgNITLinkage linkage_;
   Mode mode_;
 };

@@ -9,8 +9,8 @@
 #include "dialogs/dvb/CNITAddNetworkName.h"
 #include "dialogs/dvb/CNITAddSatellite.h"
 #include "dialogs/dvb/CNITAddTDS.h"
-#include "dialogs/dvb/CNITAddUndef1.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
+#include "dialogs/dvb/HexDescriptorPage.h"
 #include "resources/DvbDialogIds.h"
 
 namespace quorvelin {
@@ -44,7 +44,7 @@ class CNITAddStreamDes : public DescriptorTabDialog {
   void OnInitDialog() override;
 
   CNITAddCable& CablePage() { return cable_; }
-  CNITAddUndef1& OtherPage() { return other_; }
+  HexDescriptorPage& OtherPage() { return other_; }
   CDlgNITAddServiceList& ServiceListPage() { return serviceList_; }
   CNITAddSatellite& SatellitePage() { return satellite_; }
   CNITAddNetworkName& NetworkNamePage() { return networkName_; }
@@ -53,7 +53,7 @@ class CNITAddStreamDes : public DescriptorTabDialog {
 
  private:
   CNITAddCable cable_;
-  CNITAddUndef1 other_;
+  HexDescriptorPage other_;
   CDlgNITAddServiceList serviceList_;
   CNITAddSatellite satellite_;
   CNITAddNetworkName networkName_;

@@ -6,7 +6,7 @@
 
 #include "dialogs/dvb/CDlgNITLinkage.h"
 #include "dialogs/dvb/DescriptorTabDialog.h"
-#include "dialogs/mpeg/CSheetSdtAddDes2.h"
+#include "dialogs/dvb/HexDescriptorPage.h"
 #include "dialogs/mpeg/CSheetSdtAddDesc1.h"
 
 namespace quorvelin {
@@ -23,12 +23,12 @@ class CSDTAddDesc : public DescriptorTabDialog {
   bool OnOK() override;
 
   CSheetSdtAddDesc1& ServicePage() { return service_; }
-  CSheetSdtAddDes2& OtherPage() { return other_; }
+  HexDescriptorPage& OtherPage() { return other_; }
   CDlgNITLinkage& LinkagePage() { return linkage_; }
 
  private:
   CSheetSdtAddDesc1 service_;
-  CSheetSdtAddDes2 other_;
+  HexDescriptorPage other_;
   CDlgNITLinkage linkage_;
   Mode mode_;
   std::optional<ReplacedDescriptor> replaced_;

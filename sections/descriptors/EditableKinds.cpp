@@ -120,6 +120,11 @@ bool IsDescriptorKind(NodeKind record) {
   return FindEditableKind(record) != nullptr;
 }
 
+NodeKind HexDescriptorKind(NodeKind holder) {
+  const HexLoop* hex = FindHexLoop(holder);
+  return hex ? hex->record : NodeKind::None;
+}
+
 bool IsModifiedInPlace(NodeKind record) {
   for (const HexLoop& l : kHexLoops)
     if (l.record == record) return l.modify;

@@ -33,6 +33,9 @@ const EditableKind* FindEditableKind(NodeKind holder, uint8_t tag);
 const EditableKind* FindEditableKind(NodeKind record);
 // True for the record kinds of descriptors, editable or kept as bytes.
 bool IsDescriptorKind(NodeKind record);
+// The record kind the loop `holder` keeps a descriptor of no editable kind as (its bytes in
+// hexadecimal); None for an item that is no descriptor loop.
+NodeKind HexDescriptorKind(NodeKind holder);
 // True for the descriptor record kinds a dialog page changes in place (Modify).
 bool IsModifiedInPlace(NodeKind record);
 

@@ -55,7 +55,7 @@ Fields Hex(const char* tag, const char* length, const std::string& data) {
   return {{pmt_other::kTag, tag}, {pmt_other::kLength, length}, {pmt_other::kData, data}};
 }
 Fields SdtHex(const char* tag, const char* length, const char* data) {
-  return {{sdt_other::kTag, tag}, {sdt_other::kLength, length}, {sdt_other::kData, data}};
+  return {{dvb_ids::hex_descriptor::kTag, tag}, {dvb_ids::hex_descriptor::kLength, length}, {dvb_ids::hex_descriptor::kData, data}};
 }
 Fields Ca(const char* system, const char* pid, const char* length, const char* data) {
   return {{CA::kCaSystemId, system}, {CA::kCaPid, pid}, {CA::kPrivateDataLength, length}, {CA::kPrivateData, data}};
@@ -235,7 +235,7 @@ TEST(MpegDialogs, Refusals) {
       // the typed data shorter than its length
       {kVideo, Make<CPmtAddComDes>(), 0, Hex("1", "2", "01"), "The data is error!", pmt_other::kData},
       {kCat, Make<CCATAddDes1>(), -1, Ca("1", "1", "1", ""), "The data is error!", CA::kPrivateData},
-      {kService, Make<CSDTAddDesc>(), 1, SdtHex("1", "2", "00"), "The data is error!", sdt_other::kData},
+      {kService, Make<CSDTAddDesc>(), 1, SdtHex("1", "2", "00"), "The data is error!", dvb_ids::hex_descriptor::kData},
       {{K::PmtRoot, 0, 2}, Make<CPMTAddPrg>(), -1, PmtProgram("0x401", "1"), "This Program is not in PAT,please Add!"},
       {kPmt, Make<CPMTAddDescType>(), -1, {{PT::kType, "#1"}}, "The node of this type is exist!", PT::kType},
       {kService, Make<CSDTAddDesc>(), 0, Names("1", std::string(200, 'p'), std::string(53, 's')),

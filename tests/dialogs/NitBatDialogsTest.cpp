@@ -324,7 +324,6 @@ TEST(NitBatDialogs, Refusals) {
       {{K::BatBouquetDescriptorList}, Make<B>(), 0, {{BN::kName, std::string(256, 'x')}},
        "bouquet_name can't be longer than 255 bytes!", BN::kName},
       {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "01 02"), "The data is error!", H::kData},
-      {kStream, Make<S>(), S::kOtherPage, Hex("0x5f", "3", "00"), "The data is error!", H::kData},
       {kNetwork, Make<NW>(), 2, Linkage("#1", "3", "0102"), "The data is error!", L::kPrivateData},
       {kNetwork, Make<NW>(), 1, Hex("0x5f", "3", "010203FF"),
        "Descriptor_data must be 3 bytes, as Descriptor_length says!", H::kData},
