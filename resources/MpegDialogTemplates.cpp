@@ -25,11 +25,11 @@ ControlTemplate ReadOnly(int id, const char* label) {
   c.readOnly = true;
   return c;
 }
-// A field of typed hexadecimal data: "(Hex Number)" under its label.
-ControlTemplate HexData(int id, const char* label, bool multiLine) {
+// A field of typed hexadecimal data, several lines high: "(Hex Number)" under its label.
+ControlTemplate HexData(int id, const char* label) {
   ControlTemplate c = Edit(id, label);
   c.note = "(Hex Number)";
-  c.multiLine = multiLine;
+  c.multiLine = true;
   return c;
 }
 ControlTemplate Labelled(ControlTemplate c, int labelId) {
@@ -47,7 +47,7 @@ ControlTemplate Tabs() { return Of(ControlKind::Tab, kTabControl, ""); }
 std::vector<ControlTemplate> CaDescriptorControls() {
   return {ReadOnly(ca_form::kTag, "Descriptor_tag:"), Edit(ca_form::kCaSystemId, "CA_system_id:"),
           Edit(ca_form::kCaPid, "CA_pid:"), Digits(ca_form::kPrivateDataLength, "Private_data_length:"),
-          HexData(ca_form::kPrivateData, "Private_data:", true)};
+          HexData(ca_form::kPrivateData, "Private_data:")};
 }
 
 std::vector<DialogTemplate> MakeTemplates() {
@@ -81,7 +81,7 @@ std::vector<DialogTemplate> MakeTemplates() {
        "",
        true,
        {Edit(pmt_other::kTag, "Descriptor_tag:"), Digits(pmt_other::kLength, "Descriptor_length:"),
-        HexData(pmt_other::kData, "Descriptor_data:", true)}},
+        HexData(pmt_other::kData, "Descriptor_data:")}},
       {ca_form::kPmtPageTemplate, "", true, CaDescriptorControls()},
       // CAT
       {ca_form::kCatTemplate, "Add Descriptor", false, CaDescriptorControls()},
