@@ -216,6 +216,8 @@ TEST(NitBatDialogs, Edits) {
       // the capture's terrestrial descriptor, code_rate_HP 7 (reserved) included
       {{K::NitTerrestrialDelivery}, Make<S>(S::Mode::ModifyTerrestrial), S::kTerrestrialPage, {}, Table::Nit, "",
        "*", 0, StreamPair(S::kOtherPage, Hex("0x5f", "1", "01"))},
+      // the page starts with the stored descriptor: Ok alone writes it back as it was
+      {{K::BatDescriptor, 2}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, {}, Table::Bat, ""},
       {{K::BatDescriptor, 2}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
        "-n.5f:000000a2 | +n.5f:0a"},
       {{K::BatDescriptor, 4}, Make<BS>(BS::Mode::ModifyDescriptor), BS::kOtherPage, Hex("0x5f", "1", "0a"), Table::Bat,
