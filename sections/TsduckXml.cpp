@@ -394,7 +394,7 @@ bool PutGroup(Scratch& x, int e, const Group& g, const Group& root) {
       case Op::Bits:
         if (f.show == Show::Hex) x.Attr(e, f.name, std::string_view(text, HexNumber(text, v.number, (f.bits + 3) / 4)));
         else if (f.show == Show::Bool) x.Attr(e, f.name, v.number ? "true" : "false");
-        else if (f.show == Show::Dec) x.Attr(e, f.name, std::string_view(text, DecUnsigned(text, v.number)));
+        else if (f.show == Show::Dec && f.symbols.empty()) x.Attr(e, f.name, std::string_view(text, DecUnsigned(text, v.number)));
         else if (f.show != Show::Implicit) x.Attr(e, f.name, FieldText(f, v.number, root));
         break;
       case Op::Reserved:
@@ -837,6 +837,7 @@ bool AnyOf(Node e, std::span<const Field> layout) {
 
 // Defaults of TSDuck's model for fields it does not require.
 std::optional<uint64_t> DefaultOf(const Field& f) {
+  if (f.byDefault >= 0) return static_cast<uint64_t>(f.byDefault);
   static constexpr std::pair<const char*, uint64_t> kDefaults[] = {
       {"constraint_set3", 0}, {"constraint_set4", 0}, {"constraint_set5", 0}, {"frame_packing_SEI_not_present", 0},
       {"copied_44bits", 0},   {"sub_pic_hrd_params_not_present", 1},         {"HDR_WCG_idc", 3},
@@ -845,6 +846,21 @@ std::optional<uint64_t> DefaultOf(const Field& f) {
   for (const auto& [name, value] : kDefaults)
     if (std::strcmp(name, f.name) == 0) return value;
   return std::nullopt;
+}
+
+// The value a symbol name of the field gives (a "dd.d" of BcdTenths too); nothing for a number
+// or a missing attribute. Other texts are refused.
+template <class Node>
+std::optional<uint64_t> SymbolOf(Checked<Node>& c, const Field& f) {
+  if (f.symbols.empty() && f.show != Show::BcdTenths) return std::nullopt;
+  const char* a = c.Attr(f.name);
+  if (!a) return std::nullopt;
+  if (const auto named = FieldSymbol(f, Trim(a))) return named;
+  if (f.show != Show::BcdTenths && ReadUnsigned(a)) return std::nullopt;
+  std::string names;
+  for (const Symbol& s : f.symbols) names += std::string(names.empty() ? "" : "|") + s.name;
+  Refuse(c.node(), Format("%s: %s must be %s", Where(c.node()).c_str(), f.name,
+                          f.show == Show::BcdTenths ? "degrees as dd.d" : (names + " or a number").c_str()));
 }
 
 // The groups around the one being read, outermost first.
@@ -901,7 +917,10 @@ void ReadGroup(Checked<Node>& c, std::span<const Field> layout, Group& g, const 
           } else {
             v.number = c.Bool(f.name, std::nullopt) ? 1 : 0;
           }
-        } else if (f.show == Show::Scaled || f.show == Show::Frequency || f.show == Show::TeletextPage) {
+        } else if (const auto named = SymbolOf(c, f)) {
+          v.number = *named;
+        } else if (f.show == Show::Scaled || f.show == Show::Frequency || f.show == Show::TeletextPage ||
+                   f.show == Show::Bcd) {
           const uint64_t shown = c.NumberOr(f.name, 64, [&] { return DefaultOf(f); });
           const auto raw = FieldNumber(f, shown, top);
           if (!raw) Refuse(c.node(), Format("%s: %s %llu has no value of the field", Where(c.node()).c_str(), f.name,
@@ -1031,6 +1050,8 @@ std::vector<uint8_t> CompileDescriptor(Node e) {
   c.Done();
   const auto bytes = EncodeDescriptor(*kind, g);
   if (!bytes) Refuse(e, Where(e) + ": more than 255 bytes");
+  if (kind->accepts && !kind->accepts(LayoutBytes(*kind, std::span<const uint8_t>(*bytes).subspan(2))))
+    Refuse(e, Where(e) + ": values that do not go together");
   return *bytes;
 }
 

@@ -331,11 +331,72 @@ constexpr const char* kIso885915 = "ISO-8859-15";
 constexpr uint8_t kSelector885915 = 0x0B, kSelectorUtf8 = 0x15;
 }  // namespace
 
+namespace {
+// Where the ISO/IEC 6937 table of the exchange differs from the system's: 0xA4 is the euro sign
+// (the system has none), 0xD0 the horizontal bar and 0xE2 D with stroke (the system: em dash and
+// eth, which the exchange leaves to the other tables).
+struct Iso6937Byte {
+  uint8_t byte;
+  std::string_view exchange, system;
+};
+constexpr Iso6937Byte kIso6937Bytes[] = {
+    {0xA4, "\u20AC", ""}, {0xD0, "\u2015", "\u2014"}, {0xE2, "\u0110", "\u00D0"}};
+
+// The text in the exchange's ISO/IEC 6937; nothing when a character is not in it.
+std::optional<std::string> ToIso6937(std::string_view utf8) {
+  std::string out;
+  size_t from = 0;
+  const auto segment = [&](size_t end) {
+    const std::string_view part = utf8.substr(from, end - from);
+    for (const Iso6937Byte& b : kIso6937Bytes)
+      if (!b.system.empty() && part.find(b.system) != std::string_view::npos) return false;
+    if (FirstUnconvertible(part, kIso6937) != std::string_view::npos) return false;
+    out += ConvertBytes(part, kIso6937, kUtf8, kUtf8Character, {});
+    return true;
+  };
+  for (size_t at = 0; at < utf8.size();) {
+    const Iso6937Byte* hit = nullptr;
+    for (const Iso6937Byte& b : kIso6937Bytes)
+      if (utf8.substr(at, b.exchange.size()) == b.exchange) hit = &b;
+    if (!hit) {
+      ++at;
+      continue;
+    }
+    if (!segment(at)) return std::nullopt;
+    out += static_cast<char>(hit->byte);
+    at += hit->exchange.size();
+    from = at;
+  }
+  if (!segment(utf8.size())) return std::nullopt;
+  return out;
+}
+
+// ISO/IEC 6937 bytes as the exchange reads them; nothing when a byte is not valid.
+std::optional<std::string> FromIso6937(std::string_view bytes) {
+  std::string out;
+  size_t from = 0;
+  const auto segment = [&](size_t end) {
+    size_t bad = 0;
+    out += ConvertBytes(bytes.substr(from, end - from), kUtf8, kIso6937, 1, {}, &bad);
+    return bad == std::string_view::npos;
+  };
+  for (size_t at = 0; at < bytes.size(); ++at)
+    for (const Iso6937Byte& b : kIso6937Bytes)
+      if (static_cast<uint8_t>(bytes[at]) == b.byte) {
+        if (!segment(at)) return std::nullopt;
+        out += b.exchange;
+        from = at + 1;
+      }
+  if (!segment(bytes.size())) return std::nullopt;
+  return out;
+}
+}  // namespace
+
 std::vector<uint8_t> EncodeExchangeText(const std::string& utf8) {
   std::vector<uint8_t> out;
   std::string coded;
-  if (FirstUnconvertible(utf8, kIso6937) == std::string_view::npos) {
-    coded = ConvertBytes(utf8, kIso6937, kUtf8, kUtf8Character, {});
+  if (const auto iso6937 = ToIso6937(utf8)) {
+    coded = *iso6937;
   } else if (FirstUnconvertible(utf8, kIso885915) == std::string_view::npos) {
     out.push_back(kSelector885915);
     coded = ConvertBytes(utf8, kIso885915, kUtf8, kUtf8Character, {});
@@ -350,11 +411,11 @@ std::vector<uint8_t> EncodeExchangeText(const std::string& utf8) {
 std::optional<std::string> DecodeExchangeText(std::span<const uint8_t> bytes) {
   const std::string_view all = AsText(bytes);
   const uint8_t first = bytes.empty() ? 0x20 : bytes[0];
-  const char* codeset = first >= 0x20 ? kIso6937 : first == kSelector885915 ? kIso885915 : first == kSelectorUtf8 ? kUtf8 : nullptr;
+  if (first >= 0x20) return FromIso6937(all);
+  const char* codeset = first == kSelector885915 ? kIso885915 : first == kSelectorUtf8 ? kUtf8 : nullptr;
   if (!codeset) return std::nullopt;
-  const std::string_view body = first >= 0x20 ? all : all.substr(1);
   size_t bad = 0;
-  std::string text = ConvertBytes(body, kUtf8, codeset, 1, {}, &bad);
+  std::string text = ConvertBytes(all.substr(1), kUtf8, codeset, 1, {}, &bad);
   if (bad != std::string_view::npos) return std::nullopt;
   return text;
 }

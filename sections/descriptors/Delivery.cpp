@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "sections/descriptors/DescriptorRegistry.h"
 #include "util/Number.h"
 
 namespace quorvelin {
@@ -190,15 +191,15 @@ ItemHandle AddDelivery(TableTreeCtrl& tree, ItemHandle holder, const DescriptorB
   const auto data = d.data.first<kDeliveryLength>();
   switch (d.tag) {
     case kCableDeliveryTag:
-      return AddDeliveryItem(tree, holder, after, NodeKind::NitCableDelivery, "cable_delivery_system_descriptor", d,
+      return AddDeliveryItem(tree, holder, after, NodeKind::NitCableDelivery, kCableDeliveryKind.name, d,
                              CableDeliveryFromBytes(data), CableDeliveryLines);
     case kSatelliteDeliveryTag:
       return AddDeliveryItem(tree, holder, after, NodeKind::NitSatelliteDelivery,
-                             "satellite_delivery_system_descriptor", d, SatelliteDeliveryFromBytes(data),
+                             kSatelliteDeliveryKind.name, d, SatelliteDeliveryFromBytes(data),
                              SatelliteDeliveryLines);
     case kTerrestrialDeliveryTag:
       return AddDeliveryItem(tree, holder, after, NodeKind::NitTerrestrialDelivery,
-                             "terrestrial_delivery_system_descriptor", d, TerrestrialDeliveryFromBytes(data),
+                             kTerrestrialDeliveryKind.name, d, TerrestrialDeliveryFromBytes(data),
                              TerrestrialDeliveryLines);
     default:
       return kNoItem;

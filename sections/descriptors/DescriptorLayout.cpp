@@ -1,11 +1,22 @@
 #include "sections/descriptors/DescriptorLayout.h"
 
+#include <strings.h>
+
 #include <cstring>
 
 #include "util/Number.h"
 
 namespace quorvelin {
 namespace {
+
+// True when every nibble of the `bits` low bits is a decimal digit.
+bool IsBcd(uint64_t raw, int bits) {
+  for (int i = 0; i < bits; i += 4)
+    if (((raw >> i) & 0xF) > 9) return false;
+  return true;
+}
+
+bool IsBcdShow(Show s) { return s == Show::Bcd || s == Show::BcdTenths; }
 
 // Reads bits most significant first inside [0, end) of `data`; never past `end`.
 class BitReader {
@@ -96,7 +107,7 @@ bool DecodeField(const Field& f, BitReader& r, Value& v, const Scope& scope) {
     case Op::Reserved:
       if (!r.Has(static_cast<size_t>(f.bits))) return false;
       v.number = r.Take(f.bits);
-      return true;
+      return !IsBcdShow(f.show) || IsBcd(v.number, f.bits);  // a non-decimal digit is no value
     case Op::Char3:
       if (!r.Aligned() || r.BytesLeft() < 3) return false;
       v.bytes = r.TakeBytes(3);
@@ -249,6 +260,9 @@ uint64_t NumberOf(const Group& group, const char* name) {
 }
 
 std::string FieldText(const Field& f, uint64_t raw, const Group& root) {
+  for (const Symbol& s : f.symbols)
+    if (s.value == raw) return s.name;
+  bool exact = true;
   switch (f.show) {
     case Show::Hex:
       return Format("0x%0*llX", (f.bits + 3) / 4, static_cast<unsigned long long>(raw));
@@ -256,15 +270,19 @@ std::string FieldText(const Field& f, uint64_t raw, const Group& root) {
       return raw ? "true" : "false";
     case Show::Scaled:
       return Format("%llu", static_cast<unsigned long long>(raw * f.scale));
+    case Show::Bcd:
+      return Format("%llu", static_cast<unsigned long long>(Bcd(raw, f.bits / 4, exact) * f.scale));
+    case Show::BcdTenths: {
+      const uint64_t tenths = Bcd(raw, f.bits / 4, exact);
+      return Format("%llu.%llu", static_cast<unsigned long long>(tenths / 10), static_cast<unsigned long long>(tenths % 10));
+    }
     case Show::Frequency: {
       const uint64_t coding = NumberOf(root, "coding_type");
-      bool exact = true;
       const uint64_t units = coding == 1 || coding == 2 ? Bcd(raw, 8, exact) : raw;
       return Format("%llu", static_cast<unsigned long long>(coding == 0 ? raw : units * FrequencyUnit(coding)));
     }
     case Show::TeletextPage: {
       const uint64_t magazine = raw >> 8;
-      bool exact = true;
       return Format("%llu", static_cast<unsigned long long>((magazine == 0 ? 8 : magazine) * 100 + Bcd(raw & 0xFF, 2, exact)));
     }
     default:
@@ -290,6 +308,17 @@ std::optional<uint64_t> FieldNumber(const Field& f, uint64_t shown, const Group&
       }
       break;
     }
+    case Show::Bcd:
+    case Show::BcdTenths: {
+      const uint32_t scale = f.show == Show::Bcd ? f.scale : 1;
+      if (shown % scale != 0) return std::nullopt;
+      raw = shown / scale;
+      uint64_t limit = 1;
+      for (int i = 0; i < f.bits / 4; ++i) limit *= 10;
+      if (raw >= limit) return std::nullopt;
+      raw = ToBcd(raw, f.bits / 4);
+      break;
+    }
     case Show::TeletextPage:
       if (shown < 100 || shown > 899) return std::nullopt;
       raw = (shown / 100 % 8) << 8 | ToBcd(shown % 100, 2);
@@ -299,6 +328,23 @@ std::optional<uint64_t> FieldNumber(const Field& f, uint64_t shown, const Group&
   }
   if (f.bits < 64 && raw >> f.bits) return std::nullopt;
   return raw;
+}
+
+std::optional<uint64_t> FieldSymbol(const Field& f, std::string_view text) {
+  for (const Symbol& s : f.symbols)
+    if (text.size() == std::strlen(s.name) && strncasecmp(text.data(), s.name, text.size()) == 0) return s.value;
+  if (f.show != Show::BcdTenths) return std::nullopt;
+  // "dd.d": whole degrees, a point and one digit of tenths.
+  const size_t point = text.find('.');
+  if (point == std::string_view::npos || point == 0 || point + 2 != text.size()) return std::nullopt;
+  uint64_t tenths = 0;
+  for (const char c : text) {
+    if (c == '.') continue;
+    if (c < '0' || c > '9' || tenths > UINT32_MAX) return std::nullopt;
+    tenths = tenths * 10 + static_cast<uint64_t>(c - '0');
+  }
+  Group none;
+  return FieldNumber(f, tenths, none);
 }
 
 }  // namespace quorvelin

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvelin {
@@ -35,6 +36,14 @@ enum class Show : uint8_t {
   Scaled,        // decimal, the field times `scale` (maximum_bitrate in bits/s, frequencies in Hz)
   Frequency,     // centre_frequency of a frequency_list: in Hz by the descriptor's coding_type
   TeletextPage,  // magazine (3 bits) and BCD page (8 bits) as one page number, 100 to 899
+  Bcd,           // binary-coded decimal digits, the number times `scale` (frequency, symbol_rate)
+  BcdTenths,     // binary-coded decimal tenths as "dd.d" (orbital_position in degrees)
+};
+
+// A name a field's value is given by, in lines and XML alike; other values show as numbers.
+struct Symbol {
+  uint64_t value;
+  const char* name;
 };
 
 struct Field {
@@ -45,6 +54,8 @@ struct Field {
   std::span<const Field> sub{};
   const char* flag = nullptr;
   uint32_t scale = 1;
+  std::span<const Symbol> symbols{};
+  int64_t byDefault = -1;  // the value an XML element that leaves the attribute out gives; -1: required
 };
 
 constexpr Field Bits(const char* name, int bits, Show show = Show::Hex) { return {Op::Bits, name, bits, show}; }
@@ -53,6 +64,13 @@ constexpr Field Flag(const char* name) { return {Op::Bits, name, 1, Show::Bool};
 constexpr Field Presence(const char* name) { return {Op::Bits, name, 1, Show::Implicit}; }
 constexpr Field Scaled(const char* name, int bits, uint32_t scale) {
   return {Op::Bits, name, bits, Show::Scaled, {}, nullptr, scale};
+}
+// A field whose values have names; `byDefault` as in Field.
+constexpr Field Named(const char* name, int bits, std::span<const Symbol> symbols, int64_t byDefault = -1) {
+  return {Op::Bits, name, bits, Show::Dec, {}, nullptr, 1, symbols, byDefault};
+}
+constexpr Field Bcd(const char* name, int bits, uint32_t scale) {
+  return {Op::Bits, name, bits, Show::Bcd, {}, nullptr, scale};
 }
 constexpr Field Reserved(int bits) { return {Op::Reserved, nullptr, bits}; }
 constexpr Field Char3(const char* name) { return {Op::Char3, name}; }
@@ -95,8 +113,11 @@ uint64_t NumberOf(const Group& group, const char* name);
 
 // Display and XML text of a number field; `root` is the descriptor's outer group.
 std::string FieldText(const Field& f, uint64_t raw, const Group& root);
-// The raw field value of a display number (Scaled, Frequency, TeletextPage); nothing when the
-// number has no exact raw value or does not fit the field.
+// The raw field value of a display number (Scaled, Frequency, TeletextPage, Bcd); nothing when
+// the number has no exact raw value or does not fit the field.
 std::optional<uint64_t> FieldNumber(const Field& f, uint64_t shown, const Group& root);
+// The value of one of the field's symbol names or, for BcdTenths, of a "dd.d" text; nothing for
+// other texts.
+std::optional<uint64_t> FieldSymbol(const Field& f, std::string_view text);
 
 }  // namespace quorvelin

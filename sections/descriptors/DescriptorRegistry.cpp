@@ -11,10 +11,6 @@
 
 namespace quorvelin {
 
-#define QUORVELIN_DESCRIPTOR_KIND(kind) extern const DescriptorKind kind;
-#include "sections/descriptors/DescriptorKinds.def"
-#undef QUORVELIN_DESCRIPTOR_KIND
-
 namespace {
 
 constexpr std::array kKinds = {

@@ -33,6 +33,10 @@ struct DescriptorKind {
   bool (*accepts)(std::span<const uint8_t>) = nullptr;
 };
 
+#define QUORVELIN_DESCRIPTOR_KIND(kind) extern const DescriptorKind kind;
+#include "sections/descriptors/DescriptorKinds.def"
+#undef QUORVELIN_DESCRIPTOR_KIND
+
 // Every registered kind.
 std::span<const DescriptorKind* const> DescriptorKinds();
 // The kind of a descriptor under the private_data_specifier in force in its loop (0 when

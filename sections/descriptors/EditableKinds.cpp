@@ -28,11 +28,11 @@ constexpr auto kWriteTerrestrial = WriteAs<TerrestrialDelivery, WriteDelivery>;
 
 ItemHandle AddNetworkName(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
                           ItemHandle after) {
-  return AddName(t, holder, kind, d, "network_name_descriptor", "network_name: ", DisplayName(d.data), after);
+  return AddName(t, holder, kind, d, kNetworkNameKind.name, "network_name: ", DisplayName(d.data), after);
 }
 ItemHandle AddBouquetName(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d,
                           ItemHandle after) {
-  return AddName(t, holder, kind, d, "bouquet_name_descriptor", "bouquet_name: ", DisplayName(d.data), after);
+  return AddName(t, holder, kind, d, kBouquetNameKind.name, "bouquet_name: ", DisplayName(d.data), after);
 }
 ItemHandle AddList(TableTreeCtrl& t, ItemHandle holder, NodeKind kind, const DescriptorBytes& d, ItemHandle after) {
   return AddServiceList(t, holder, kind, d, after);
@@ -57,24 +57,24 @@ ItemHandle AddDeliveryItem(TableTreeCtrl& t, ItemHandle holder, NodeKind, const 
 using K = NodeKind;
 // One line per editable kind and loop it may stand in.
 constexpr EditableKind kEditable[] = {
-    {kNetworkNameTag, K::NitNetworkDescriptorList, K::NitNetworkName, AddNetworkName, kWriteName, true},
-    {kNetworkNameTag, K::NitTransportDescriptorList, K::NitTransportNetworkName, AddNetworkName, kWriteName, true},
-    {kServiceListTag, K::NitNetworkDescriptorList, K::NitServiceList, AddList, kWriteList, true},
-    {kServiceListTag, K::NitTransportDescriptorList, K::NitServiceList, AddList, kWriteList, true},
-    {kServiceListTag, K::BatTransportDescriptorList, K::BatServiceList, AddList, kWriteList, true},
-    {kLinkageTag, K::NitNetworkDescriptorList, K::NitLinkageDescriptor, AddLink, kWriteLinkage, false},
-    {kLinkageTag, K::SdtServiceDescriptorList, K::SdtLinkageDescriptor, AddLink, kWriteLinkage, false},
-    {kLogicalChannelTag, K::NitTransportDescriptorList, K::NitLogicalChannels, AddChannels, kWriteList, true},
-    {kCableDeliveryTag, K::NitTransportDescriptorList, K::NitCableDelivery, AddDeliveryItem, kWriteCable, true},
-    {kSatelliteDeliveryTag, K::NitTransportDescriptorList, K::NitSatelliteDelivery, AddDeliveryItem, kWriteSatellite,
+    {&kNetworkNameKind, K::NitNetworkDescriptorList, K::NitNetworkName, AddNetworkName, kWriteName, true},
+    {&kNetworkNameKind, K::NitTransportDescriptorList, K::NitTransportNetworkName, AddNetworkName, kWriteName, true},
+    {&kServiceListKind, K::NitNetworkDescriptorList, K::NitServiceList, AddList, kWriteList, true},
+    {&kServiceListKind, K::NitTransportDescriptorList, K::NitServiceList, AddList, kWriteList, true},
+    {&kServiceListKind, K::BatTransportDescriptorList, K::BatServiceList, AddList, kWriteList, true},
+    {&kLinkageKind, K::NitNetworkDescriptorList, K::NitLinkageDescriptor, AddLink, kWriteLinkage, false},
+    {&kLinkageKind, K::SdtServiceDescriptorList, K::SdtLinkageDescriptor, AddLink, kWriteLinkage, false},
+    {&kEacemLogicalChannelKind, K::NitTransportDescriptorList, K::NitLogicalChannels, AddChannels, kWriteList, true},
+    {&kCableDeliveryKind, K::NitTransportDescriptorList, K::NitCableDelivery, AddDeliveryItem, kWriteCable, true},
+    {&kSatelliteDeliveryKind, K::NitTransportDescriptorList, K::NitSatelliteDelivery, AddDeliveryItem, kWriteSatellite,
      true},
-    {kTerrestrialDeliveryTag, K::NitTransportDescriptorList, K::NitTerrestrialDelivery, AddDeliveryItem,
+    {&kTerrestrialDeliveryKind, K::NitTransportDescriptorList, K::NitTerrestrialDelivery, AddDeliveryItem,
      kWriteTerrestrial, true},
-    {kBouquetNameTag, K::BatBouquetDescriptorList, K::BatBouquetName, AddBouquetName, kWriteName, true},
-    {kServiceDescriptorTag, K::SdtServiceDescriptorList, K::SdtServiceDescriptor, AddService, kWriteService, true},
-    {kCaTag, K::CatDescriptorList, K::CatCaDescriptor, AddCaItem, kWriteCa, false},
-    {kCaTag, K::PmtProgramInfoList, K::PmtCaDescriptor, AddCaItem, kWriteCa, false},
-    {kCaTag, K::PmtEsDescriptorList, K::PmtCaDescriptor, AddCaItem, kWriteCa, false},
+    {&kBouquetNameKind, K::BatBouquetDescriptorList, K::BatBouquetName, AddBouquetName, kWriteName, true},
+    {&kServiceKind, K::SdtServiceDescriptorList, K::SdtServiceDescriptor, AddService, kWriteService, true},
+    {&kCaKind, K::CatDescriptorList, K::CatCaDescriptor, AddCaItem, kWriteCa, false},
+    {&kCaKind, K::PmtProgramInfoList, K::PmtCaDescriptor, AddCaItem, kWriteCa, false},
+    {&kCaKind, K::PmtEsDescriptorList, K::PmtCaDescriptor, AddCaItem, kWriteCa, false},
 };
 
 // How a loop keeps a descriptor of no editable kind: its record kind and lines.
@@ -104,7 +104,7 @@ const HexLoop* FindHexLoop(NodeKind holder) {
 
 const EditableKind* FindEditableKind(NodeKind holder, uint8_t tag) {
   for (const EditableKind& k : kEditable)
-    if (k.holder == holder && k.tag == tag) return &k;
+    if (k.holder == holder && k.kind->tag == tag) return &k;
   return nullptr;
 }
 

@@ -1,7 +1,8 @@
 // The descriptor kinds the dialogs edit, each with the record its loop keeps: one renderer draws
 // a descriptor's item and lines whether a parser read its bytes or a dialog made its record, and
 // one write puts any such record back as bytes. Adding an editable kind: its file in this folder
-// with a read, a write and an add, and one line per loop in EditableKinds.cpp.
+// with a read, a write and an add, its `DescriptorKind` in the registry, and one line per loop in
+// EditableKinds.cpp.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +12,12 @@
 
 #include "sections/SectionWriter.h"
 #include "sections/descriptors/Descriptor.h"
+#include "sections/descriptors/DescriptorRegistry.h"
 
 namespace quorvelin {
 
 struct EditableKind {
-  uint8_t tag = 0;
+  const DescriptorKind* kind = nullptr;  // its tag, name and XML (a private tag whatever the specifier)
   NodeKind holder = NodeKind::None;  // the loop
   NodeKind record = NodeKind::None;  // the kind of its record there
   // The descriptor's item, after `after` under `holder`, with its record and lines; kNoItem, and

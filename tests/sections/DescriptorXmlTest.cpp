@@ -48,6 +48,11 @@ const KindRow kKinds[] = {
     {0x47, 0, "42 71", "bouquet_name_descriptor", "bouquet_name: Bq\n"},
     {0x48, 0, "19 02 50 72 03 53 76 63", "service_descriptor",
      "service_type: 0x19\nservice_provider_name: Pr\nservice_name: Svc\n"},
+    {0x43, 0, "01 17 43 75 01 92 ce 02 75 00 03", "satellite_delivery_system_descriptor",
+     "frequency: 11743750000\norbital_position: 19.2\nwest_east_flag: east\npolarization: left\nroll_off: 0.25\n"
+     "modulation_system: DVB-S2\nmodulation_type: 8PSK\nsymbol_rate: 27500000\nFEC_inner: 3/4\n"},
+    {0x44, 0, "03 46 00 00 ff f2 03 00 69 00 05", "cable_delivery_system_descriptor",
+     "frequency: 346000000\nFEC_outer: RS\nmodulation: 64-QAM\nsymbol_rate: 6900000\nFEC_inner: 7/8\n"},
     {0x49, 0, "7f 46 52 41 44 45 55", "country_availability_descriptor",
      "country_availability: false\ncountry\n  country_code: FRA\ncountry\n  country_code: DEU\n"},
     {0x4A, 0, "00 01 00 02 00 03 04 ee", "linkage_descriptor",
@@ -67,6 +72,10 @@ const KindRow kKinds[] = {
     {0x59, 0, "66 72 61 10 00 01 00 02", "subtitling_descriptor",
      "subtitling\n  language_code: fra\n  subtitling_type: 0x10\n  composition_page_id: 0x0001\n"
      "  ancillary_page_id: 0x0002\n"},
+    {0x5A, 0, "02 d3 4b 40 37 9c 33 ff ff ff ff", "terrestrial_delivery_system_descriptor",
+     "centre_frequency: 474000000\nbandwidth: 7MHz\npriority: HP\nno_time_slicing: false\nno_MPE_FEC: true\n"
+     "constellation: 64-QAM\nhierarchy_information: 3\ncode_rate_HP_stream: 7/8\ncode_rate_LP_stream: 2/3\n"
+     "guard_interval: 1/8\ntransmission_mode: 8k\nother_frequency: true\n"},
     {0x5B, 0, "66 72 61 03 41 42 43", "multilingual_network_name_descriptor",
      "language\n  code: fra\n  network_name: ABC\n"},
     {0x5C, 0, "65 6e 67 02 42 51", "multilingual_bouquet_name_descriptor", "language\n  code: eng\n  bouquet_name: BQ\n"},
@@ -84,8 +93,8 @@ const KindRow kKinds[] = {
     {0x7C, 0, "58 bf 05 dd", "AAC_descriptor",
      "profile_and_level: 0x58\nSAOC_DE: false\nAAC_type: 0x05\nadditional_info(hex): dd\n"},
     {0x7F, 0, "04 01 00 02 4b 4e 00 07 02 fa f0 80 05 01 03 00 00 00", "T2_delivery_system_descriptor",
-     "plp_id: 0x01\nT2_system_id: 0x0002\nextension\n  SISO_MISO: 1\n  bandwidth: 2\n  guard_interval: 2\n"
-     "  transmission_mode: 3\n  other_frequency: true\n  tfs: false\n  cell\n    cell_id: 0x0007\n"
+     "plp_id: 0x01\nT2_system_id: 0x0002\nextension\n  SISO_MISO: MISO\n  bandwidth: 6MHz\n  guard_interval: 1/8\n"
+     "  transmission_mode: 1k\n  other_frequency: true\n  tfs: false\n  cell\n    cell_id: 0x0007\n"
      "    centre_frequency\n      value: 500000000\n    subcell\n      cell_id_extension: 0x01\n"
      "      transposer_frequency: 503316480\n"},
     {0x83, 0x28, "00 01 fc 05", "eacem_logical_channel_number_descriptor",
@@ -194,6 +203,11 @@ TEST(TsduckXml, RefusedDocumentsNameLineAndColumn) {
       {"<tsduck>\n  <CAT>\n    <odd_descriptor/>\n  </CAT>\n</tsduck>", "line 3, column 5: <odd_descriptor>: unknown element"},
       {"<tsduck>\n  <CAT>\n    <generic_descriptor tag=\"0x80\">ABC</generic_descriptor>\n  </CAT>\n</tsduck>",
        "line 3, column 5: <generic_descriptor>: an odd number of hexadecimal digits"},
+      {"<tsduck>\n  <CAT>\n    <satellite_delivery_system_descriptor frequency=\"0\" orbital_position=\"19.2\" "
+       "west_east_flag=\"east\" polarization=\"diagonal\" modulation_system=\"DVB-S\" symbol_rate=\"0\" "
+       "FEC_inner=\"none\"/>\n  </CAT>\n</tsduck>",
+       "line 3, column 5: <satellite_delivery_system_descriptor>: polarization must be horizontal|vertical|left|right or a "
+       "number"},
       {"<tsduck>\n  <SDT transport_stream_id=\"1\">\n  </SDT>\n</tsduck>",
        "line 2, column 3: <SDT>: attribute original_network_id is missing"},
       {"<tsduck>\n <TDT UTC_time=\"2024-13-01 00:00:00\"/>\n</tsduck>",

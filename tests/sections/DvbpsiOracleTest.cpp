@@ -206,6 +206,27 @@ std::string Described(dvbpsi_descriptor_t* d) {
       for (int i = 0; i < r->i_service_count; ++i) s += Format(" %04x:%02x", r->i_service[i].i_service_id, r->i_service[i].i_service_type);
       return s;
     }
+    case 0x43: {
+      const auto* r = dvbpsi_DecodeSatDelivSysDr(d);
+      if (!r) break;
+      return Format("satellite %08x pos %04x %d pol %d roll %d sys %d mod %d rate %07x fec %d", r->i_frequency,
+                    r->i_orbital_position, r->i_west_east_flag, r->i_polarization, r->i_roll_off, r->i_modulation_system,
+                    r->i_modulation_type, r->i_symbol_rate, r->i_fec_inner);
+    }
+    case 0x44: {
+      const auto* r = dvbpsi_DecodeCableDelivSysDr(d);
+      if (!r) break;
+      return Format("cable %08x outer %d mod %d rate %07x fec %d", r->i_frequency, r->i_fec_outer, r->i_modulation,
+                    r->i_symbol_rate, r->i_fec_inner);
+    }
+    case 0x5A: {
+      const auto* r = dvbpsi_DecodeTerrDelivSysDr(d);
+      if (!r) break;
+      return Format("terrestrial %08x bw %d prio %d ts %d mpe %d const %d hier %d hp %d lp %d guard %d mode %d other %d",
+                    r->i_centre_frequency, r->i_bandwidth, r->i_priority, r->i_time_slice_indicator,
+                    r->i_mpe_fec_indicator, r->i_constellation, r->i_hierarchy_information, r->i_code_rate_hp_stream,
+                    r->i_code_rate_lp_stream, r->i_guard_interval, r->i_transmission_mode, r->i_other_frequency_flag);
+    }
     case 0x48: {
       const auto* r = dvbpsi_DecodeServiceDr(d);
       if (!r) break;
@@ -370,8 +391,8 @@ struct ExampleRow {
 
 // TSDuck's documented XML examples, kept in tests/data/tsduck/ (from TSDuck's user guide, chapter
 // "PSI/SI XML format", and its sample/ folder: mpe/, sample-extension/demo/ without the demo's own
-// foo_descriptor, pmt_ssu.xml, misc/nit_tnt_v26.xml cut to two transport streams and without its
-// terrestrial delivery descriptors), plus one document written to the model of its reference.
+// foo_descriptor, pmt_ssu.xml, misc/nit_tnt_v26.xml cut to two transport streams), plus two documents written to the model of
+// its reference.
 // Compiled, then read back by libdvbpsi and compared with the values the documents give;
 // absent attributes take the model's defaults (version 0, current, PCR_PID 0x1FFF, actual).
 TEST(TsduckXml, DocumentedExamplesCompileToTheSectionsTheyDescribe) {
@@ -393,11 +414,16 @@ TEST(TsduckXml, DocumentedExamplesCompileToTheSectionsTheyDescribe) {
       {"nit_tnt.xml",
        {"NIT 40 v26 network 20fa [network 'F'] [linkage 0001/20fa/01ff type 09 0400015a00]"
         " [linkage 0002/20fa/02ff type 09 0400015a00] | 0001/20fa [5f:00000028] [LCN 0101:1:2 0104:1:5 0105:1:19]"
-        " [88:0101fc34] [services 0101:01 0104:01 0105:01] | 0002/20fa [5f:00000028] [LCN 0201:1:8] [services 0201:01]"}},
+        " [88:0101fc34] [services 0101:01 0104:01 0105:01] [terrestrial ffffffff bw 0 prio 1 ts 1 mpe 1 const 2 hier 0 hp 7 lp 0 guard 0 mode 1 other 0]"
+        " | 0002/20fa [5f:00000028] [LCN 0201:1:8] [services 0201:01] [terrestrial ffffffff bw 0 prio 1 ts 1 mpe 1 const 2 hier 0 hp 7 lp 0 guard 0 mode 1 other 0]"}},
+      {"model_delivery.xml",
+       {"NIT 40 v5 network 0055 [network 'Sat \xa4'] | 0011/0055 [satellite 01195400 pos 0192 1 pol 0 roll 0 sys 0 mod 1 rate 0275000 fec 3]"
+        " [cable 03460000 outer 2 mod 1 rate 0069000 fec 15] | 0012/0055 [satellite 01081800 pos 0130 0 pol 1 roll 2"
+        " sys 1 mod 2 rate 0220000 fec 2] [cable 04740000 outer 1 mod 5 rate 0068750 fec 0]"}},
       {"model_bat_time.xml",
        {"BAT v3 bouquet 0086 [47:5476204e756dc265726963] | 0004/20fa [services 0401:19]",
         "SDT 46 v2 ts 0004 onid 20fa | 0401 sched 0 pf 1 status 3 CA 0 [service 19 "
-        "15ce95cebbcebbceb7cebdceb9cebaceac e2]",
+        "15ce95cebbcebbceb7cebdceb9cebaceac 0bd0]",
         "TDT efc4170509", "TOT eec8005959 [offsets FRA 0 +0100 eec8010000 0200 PRT 1 -0100 eec8010000 0000]"}},
   };
   for (const ExampleRow& row : rows) {
