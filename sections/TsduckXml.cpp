@@ -841,8 +841,7 @@ std::optional<uint64_t> DefaultOf(const Field& f) {
   static constexpr std::pair<const char*, uint64_t> kDefaults[] = {
       {"constraint_set3", 0}, {"constraint_set4", 0}, {"constraint_set5", 0}, {"frame_packing_SEI_not_present", 0},
       {"copied_44bits", 0},   {"sub_pic_hrd_params_not_present", 1},         {"HDR_WCG_idc", 3},
-      {"SAOC_DE", 0},         {"backwards_compatibility", 0},                {"TS_GS_mode", 3},
-      {"visible_service", 1}};
+      {"SAOC_DE", 0},         {"visible_service", 1}};
   for (const auto& [name, value] : kDefaults)
     if (std::strcmp(name, f.name) == 0) return value;
   return std::nullopt;

@@ -72,10 +72,10 @@ constexpr Field kInputStream[] = {Bits("input_stream_identifier", 8)};
 constexpr Field kTimeslice[] = {Bits("timeslice_number", 8)};
 constexpr Field kS2Delivery[] = {Presence("scrambling_sequence_selector"),
                                  Presence("multiple_input_stream_flag"),
-                                 Flag("backwards_compatibility"),
+                                 Field{Op::Bits, "backwards_compatibility", 1, Show::Bool, {}, nullptr, 1, {}, 0},
                                  Presence("not_timeslice_flag"),
                                  Reserved(2),
-                                 Dec("TS_GS_mode", 2),
+                                 Field{Op::Bits, "TS_GS_mode", 2, Show::Dec, {}, nullptr, 1, {}, 3},
                                  Opt("scrambling_sequence_selector", kScrambling),
                                  Opt("multiple_input_stream_flag", kInputStream),
                                  Unless("not_timeslice_flag", kTimeslice)};

@@ -72,7 +72,7 @@ const KindRow kKinds[] = {
     {0x59, 0, "66 72 61 10 00 01 00 02", "subtitling_descriptor",
      "subtitling\n  language_code: fra\n  subtitling_type: 0x10\n  composition_page_id: 0x0001\n"
      "  ancillary_page_id: 0x0002\n"},
-    {0x5A, 0, "02 d3 4b 40 37 9c 33 ff ff ff ff", "terrestrial_delivery_system_descriptor",
+    {0x5A, 0, "02 d3 44 40 37 9c 33 ff ff ff ff", "terrestrial_delivery_system_descriptor",
      "centre_frequency: 474000000\nbandwidth: 7MHz\npriority: HP\nno_time_slicing: false\nno_MPE_FEC: true\n"
      "constellation: 64-QAM\nhierarchy_information: 3\ncode_rate_HP_stream: 7/8\ncode_rate_LP_stream: 2/3\n"
      "guard_interval: 1/8\ntransmission_mode: 8k\nother_frequency: true\n"},
