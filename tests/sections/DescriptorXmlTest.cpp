@@ -167,6 +167,16 @@ TEST(DescriptorKinds, BytesThatDoNotFitStayHexWithANote) {
   const std::string xml = SectionsToXml({section});
   EXPECT_NE(xml.find("<generic_descriptor tag=\"0x0A\">667261</generic_descriptor>"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<generic_descriptor tag=\"0x83\">0001FC05</generic_descriptor>"), std::string::npos) << xml;
+  // Delivery values TSDuck would not give back: a frequency nibble that is no decimal digit, a
+  // roll_off under DVB-S, a centre_frequency of 0 (TSDuck writes 0 Hz as all ones).
+  const char* const kept[][2] = {{"44", "0A460000FFF20300690005"},
+                                 {"43", "0117437501928802750003"},
+                                 {"5A", "00000000379C33FFFFFFFF"}};
+  for (const auto& [tag, data] : kept) {
+    const Bytes d = Hex(data);
+    const std::string out = SectionsToXml({CatSection(Descriptor(static_cast<uint8_t>(std::stoi(tag, nullptr, 16)), d))});
+    EXPECT_NE(out.find(Format("<generic_descriptor tag=\"0x%s\">", tag)), std::string::npos) << out;
+  }
 }
 
 TEST(TsduckXml, EveryCaptureThroughXmlAndBackGivesTheSameSections) {
