@@ -262,8 +262,11 @@ uint64_t NumberOf(const Group& group, const char* name) {
 std::string FieldText(const Field& f, uint64_t raw, const Group& root) {
   for (const Symbol& s : f.symbols)
     if (s.value == raw) return s.name;
+  // A code without a name in hexadecimal: a decimal number may open a name ("6" of "6MHz"),
+  // and TSDuck takes a unique opening for the name.
+  const Show show = !f.symbols.empty() && f.show == Show::Dec ? Show::Hex : f.show;
   bool exact = true;
-  switch (f.show) {
+  switch (show) {
     case Show::Hex:
       return Format("0x%0*llX", (f.bits + 3) / 4, static_cast<unsigned long long>(raw));
     case Show::Bool:
@@ -331,8 +334,16 @@ std::optional<uint64_t> FieldNumber(const Field& f, uint64_t shown, const Group&
 }
 
 std::optional<uint64_t> FieldSymbol(const Field& f, std::string_view text) {
-  for (const Symbol& s : f.symbols)
-    if (text.size() == std::strlen(s.name) && strncasecmp(text.data(), s.name, text.size()) == 0) return s.value;
+  // A name in any case, or the opening of one name only (TSDuck's reading).
+  const Symbol* opening = nullptr;
+  int openings = 0;
+  for (const Symbol& s : f.symbols) {
+    if (text.empty() || text.size() > std::strlen(s.name) || strncasecmp(text.data(), s.name, text.size()) != 0) continue;
+    if (text.size() == std::strlen(s.name)) return s.value;
+    opening = &s;
+    ++openings;
+  }
+  if (openings == 1) return opening->value;
   if (f.show != Show::BcdTenths) return std::nullopt;
   // "dd.d": whole degrees, a point and one digit of tenths.
   const size_t point = text.find('.');

@@ -40,7 +40,8 @@ enum class Show : uint8_t {
   BcdTenths,     // binary-coded decimal tenths as "dd.d" (orbital_position in degrees)
 };
 
-// A name a field's value is given by, in lines and XML alike; other values show as numbers.
+// A name a field's value is given by, in lines and XML alike; other values of a Dec field show
+// in hexadecimal.
 struct Symbol {
   uint64_t value;
   const char* name;
@@ -116,8 +117,8 @@ std::string FieldText(const Field& f, uint64_t raw, const Group& root);
 // The raw field value of a display number (Scaled, Frequency, TeletextPage, Bcd); nothing when
 // the number has no exact raw value or does not fit the field.
 std::optional<uint64_t> FieldNumber(const Field& f, uint64_t shown, const Group& root);
-// The value of one of the field's symbol names or, for BcdTenths, of a "dd.d" text; nothing for
-// other texts.
+// The value of one of the field's symbol names (in any case, or the opening of one name only)
+// or, for BcdTenths, of a "dd.d" text; nothing for other texts.
 std::optional<uint64_t> FieldSymbol(const Field& f, std::string_view text);
 
 }  // namespace quorvelin

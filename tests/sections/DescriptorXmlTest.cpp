@@ -51,8 +51,8 @@ const KindRow kKinds[] = {
     {0x43, 0, "01 17 43 75 01 92 ce 02 75 00 03", "satellite_delivery_system_descriptor",
      "frequency: 11743750000\norbital_position: 19.2\nwest_east_flag: east\npolarization: left\nroll_off: 0.25\n"
      "modulation_system: DVB-S2\nmodulation_type: 8PSK\nsymbol_rate: 27500000\nFEC_inner: 3/4\n"},
-    {0x44, 0, "03 46 00 00 ff f2 03 00 69 00 05", "cable_delivery_system_descriptor",
-     "frequency: 346000000\nFEC_outer: RS\nmodulation: 64-QAM\nsymbol_rate: 6900000\nFEC_inner: 7/8\n"},
+    {0x44, 0, "03 46 00 00 ff f2 06 00 69 00 05", "cable_delivery_system_descriptor",
+     "frequency: 346000000\nFEC_outer: RS\nmodulation: 0x06\nsymbol_rate: 6900000\nFEC_inner: 7/8\n"},
     {0x49, 0, "7f 46 52 41 44 45 55", "country_availability_descriptor",
      "country_availability: false\ncountry\n  country_code: FRA\ncountry\n  country_code: DEU\n"},
     {0x4A, 0, "00 01 00 02 00 03 04 ee", "linkage_descriptor",
