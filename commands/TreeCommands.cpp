@@ -4,6 +4,7 @@
 
 #include "commands/DeleteNode.h"
 #include "commands/MenuState.h"
+#include "dialogs/ModifyPages.h"
 #include "dialogs/dvb/CAddBat.h"
 #include "dialogs/dvb/CBATAddBouquetDes.h"
 #include "dialogs/dvb/CBATAddGather.h"
@@ -153,57 +154,19 @@ bool TreeCommands::ModifyNode() {
   const NodeRecord* record = tree_.RecordOf(selected);
   if (!record) return false;
   const K kind = record->kind;
-  using F = TableFamily;
-  switch (KindFamily(kind)) {
-    case F::Pat:
-      if (kind == K::PatSection) Run<CDlgModifyTransID>(runner_, tree_, ui_);
-      if (kind == K::PatProgram) return Run<CPATAddPrg>(runner_, tree_, ui_, false), true;
-      return false;
-    case F::Pmt:
-      if (kind == K::PmtSection) Run<CDlgModifyPmtSection>(runner_, tree_, ui_);
-      if (kind == K::PmtComponent) return Run<CPMTAddCom>(runner_, tree_, ui_, false), true;
-      return false;
-    case F::Sdt:
-      if (kind == K::SdtSection) Run<CDlgModifySdtSection>(runner_, tree_, ui_);
-      if (kind == K::SdtService) return Run<CSDTAddService>(runner_, tree_, ui_, false), true;
-      if (kind == K::SdtServiceDescriptor)
-        return Run<CSDTAddDesc>(runner_, tree_, ui_, CSDTAddDesc::Mode::ModifyService), true;
-      return false;
-    case F::Nit:
-      return ModifyNitItem(kind);
-    case F::Tdt:
-    case F::Tot:
-      AddNode();
-      return false;
-    case F::Bat:
-      ModifyBat(kind);
-      return false;
-    default:
-      return false;
-  }
-}
-
-bool TreeCommands::ModifyNitItem(NodeKind kind) {
-  using Mode = CNITAddStreamDes::Mode;
-  const auto streamDescriptor = [this](Mode mode) { return Run<CNITAddStreamDes>(runner_, tree_, ui_, mode), true; };
+  if (const ModifyPage* page = FindModifyPage(kind)) return page->modify(runner_, tree_, ui_), !page->expands;
   switch (kind) {
+    case K::PatSection: Run<CDlgModifyTransID>(runner_, tree_, ui_); return false;
+    case K::PatProgram: return Run<CPATAddPrg>(runner_, tree_, ui_, false), true;
+    case K::PmtSection: Run<CDlgModifyPmtSection>(runner_, tree_, ui_); return false;
+    case K::PmtComponent: return Run<CPMTAddCom>(runner_, tree_, ui_, false), true;
+    case K::SdtSection: Run<CDlgModifySdtSection>(runner_, tree_, ui_); return false;
+    case K::SdtService: return Run<CSDTAddService>(runner_, tree_, ui_, false), true;
     case K::NitTransportStream: return Run<CDlgModifyTranIDNetworkID>(runner_, tree_, ui_), true;
-    case K::NitNetworkName: return Run<CNITAddNWDes>(runner_, tree_, ui_, CNITAddNWDes::Mode::ModifyName), true;
-    case K::NitServiceList: return streamDescriptor(Mode::ModifyServiceList);
-    case K::NitLogicalChannels: return streamDescriptor(Mode::ModifyLogicalChannels);
-    case K::NitCableDelivery: return streamDescriptor(Mode::ModifyCable);
-    case K::NitSatelliteDelivery: return streamDescriptor(Mode::ModifySatellite);
-    case K::NitTerrestrialDelivery: return streamDescriptor(Mode::ModifyTerrestrial);
-    case K::NitTransportNetworkName: return streamDescriptor(Mode::ModifyNetworkName);
+    case K::TdtRoot:
+    case K::TotRoot: AddNode(); return false;
     default: return false;
   }
-}
-
-void TreeCommands::ModifyBat(NodeKind kind) {
-  using Mode = CBATAddStreamDes::Mode;
-  if (kind == K::BatBouquetName) Run<CBATAddBouquetDes>(runner_, tree_, ui_, CBATAddBouquetDes::Mode::ModifyName);
-  if (kind == K::BatServiceList) Run<CBATAddStreamDes>(runner_, tree_, ui_, Mode::ModifyServiceList);
-  if (kind == K::BatDescriptor) Run<CBATAddStreamDes>(runner_, tree_, ui_, Mode::ModifyDescriptor);
 }
 
 void TreeCommands::ModifyNit() { Run<CDlgModifyNIT>(runner_, tree_, ui_); }

@@ -69,9 +69,6 @@ class TreeCommands {
   void Tell(std::optional<std::string> done);
   void ModifyTdt(ItemHandle root);
   void ModifyTot(ItemHandle root);
-  void ModifyBat(NodeKind kind);
-  // The dialog that modifies a NIT item of this kind; false when there is none.
-  bool ModifyNitItem(NodeKind kind);
 
   TableTreeCtrl& tree_;
   Ui& ui_;

@@ -1,6 +1,7 @@
 // The NIT and BAT dialogs: the section frame, the network and bouquet descriptors, and the
 // transport stream descriptors with their delivery system and list pages.
 #include "MpegFixture.h"
+#include "dialogs/ModifyPages.h"
 #include "dialogs/dvb/CAddBat.h"
 #include "dialogs/dvb/CBATAddBouquetDes.h"
 #include "dialogs/dvb/CBATAddGather.h"
@@ -14,6 +15,7 @@
 #include "dialogs/dvb/CTabSheet.h"
 #include "dialogs/mpeg/CDlgModifyTranIDNetworkID.h"
 #include "resources/MpegDialogIds.h"
+#include "sections/descriptors/EditableKinds.h"
 #include "sections/SectionTestSupport.h"
 #include "util/Settings.h"
 #include "util/TextCode.h"
@@ -392,6 +394,14 @@ TEST(CTabSheet, HoldsSixteenPagesAndShowsOneAtATime) {
   EXPECT_EQ(sheet.SetCurSel(2), 0);  // the previous tab
   sheet.OnKeyboardSelect(1);
   EXPECT_TRUE(sheet.IsPageVisible(1) && !sheet.IsPageVisible(2) && sheet.CurrentPage() == 1);
+}
+
+// Modify is offered on exactly the descriptor record kinds that have a page to change them.
+TEST(ModifyPagesTest, EveryKindModifiedInPlaceHasItsPage) {
+  for (uint32_t code = 0; code <= 0xFFFF; ++code) {
+    const auto kind = static_cast<NodeKind>(code);
+    EXPECT_EQ(FindModifyPage(kind) != nullptr, IsModifiedInPlace(kind)) << std::hex << code;
+  }
 }
 
 }  // namespace
