@@ -23,7 +23,6 @@ namespace quorvelin {
 inline constexpr const char* kEditorCaption = "Quorvelin 2.2.6.2";
 inline constexpr const char* kEditorResourceTitle = "Quorvelin";
 inline constexpr int kEditorTemplateId = 4000;
-inline constexpr int kTreeControlId = 4000;
 inline constexpr int kTemplateWidth = 500, kTemplateHeight = 294;  // 250 x 147 dialog units
 
 using HostFunction = bool (*)();
@@ -60,9 +59,6 @@ class CDlgQuorvelin : public QDialog, public CommandTarget {
   TableTreeView* TreeView() const { return view_.get(); }
   QLabel* StatusLine() const { return status_.get(); }
   FlowProgressDialog& Progress() { return progress_; }
-  TreeCommands& Commands() { return *commands_; }
-  QtUi& GetUi() { return ui_; }
-  bool Initialised() const { return initialised_; }
 
   void setVisible(bool visible) override;
   void reject() override;

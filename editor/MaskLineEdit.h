@@ -14,7 +14,6 @@ class MaskLineEdit : public QLineEdit {
  public:
   explicit MaskLineEdit(QWidget* parent = nullptr);
 
-  CMaskEdit& Logic() { return logic_; }
   bool SetMask(const std::string& mask, const std::string& inputTemplate, char placeholder = '_');
   int SetValue(const std::string& text, bool withFixedChars = true);
 

@@ -140,7 +140,6 @@ class SectionTally {
   // After each receive: how many new sections it brought, and whether it held no section of
   // the table at all (the first such answer says the table is absent).
   void NoteRead(int added, bool empty);
-  bool Absent() const { return absent_; }
   bool Over() const { return absent_ || Complete() || stale_ > Turn() + 2; }
   bool Complete() const;
   // "sections 2 and 5 of 0x0001 missing"; empty when complete or absent.

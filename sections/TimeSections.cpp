@@ -201,10 +201,6 @@ BuildResult BuildTdtAt(TableTreeCtrl& tree, int, uint8_t* area, size_t areaSize,
   return OnePacket();
 }
 
-BuildResult BuildTdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize) {
-  return BuildTdtAt(tree, port, area, areaSize, CurrentUtcDate());
-}
-
 void SetTotLengths(TotRecord& t) {
   t.descriptor_length = static_cast<uint8_t>(std::min<size_t>(kRegionSize + t.more_regions.size(), 255));
   t.descriptors_loop_length.set(static_cast<uint16_t>(2 + t.descriptor_length + t.more_descriptors.size()));

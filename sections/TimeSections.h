@@ -35,11 +35,9 @@ bool ReadTot(TableTreeCtrl& tree, TableExchange& exchange, int port);
 void ShowTdt(TableTreeCtrl& tree, ItemHandle tdtRoot);
 void ShowTot(TableTreeCtrl& tree, ItemHandle totRoot, const TotRecord& state);
 
-// One TDT packet carrying the current UTC time, which becomes the first port's stored time;
-// the rest of the area keeps the caller's filler. count = 1; not ok when the area is shorter
-// than the packet.
-BuildResult BuildTdt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize);
-// The same with the time given.
+// One TDT packet carrying the UTC time `utc`, which becomes the first port's stored time; the
+// rest of the area keeps the caller's filler. count = 1; not ok when the area is shorter than
+// the packet.
 BuildResult BuildTdtAt(TableTreeCtrl& tree, int port, uint8_t* area, size_t areaSize, const DateTime& utc);
 
 // The record's descriptor_length, descriptors_loop_length and section_length for its first

@@ -84,11 +84,6 @@ bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta) {
   return GrowLoop(tree, holder, delta, tree.GetPrevSiblingItem(holder));
 }
 
-bool SetLoop(TableTreeCtrl& tree, ItemHandle holder, unsigned value) {
-  const Word12* length = LoopLengthOf(tree, holder);
-  return length && GrowLoop(tree, holder, static_cast<int>(value) - length->get());
-}
-
 bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, ItemHandle line) {
   const Word12* length = LoopLengthOf(tree, holder);
   return length && GrowLoop(tree, holder, tree.LoopBytes(holder) - length->get(), line);

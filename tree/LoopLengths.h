@@ -44,8 +44,6 @@ const char* LoopLengthFormat(NodeKind holderKind);
 bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta);
 // The same, the value shown on `line` (nothing shown for kNoItem).
 bool GrowLoop(TableTreeCtrl& tree, ItemHandle holder, int delta, ItemHandle line);
-// The loop's field := `value`, shown as GrowLoop does.
-bool SetLoop(TableTreeCtrl& tree, ItemHandle holder, unsigned value);
 // The loop's field := the bytes of the records in the loop, shown as GrowLoop does.
 bool CountLoop(TableTreeCtrl& tree, ItemHandle holder);
 bool CountLoop(TableTreeCtrl& tree, ItemHandle holder, ItemHandle line);

@@ -71,15 +71,9 @@ enum class NodeKind : uint32_t {
 };
 
 constexpr uint32_t KindCode(NodeKind k) { return static_cast<uint32_t>(k); }
-// The table family of a kind, bits 8 to 11 of its code; None for the roots of PAT to BAT.
-enum class TableFamily : uint32_t { None = 0, Pat, Pmt, Sdt, Cat, Nit, Tdt, Tot, Bat };
-constexpr TableFamily KindFamily(NodeKind k) { return static_cast<TableFamily>((KindCode(k) >> 8) & 0x0F); }
 constexpr bool IsSectionHead(NodeKind k) { return (KindCode(k) & 0xFF) == 0x01; }
 constexpr bool IsTableRoot(NodeKind k) {
   return (KindCode(k) >= 0x10 && KindCode(k) <= 0x15) || k == NodeKind::TdtRoot || k == NodeKind::TotRoot;
 }
-// True for every code of the kind table.
-bool IsValidKind(uint32_t code);
-const char* KindName(NodeKind k);
 
 }  // namespace quorvelin

@@ -171,12 +171,6 @@ ItemHandle TableTreeCtrl::FindChildOfKind(ItemHandle start, NodeKind kind) const
   return kNoItem;
 }
 
-ItemHandle TableTreeCtrl::FindAncestorOfKind(ItemHandle item, NodeKind kind) const {
-  for (ItemHandle h = GetParentItem(item); h != kNoItem; h = GetParentItem(h))
-    if (KindOf(h) == kind) return h;
-  return kNoItem;
-}
-
 ItemHandle TableTreeCtrl::FindDirectChildOfKind(ItemHandle parent, NodeKind kind) const {
   for (ItemHandle c = GetChildItem(parent); c != kNoItem; c = GetNextSiblingItem(c))
     if (KindOf(c) == kind) return c;

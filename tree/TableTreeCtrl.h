@@ -10,7 +10,6 @@
 #include "tree/Records.h"
 #include "tree/TreeModel.h"
 #include "util/DateTime.h"
-#include "util/MaskEdit.h"
 
 namespace quorvelin {
 
@@ -102,7 +101,6 @@ class TableTreeCtrl : public TreeModel {
   // Depth-first from `start` over it and its following siblings; stops before a sibling that
   // heads the next section (kind low byte 0x01).
   ItemHandle FindChildOfKind(ItemHandle start, NodeKind kind) const;
-  ItemHandle FindAncestorOfKind(ItemHandle item, NodeKind kind) const;
   // Among the direct children only.
   ItemHandle FindDirectChildOfKind(ItemHandle parent, NodeKind kind) const;
   // Bytes the children of a loop holder occupy in their section (the sum of their section sizes).
@@ -127,7 +125,6 @@ class TableTreeCtrl : public TreeModel {
   std::array<DateTime, 2> utcTime{};  // stored UTC time of each port
   std::array<int, 2> programCount{};
   MenuFlags menu;
-  CMaskEdit maskEdit;  // constructed and destroyed with the tree; nothing sets its mask
 
  private:
   // The first program of the port's first PAT section, kNoItem when there is none.

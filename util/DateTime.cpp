@@ -48,12 +48,6 @@ double ToLinear(double v) {
   return day + (day - v);
 }
 
-double FromLinear(double t) {
-  if (t >= 0) return t;
-  const double day = std::floor(t);
-  return day - (t - day);
-}
-
 }  // namespace
 
 DateTime MakeDate(int year, int month, int day, int hour, int minute, int second) {
@@ -124,13 +118,6 @@ DateTime CurrentUtcDate() {
   std::tm utc{};
   gmtime_r(&now, &utc);
   return DateOfTm(utc);
-}
-
-DateTime AddMinutes(const DateTime& value, int minutes) {
-  DateTime out = value;
-  out.days = FromLinear(ToLinear(value.days) + minutes / 1440.0);
-  out.status = DateTime::Status::Valid;
-  return out;
 }
 
 DateTime LocalToUtc(const DateTime& value) {

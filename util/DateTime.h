@@ -33,7 +33,6 @@ DateTime CurrentUtcDate();
 // Local time of the zone (TZ) to UTC with the offset in force on that date, daylight saving
 // included; a value that is not valid stays as it is.
 DateTime LocalToUtc(const DateTime& value);
-DateTime AddMinutes(const DateTime& value, int minutes);
 
 // Annex C conversions on the whole Modified Julian Date (valid 1900-03-01 to 2100-02-28).
 int MjdOfDate(int year, int month, int day);

@@ -49,11 +49,7 @@ class CMaskEdit {
   void SetSelectByGroup(bool on) { selectByGroup_ = on; }
   void SetBeepHandler(std::function<void()> handler) { beepHandler_ = std::move(handler); }
 
-  const std::string& Mask() const { return mask_; }
   const std::string& Template() const { return template_; }
-  char Placeholder() const { return placeholder_; }
-  const std::string& ValidChars() const { return validChars_; }
-  bool SelectByGroup() const { return selectByGroup_; }
 
   // --- the operations of the control ---
   bool CheckChar(int position, char ch) const;

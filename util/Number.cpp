@@ -116,14 +116,6 @@ int BytesToHexText(std::string& out, const uint8_t* bytes, int n) {
   return n;
 }
 
-int BytesToHexChars(char* out, const uint8_t* bytes, int n) {
-  std::memset(out, 0, static_cast<size_t>(3 * (n > 0 ? n : 0) + 100));
-  std::string text;
-  BytesToHexText(text, bytes, n);
-  std::memcpy(out, text.data(), text.size());
-  return n;
-}
-
 namespace {
 
 // The digits of typed hexadecimal data, a "0x" group padded to whole bytes; false for a bare "0x".

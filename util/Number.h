@@ -32,8 +32,6 @@ int BytesToHexText(std::string& out, const uint8_t* bytes, int n);
 // Appends " %02x" per byte, or " %2x" (a blank before digits below 0x10) when `pad` is ' '.
 void AppendHexBytes(std::string& out, std::span<const uint8_t> bytes, char pad = '0');
 
-// Same text into a character buffer of at least 3*n+100 characters, NUL-terminated.
-int BytesToHexChars(char* out, const uint8_t* bytes, int n);
 
 // Typed hexadecimal data (blanks and line breaks skipped) into n bytes. A group that opens with
 // "0x" is one hexadecimal number of whole bytes ("0x1" is 01, "0x102" is 01 02); other digits

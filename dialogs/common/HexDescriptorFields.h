@@ -27,7 +27,4 @@ struct HexDescriptorFields {
   std::optional<HexDescriptorInput> Read(Form& form) const;
 };
 
-// Largest descriptor_length a descriptor's length byte holds.
-inline constexpr int kMaxDescriptorLength = 255;
-
 }  // namespace quorvelin

@@ -32,6 +32,9 @@ using Bytes = std::vector<uint8_t>;
 using K = NodeKind;
 using T = Table;
 
+// A record kind in failure messages: its code (tree/NodeKind.h).
+std::string KindName(K k) { return Format("0x%04X", KindCode(k)); }
+
 // A section written as hex digits (table_id on, blanks between groups), with its section_length
 // and CRC_32, as packets on `pid`.
 Bytes SectionPackets(const std::string& hex, uint16_t pid) {

