@@ -80,4 +80,19 @@ std::optional<std::vector<uint8_t>> EncodeField(Form& form, int id, const std::s
   return EncodeName(typed, code, previous);
 }
 
+void ShowTransportIds(Form& form, int tsid, int onid, TransportIds ids) {
+  form.SetText(tsid, Format("0x%x", ids.transportStreamId));
+  form.SetText(onid, Format("0x%x", ids.originalNetworkId));
+}
+
+std::optional<TransportIds> ReadTransportIds(Form& form, int tsid, int onid) {
+  if (form.TrimmedText(tsid).empty()) return form.Refuse("Transport_stream_id can't be NULL!", tsid), std::nullopt;
+  if (form.TrimmedText(onid).empty()) return form.Refuse("Original_network_id can't be NULL!", onid), std::nullopt;
+  const auto tsidValue = ReadField(form, tsid, kHexIdField);
+  if (!tsidValue) return std::nullopt;
+  const auto onidValue = ReadField(form, onid, kHexIdField);
+  if (!onidValue) return std::nullopt;
+  return TransportIds{static_cast<uint16_t>(*tsidValue), static_cast<uint16_t>(*onidValue)};
+}
+
 }  // namespace quorvelin

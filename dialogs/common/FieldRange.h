@@ -51,6 +51,17 @@ std::optional<uint32_t> ReadFieldOrZero(Form& form, int id, const FieldRange& ra
 // A text that belongs to field `id` but is held elsewhere (a row of a list).
 std::optional<uint32_t> ReadTextOf(Form& form, int id, std::string_view text, const FieldRange& range);
 
+// transport_stream_id and original_network_id of a transport stream, as a form shows and reads them.
+struct TransportIds {
+  uint16_t transportStreamId = 0;
+  uint16_t originalNetworkId = 0;
+};
+// Both ids as "0x%x" in fields `tsid` and `onid`.
+void ShowTransportIds(Form& form, int tsid, int onid, TransportIds ids);
+// Both fields checked in form order ("Transport_stream_id can't be NULL!", then the same for the
+// Original_network_id, then each as a 16-bit hexadecimal id); nothing after a refusal.
+std::optional<TransportIds> ReadTransportIds(Form& form, int tsid, int onid);
+
 // Hexadecimal data typed into field `dataId` as the `n` bytes that field `lengthId` gives.
 // More digits than that (any for 0) are refused with "<data> must be n bytes, as <length>
 // says!", fewer or a character that is no hexadecimal digit with "The data is error!"; the focus

@@ -20,7 +20,6 @@ class CBATAddBouquetDes : public DescriptorTabDialog {
 
   void OnInitDialog() override;
 
-  CBATAddBouquetName& BouquetNamePage() { return name_; }
   HexDescriptorPage& OtherPage() { return other_; }
 
  private:

@@ -28,7 +28,6 @@ class CDlgNITLinkage : public DescriptorPage {
   int GetLength() const { return length_; }
 
   int Type() const { return type_; }
-  bool IsAdd() const { return add_; }
 
   bool AddDesc() override;
   // Ok when the page runs as a dialog by itself: closes only when the descriptor was added.

@@ -20,9 +20,6 @@ class CNITAddNWDes : public DescriptorTabDialog {
 
   void OnInitDialog() override;
 
-  CNITAddNetworkName& NetworkNamePage() { return networkName_; }
-  HexDescriptorPage& NetworkDescriptorPage() { return other_; }
-  CDlgNITLinkage& LinkagePage() { return linkage_; }
 
  private:
   CNITAddNetworkName networkName_;

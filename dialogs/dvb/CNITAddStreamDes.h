@@ -43,13 +43,9 @@ class CNITAddStreamDes : public DescriptorTabDialog {
 
   void OnInitDialog() override;
 
-  CNITAddCable& CablePage() { return cable_; }
   HexDescriptorPage& OtherPage() { return other_; }
   CDlgNITAddServiceList& ServiceListPage() { return serviceList_; }
-  CNITAddSatellite& SatellitePage() { return satellite_; }
-  CNITAddNetworkName& NetworkNamePage() { return networkName_; }
   CDlgNITAddLC& LogicalChannelPage() { return logicalChannels_; }
-  CNITAddTDS& TerrestrialPage() { return terrestrial_; }
 
  private:
   CNITAddCable cable_;

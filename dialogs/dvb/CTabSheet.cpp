@@ -14,7 +14,6 @@ int CTabSheet::AddPage(const char* title, Form* page, unsigned int templateId) {
 void CTabSheet::Show() {
   for (int i = 0; i < count_; ++i)
     if (pages_[i]) pages_[i]->OnInitDialog();
-  shown_ = true;
   if (count_ > 0) tabSelection_ = 0;
   SetRect();
 }

@@ -40,7 +40,6 @@ class CTabSheet {
   const char* Title(int index) const { return index >= 0 && index < count_ ? titles_[index] : nullptr; }
   unsigned int TemplateIdOf(int index) const { return index >= 0 && index < count_ ? templateIds_[index] : 0; }
   bool IsPageVisible(int index) const { return index >= 0 && index < count_ && visible_[index]; }
-  bool IsShown() const { return shown_; }
 
  private:
   void ShowOnly(int index);
@@ -52,7 +51,6 @@ class CTabSheet {
   int count_ = 0;
   int current_ = 0;
   int tabSelection_ = -1;
-  bool shown_ = false;
 };
 
 }  // namespace quorvelin

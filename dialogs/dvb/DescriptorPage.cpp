@@ -9,10 +9,6 @@ std::string DescriptorPage::EntryText(int controlId, int index) const {
   return c->entries[static_cast<size_t>(index)];
 }
 
-std::optional<StreamPlace> DescriptorPage::SelectedStream(NodeKind streamKind, int growth, int focus) {
-  return StreamWithRoom(tree_.GetSelectedItem(), streamKind, growth, focus);
-}
-
 std::optional<StreamPlace> DescriptorPage::StreamWithRoom(ItemHandle stream, NodeKind streamKind, int growth,
                                                           int focus) {
   if (tree_.KindOf(stream) != streamKind) return std::nullopt;

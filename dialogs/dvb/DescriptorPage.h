@@ -24,10 +24,8 @@ class DescriptorPage : public Form {
  protected:
   // Entry `index` of a list control of the page's template; empty when there is none.
   std::string EntryText(int controlId, int index) const;
-  // The selected transport stream of `streamKind` when its section has room for `growth` more
+  // The transport stream `stream` of `streamKind` when its section has room for `growth` more
   // bytes; a full section is refused with its message and the focus on `focus`.
-  std::optional<StreamPlace> SelectedStream(NodeKind streamKind, int growth, int focus);
-  // The same for a given stream item.
   std::optional<StreamPlace> StreamWithRoom(ItemHandle stream, NodeKind streamKind, int growth, int focus);
   // Where a transport descriptor of `size` bytes goes: the selected NIT transport stream, or, when
   // `replaced` is a kind, the stream of the selected descriptor of that kind, which it replaces.

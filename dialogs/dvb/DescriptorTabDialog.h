@@ -17,7 +17,6 @@ class DescriptorTabDialog : public Form {
   CTabSheet& Sheet() { return sheet_; }
   bool OnOK() override;
   // The answer to the tab control's selection-changing notification: nonzero keeps the page.
-  uint8_t TabLock() const { return tabLock_; }
 
  protected:
   void AddPage(const char* tabTitle, DescriptorPage& page);

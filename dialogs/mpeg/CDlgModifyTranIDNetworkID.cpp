@@ -18,26 +18,18 @@ TransportStreamEntry* CDlgModifyTranIDNetworkID::SelectedEntry() {
 
 void CDlgModifyTranIDNetworkID::OnInitDialog() {
   Form::OnInitDialog();
-  if (const TransportStreamEntry* e = SelectedEntry()) {
-    SetText(kTransportStreamId, Format("0x%x", e->transport_stream_id));
-    SetText(kOriginalNetworkId, Format("0x%x", e->original_network_id));
-  }
+  if (const TransportStreamEntry* e = SelectedEntry())
+    ShowTransportIds(*this, kTransportStreamId, kOriginalNetworkId, {e->transport_stream_id, e->original_network_id});
   focusId = kTransportStreamId;
 }
 
 bool CDlgModifyTranIDNetworkID::OnOK() {
-  const std::string tsid = TrimmedText(kTransportStreamId);
-  if (tsid.empty()) return Refuse("Transport_stream_id can't be NULL!", kTransportStreamId);
-  const std::string onid = TrimmedText(kOriginalNetworkId);
-  if (onid.empty()) return Refuse("Original_network_id can't be NULL!", kOriginalNetworkId);
-  const auto tsidValue = ReadField(*this, kTransportStreamId, kHexIdField);
-  if (!tsidValue) return false;
-  const auto onidValue = ReadField(*this, kOriginalNetworkId, kHexIdField);
-  if (!onidValue) return false;
+  const auto ids = ReadTransportIds(*this, kTransportStreamId, kOriginalNetworkId);
+  if (!ids) return false;
   TransportStreamEntry* e = SelectedEntry();
   if (!e) return true;
-  e->transport_stream_id = static_cast<uint16_t>(*tsidValue);
-  e->original_network_id = static_cast<uint16_t>(*onidValue);
+  e->transport_stream_id = ids->transportStreamId;
+  e->original_network_id = ids->originalNetworkId;
   const ItemHandle item = tree_.GetSelectedItem();
   tree_.SetItemText(item, StreamText(*e));
   RewriteChild(tree_, item, 0, OriginalNetworkLine(*e));

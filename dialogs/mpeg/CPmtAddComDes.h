@@ -14,7 +14,6 @@ class CPmtAddComDes : public DescriptorTabDialog {
   void OnInitDialog() override;
 
   CPMTAddDesc& OtherPage() { return other_; }
-  CCatDesPMT& CaPage() { return ca_; }
 
  private:
   CPMTAddDesc other_;

@@ -22,9 +22,7 @@ class CSDTAddDesc : public DescriptorTabDialog {
   // keeps the dialog open with the tree as it was (a holder inserted for it is removed).
   bool OnOK() override;
 
-  CSheetSdtAddDesc1& ServicePage() { return service_; }
   HexDescriptorPage& OtherPage() { return other_; }
-  CDlgNITLinkage& LinkagePage() { return linkage_; }
 
  private:
   CSheetSdtAddDesc1 service_;
