@@ -2,6 +2,8 @@
 // every capture through XML and back; documents that are refused.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "SectionTestSupport.h"
 #include "sections/CaptureTables.h"
 #include "sections/TsduckXml.h"
@@ -121,6 +123,26 @@ std::string DecodedLines(const TableTreeCtrl& tree, ItemHandle item) {
   return out;
 }
 
+// XML 1.0 section 3.1: an attribute value holds no '<', and each '&' opens a reference.
+bool AttributeValuesWellFormed(const std::string& xml) {
+  char quote = 0;
+  bool inTag = false;
+  for (size_t i = 0; i < xml.size(); ++i) {
+    const char c = xml[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+      if (c == '<') return false;
+      if (c == '&' && !std::regex_search(xml.begin() + i, xml.end(), std::regex("^&(amp|lt|gt|quot|apos|#[0-9]+);")))
+        return false;
+    } else if (inTag && (c == '"' || c == '\'')) {
+      quote = c;
+    } else if (c == '<' || c == '>') {
+      inTag = c == '<';
+    }
+  }
+  return true;
+}
+
 TEST(DescriptorKinds, EachKindReadShownWrittenAsXmlAndCompiledBack) {
   for (const KindRow& row : kKinds) {
     SCOPED_TRACE(row.element);
@@ -144,6 +166,7 @@ TEST(DescriptorKinds, EachKindReadShownWrittenAsXmlAndCompiledBack) {
     const Bytes section = CatSection(Join({pds, bytes}));
     const std::string xml = SectionsToXml({section});
     EXPECT_EQ(xml.find("generic_descriptor"), std::string::npos) << xml;
+    EXPECT_TRUE(AttributeValuesWellFormed(xml)) << xml;
     EXPECT_NE(xml.find(std::string("<") + row.element), std::string::npos) << xml;
     std::string error;
     EXPECT_EQ(CompileXmlSections(xml, error), SectionBytesList{section}) << xml;
